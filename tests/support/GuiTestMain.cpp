@@ -1,0 +1,3 @@
+#include <QApplication>
+
+QCoreApplication* CreateTestApplication(int& argc, char** argv) { return new QApplication(argc, argv); }
