@@ -1,3 +1,19 @@
-# The program: views over the link and core layers.
+# The views layer and the program. Views sources come from the subsystem
+# folders' sources.cmake (ORVEX_VIEWS_SOURCES).
+if(ORVEX_VIEWS_SOURCES)
+    add_library(orvex_views STATIC ${ORVEX_VIEWS_SOURCES})
+    target_link_libraries(orvex_views PUBLIC orvex_link Qt6::Widgets Qt6::PrintSupport)
+    if(TARGET orvex_sim)
+        target_link_libraries(orvex_views PUBLIC orvex_sim)
+    endif()
+endif()
+
 add_executable(orvex-commander ${CMAKE_CURRENT_LIST_DIR}/shell/main.cpp)
-target_link_libraries(orvex-commander PRIVATE orvex_link Qt6::Widgets)
+if(TARGET orvex_views)
+    target_link_libraries(orvex-commander PRIVATE orvex_views)
+else()
+    target_link_libraries(orvex-commander PRIVATE orvex_link Qt6::Widgets)
+endif()
+if(TARGET orvex_sim)
+    target_link_libraries(orvex-commander PRIVATE orvex_sim)
+endif()
