@@ -250,7 +250,9 @@ void TCommPortDriver::SetComPortPollingDelay(uint16_t v) {
 
 void TCommPortDriver::OnPortError(int error) {
     const auto e = static_cast<QSerialPort::SerialPortError>(error);
-    if (e != QSerialPort::ResourceError || !IsOpen())
+    // A pulled adapter shows as a resource error, a hung-up terminal as a read
+    // error that repeats on every notification: either way the device is gone.
+    if ((e != QSerialPort::ResourceError && e != QSerialPort::ReadError) || !IsOpen())
         return;
     const QString device = m_port->portName();
     const QString reason = m_port->errorString();
