@@ -27,7 +27,7 @@ void BM_EncodeFrame(benchmark::State& state) {
         benchmark::DoNotOptimize(out.data());
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * state.range(0));
-    state.counters["x_line_115200"] = benchmark::Counter(
+    state.counters["times_line_speed_115200"] = benchmark::Counter(
         static_cast<double>(state.iterations()) * static_cast<double>(state.range(0)) / LineBytesPerSecond,
         benchmark::Counter::kIsRate);
     benchmark::DoNotOptimize(produced);
@@ -54,7 +54,7 @@ void BM_ReceiveFrames(benchmark::State& state) {
     if (frames != 1000 * static_cast<size_t>(state.iterations()))
         state.SkipWithError("frames lost");
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * stream.size()));
-    state.counters["x_line_115200"] = benchmark::Counter(
+    state.counters["times_line_speed_115200"] = benchmark::Counter(
         static_cast<double>(state.iterations()) * static_cast<double>(stream.size()) / LineBytesPerSecond,
         benchmark::Counter::kIsRate);
 }
