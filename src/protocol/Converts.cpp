@@ -7,7 +7,9 @@
 #include <cstdio>
 #include <cstdlib>
 
-uint32_t BcdByteToInt(uint8_t b) { return (b >> 4) * 10u + (b & 0x0Fu); }
+uint32_t BcdByteToInt(uint8_t b) {
+    return (b >> 4) * 10u + (b & 0x0Fu);
+}
 
 uint32_t BcdToInt(std::span<const uint8_t> bytes) {
     uint32_t v = 0;
@@ -16,7 +18,9 @@ uint32_t BcdToInt(std::span<const uint8_t> bytes) {
     return v;
 }
 
-double BcdToFloat(std::span<const uint8_t> bytes) { return static_cast<double>(BcdToInt(bytes)); }
+double BcdToFloat(std::span<const uint8_t> bytes) {
+    return static_cast<double>(BcdToInt(bytes));
+}
 
 uint64_t BcdToInt64(std::span<const uint8_t> bytes) {
     uint64_t v = 0;
@@ -47,7 +51,9 @@ void IntToBytesBE(uint32_t v, std::span<uint8_t> dest) {
 
 namespace {
 
-QString NotAFloat(const QString& text) { return QStringLiteral("'%1' is not a valid floating point value").arg(text); }
+QString NotAFloat(const QString& text) {
+    return QStringLiteral("'%1' is not a valid floating point value").arg(text);
+}
 
 // Rounds to hundredths, halves away from zero, on the value's 15 significant
 // decimal digits (the precision the amount is printed with), so that 1.005 gives
@@ -115,7 +121,8 @@ void AmountToBcd(const QString& text, std::span<uint8_t> dest, QChar decimalSepa
     if (digits < 20 && a >= limit) {
         const QString largest = FormatAmount(static_cast<double>(limit - 1) / 100.0, decimalSeparator);
         throw ConversionError(
-            QStringLiteral("The amount %1 does not fit the field; the largest amount it holds is %2").arg(text, largest));
+            QStringLiteral("The amount %1 does not fit the field; the largest amount it holds is %2")
+                .arg(text, largest));
     }
     for (size_t i = dest.size(); i-- > 0;) {
         const uint8_t low = a % 10;
@@ -162,8 +169,12 @@ QString BcdToDigitText(std::span<const uint8_t> bytes) {
 namespace {
 // Backspace, carriage return and 0x10 pass every filter; the space and everything
 // from 0x80 up never pass.
-bool ControlKept(char16_t c) { return c == 0x08 || c == 0x0D || c == 0x10; }
-bool InRange(char16_t c, char16_t low, char16_t high) { return c >= low && c <= high; }
+bool ControlKept(char16_t c) {
+    return c == 0x08 || c == 0x0D || c == 0x10;
+}
+bool InRange(char16_t c, char16_t low, char16_t high) {
+    return c >= low && c <= high;
+}
 } // namespace
 
 bool DecimalKeyRejected(QChar qc, QChar decimalSeparator) {

@@ -11,7 +11,9 @@ uint16_t FrameChecksum(std::span<const uint8_t> payload) {
 }
 
 namespace {
-bool NeedsEscape(uint8_t b) { return b == Frame::Escape || b == Frame::Start || b == Frame::End; }
+bool NeedsEscape(uint8_t b) {
+    return b == Frame::Escape || b == Frame::Start || b == Frame::End;
+}
 } // namespace
 
 size_t EncodedFrameSize(std::span<const uint8_t> payload) {

@@ -37,7 +37,7 @@ constexpr size_t MaxInbound = 200;
 // without an end byte drop the frame and everything up to the next start byte;
 // an end byte with fewer than two gathered bytes drops the frame.
 class FrameReceiver {
-public:
+  public:
     using FrameHandler = std::function<void(uint8_t code)>;
 
     void SetOnFrame(FrameHandler handler) { m_onFrame = std::move(handler); }
@@ -49,7 +49,7 @@ public:
     // Payload of the frame being handled: reply code and data, no checksum.
     [[nodiscard]] std::span<const uint8_t> Payload() const;
 
-private:
+  private:
     void Append(uint8_t b);
     void EndFrame();
 

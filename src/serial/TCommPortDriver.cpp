@@ -1,12 +1,14 @@
 #include "serial/TCommPortDriver.h"
 
+#include <QFileInfo>
 #include <QSerialPort>
 #include <algorithm>
 #include <cmath>
 
 namespace {
 
-constexpr uint32_t RateTable[] = {110, 300, 600, 1200, 2400, 4800, 9600, 14400, 19200, 38400, 56000, 57600, 115200};
+constexpr uint32_t RateTable[] = {110,   300,   600,   1200,  2400,  4800,  9600,
+                                  14400, 19200, 38400, 56000, 57600, 115200};
 
 QHash<int, QString>& DeviceOverrides() {
     static QHash<int, QString> overrides;
@@ -51,13 +53,17 @@ uint32_t TransferTime(TComPortBaudRate rate, uint32_t n) {
     return static_cast<uint32_t>(std::nearbyint(double(n) / (double(bps) / 10.0) * 1000.0));
 }
 
-QString ComPortName(TComPortNumber port) { return QStringLiteral("COM%1").arg(static_cast<int>(port) + 1); }
+QString ComPortName(TComPortNumber port) {
+    return QStringLiteral("COM%1").arg(static_cast<int>(port) + 1);
+}
 
 void TCommPortDriver::SetDeviceOverride(TComPortNumber port, const QString& device) {
     DeviceOverrides().insert(static_cast<int>(port), device);
 }
 
-void TCommPortDriver::ClearDeviceOverrides() { DeviceOverrides().clear(); }
+void TCommPortDriver::ClearDeviceOverrides() {
+    DeviceOverrides().clear();
+}
 
 QString TCommPortDriver::DeviceName(TComPortNumber port) {
     const auto it = DeviceOverrides().constFind(static_cast<int>(port));
@@ -70,8 +76,7 @@ QString TCommPortDriver::DeviceName(TComPortNumber port) {
 #endif
 }
 
-TCommPortDriver::TCommPortDriver(QObject* parent)
-    : QObject(parent), m_port(std::make_unique<QSerialPort>()) {
+TCommPortDriver::TCommPortDriver(QObject* parent) : QObject(parent), m_port(std::make_unique<QSerialPort>()) {
     m_receiveBuffer.assign(m_inBufSize, 0);
     m_clock.start();
     connect(&m_pollTimer, &QTimer::timeout, this, &TCommPortDriver::OnPollTick);
@@ -80,14 +85,19 @@ TCommPortDriver::TCommPortDriver(QObject* parent)
             [this](QSerialPort::SerialPortError e) { OnPortError(static_cast<int>(e)); });
 }
 
-TCommPortDriver::~TCommPortDriver() { ClosePort(); }
+TCommPortDriver::~TCommPortDriver() {
+    ClosePort();
+}
 
-bool TCommPortDriver::IsOpen() const { return m_port->isOpen(); }
+bool TCommPortDriver::IsOpen() const {
+    return m_port->isOpen();
+}
 
 bool TCommPortDriver::OpenPort() {
     if (IsOpen())
         return true;
-    m_port->setPortName(DeviceName(m_comPort));
+    m_openDevice = DeviceName(m_comPort);
+    m_port->setPortName(m_openDevice);
     if (!m_port->open(QIODevice::ReadWrite))
         return false;
     ApplyLineSettings();
@@ -102,7 +112,9 @@ void TCommPortDriver::ClosePort() {
     m_port->close();
 }
 
-uint32_t TCommPortDriver::ActualBaudRate() const { return IsOpen() ? static_cast<uint32_t>(m_port->baudRate()) : 0; }
+uint32_t TCommPortDriver::ActualBaudRate() const {
+    return IsOpen() ? static_cast<uint32_t>(m_port->baudRate()) : 0;
+}
 
 void TCommPortDriver::ApplyLineSettings() {
     if (!IsOpen())
@@ -153,7 +165,8 @@ int32_t TCommPortDriver::WriteData(std::span<const uint8_t> data) {
         qint64 written = 0;
         if (freeSpace > 0 && IsOpen()) {
             const size_t n = std::min<size_t>(data.size(), freeSpace);
-            written = std::max<qint64>(0, m_port->write(reinterpret_cast<const char*>(data.data()), qint64(n)));
+            written =
+                std::max<qint64>(0, m_port->write(reinterpret_cast<const char*>(data.data()), qint64(n)));
             m_port->flush();
             result += static_cast<int32_t>(written);
             data = data.subspan(static_cast<size_t>(written));
@@ -250,11 +263,16 @@ void TCommPortDriver::SetComPortPollingDelay(uint16_t v) {
 
 void TCommPortDriver::OnPortError(int error) {
     const auto e = static_cast<QSerialPort::SerialPortError>(error);
-    // A pulled adapter shows as a resource error, a hung-up terminal as a read
-    // error that repeats on every notification: either way the device is gone.
-    if ((e != QSerialPort::ResourceError && e != QSerialPort::ReadError) || !IsOpen())
+    if (!IsOpen())
         return;
-    const QString device = m_port->portName();
+    // A hung-up line shows as a read error that repeats on every notification.
+    // A resource error is also what a full output queue reports (EAGAIN), so it
+    // only means a lost device when the device node has gone with it.
+    const bool lost =
+        e == QSerialPort::ReadError || (e == QSerialPort::ResourceError && !QFileInfo::exists(m_openDevice));
+    if (!lost)
+        return;
+    const QString device = m_openDevice;
     const QString reason = m_port->errorString();
     ClosePort();
     m_port->clearError();
@@ -275,7 +293,8 @@ void TCommPortDriver::ReadPlain() {
     // here while the outer chunk is still being walked: the nested read must not
     // overwrite it.
     std::vector<uint8_t> nestedBuffer;
-    std::vector<uint8_t>& buffer = m_reading ? (nestedBuffer.resize(m_inBufSize), nestedBuffer) : m_receiveBuffer;
+    std::vector<uint8_t>& buffer =
+        m_reading ? (nestedBuffer.resize(m_inBufSize), nestedBuffer) : m_receiveBuffer;
     const bool outer = !m_reading;
     m_reading = true;
     while (IsOpen()) {
@@ -296,7 +315,8 @@ void TCommPortDriver::ReadPackets() {
     if (q >= m_packetSize) {
         int64_t t = now;
         while (q >= m_packetSize && IsOpen()) {
-            const qint64 n = m_port->read(reinterpret_cast<char*>(m_receiveBuffer.data()), qint64(packetSize));
+            const qint64 n =
+                m_port->read(reinterpret_cast<char*>(m_receiveBuffer.data()), qint64(packetSize));
             // A packet whose first byte was never seen before this tick arrived
             // within it: no time has passed for it.
             const uint32_t elapsed = m_packetStartTick < 0 ? 0 : static_cast<uint32_t>(t - m_packetStartTick);

@@ -14,12 +14,38 @@
 class QSerialPort;
 
 enum TComPortNumber : int {
-    pnCOM1, pnCOM2, pnCOM3, pnCOM4, pnCOM5, pnCOM6, pnCOM7, pnCOM8,
-    pnCOM9, pnCOM10, pnCOM11, pnCOM12, pnCOM13, pnCOM14, pnCOM15, pnCOM16
+    pnCOM1,
+    pnCOM2,
+    pnCOM3,
+    pnCOM4,
+    pnCOM5,
+    pnCOM6,
+    pnCOM7,
+    pnCOM8,
+    pnCOM9,
+    pnCOM10,
+    pnCOM11,
+    pnCOM12,
+    pnCOM13,
+    pnCOM14,
+    pnCOM15,
+    pnCOM16
 };
 enum TComPortBaudRate : int {
-    br110, br300, br600, br1200, br2400, br4800, br9600, br14400,
-    br19200, br38400, br56000, br57600, br115200, brcust
+    br110,
+    br300,
+    br600,
+    br1200,
+    br2400,
+    br4800,
+    br9600,
+    br14400,
+    br19200,
+    br38400,
+    br56000,
+    br57600,
+    br115200,
+    brcust
 };
 enum TComPortDataBits : int { db5BITS, db6BITS, db7BITS, db8BITS };
 enum TComPortStopBits : int { sb1BITS, sb1HALFBITS, sb2BITS };
@@ -35,7 +61,8 @@ enum TPacketMode : int { pmDiscard, pmPass };
 // "COM1" ... "COM16".
 [[nodiscard]] QString ComPortName(TComPortNumber port);
 
-using TComPortReceiveDataEvent = std::function<void(class TCommPortDriver* Sender, std::span<const uint8_t> Data)>;
+using TComPortReceiveDataEvent =
+    std::function<void(class TCommPortDriver* Sender, std::span<const uint8_t> Data)>;
 using TComPortReceivePacketEvent =
     std::function<void(class TCommPortDriver* Sender, std::span<const uint8_t> Packet, uint32_t ElapsedTime)>;
 
@@ -48,7 +75,7 @@ using TComPortReceivePacketEvent =
 // on Linux) unless SetDeviceOverride names another device for a number.
 class TCommPortDriver : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit TCommPortDriver(QObject* parent = nullptr);
     ~TCommPortDriver() override;
 
@@ -106,12 +133,12 @@ public:
     TComPortReceiveDataEvent OnReceiveData;
     TComPortReceivePacketEvent OnReceivePacket;
 
-signals:
+  signals:
     // The open device failed under us (pulled adapter, closed terminal); the
     // port has been closed.
     void PortLost(const QString& device, const QString& reason);
 
-private:
+  private:
     void OnPollTick();
     void OnPortError(int error);
     void ReadPlain();
@@ -121,6 +148,7 @@ private:
     std::unique_ptr<QSerialPort> m_port;
     QTimer m_pollTimer;
     QElapsedTimer m_clock;
+    QString m_openDevice;
     std::vector<uint8_t> m_receiveBuffer;
     int64_t m_packetStartTick = -1;
 

@@ -41,7 +41,8 @@ void TRS232Form::SerialReceiveData(TCommPortDriver*, std::span<const uint8_t> da
 }
 
 void TRS232Form::BarcodeLineStep(std::span<const uint8_t> data) {
-    const auto lineEnd = std::find_if(data.begin(), data.end(), [](uint8_t b) { return b == 0x0A || b == 0x0D; });
+    const auto lineEnd =
+        std::find_if(data.begin(), data.end(), [](uint8_t b) { return b == 0x0A || b == 0x0D; });
     size_t n = static_cast<size_t>(lineEnd - data.begin());
     n = std::min(n, BarcodeLineLength);
     // The line stops at a zero byte, as a text would.

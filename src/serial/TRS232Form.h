@@ -17,7 +17,7 @@
 // frames; each chunk's first line is handed on through BarcodeLine.
 class TRS232Form : public QObject {
     Q_OBJECT
-public:
+  public:
     static constexpr size_t BarcodeLineLength = 49;
 
     explicit TRS232Form(QObject* parent = nullptr);
@@ -33,7 +33,9 @@ public:
 
     void SerialReceiveData(TCommPortDriver* sender, std::span<const uint8_t> data);
     void ResetFrame() { m_receiver.ResetFrame(); }
-    [[nodiscard]] const std::array<uint8_t, Frame::MaxInbound>& FrameBuffer() const { return m_receiver.FrameBuffer(); }
+    [[nodiscard]] const std::array<uint8_t, Frame::MaxInbound>& FrameBuffer() const {
+        return m_receiver.FrameBuffer();
+    }
     [[nodiscard]] int FrameLength() const { return m_receiver.FrameLength(); }
     // The frame being handled without its checksum: reply code first.
     [[nodiscard]] std::span<const uint8_t> Payload() const { return m_receiver.Payload(); }
@@ -44,12 +46,12 @@ public:
     void SetBarcodeEntry(bool on) { m_barcodeEntry = on; }
     [[nodiscard]] bool BarcodeEntry() const { return m_barcodeEntry; }
 
-signals:
+  signals:
     void ReplyReceived(quint8 code);
     // Up to BarcodeLineLength bytes of a scanned line, without its line end.
     void BarcodeLine(const QByteArray& line);
 
-private:
+  private:
     void BarcodeLineStep(std::span<const uint8_t> data);
 
     TCommPortDriver m_serial;

@@ -1,5 +1,5 @@
-#include "protocol/ConversionError.h"
 #include "protocol/Converts.h"
+#include "protocol/ConversionError.h"
 #include "support/HexDump.h"
 
 #include <array>
@@ -29,7 +29,8 @@ TEST(Converts, IntToBytesBE) {
         size_t n;
         const char* expected;
     };
-    for (const Case& c : {Case{5, "00 00 12 34 56"}, Case{4, "00 12 34 56"}, Case{2, "34 56"}, Case{1, "56"}}) {
+    for (const Case& c :
+         {Case{5, "00 00 12 34 56"}, Case{4, "00 12 34 56"}, Case{2, "34 56"}, Case{1, "56"}}) {
         std::vector<uint8_t> out(c.n, 0xEE);
         IntToBytesBE(0x00123456, out);
         EXPECT_EQ(Hex(out), c.expected);

@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 namespace {
-uint8_t Win(const QString& s, int charset) { return static_cast<uint8_t>(ToCodePage(s, charset).at(0)); }
+uint8_t Win(const QString& s, int charset) {
+    return static_cast<uint8_t>(ToCodePage(s, charset).at(0));
+}
 const QString Courier = QString::fromLatin1(PlainFontName);
 const QString Orvex = QString::fromLatin1(RegisterFontName);
 } // namespace
@@ -89,6 +91,7 @@ TEST(RegisterCharset, TrimAndCenter) {
 TEST(RegisterCharset, CodePagesRoundTripRegisterTexts) {
     const QString text = QString::fromUtf8("ЂУРЂЕВИЋ");
     EXPECT_EQ(FromCodePage(ToCodePage(text, 204), 204), text);
-    EXPECT_EQ(FromCodePage(ToCodePage(QString::fromUtf8("ĐURĐEVIĆ"), 238), 238), QString::fromUtf8("ĐURĐEVIĆ"));
+    EXPECT_EQ(FromCodePage(ToCodePage(QString::fromUtf8("ĐURĐEVIĆ"), 238), 238),
+              QString::fromUtf8("ĐURĐEVIĆ"));
     EXPECT_EQ(QString::fromLatin1(CodePageName(1)), "windows-1252");
 }

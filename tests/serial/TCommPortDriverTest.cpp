@@ -8,7 +8,7 @@
 namespace {
 
 class DriverOnPty : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(pty.Ok());
         TCommPortDriver::SetDeviceOverride(pnCOM1, pty.DevicePath());
@@ -129,7 +129,8 @@ TEST_F(DriverOnPty, NoEventOnQuietTicks) {
 TEST_F(DriverOnPty, VanishedDeviceClosesThePortAndSaysWhich) {
     ASSERT_TRUE(driver.OpenPort());
     QString lost;
-    QObject::connect(&driver, &TCommPortDriver::PortLost, [&](const QString& device, const QString&) { lost = device; });
+    QObject::connect(&driver, &TCommPortDriver::PortLost,
+                     [&](const QString& device, const QString&) { lost = device; });
     pty.Close();
     ASSERT_TRUE(WaitUntil([&] { return !lost.isEmpty(); }));
     EXPECT_FALSE(driver.IsOpen());
@@ -142,15 +143,30 @@ TEST_F(DriverOnPty, PacketPathDeliversFixedPackets) {
     driver.SetPacketTimeout(100);
     driver.SetPacketMode(pmPass);
     driver.OnReceivePacket = [&](TCommPortDriver*, std::span<const uint8_t> p, uint32_t elapsed) {
-        packets.emplace_back(QByteArray(reinterpret_cast<const char*>(p.data()), qsizetype(p.size())), elapsed);
+        packets.emplace_back(QByteArray(reinterpret_cast<const char*>(p.data()), qsizetype(p.size())),
+                             elapsed);
     };
     ASSERT_TRUE(driver.OpenPort());
     pty.Write(Bytes("01 02 03 04 05 06 07 08"));
     ASSERT_TRUE(WaitUntil([&] { return packets.size() == 2; }));
     EXPECT_EQ(Hex(packets[0].first), "01 02 03 04");
     EXPECT_EQ(Hex(packets[1].first), "05 06 07 08");
+    EXPECT_EQ(packets[0].second, 0u) << "a packet whose first byte came with it has waited no time";
     pty.Write(Bytes("09 0A"));
-    ASSERT_TRUE(WaitUntil([&] { return packets.size() == 3; }, 3000)) << "a short packet passes after its time-out";
+    ASSERT_TRUE(WaitUntil([&] { return packets.size() == 3; }, 3000))
+        << "a short packet passes after its time-out";
     EXPECT_EQ(Hex(packets[2].first), "09 0A");
     EXPECT_GE(packets[2].second, 100u);
+}
+
+TEST_F(DriverOnPty, WriteGivesUpWhenTheLineStaysFull) {
+    driver.SetOutputTimeout(300);
+    ASSERT_TRUE(driver.OpenPort());
+    // Nobody reads the far end: the terminal's buffer fills and stays full.
+    const std::vector<uint8_t> block(1 << 20, 0x55);
+    const int32_t written = driver.WriteData(block);
+    EXPECT_LT(written, 0) << "a write that timed out says so";
+    EXPECT_GT(-written, 0);
+    EXPECT_LT(-written, int32_t(block.size()));
+    EXPECT_TRUE(driver.IsOpen());
 }

@@ -8,7 +8,7 @@
 namespace {
 
 class FormOnPty : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(pty.Ok());
         TCommPortDriver::SetDeviceOverride(pnCOM1, pty.DevicePath());
@@ -115,7 +115,8 @@ TEST_F(FormOnPty, BarcodeEntryTakesTheFirstLineOfEachChunk) {
     };
     for (const Case& c : cases) {
         lines.clear();
-        form.SerialReceiveData(&form.Serial(), {reinterpret_cast<const uint8_t*>(c.chunk.data()), size_t(c.chunk.size())});
+        form.SerialReceiveData(&form.Serial(),
+                               {reinterpret_cast<const uint8_t*>(c.chunk.data()), size_t(c.chunk.size())});
         ASSERT_EQ(lines.size(), 1);
         EXPECT_EQ(lines[0], c.line);
     }

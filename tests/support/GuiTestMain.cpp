@@ -1,3 +1,5 @@
 #include <QApplication>
 
-QCoreApplication* CreateTestApplication(int& argc, char** argv) { return new QApplication(argc, argv); }
+QCoreApplication* CreateTestApplication(int& argc, char** argv) {
+    return new QApplication(argc, argv);
+}

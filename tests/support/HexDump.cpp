@@ -14,7 +14,8 @@ std::string Hex(std::span<const uint8_t> bytes) {
 }
 
 std::string Hex(const QByteArray& bytes) {
-    return Hex(std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(bytes.data()), size_t(bytes.size())));
+    return Hex(
+        std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(bytes.data()), size_t(bytes.size())));
 }
 
 std::vector<uint8_t> Bytes(const char* hex) {

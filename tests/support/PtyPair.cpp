@@ -20,7 +20,9 @@ PtyPair::PtyPair() {
     m_path = QString::fromLocal8Bit(name);
 }
 
-PtyPair::~PtyPair() { Close(); }
+PtyPair::~PtyPair() {
+    Close();
+}
 
 void PtyPair::Close() {
     if (m_slave >= 0)

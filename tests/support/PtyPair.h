@@ -10,7 +10,7 @@
 // a serial device, the test talks through the far end. The near end is kept
 // open (in raw mode) so that the far end never sees a hang-up between opens.
 class PtyPair {
-public:
+  public:
     PtyPair();
     ~PtyPair();
     PtyPair(const PtyPair&) = delete;
@@ -27,7 +27,7 @@ public:
     // Closes both ends: the device vanishes for whoever has it open.
     void Close();
 
-private:
+  private:
     int m_master = -1;
     int m_slave = -1;
     QString m_path;
