@@ -1,0 +1,56 @@
+#include "barcodes/BarcodeOptionsFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace {
+
+QString OptionsPath(const QString& directory) {
+    return QDir(directory).filePath(QString::fromLatin1(OptionsFileName));
+}
+
+bool WriteReplacing(const QString& path, const QByteArray& bytes) {
+    QSaveFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
+}
+
+QString WriteDefaultBarcodeTypes(const QString& path) {
+    if (!WriteReplacing(path, BarcodeTypeTable::Defaults().ToBytes()))
+        return QStringLiteral("Cannot write to options file!");
+    return QString();
+}
+
+} // namespace
+
+BarcodeOptionsLoad LoadBarcodeTypes(const QString& directory) {
+    const QString path = OptionsPath(directory);
+    // Read-only is enough: a write-protected file still holds the user's rules.
+    QFile file(path);
+    if (file.exists() && file.open(QIODevice::ReadOnly)) {
+        const QByteArray bytes = file.read(BarcodeTypeFileSize);
+        if (bytes.size() == BarcodeTypeFileSize)
+            return {BarcodeTypeTable::FromBytes(bytes), QString()};
+    }
+    file.close();
+    return {BarcodeTypeTable::Defaults(), WriteDefaultBarcodeTypes(path)};
+}
+
+QString SaveBarcodeTypes(const BarcodeTypeTable& table, const QString& directory) {
+    const QString path = OptionsPath(directory);
+    if (!QFileInfo::exists(path)) {
+        if (!WriteReplacing(path, table.ToBytes()))
+            return QStringLiteral("Cannot write to options file");
+        return QString();
+    }
+    QFile old(path);
+    if (!old.open(QIODevice::ReadWrite | QIODevice::ExistingOnly))
+        return QStringLiteral("Cannot write to options file!");
+    QByteArray bytes = table.ToBytes();
+    if (old.size() > BarcodeTypeFileSize && old.seek(BarcodeTypeFileSize))
+        bytes += old.readAll();
+    if (!WriteReplacing(path, bytes))
+        return QStringLiteral("Cannot write to options file!");
+    return QString();
+}

@@ -1,0 +1,283 @@
+#include "barcodes/TBarcodeForm.h"
+
+#include "barcodes/BarcodeGridDelegate.h"
+#include "barcodes/WeighingBarcode.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLocale>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+constexpr const char* ProgramTitle = "Orvex Commander";
+
+// The dialog's texts by language. The dialog has no Serbian captions of its
+// own: it shows its built-in English texts in both languages, and this table is
+// where a translation would go.
+enum Text {
+    FormTitle,
+    TypeTitle,
+    LengthsTitle,
+    HeaderTitle,
+    CodeTitle,
+    WeightTitle,
+    DoubleClickHint,
+    ApplyText,
+    CloseText,
+    CancelText,
+    TextCount
+};
+constexpr const char* Texts[TextCount][2] = {
+    {"Barcode Form", "Barcode Form"},
+    {"Type", "Type"},
+    {"Lengths", "Lengths"},
+    {"Header", "Header"},
+    {"Code", "Code"},
+    {"Weight", "Weight"},
+    {"Double click in the grid to view a Barcode sample",
+     "Double click in the grid to view a Barcode sample"},
+    {"Apply", "Apply"},
+    {"Close", "Close"},
+    {"Cancel", "Cancel"},
+};
+
+constexpr int HeaderColumn = 0;
+constexpr int CodeColumn = 1;
+constexpr int WeightColumn = 2;
+
+// Cells hold what the key filter lets through: digits and full stops. The
+// number is the leading digits; an empty cell reads as 0.
+int NumberOf(const QString& text) {
+    qint64 value = 0;
+    for (QChar c : text) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            break;
+        value = std::min<qint64>(value * 10 + (c.unicode() - u'0'), std::numeric_limits<int32_t>::max());
+    }
+    return int(value);
+}
+
+} // namespace
+
+TBarcodeForm::TBarcodeForm(BarcodeRules& rules, QWidget* parent) : QDialog(parent), m_rules(rules) {
+    setObjectName(QStringLiteral("BarcodeForm"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setFixedSize(265, 250);
+    setMouseTracking(true);
+
+    m_typeLabel = new QLabel(this);
+    m_typeLabel->setObjectName(QStringLiteral("TypeLabel"));
+    m_lengthsLabel = new QLabel(this);
+    m_lengthsLabel->setObjectName(QStringLiteral("LengthsLabel"));
+    m_lengthsLabel->setAlignment(Qt::AlignCenter);
+
+    m_grid = new QTableWidget(BarcodeRuleCount, 3, this);
+    m_grid->setObjectName(QStringLiteral("BarcdGrid"));
+    m_grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_grid->setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::EditKeyPressed |
+                            QAbstractItemView::SelectedClicked);
+    m_grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    m_grid->verticalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    m_grid->horizontalHeader()->setSectionsClickable(false);
+    m_grid->verticalHeader()->setSectionsClickable(false);
+    m_grid->setStyleSheet(QStringLiteral("QTableWidget { gridline-color: palette(mid); }"));
+    QStringList rowTitles;
+    for (int r = 1; r <= BarcodeRuleCount; ++r)
+        rowTitles << QString::number(r);
+    m_grid->setVerticalHeaderLabels(rowTitles);
+    for (int r = 0; r < BarcodeRuleCount; ++r)
+        for (int c = 0; c < 3; ++c)
+            m_grid->setItem(r, c, new QTableWidgetItem);
+    m_grid->viewport()->setMouseTracking(true);
+    m_grid->viewport()->installEventFilter(this);
+
+    m_delegate = new BarcodeGridDelegate(m_grid);
+    m_grid->setItemDelegate(m_delegate);
+
+    m_doubleClickLabel = new QLabel(this);
+    m_doubleClickLabel->setObjectName(QStringLiteral("DoubleClickLbl"));
+    m_doubleClickLabel->setWordWrap(true);
+    QSizePolicy hintPolicy = m_doubleClickLabel->sizePolicy();
+    hintPolicy.setRetainSizeWhenHidden(true);
+    m_doubleClickLabel->setSizePolicy(hintPolicy);
+    m_doubleClickLabel->setVisible(false);
+
+    m_applyButton = new QPushButton(this);
+    m_applyButton->setObjectName(QStringLiteral("ApplyBtn"));
+    m_applyButton->setAutoDefault(false);
+    m_cancelButton = new QPushButton(this);
+    m_cancelButton->setObjectName(QStringLiteral("CancelBtn"));
+    m_cancelButton->setAutoDefault(false);
+
+    auto* headings = new QHBoxLayout;
+    headings->addWidget(m_typeLabel);
+    headings->addWidget(m_lengthsLabel, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(m_applyButton);
+    buttons->addWidget(m_cancelButton);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(headings);
+    layout->addWidget(m_grid, 1);
+    layout->addWidget(m_doubleClickLabel);
+    layout->addLayout(buttons);
+
+    connect(m_applyButton, &QPushButton::clicked, this, &TBarcodeForm::ApplyBtnClick);
+    connect(m_cancelButton, &QPushButton::clicked, this, &TBarcodeForm::reject);
+    connect(m_grid, &QTableWidget::cellDoubleClicked, this, &TBarcodeForm::BarcdGridDblClick);
+    connect(m_delegate, &BarcodeGridDelegate::EditingStarted, this, &TBarcodeForm::BarcdGridGetEditText);
+    connect(m_delegate, &BarcodeGridDelegate::TextEdited, this, &TBarcodeForm::BarcdGridSetEditText);
+    connect(m_delegate, &BarcodeGridDelegate::KeyAccepted, this, &TBarcodeForm::BarcdGridKeyPress);
+
+    UpdateTexts();
+    ShowAppliedRules();
+}
+
+void TBarcodeForm::ShowDialog() {
+    setWindowModality(Qt::ApplicationModal);
+    show();
+    raise();
+    activateWindow();
+}
+
+void TBarcodeForm::SetLanguage(int language) {
+    m_language = language == 1 ? 1 : 0;
+    UpdateTexts();
+}
+
+void TBarcodeForm::ShowAppliedRules() {
+    ShowRules(m_rules.Applied());
+}
+
+void TBarcodeForm::UpdateTexts() {
+    const int l = m_language;
+    setWindowTitle(QString::fromLatin1(Texts[FormTitle][l]));
+    m_typeLabel->setText(QString::fromLatin1(Texts[TypeTitle][l]));
+    m_lengthsLabel->setText(QString::fromLatin1(Texts[LengthsTitle][l]));
+    m_grid->setHorizontalHeaderLabels({QString::fromLatin1(Texts[HeaderTitle][l]),
+                                       QString::fromLatin1(Texts[CodeTitle][l]),
+                                       QString::fromLatin1(Texts[WeightTitle][l])});
+    m_doubleClickLabel->setText(QString::fromLatin1(Texts[DoubleClickHint][l]));
+    m_applyButton->setText(QString::fromLatin1(Texts[m_applyShowsClose ? CloseText : ApplyText][l]));
+    m_cancelButton->setText(QString::fromLatin1(Texts[CancelText][l]));
+}
+
+void TBarcodeForm::ShowRules(const BarcodeTypeTable& table) {
+    for (int r = 0; r < BarcodeRuleCount; ++r) {
+        const BarcodeRule& rule = table.Rules[size_t(r)];
+        m_grid->item(r, HeaderColumn)->setText(QString::number(rule.Header));
+        m_grid->item(r, CodeColumn)->setText(QString::number(rule.Code));
+        m_grid->item(r, WeightColumn)->setText(QString::number(rule.Weight));
+    }
+}
+
+int TBarcodeForm::CellNumber(int row, int column) const {
+    return NumberOf(m_grid->item(row, column)->text());
+}
+
+void TBarcodeForm::BarcdGridKeyPress() {
+    if (!m_applyShowsClose)
+        return;
+    m_applyShowsClose = false;
+    UpdateTexts();
+}
+
+void TBarcodeForm::BarcdGridGetEditText(int row, int column) {
+    m_editRow = row;
+    m_editColumn = column;
+    m_editNumber = CellNumber(row, column);
+}
+
+void TBarcodeForm::BarcdGridSetEditText(int row, int column, const QString& text) {
+    m_grid->item(row, column)->setText(text);
+    const bool tooLong = text.size() >= 3;
+    const bool sumTooLong = CellNumber(row, CodeColumn) + qint64(CellNumber(row, WeightColumn)) >= 20;
+    QString message;
+    switch (column) {
+    case HeaderColumn:
+        if (tooLong)
+            message = QStringLiteral("Header must be up to 2 characters long!");
+        break;
+    case CodeColumn:
+        if (tooLong)
+            message = QStringLiteral("Code must be up to 2 characters long!");
+        else if (sumTooLong)
+            message = QStringLiteral("Code and Weight must be up to 19 characters long!");
+        break;
+    case WeightColumn:
+        if (tooLong)
+            message = QStringLiteral("Weight must be up to 2 characters long!");
+        else if (sumTooLong)
+            message = QStringLiteral("Code and Weight must be up to 19 characters long!");
+        break;
+    default:
+        break;
+    }
+    // The cell is put right before the message appears, so the grid and the
+    // edited rules never hold the refused text.
+    if (!message.isEmpty() && m_editRow >= 0 && m_editColumn >= 0)
+        m_grid->item(m_editRow, m_editColumn)->setText(QString::number(m_editNumber));
+    m_rules.SetEditedRule(
+        row, {CellNumber(row, HeaderColumn), CellNumber(row, CodeColumn), CellNumber(row, WeightColumn)});
+    if (!message.isEmpty())
+        ShowMessage(message);
+}
+
+void TBarcodeForm::ApplyBtnClick() {
+    if (m_applyShowsClose) {
+        m_applyShowsClose = false;
+        UpdateTexts();
+        reject();
+        return;
+    }
+    m_applyShowsClose = true;
+    UpdateTexts();
+    m_rules.ApplyEdits();
+    emit ApplyRequested(m_rules.Applied());
+}
+
+void TBarcodeForm::BarcdGridDblClick() {
+    const int row = std::max(m_grid->currentRow(), 0);
+    const QString decimalPoint = QLocale::system().decimalPoint();
+    ShowMessage(BarcodeSampleText(m_grid->item(row, HeaderColumn)->text(), CellNumber(row, CodeColumn),
+                                  CellNumber(row, WeightColumn),
+                                  decimalPoint.isEmpty() ? QLatin1Char('.') : decimalPoint[0]));
+}
+
+void TBarcodeForm::done(int result) {
+    m_delegate->CloseOpenEditor();
+    ShowRules(m_rules.Applied());
+    m_rules.DropEdits();
+    QDialog::done(result);
+}
+
+void TBarcodeForm::ShowMessage(const QString& text) {
+    QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(ProgramTitle), text, QMessageBox::Ok, this);
+    box.setObjectName(QStringLiteral("BarcodeMessage"));
+    box.exec();
+}
+
+bool TBarcodeForm::eventFilter(QObject* object, QEvent* event) {
+    if (object == m_grid->viewport() &&
+        (event->type() == QEvent::MouseMove || event->type() == QEvent::Enter))
+        m_doubleClickLabel->setVisible(true);
+    return QDialog::eventFilter(object, event);
+}
+
+void TBarcodeForm::mouseMoveEvent(QMouseEvent* event) {
+    QSizePolicy hintPolicy = m_doubleClickLabel->sizePolicy();
+    hintPolicy.setRetainSizeWhenHidden(true);
+    m_doubleClickLabel->setSizePolicy(hintPolicy);
+    m_doubleClickLabel->setVisible(false);
+    QDialog::mouseMoveEvent(event);
+}

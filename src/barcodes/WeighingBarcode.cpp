@@ -1,0 +1,86 @@
+#include "barcodes/WeighingBarcode.h"
+
+#include "database/PluTable.h"
+#include "protocol/ConversionError.h"
+
+#include <QByteArray>
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+// Compares at most two characters of zero-terminated texts, as the header test
+// always has: the header 5 matches only the one-character text "5".
+bool HeaderMatches(int32_t header, QByteArrayView text) {
+    const QByteArray h = QByteArray::number(header);
+    for (qsizetype i = 0; i < 2; ++i) {
+        const char a = i < h.size() ? h[i] : '\0';
+        const char b = i < text.size() ? text[i] : '\0';
+        if (a != b)
+            return false;
+        if (a == '\0')
+            return true;
+    }
+    return true;
+}
+
+double WeightOf(QByteArrayView digits) {
+    double grams = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9')
+            throw ConversionError(
+                QStringLiteral("'%1' is not a valid floating point value").arg(QString::fromLatin1(digits)));
+        grams = grams * 10 + (c - '0');
+    }
+    return grams * 0.001;
+}
+
+// A rule from a damaged options file can hold any numbers; the ones that cannot
+// describe a barcode find nothing.
+bool UsableRule(const BarcodeRule& rule) {
+    return rule.Code > 0 && rule.Weight >= 0;
+}
+
+} // namespace
+
+std::optional<WeighingMatch> DecodeWeighingBarcode(QByteArrayView text, const BarcodeTypeTable& rules,
+                                                   const PluTable& table) {
+    for (const BarcodeRule& rule : rules.Rules) {
+        if (!HeaderMatches(rule.Header, text) || !UsableRule(rule))
+            continue;
+        const qint64 code = rule.Code;
+        if (qint64(text.size()) < code + qint64(rule.Weight) || code > BarcodeLength)
+            continue;
+        const QByteArrayView codePart = text.first(code);
+        const auto entries = table.Entries();
+        for (size_t n = 0; n < entries.size(); ++n) {
+            const auto& stored = entries[n].Barcode;
+            const auto end = std::find(stored.begin(), stored.begin() + code, '\0');
+            if (end - stored.begin() == code &&
+                std::memcmp(stored.data(), codePart.data(), size_t(code)) == 0)
+                return WeighingMatch{int(n), WeightOf(text.sliced(code, rule.Weight))};
+        }
+    }
+    return std::nullopt;
+}
+
+bool WeighingBarcodeComplete(QByteArrayView text, const BarcodeTypeTable& rules) {
+    return std::ranges::any_of(rules.Rules, [&](const BarcodeRule& rule) {
+        return HeaderMatches(rule.Header, text) && text.size() >= rule.Code;
+    });
+}
+
+QString BarcodeSampleText(const QString& header, int code, int weight, QChar decimalSeparator) {
+    // The grid holds two-digit numbers; a damaged options file may hold more.
+    constexpr int MaxPart = 99;
+    QString codePart;
+    for (int i = 0; i < std::min(code - int(header.size()), MaxPart); ++i)
+        codePart += QString::number(i);
+    QString weightPart;
+    for (int i = 1; i <= std::min(weight, MaxPart); ++i)
+        weightPart += QString::number(i);
+    QString value = QString::number(weightPart.toDouble() * 0.001, 'f', 3);
+    value.replace(QLatin1Char('.'), decimalSeparator);
+    return QStringLiteral("Barcode Sample: %1 %2 %3\n\nHeader: %1\nCode: %2\nWeight: %4\n\nPrint: %1%2%3")
+        .arg(header, codePart, weightPart, value);
+}

@@ -1,0 +1,109 @@
+#include "database/PluDatabaseFile.h"
+
+#include "database/PluTable.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace {
+
+QString DatabasePath(const QString& directory) {
+    return QDir(directory).filePath(QString::fromLatin1(DatabaseFileName));
+}
+
+bool WriteAll(QIODevice& device, std::span<const std::byte> bytes) {
+    return device.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size())) ==
+           qint64(bytes.size());
+}
+
+// Copies what follows the table in the old file, a piece at a time, since a
+// file from elsewhere may be of any size.
+bool CopyTail(QFile& from, QIODevice& to) {
+    if (from.size() <= PluTable::ByteSize)
+        return true;
+    if (!from.seek(PluTable::ByteSize))
+        return false;
+    QByteArray chunk;
+    while (!from.atEnd()) {
+        chunk = from.read(1 << 20);
+        if (chunk.isEmpty() || to.write(chunk) != chunk.size())
+            return false;
+    }
+    return true;
+}
+
+DatabaseFileResult Failure(const char* message, int exitStatus = 0) {
+    return {false, QString::fromLatin1(message), exitStatus};
+}
+
+} // namespace
+
+DatabaseFileResult LoadDatabase(PluTable& table, const QString& directory) {
+    const QString path = DatabasePath(directory);
+    table.Clear();
+    if (!QFileInfo::exists(path)) {
+        table.FillDefaults();
+        // Written whole or not at all: a default database cut short by a full
+        // disk would come back next time with empty PLUs.
+        QSaveFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || !WriteAll(file, table.Bytes()) || !file.commit())
+            return Failure("Cannot create default database!", 1);
+        table.Clear();
+    }
+
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return Failure("Cannot open database file for reading!", 1);
+    const std::span<std::byte> bytes = table.Bytes();
+    qint64 done = 0;
+    while (done < qint64(bytes.size())) {
+        const qint64 got =
+            file.read(reinterpret_cast<char*>(bytes.data()) + done, qint64(bytes.size()) - done);
+        if (got <= 0)
+            break;
+        done += got;
+    }
+    return {};
+}
+
+DatabaseFileResult SaveDatabase(const PluTable& table, const QString& directory) {
+    const QString path = DatabasePath(directory);
+    // The old file must still be there and writable: a database that was
+    // deleted or made read-only during the run is left alone.
+    QFile old(path);
+    if (!old.open(QIODevice::ReadWrite | QIODevice::ExistingOnly))
+        return Failure("Cannot open database file for writing!");
+
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return Failure("Cannot open database file for writing!");
+    if (!WriteAll(file, table.Bytes()) || !CopyTail(old, file) || !file.commit())
+        return Failure("Cannot write database file!");
+    return {};
+}
+
+DatabaseCloseResult CloseQuerySave(const PluTable& table, const QString& directory, bool plusReadFromRegister,
+                                   bool databaseChanged, const std::function<UpdateAnswer()>& askUpdate) {
+    bool save = databaseChanged;
+    if (plusReadFromRegister) {
+        switch (askUpdate()) {
+        case UpdateAnswer::Cancel:
+            return {false, false, QString()};
+        case UpdateAnswer::Yes:
+            save = true;
+            break;
+        case UpdateAnswer::No:
+            break;
+        }
+    }
+    DatabaseCloseResult result;
+    if (save) {
+        result.SaveAttempted = true;
+        const DatabaseFileResult saved = SaveDatabase(table, directory);
+        if (!saved.Ok)
+            result.Message = saved.Message;
+    }
+    return result;
+}

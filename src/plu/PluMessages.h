@@ -1,0 +1,47 @@
+#pragma once
+
+#include "plu/PluRecord.h"
+
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <span>
+
+class PluTable;
+
+inline constexpr uint8_t PluReadCode = 0x5B;          // '[' both ways
+inline constexpr uint8_t PluWriteCode = 0x5C;         // '\'
+inline constexpr uint8_t StockWriteCode = 0x59;       // 'Y'
+inline constexpr uint8_t BarcodeCommitCommand = 0x50; // 'P', sent alone
+
+inline constexpr size_t PluReadRequestSize = 3;
+inline constexpr size_t PluRecordReplySize = 56;
+inline constexpr size_t PluWriteCommandSize = 40;
+inline constexpr size_t StockWriteCommandSize = 7;
+
+using PluReadRequest = std::array<uint8_t, PluReadRequestSize>;
+using PluWriteCommand = std::array<uint8_t, PluWriteCommandSize>;
+using StockWriteCommand = std::array<uint8_t, StockWriteCommandSize>;
+
+// Either the command, or the message that tells the user why it was not built.
+struct PluWriteResult {
+    std::optional<PluWriteCommand> Payload;
+    QString Refusal;
+};
+
+[[nodiscard]] PluReadRequest EncodePluRead(int n);
+
+// The constant fields of table entry n in the register's character set. A
+// command that is built clears FlagFreePrice in the entry, since the register
+// keeps the price it is sent; a refused one leaves the entry as it was.
+[[nodiscard]] PluWriteResult EncodePluWrite(PluRecord& entry, int n, int charset);
+
+// With a stock value, the entry's Stock takes it first.
+[[nodiscard]] StockWriteCommand EncodeStockWrite(PluRecord& entry, int n,
+                                                 std::optional<uint32_t> stock = std::nullopt);
+
+// The register's PLU record reply. Description2 comes from the table's entry of
+// the reply's PLU; NetPrice stays 0 (StoreRecord keeps the table's own). Bytes
+// missing from a short payload read as zero.
+[[nodiscard]] PluRecord DecodePluReply(std::span<const uint8_t> payload, const PluTable& table, int charset);

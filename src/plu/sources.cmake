@@ -1,0 +1,4 @@
+list(APPEND ORVEX_CORE_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/PluRecord.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/PluMessages.cpp
+)
