@@ -78,6 +78,8 @@ TEST_F(DatabaseFile, ShortFileFillsOnlyItsRecords) {
 
 TEST_F(DatabaseFile, SaveWritesTheTableAsItLiesIncludingPadding) {
     WriteFile(Path(), Fixture("pludb-one-record.bin"));
+    const auto mode = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup;
+    ASSERT_TRUE(QFile::setPermissions(Path(), mode));
     ASSERT_TRUE(LoadDatabase(table, dir.path()).Ok);
     table[3].SetDescription("NEW");
     const DatabaseFileResult r = SaveDatabase(table, dir.path());
@@ -87,6 +89,7 @@ TEST_F(DatabaseFile, SaveWritesTheTableAsItLiesIncludingPadding) {
     ASSERT_EQ(file.size(), 1280000);
     EXPECT_EQ(Hex(file.left(128)), Hex(Fixture("pludb-one-record.bin"))) << "padding bytes are kept as read";
     EXPECT_EQ(file.mid(3 * 128, 8), QByteArray("\0\0\0\0NEW\0", 8));
+    EXPECT_EQ(QFile::permissions(Path()) & 0x7077, mode) << "the replaced file keeps its mode";
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"pludb.dat"});
 }
 
@@ -194,4 +197,19 @@ TEST_F(DatabaseFile, CloseQueryReportsAFailedSaveAndStillCloses) {
         CloseQuerySave(table, dir.path(), false, true, [] { return UpdateAnswer::Yes; });
     EXPECT_TRUE(r.CloseAllowed);
     EXPECT_EQ(r.Message.toStdString(), "Cannot open database file for writing!");
+}
+
+TEST_F(DatabaseFile, FolderThatCannotBeWrittenLeavesTheFileAsItWas) {
+    if (geteuid() == 0)
+        GTEST_SKIP() << "folder permissions do not stop root";
+    WriteFile(Path(), Fixture("pludb-one-record.bin"));
+    ASSERT_TRUE(LoadDatabase(table, dir.path()).Ok);
+    const auto writable = QFile::permissions(dir.path());
+    ASSERT_TRUE(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner));
+    table[0].SetDescription("CHANGED");
+    const DatabaseFileResult r = SaveDatabase(table, dir.path());
+    QFile::setPermissions(dir.path(), writable);
+    EXPECT_FALSE(r.Ok);
+    EXPECT_EQ(r.Message.toStdString(), "Cannot open database file for writing!");
+    EXPECT_EQ(ReadFile(Path()), Fixture("pludb-one-record.bin"));
 }
