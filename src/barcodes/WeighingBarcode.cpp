@@ -52,12 +52,12 @@ std::optional<WeighingMatch> DecodeWeighingBarcode(QByteArrayView text, const Ba
         if (qint64(text.size()) < code + qint64(rule.Weight) || code > BarcodeLength)
             continue;
         const QByteArrayView codePart = text.first(code);
+        // A zero byte would end a stored barcode before the code part does.
+        if (codePart.contains('\0'))
+            continue;
         const auto entries = table.Entries();
         for (size_t n = 0; n < entries.size(); ++n) {
-            const auto& stored = entries[n].Barcode;
-            const auto end = std::find(stored.begin(), stored.begin() + code, '\0');
-            if (end - stored.begin() == code &&
-                std::memcmp(stored.data(), codePart.data(), size_t(code)) == 0)
+            if (std::memcmp(entries[n].Barcode.data(), codePart.data(), size_t(code)) == 0)
                 return WeighingMatch{int(n), WeightOf(text.sliced(code, rule.Weight))};
         }
     }
