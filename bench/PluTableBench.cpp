@@ -1,9 +1,9 @@
 // The PLU table's file and its barcode scan. Each figure comes with a reference
 // measured in the same run: a plain read or replace-on-commit write of a file
 // of the same size, and a bare memcmp over the same 10000 records.
-#include "database/PluTable.h"
 #include "barcodes/WeighingBarcode.h"
 #include "database/PluDatabaseFile.h"
+#include "database/PluTable.h"
 
 #include <QFile>
 #include <QSaveFile>
