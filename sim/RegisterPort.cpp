@@ -1,0 +1,221 @@
+#include "sim/RegisterPort.h"
+
+#include "sim/RegisterModel.h"
+
+#include <QDateTime>
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+// Never let the queue grow without bound while nobody reads the line: a real
+// register's bytes would be lost on an unplugged cable too.
+constexpr qsizetype MaxQueuedBytes = 64 * 1024;
+
+void AppendStuffed(QByteArray& out, uint8_t b) {
+    if (b == Frame::Escape || b == Frame::Start || b == Frame::End) {
+        out += char(Frame::Escape);
+        out += char(b ^ Frame::EscapeXor);
+    } else {
+        out += char(b);
+    }
+}
+
+std::span<const uint8_t> BytesOf(const QByteArray& a) {
+    return {reinterpret_cast<const uint8_t*>(a.constData()), size_t(a.size())};
+}
+
+} // namespace
+
+RegisterPort::RegisterPort(RegisterModel& model, SimOptions options, QObject* parent)
+    : QObject(parent), m_model(model), m_options(std::move(options)) {
+    m_receiver.SetOnFrame([this](uint8_t) { OnFrame(); });
+    m_paceTimer.setTimerType(Qt::PreciseTimer);
+    m_paceTimer.setInterval(1);
+    connect(&m_paceTimer, &QTimer::timeout, this, &RegisterPort::Pump);
+    connect(&m_model, &RegisterModel::Unsolicited, this, &RegisterPort::Send);
+    m_clock.start();
+}
+
+RegisterPort::~RegisterPort() {
+    Close();
+}
+
+bool RegisterPort::Open(QString* error) {
+    Close();
+    char name[256] = {};
+    if (openpty(&m_master, &m_slave, name, nullptr, nullptr) != 0) {
+        m_master = m_slave = -1;
+        if (error)
+            *error = QString::fromLocal8Bit(strerror(errno));
+        return false;
+    }
+    // The far end stays open here as well, so that the program opening and
+    // closing its port never leaves the master hung up.
+    termios t{};
+    tcgetattr(m_slave, &t);
+    cfmakeraw(&t);
+    tcsetattr(m_slave, TCSANOW, &t);
+    fcntl(m_master, F_SETFL, fcntl(m_master, F_GETFL) | O_NONBLOCK);
+    m_path = QString::fromLocal8Bit(name);
+
+    if (!m_options.TraceFile.isEmpty()) {
+        m_trace.setFileName(m_options.TraceFile);
+        if (!m_trace.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) {
+            if (error)
+                *error = m_trace.errorString();
+            Close();
+            return false;
+        }
+    }
+    m_readNotifier = std::make_unique<QSocketNotifier>(m_master, QSocketNotifier::Read);
+    connect(m_readNotifier.get(), &QSocketNotifier::activated, this, &RegisterPort::ReadInput);
+    m_writeNotifier = std::make_unique<QSocketNotifier>(m_master, QSocketNotifier::Write);
+    m_writeNotifier->setEnabled(false);
+    connect(m_writeNotifier.get(), &QSocketNotifier::activated, this, &RegisterPort::Pump);
+    return true;
+}
+
+void RegisterPort::Close() {
+    m_paceTimer.stop();
+    m_readNotifier.reset();
+    m_writeNotifier.reset();
+    if (m_slave >= 0)
+        ::close(m_slave);
+    if (m_master >= 0)
+        ::close(m_master);
+    m_master = m_slave = -1;
+    m_out.clear();
+    m_trace.close();
+}
+
+void RegisterPort::ReadInput() {
+    std::array<uint8_t, 4096> buf{};
+    while (m_master >= 0) {
+        const ssize_t n = ::read(m_master, buf.data(), buf.size());
+        if (n <= 0)
+            break;
+        m_receiver.Feed(std::span<const uint8_t>(buf.data(), size_t(n)));
+    }
+}
+
+void RegisterPort::OnFrame() {
+    const auto payload = m_receiver.Payload();
+    const QByteArray command(reinterpret_cast<const char*>(payload.data()), qsizetype(payload.size()));
+    ++m_framesIn;
+    std::array<uint8_t, Frame::MaxOutbound * 2> wire{};
+    const size_t n = EncodeFrame(payload, wire);
+    Trace("IN ", QByteArray(reinterpret_cast<const char*>(wire.data()), qsizetype(n)));
+    emit FrameReceived(command);
+
+    std::vector<QByteArray> replies = m_model.Answer(command);
+    for (QByteArray& reply : replies) {
+        if (reply.size() >= 3 && reply[0] == '[' && m_options.WrongPluEvery > 0 &&
+            ++m_pluReplies % m_options.WrongPluEvery == 0) {
+            const int plu = (uint8_t(reply[1]) | (uint8_t(reply[2]) << 8)) + 1;
+            reply[1] = char(plu % RegisterModel::PluCount & 0xFF);
+            reply[2] = char(plu % RegisterModel::PluCount >> 8);
+        }
+        if (m_options.DelayMs > 0)
+            QTimer::singleShot(m_options.DelayMs, this, [this, reply] { Send(reply); });
+        else
+            Send(reply);
+    }
+}
+
+QByteArray RegisterPort::Wire(const QByteArray& payload, bool corrupt) const {
+    const uint16_t check = FrameChecksum(BytesOf(payload));
+    QByteArray sent = payload;
+    // One payload bit flipped under the original checksum: the sum changes by
+    // one, so the frame fails its check whatever the payload is.
+    if (corrupt && !sent.isEmpty())
+        sent[sent.size() - 1] = char(sent[sent.size() - 1] ^ 0x01);
+    QByteArray wire;
+    wire.reserve(sent.size() * 2 + 6);
+    wire += char(Frame::Start);
+    for (char c : sent)
+        AppendStuffed(wire, uint8_t(c));
+    AppendStuffed(wire, uint8_t(check >> 8));
+    AppendStuffed(wire, uint8_t(check & 0xFF));
+    wire += char(Frame::End);
+    return wire;
+}
+
+void RegisterPort::Send(const QByteArray& payload) {
+    if (m_master < 0 || m_options.Silent)
+        return;
+    ++m_framesOut;
+    const bool drop = m_options.DropEvery > 0 && m_framesOut % m_options.DropEvery == 0;
+    const bool corrupt = !drop && m_options.CorruptEvery > 0 && m_framesOut % m_options.CorruptEvery == 0;
+    const QByteArray wire = Wire(payload, corrupt);
+    if (drop) {
+        Trace("DROP", wire);
+        return;
+    }
+    Trace("OUT", wire);
+    if (m_out.size() + wire.size() > MaxQueuedBytes)
+        m_out.clear();
+    if (m_out.isEmpty() && m_options.Speed > 0) {
+        // A line that has finished its last byte starts a new period; one still
+        // busy keeps its schedule, so back-to-back frames never go faster.
+        const qint64 now = m_clock.nsecsElapsed();
+        const double byteNs = 1e10 / double(m_options.Speed);
+        if (double(now - m_periodStartNs) >= double(m_periodBytes) * byteNs) {
+            m_periodStartNs = now;
+            m_periodBytes = 0;
+        }
+    }
+    m_out += wire;
+    Pump();
+}
+
+void RegisterPort::Pump() {
+    if (m_master < 0)
+        return;
+    if (m_writeNotifier)
+        m_writeNotifier->setEnabled(false);
+    qint64 allowed = m_out.size();
+    if (m_options.Speed > 0 && !m_out.isEmpty()) {
+        const qint64 now = m_clock.nsecsElapsed();
+        const double byteNs = 1e10 / double(m_options.Speed);
+        const qint64 due = qint64(double(now - m_periodStartNs) / byteNs) + 1;
+        allowed = std::clamp<qint64>(due - m_periodBytes, 0, m_out.size());
+    }
+    bool blocked = false;
+    if (allowed > 0) {
+        const ssize_t n = ::write(m_master, m_out.constData(), size_t(allowed));
+        if (n > 0) {
+            m_out.remove(0, qsizetype(n));
+            m_periodBytes += n;
+            m_bytesSent += n;
+        } else if (n < 0 && errno == EAGAIN) {
+            blocked = true;
+        }
+    }
+    if (m_out.isEmpty()) {
+        m_paceTimer.stop();
+        emit Drained();
+    } else if (m_options.Speed > 0) {
+        if (!m_paceTimer.isActive())
+            m_paceTimer.start();
+    } else if (blocked || allowed > 0) {
+        m_writeNotifier->setEnabled(true);
+    }
+}
+
+void RegisterPort::Trace(const char* direction, const QByteArray& wire) {
+    if (!m_trace.isOpen())
+        return;
+    QByteArray line = QDateTime::currentDateTime().toString(Qt::ISODateWithMs).toLatin1();
+    line += ' ';
+    line += direction;
+    line += ' ';
+    line += wire.toHex(' ').toUpper();
+    line += '\n';
+    m_trace.write(line);
+    m_trace.flush();
+}
