@@ -107,9 +107,10 @@ void RegisterPort::OnFrame() {
     const auto payload = m_receiver.Payload();
     const QByteArray command(reinterpret_cast<const char*>(payload.data()), qsizetype(payload.size()));
     ++m_framesIn;
-    std::array<uint8_t, Frame::MaxOutbound * 2> wire{};
-    const size_t n = EncodeFrame(payload, wire);
-    Trace("IN ", QByteArray(reinterpret_cast<const char*>(wire.data()), qsizetype(n)));
+    QByteArray wire(qsizetype(EncodedFrameSize(payload)), '\0');
+    const size_t n =
+        EncodeFrame(payload, std::span(reinterpret_cast<uint8_t*>(wire.data()), size_t(wire.size())));
+    Trace("IN", wire.left(qsizetype(n)));
     emit FrameReceived(command);
 
     std::vector<QByteArray> replies = m_model.Answer(command);
