@@ -12,6 +12,13 @@ InProcessRegister::~InProcessRegister() {
     Stop();
 }
 
+SimOptions InProcessRegister::ProgramDefaults() {
+    SimOptions options;
+    options.Speed = 19200;
+    options.SellEveryMs = 5000;
+    return options;
+}
+
 QString InProcessRegister::Start() {
     if (IsRunning())
         return m_devicePath;

@@ -1,5 +1,6 @@
 #include "sim/RegisterModel.h"
 #include "sim/RegisterPort.h"
+#include "sim/SimCommandLine.h"
 #include "sim/SimOptions.h"
 
 #include <QCommandLineParser>
@@ -23,19 +24,6 @@ void OnSignal(int) {
     [[maybe_unused]] const ssize_t n = ::write(g_signalPipe[1], &b, 1);
 }
 
-bool ParseCount(const QCommandLineParser& parser, const QString& name, int& out, QTextStream& err) {
-    if (!parser.isSet(name))
-        return true;
-    bool ok = false;
-    const int v = parser.value(name).toInt(&ok);
-    if (!ok || v < 0) {
-        err << "orvex-register-sim: --" << name << " wants a whole number of 0 or more\n";
-        return false;
-    }
-    out = v;
-    return true;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -49,45 +37,14 @@ int main(int argc, char** argv) {
         "A simulated Orvex cash register on a pseudo-terminal. Prints the device path to pass to "
         "orvex-commander --port. Every line typed on standard input makes the cashier take one sale step."));
     parser.addHelpOption();
-    parser.addOptions({
-        {QStringLiteral("speed"), QStringLiteral("Pace output at <bps>, 10 bits a byte (0 = unpaced)."),
-         QStringLiteral("bps"), QStringLiteral("19200")},
-        {QStringLiteral("sell-every"),
-         QStringLiteral("A cashier's sale step every <ms> (0 = only on input)."), QStringLiteral("ms"),
-         QStringLiteral("0")},
-        {QStringLiteral("seed"), QStringLiteral("Seed of the cashier's choices."), QStringLiteral("n"),
-         QStringLiteral("1")},
-        {QStringLiteral("silent"), QStringLiteral("Send nothing at all.")},
-        {QStringLiteral("drop-every"), QStringLiteral("Leave out every <n>th outbound frame."),
-         QStringLiteral("n")},
-        {QStringLiteral("corrupt-every"), QStringLiteral("Break the checksum of every <n>th outbound frame."),
-         QStringLiteral("n")},
-        {QStringLiteral("wrong-plu-every"),
-         QStringLiteral("Answer every <n>th PLU request with the next PLU."), QStringLiteral("n")},
-        {QStringLiteral("delay"), QStringLiteral("Answer commands <ms> late."), QStringLiteral("ms")},
-        {QStringLiteral("plus"), QStringLiteral("Start from the PLUs of a pludb.dat file."),
-         QStringLiteral("file")},
-        {QStringLiteral("trace"), QStringLiteral("Write every frame in and out to <file>."),
-         QStringLiteral("file")},
-    });
+    SimCommandLine::AddOptions(parser);
     parser.process(app);
 
     SimOptions options;
-    int speed = 19200;
-    int seed = 1;
-    if (!ParseCount(parser, QStringLiteral("speed"), speed, err) ||
-        !ParseCount(parser, QStringLiteral("sell-every"), options.SellEveryMs, err) ||
-        !ParseCount(parser, QStringLiteral("seed"), seed, err) ||
-        !ParseCount(parser, QStringLiteral("drop-every"), options.DropEvery, err) ||
-        !ParseCount(parser, QStringLiteral("corrupt-every"), options.CorruptEvery, err) ||
-        !ParseCount(parser, QStringLiteral("wrong-plu-every"), options.WrongPluEvery, err) ||
-        !ParseCount(parser, QStringLiteral("delay"), options.DelayMs, err))
+    if (const QString error = SimCommandLine::Read(parser, options); !error.isEmpty()) {
+        err << "orvex-register-sim: " << error << "\n";
         return 2;
-    options.Speed = uint32_t(speed);
-    options.Seed = uint32_t(seed);
-    options.Silent = parser.isSet(QStringLiteral("silent"));
-    options.PlusFile = parser.value(QStringLiteral("plus"));
-    options.TraceFile = parser.value(QStringLiteral("trace"));
+    }
 
     RegisterModel model(options.Seed);
     QString error;

@@ -13,6 +13,10 @@ struct FaultRow {
     std::function<void(class FaultOptions&)> Check;
 };
 
+void PrintTo(const FaultRow& row, std::ostream* os) {
+    *os << row.Name;
+}
+
 class FaultOptions : public SimOnPty, public ::testing::WithParamInterface<FaultRow> {
   public:
     void SetUp() override {

@@ -77,6 +77,10 @@ std::vector<PeerRow> PeerRows() {
     };
 }
 
+void PrintTo(const PeerRow& row, std::ostream* os) {
+    *os << row.Name;
+}
+
 class PeerTable : public SimOnPty, public ::testing::WithParamInterface<PeerRow> {};
 
 } // namespace
@@ -161,6 +165,10 @@ struct ErrorRow {
     const char* Command;
     uint8_t Error;
 };
+
+void PrintTo(const ErrorRow& row, std::ostream* os) {
+    *os << row.Name;
+}
 
 class RefusedCommands : public SimOnPty, public ::testing::WithParamInterface<ErrorRow> {};
 
