@@ -27,6 +27,8 @@ void SimPacing(benchmark::State& state) {
             return;
         }
         const int fd = ::open(port.DevicePath().toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        while (!port.FarEndOpen())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
         // Frames of 'A's without escapes until the wanted number of bytes is queued.
         QElapsedTimer elapsed;
         elapsed.start();

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <poll.h>
 #include <pty.h>
 #include <termios.h>
 #include <unistd.h>
@@ -15,6 +16,8 @@ namespace {
 // Never let the queue grow without bound while nobody reads the line: a real
 // register's bytes would be lost on an unplugged cable too.
 constexpr qsizetype MaxQueuedBytes = 64 * 1024;
+// How often a line nobody has open is looked at again.
+constexpr int FarEndPollMs = 20;
 
 void AppendStuffed(QByteArray& out, uint8_t b) {
     if (b == Frame::Escape || b == Frame::Start || b == Frame::End) {
@@ -38,6 +41,8 @@ RegisterPort::RegisterPort(RegisterModel& model, SimOptions options, QObject* pa
     m_paceTimer.setInterval(1);
     connect(&m_paceTimer, &QTimer::timeout, this, &RegisterPort::Pump);
     connect(&m_model, &RegisterModel::Unsolicited, this, &RegisterPort::Send);
+    m_farEndTimer.setInterval(FarEndPollMs);
+    connect(&m_farEndTimer, &QTimer::timeout, this, &RegisterPort::CheckFarEnd);
     m_clock.start();
 }
 
@@ -48,18 +53,20 @@ RegisterPort::~RegisterPort() {
 bool RegisterPort::Open(QString* error) {
     Close();
     char name[256] = {};
-    if (openpty(&m_master, &m_slave, name, nullptr, nullptr) != 0) {
-        m_master = m_slave = -1;
+    int slave = -1;
+    if (openpty(&m_master, &slave, name, nullptr, nullptr) != 0) {
+        m_master = -1;
         if (error)
             *error = QString::fromLocal8Bit(strerror(errno));
         return false;
     }
-    // The far end stays open here as well, so that the program opening and
-    // closing its port never leaves the master hung up.
     termios t{};
-    tcgetattr(m_slave, &t);
+    tcgetattr(slave, &t);
     cfmakeraw(&t);
-    tcsetattr(m_slave, TCSANOW, &t);
+    tcsetattr(slave, TCSANOW, &t);
+    // The far end is the program's: until it opens it, the master reads as
+    // hung up, and that is how the register learns whether anyone listens.
+    ::close(slave);
     fcntl(m_master, F_SETFL, fcntl(m_master, F_GETFL) | O_NONBLOCK);
     m_path = QString::fromLocal8Bit(name);
 
@@ -77,18 +84,20 @@ bool RegisterPort::Open(QString* error) {
     m_writeNotifier = std::make_unique<QSocketNotifier>(m_master, QSocketNotifier::Write);
     m_writeNotifier->setEnabled(false);
     connect(m_writeNotifier.get(), &QSocketNotifier::activated, this, &RegisterPort::Pump);
+    SetFarEndOpen(false);
+    CheckFarEnd();
     return true;
 }
 
 void RegisterPort::Close() {
     m_paceTimer.stop();
+    m_farEndTimer.stop();
     m_readNotifier.reset();
     m_writeNotifier.reset();
-    if (m_slave >= 0)
-        ::close(m_slave);
     if (m_master >= 0)
         ::close(m_master);
-    m_master = m_slave = -1;
+    m_master = -1;
+    m_farEndOpen = false;
     m_out.clear();
     m_trace.close();
 }
@@ -97,6 +106,10 @@ void RegisterPort::ReadInput() {
     std::array<uint8_t, 4096> buf{};
     while (m_master >= 0) {
         const ssize_t n = ::read(m_master, buf.data(), buf.size());
+        if (n < 0 && errno == EIO) {
+            SetFarEndOpen(false); // the program closed its port
+            break;
+        }
         if (n <= 0)
             break;
         m_receiver.Feed(std::span<const uint8_t>(buf.data(), size_t(n)));
@@ -128,6 +141,31 @@ void RegisterPort::OnFrame() {
     }
 }
 
+void RegisterPort::SetFarEndOpen(bool open) {
+    m_farEndOpen = open;
+    if (m_readNotifier)
+        m_readNotifier->setEnabled(open);
+    if (open) {
+        m_farEndTimer.stop();
+        ReadInput();
+    } else {
+        m_receiver.ResetFrame();
+        m_out.clear();
+        m_paceTimer.stop();
+        if (m_writeNotifier)
+            m_writeNotifier->setEnabled(false);
+        m_farEndTimer.start();
+    }
+}
+
+void RegisterPort::CheckFarEnd() {
+    if (m_master < 0)
+        return;
+    pollfd p{m_master, POLLIN, 0};
+    if (::poll(&p, 1, 0) >= 0 && !(p.revents & POLLHUP))
+        SetFarEndOpen(true);
+}
+
 QByteArray RegisterPort::Wire(const QByteArray& payload, bool corrupt) const {
     const uint16_t check = FrameChecksum(BytesOf(payload));
     QByteArray sent = payload;
@@ -147,7 +185,7 @@ QByteArray RegisterPort::Wire(const QByteArray& payload, bool corrupt) const {
 }
 
 void RegisterPort::Send(const QByteArray& payload) {
-    if (m_master < 0 || m_options.Silent)
+    if (m_master < 0 || m_options.Silent || !m_farEndOpen)
         return;
     ++m_framesOut;
     const bool drop = m_options.DropEvery > 0 && m_framesOut % m_options.DropEvery == 0;
@@ -175,7 +213,7 @@ void RegisterPort::Send(const QByteArray& payload) {
 }
 
 void RegisterPort::Pump() {
-    if (m_master < 0)
+    if (m_master < 0 || !m_farEndOpen)
         return;
     if (m_writeNotifier)
         m_writeNotifier->setEnabled(false);
@@ -195,6 +233,9 @@ void RegisterPort::Pump() {
             m_bytesSent += n;
         } else if (n < 0 && errno == EAGAIN) {
             blocked = true;
+        } else if (n < 0 && errno == EIO) {
+            SetFarEndOpen(false);
+            return;
         }
     }
     if (m_out.isEmpty()) {

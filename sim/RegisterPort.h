@@ -28,6 +28,9 @@ class RegisterPort : public QObject {
     bool Open(QString* error = nullptr);
     void Close();
     [[nodiscard]] bool IsOpen() const { return m_master >= 0; }
+    // Whether someone has the far end open. While nobody does, what the
+    // register sends is lost, as on an unplugged cable.
+    [[nodiscard]] bool FarEndOpen() const { return m_farEndOpen; }
     [[nodiscard]] QString DevicePath() const { return m_path; }
 
     // Sends a payload as the register would: framed, faulted, traced, paced.
@@ -44,6 +47,8 @@ class RegisterPort : public QObject {
 
   private:
     void ReadInput();
+    void SetFarEndOpen(bool open);
+    void CheckFarEnd();
     void OnFrame();
     void Pump();
     void Trace(const char* direction, const QByteArray& wire);
@@ -52,7 +57,8 @@ class RegisterPort : public QObject {
     RegisterModel& m_model;
     SimOptions m_options;
     int m_master = -1;
-    int m_slave = -1;
+    bool m_farEndOpen = false;
+    QTimer m_farEndTimer;
     QString m_path;
     std::unique_ptr<QSocketNotifier> m_readNotifier;
     std::unique_ptr<QSocketNotifier> m_writeNotifier;

@@ -123,3 +123,22 @@ INSTANTIATE_TEST_SUITE_P(
                          << out[0].toStdString();
                  }}),
     [](const auto& info) { return std::string(info.param.Name); });
+
+// Nobody on the line: the register's output is lost, not kept for whoever
+// opens the device next; a new listener gets only what is sent from then on.
+TEST_F(SimOnPty, OutputWithNobodyListeningIsLost) {
+    form->Serial().ClosePort();
+    ASSERT_TRUE(WaitUntil([&] { return !port->FarEndOpen(); }, 2000));
+    for (int i = 0; i < 5; ++i)
+        model.SellStep();
+    EXPECT_EQ(port->Pending(), 0);
+
+    received.clear();
+    ASSERT_TRUE(form->Serial().OpenPort());
+    ASSERT_TRUE(WaitUntil([&] { return port->FarEndOpen(); }, 2000));
+    RunEventsFor(100);
+    EXPECT_TRUE(received.empty()) << Hex(received.front());
+    const auto replies = Exchange({'Q'}, 1);
+    ASSERT_EQ(replies.size(), 1u);
+    EXPECT_EQ(replies[0][0], 'Q');
+}

@@ -38,6 +38,7 @@ class SimOnPty : public ::testing::Test {
             received.emplace_back(reinterpret_cast<const char*>(p.data()), qsizetype(p.size()));
         });
         ASSERT_TRUE(form->Serial().OpenPort());
+        ASSERT_TRUE(WaitUntil([this] { return port->FarEndOpen(); }, 2000));
     }
 
     void Send(const std::vector<uint8_t>& payload) { ASSERT_EQ(form->SendFrame(payload), 0); }
