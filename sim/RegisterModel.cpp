@@ -389,7 +389,7 @@ void RegisterModel::PlanReceipt() {
             m_plan.push_back(Step::Void);
     }
     m_plan.push_back(Step::Subtotal);
-    if (Random(100) < 15)
+    if (Random(100) < 25)
         m_plan.push_back(Step::SubtotalDiscount);
     m_plan.push_back(Step::Pay);
 }
@@ -435,9 +435,19 @@ bool RegisterModel::RunStep(Step step) {
     case Step::Subtotal:
         out = m_day.Subtotal();
         break;
-    case Step::SubtotalDiscount:
-        out = m_day.AdjustSubtotalPercent(false, 500);
+    case Step::SubtotalDiscount: {
+        // Mostly a 5 % discount; now and then a surcharge or a round amount off.
+        const int r = Random(10);
+        if (r < 6)
+            out = m_day.AdjustSubtotalPercent(false, 500);
+        else if (r < 7)
+            out = m_day.AdjustSubtotalPercent(true, 1000);
+        else if (r < 9)
+            out = m_day.AdjustSubtotalAmount(false, 50);
+        else
+            out = m_day.AdjustSubtotalAmount(true, 100);
         break;
+    }
     case Step::Pay: {
         const int r = Random(10);
         const uint8_t type = r < 7 ? 'C' : r < 9 ? 'A' : 'Q';

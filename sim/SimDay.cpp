@@ -264,6 +264,25 @@ SimDay::Outcome SimDay::AdjustSubtotalPercent(bool increment, uint32_t percent) 
     return {NoError, {rec}};
 }
 
+SimDay::Outcome SimDay::AdjustSubtotalAmount(bool increment, uint32_t amount) {
+    if (!m_open || Paying() || m_items.empty())
+        return {NotAllowed, {}};
+    if (amount == 0)
+        return {ValueObligatory, {}};
+    const auto net = DepartmentNet();
+    const int d = int(std::max_element(net.begin(), net.end()) - net.begin());
+    if (!increment && int64_t(amount) > net[d])
+        return {NegativeResult, {}};
+    if (increment && ReceiptTotal() + amount > ReceiptLimit)
+        return {ReceiptLimitExceeded, {}};
+    m_subtotalAdjust[d] += increment ? int64_t(amount) : -int64_t(amount);
+    QByteArray rec(47, '\0');
+    rec[0] = char(increment ? 'G' : 'H');
+    PutBcd(rec, 1 + 5 * d, 5, amount);
+    PutByte(rec, 46, 'N');
+    return {NoError, {rec}};
+}
+
 SimDay::Outcome SimDay::CorrectLast() {
     if (!m_open || Paying() || m_items.empty())
         return {NotAllowed, {}};

@@ -58,6 +58,9 @@ class SimDay {
     Outcome AdjustAmount(bool increment, uint32_t amount);
     Outcome AdjustPercent(bool increment, uint32_t percent);
     Outcome AdjustSubtotalPercent(bool increment, uint32_t percent);
+    // An amount on the subtotal, booked to the department that has sold most
+    // in this receipt.
+    Outcome AdjustSubtotalAmount(bool increment, uint32_t amount);
     Outcome CorrectLast();
     Outcome Subtotal();
     Outcome Pay(uint8_t type, uint64_t amount);

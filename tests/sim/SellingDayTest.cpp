@@ -59,10 +59,12 @@ class JournalReader {
         case 'F':
             m_items.back().Amount -= int64_t(BcdAt(r, 2, 6));
             break;
+        case 'G':
+        case 'H':
         case 'I':
         case 'J':
             for (int d = 0; d < 9; ++d)
-                m_adjust[d] += (r[0] == 'I' ? 1 : -1) * int64_t(BcdAt(r, 1 + 5 * d, 5));
+                m_adjust[d] += (r[0] == 'G' || r[0] == 'I' ? 1 : -1) * int64_t(BcdAt(r, 1 + 5 * d, 5));
             break;
         case 'K':
             m_items.pop_back();
@@ -186,7 +188,7 @@ TEST_F(SellingDay, JournalAgreesWithTheDailyReports) {
     }
     EXPECT_TRUE(totals.Mismatches.empty()) << totals.Mismatches.front();
     ASSERT_GT(totals.Receipts, 20);
-    for (char kind : {'@', 'A', 'B', '?', 'K', 'L', 'O', 'N'})
+    for (char kind : {'@', 'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H', 'I', 'J', 'K', 'L', 'O', 'N', '?'})
         EXPECT_GT(kinds[kind], 0) << "a day of selling sends '" << kind << "' records";
     EXPECT_GT(requests, 0);
 
