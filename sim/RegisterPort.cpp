@@ -17,7 +17,7 @@ namespace {
 // register's bytes would be lost on an unplugged cable too.
 constexpr qsizetype MaxQueuedBytes = 64 * 1024;
 // How often a line nobody has open is looked at again.
-constexpr int FarEndPollMs = 20;
+constexpr int FarEndPollMs = 50;
 
 void AppendStuffed(QByteArray& out, uint8_t b) {
     if (b == Frame::Escape || b == Frame::Start || b == Frame::End) {
