@@ -496,8 +496,12 @@ bool RegisterModel::SellItem() {
             PutBcd(request, 17, 4, uint64_t(n));
         } else {
             const char* barcode = ForeignBarcodes[Random(int(std::size(ForeignBarcodes)))];
-            if (FindBarcode(TextField<19>(barcode)) >= 0)
-                return false;
+            if (const int n = FindBarcode(TextField<19>(barcode)); n >= 0) {
+                // Programmed and committed since: the scan sells it here.
+                out = m_day.SellPlu(n, 1000, 'N', 'B', m_cashierOperator);
+                Emit(out.Records);
+                return !out.Records.empty();
+            }
             request[1] = 'B';
             PutBytes(request, 2, TextField<19>(barcode));
         }
