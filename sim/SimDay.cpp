@@ -119,8 +119,8 @@ SimDay::Outcome SimDay::SellPlu(int plu, uint32_t quantity, uint8_t saleKind, ui
         return {ReceiptLimitExceeded, {}};
 
     OpenIfClosed(operatorNumber, out);
-    m_items.push_back(
-        {p.Department(), amount, plu, correction ? -int64_t(quantity) : int64_t(quantity), correction});
+    m_items.push_back({p.Department(), amount, plu, correction ? -int64_t(quantity) : int64_t(quantity),
+                       correction, amount});
     AddPluStatistics(plu, correction ? -int64_t(quantity) : int64_t(quantity), amount);
 
     if (record == 'B') {
@@ -289,7 +289,7 @@ SimDay::Outcome SimDay::CorrectLast() {
     const Item item = m_items.back();
     m_items.pop_back();
     if (item.Plu >= 0)
-        AddPluStatistics(item.Plu, -item.Quantity, -item.Amount);
+        AddPluStatistics(item.Plu, -item.Quantity, -item.PluAmount);
     CurrentOperator().CorrectionAmount += item.Amount >= 0 ? item.Amount : -item.Amount;
     ++CurrentOperator().Corrections;
     return {NoError, {QByteArray(1, 'K')}};

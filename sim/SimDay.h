@@ -92,6 +92,9 @@ class SimDay {
         int Plu = -1;
         int64_t Quantity = 0;
         bool Correction = false;
+        // What the sale added to its PLU's total: surcharges and discounts on
+        // the item change Amount, not the PLU's statistics.
+        int64_t PluAmount = 0;
     };
     struct OperatorStats {
         int64_t Cash = 0;

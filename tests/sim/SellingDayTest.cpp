@@ -22,6 +22,9 @@ struct JournalTotals {
     int64_t Total = 0;
     int Receipts = 0;
     std::map<int, int64_t> OperatorTotals;
+    // Per PLU sold by the cashier: quantity as the register counts it (pieces,
+    // or thousandths for measured goods) and the sales amount.
+    std::map<int, std::pair<int64_t, int64_t>> Plus;
     std::vector<std::string> Mismatches;
 };
 
@@ -42,8 +45,11 @@ class JournalReader {
                                r[12] == 'C'});
             break;
         case 'B': {
-            int64_t amount = RoundedDiv(int64_t(BcdAt(r, 15, 4)) * int64_t(BcdAt(r, 41, 4)), 1000);
-            m_items.push_back({uint8_t(r[19]) & 0x0F, r[45] == 'C' ? -amount : amount, r[45] == 'C'});
+            const int64_t quantity = int64_t(BcdAt(r, 41, 4));
+            int64_t amount = RoundedDiv(int64_t(BcdAt(r, 15, 4)) * quantity, 1000);
+            m_items.push_back({uint8_t(r[19]) & 0x0F, r[45] == 'C' ? -amount : amount, r[45] == 'C',
+                               (uint8_t(r[1]) << 8) | uint8_t(r[2]),
+                               r[20] == 0 ? RoundedDiv(quantity, 1000) : quantity, amount});
             break;
         }
         case '?': {
@@ -78,6 +84,10 @@ class JournalReader {
             if (total != Sum())
                 m_totals.Mismatches.push_back("receipt total " + Hex(r));
             for (const Item& item : m_items) {
+                if (item.Plu >= 0) {
+                    m_totals.Plus[item.Plu].first += item.PluQuantity;
+                    m_totals.Plus[item.Plu].second += item.PluAmount;
+                }
                 m_totals.Departments[item.Department - 1] += item.Amount;
                 m_totals.DepartmentSales[item.Department - 1] += item.Correction ? -1 : 1;
             }
@@ -100,6 +110,9 @@ class JournalReader {
         int Department;
         int64_t Amount;
         bool Correction;
+        int Plu = -1;
+        int64_t PluQuantity = 0;
+        int64_t PluAmount = 0;
     };
     [[nodiscard]] int64_t Sum() const {
         int64_t s = 0;
@@ -225,6 +238,14 @@ TEST_F(SellingDay, JournalAgreesWithTheDailyReports) {
     EXPECT_EQ(operatorSum, totals.Total);
     EXPECT_EQ(operatorReceipts, totals.Receipts);
     EXPECT_EQ(int(BcdAt(Ask({'h'}), 5, 4)), totals.Receipts);
+
+    ASSERT_GT(totals.Plus.size(), 5u);
+    for (const auto& [plu, sold] : totals.Plus) {
+        const QByteArray stats = Ask({'i', uint8_t(plu & 0xFF), uint8_t(plu >> 8)});
+        ASSERT_EQ(stats.size(), 17);
+        EXPECT_EQ(int64_t(BcdAt(stats, 3, 4)), sold.first) << "quantity of PLU " << plu;
+        EXPECT_EQ(int64_t(BcdAt(stats, 11, 6)), sold.second) << "total of PLU " << plu;
+    }
 
     // The Z report closes the day: the last Z holds it, the new day is empty.
     EXPECT_EQ(Hex(Ask({'l'})), "20 00");
