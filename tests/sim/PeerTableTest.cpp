@@ -274,3 +274,13 @@ TEST_F(PeerLayouts, ThanksMessageAndPluReportsAreKept) {
     EXPECT_TRUE(Exchange(Cmd("6E 00 00 0F 27"), 0).empty());
     EXPECT_EQ(model.PluReportsPrinted(), 1);
 }
+
+TEST_F(PeerLayouts, VoidedItemLeavesNoTraceInThePluStatistics) {
+    Given(Bytes(SaleOfMilk));
+    Given(Bytes(SaleOfMilk));
+    Given(Bytes("43 00 00 00 00 50")); // 0.50 on the second item
+    Given(Bytes("4B"));                // and that item voided
+    const auto replies = Exchange(Cmd("69 01 00"), 1);
+    ASSERT_EQ(replies.size(), 1u);
+    EXPECT_EQ(Hex(replies[0]), "69 01 00 00 00 00 01 00 00 00 00 00 00 00 00 01 19");
+}
