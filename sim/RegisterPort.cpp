@@ -151,6 +151,7 @@ void RegisterPort::SetFarEndOpen(bool open) {
     } else {
         m_receiver.ResetFrame();
         m_out.clear();
+        m_blocked = false;
         m_paceTimer.stop();
         if (m_writeNotifier)
             m_writeNotifier->setEnabled(false);
@@ -215,16 +216,21 @@ void RegisterPort::Send(const QByteArray& payload) {
 void RegisterPort::Pump() {
     if (m_master < 0 || !m_farEndOpen)
         return;
-    if (m_writeNotifier)
-        m_writeNotifier->setEnabled(false);
+    m_writeNotifier->setEnabled(false);
+    const bool paced = m_options.Speed > 0;
+    if (m_blocked) {
+        // The listener stopped reading for a while: the line starts afresh
+        // rather than catching up in a burst.
+        m_blocked = false;
+        m_periodStartNs = m_clock.nsecsElapsed();
+        m_periodBytes = 0;
+    }
     qint64 allowed = m_out.size();
-    if (m_options.Speed > 0 && !m_out.isEmpty()) {
-        const qint64 now = m_clock.nsecsElapsed();
+    if (paced && !m_out.isEmpty()) {
         const double byteNs = 1e10 / double(m_options.Speed);
-        const qint64 due = qint64(double(now - m_periodStartNs) / byteNs) + 1;
+        const qint64 due = qint64(double(m_clock.nsecsElapsed() - m_periodStartNs) / byteNs) + 1;
         allowed = std::clamp<qint64>(due - m_periodBytes, 0, m_out.size());
     }
-    bool blocked = false;
     if (allowed > 0) {
         const ssize_t n = ::write(m_master, m_out.constData(), size_t(allowed));
         if (n > 0) {
@@ -232,7 +238,7 @@ void RegisterPort::Pump() {
             m_periodBytes += n;
             m_bytesSent += n;
         } else if (n < 0 && errno == EAGAIN) {
-            blocked = true;
+            m_blocked = true;
         } else if (n < 0 && errno == EIO) {
             SetFarEndOpen(false);
             return;
@@ -241,11 +247,12 @@ void RegisterPort::Pump() {
     if (m_out.isEmpty()) {
         m_paceTimer.stop();
         emit Drained();
-    } else if (m_options.Speed > 0) {
-        if (!m_paceTimer.isActive())
-            m_paceTimer.start();
-    } else if (blocked || allowed > 0) {
+    } else if (m_blocked || !paced) {
+        // Woken when the listener has read some of what waits.
+        m_paceTimer.stop();
         m_writeNotifier->setEnabled(true);
+    } else if (!m_paceTimer.isActive()) {
+        m_paceTimer.start();
     }
 }
 

@@ -70,6 +70,7 @@ class RegisterPort : public QObject {
     QElapsedTimer m_clock;
     qint64 m_periodStartNs = 0;
     qint64 m_periodBytes = 0;
+    bool m_blocked = false; // the listener's input is full
     qint64 m_bytesSent = 0;
     int m_framesIn = 0;
     int m_framesOut = 0;

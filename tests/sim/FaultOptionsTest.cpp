@@ -3,7 +3,9 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <fcntl.h>
 #include <functional>
+#include <unistd.h>
 
 namespace {
 
@@ -141,4 +143,46 @@ TEST_F(SimOnPty, OutputWithNobodyListeningIsLost) {
     const auto replies = Exchange({'Q'}, 1);
     ASSERT_EQ(replies.size(), 1u);
     EXPECT_EQ(replies[0][0], 'Q');
+}
+
+// A listener that stops reading holds the register up; nothing it sends is
+// lost or broken, paced or not.
+TEST_F(SimOnPty, SlowListenerLosesNothing) {
+    for (uint32_t speed : {0u, 115200u}) {
+        SimOptions options;
+        options.Speed = speed;
+        Start(options, false);
+        form->Serial().ClosePort();
+        ASSERT_TRUE(WaitUntil([&] { return !port->FarEndOpen(); }, 2000));
+        const int fd = ::open(port->DevicePath().toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        ASSERT_GE(fd, 0);
+        ASSERT_TRUE(WaitUntil([&] { return port->FarEndOpen(); }, 2000));
+
+        const int frames = speed == 0 ? 600 : 60; // 600 frames overfill the line's buffer
+        for (int i = 0; i < frames; ++i)
+            port->Send(QByteArray(60, char('A' + i % 26)));
+        if (speed == 0) {
+            RunEventsFor(50);
+            EXPECT_GT(port->Pending(), 0) << "the listener's buffer is full";
+        }
+
+        int verified = 0;
+        FrameReceiver receiver;
+        receiver.SetOnFrame([&](uint8_t code) {
+            EXPECT_EQ(code, uint8_t('A' + verified % 26));
+            EXPECT_EQ(receiver.Payload().size(), 60u);
+            ++verified;
+        });
+        WaitUntil(
+            [&] {
+                std::array<uint8_t, 4096> buf{};
+                const ssize_t n = ::read(fd, buf.data(), buf.size());
+                if (n > 0)
+                    receiver.Feed(std::span(buf.data(), size_t(n)));
+                return verified == frames;
+            },
+            5000);
+        EXPECT_EQ(verified, frames) << "at " << speed << " bit/s";
+        ::close(fd);
+    }
 }
