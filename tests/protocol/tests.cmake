@@ -1,4 +1,8 @@
 list(APPEND ORVEX_CORE_TESTS
     ${CMAKE_CURRENT_LIST_DIR}/ConvertsTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/RegisterCharsetTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ClockReplyTest.cpp
+)
+list(APPEND ORVEX_LINK_TESTS
+    ${CMAKE_CURRENT_LIST_DIR}/ReplyDispatcherTest.cpp
 )

@@ -1,0 +1,19 @@
+#include "protocol/ClockReply.h"
+
+#include "shell/Captions.h"
+
+std::optional<QString> FormatClock(std::span<const uint8_t> payload, int lang) {
+    constexpr size_t Size = 8;
+    if (payload.size() < Size)
+        return std::nullopt;
+    const int year = payload[6] | (payload[7] << 8);
+    return QStringLiteral("%1 : %2:%3:%4\n\n%5 : %6-%7-%8")
+        .arg(Captions::Clock::Time.Text(lang))
+        .arg(int{payload[3]})
+        .arg(int{payload[2]})
+        .arg(int{payload[1]})
+        .arg(Captions::Clock::Date.Text(lang))
+        .arg(int{payload[4]})
+        .arg(int{payload[5]})
+        .arg(year);
+}

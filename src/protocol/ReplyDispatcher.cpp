@@ -1,0 +1,165 @@
+#include "protocol/ReplyDispatcher.h"
+
+#include "protocol/ClockReply.h"
+#include "shell/ShellSettings.h"
+
+#include <QEventLoop>
+#include <utility>
+
+ReplyDispatcher::ReplyDispatcher(TRS232Form& rs232, QObject* parent) : QObject(parent), m_rs232(rs232) {
+    setObjectName(QStringLiteral("ReplyDispatcher"));
+    m_commandTimer.setObjectName(QStringLiteral("CommandTimer"));
+    m_commandTimer.setInterval(ReplyTimeout);
+    connect(&m_commandTimer, &QTimer::timeout, this, &ReplyDispatcher::CommandTimerOnTimer);
+    connect(&m_rs232, &TRS232Form::ReplyReceived, this, &ReplyDispatcher::DispatchReply);
+    connect(&m_rs232.Serial(), &TCommPortDriver::PortLost, this,
+            [this](const QString& device, const QString& reason) {
+                emit ConnectionChanged(false);
+                emit PortLost(device, reason);
+            });
+    SetHandler(ClockCode, [this](std::span<const uint8_t> payload) { ShowClock(payload); });
+}
+
+ReplyDispatcher::~ReplyDispatcher() {
+    // A wait still running when its owner goes must not come back to a dead object.
+    if (m_waitLoop)
+        m_waitLoop->quit();
+}
+
+void ReplyDispatcher::SetHandler(uint8_t code, ReplyHandler handler) {
+    m_handlers[code] = std::move(handler);
+}
+
+void ReplyDispatcher::DispatchReply(uint8_t code) {
+    // Disarmed before the handler runs, so that the handler may arm the next wait.
+    if (code == m_expectedReply && m_expectedReply != 0)
+        ClearExpectedReply();
+    if (const auto& handler = m_handlers[code])
+        handler(m_rs232.Payload());
+}
+
+void ReplyDispatcher::ExpectReply(uint8_t code, int intervalMs) {
+    m_commandTimer.setInterval(intervalMs);
+    m_commandTimer.start();
+    m_expectedReply = code;
+}
+
+void ReplyDispatcher::ClearExpectedReply() {
+    m_commandTimer.stop();
+    m_expectedReply = 0;
+    WakeWait();
+}
+
+void ReplyDispatcher::CommandTimerOnTimer() {
+    ClearExpectedReply();
+}
+
+bool ReplyDispatcher::WaitGoesOn() const {
+    return m_commandTimer.isActive() && m_keepWaiting && m_replyPending;
+}
+
+void ReplyDispatcher::WakeWait() {
+    if (m_waitLoop && !WaitGoesOn())
+        m_waitLoop->quit();
+}
+
+int32_t ReplyDispatcher::WaitReply(uint8_t code, int intervalMs) {
+    m_replyPending = true;
+    m_keepWaiting = true;
+    ExpectReply(code, intervalMs);
+    // The loop sleeps until an event comes; whatever ends the wait (the reply's
+    // handler, a cancel, the timer) quits it through WakeWait.
+    QEventLoop loop;
+    QEventLoop* const outer = std::exchange(m_waitLoop, &loop);
+    if (WaitGoesOn())
+        loop.exec();
+    m_waitLoop = outer;
+    // A wait nested in another shares its flags: the outer one ends with it.
+    WakeWait();
+    if (!m_keepWaiting)
+        return WaitCancelled;
+    if (!m_replyPending)
+        return WaitReplied;
+    return WaitTimedOut;
+}
+
+void ReplyDispatcher::CompleteWait() {
+    m_replyPending = false;
+    WakeWait();
+}
+
+void ReplyDispatcher::CancelWait() {
+    m_keepWaiting = false;
+    WakeWait();
+}
+
+bool ReplyDispatcher::EnsurePortOpen() {
+    if (IsOpen())
+        return true;
+    if (!m_rs232.Serial().OpenPort()) {
+        emit PortOpenFailed(m_rs232.Serial().CurrentDeviceName());
+        return false;
+    }
+    emit ConnectionChanged(true);
+    return true;
+}
+
+void ReplyDispatcher::Disconnect() {
+    if (!IsOpen())
+        return;
+    m_rs232.Serial().ClosePort();
+    emit ConnectionChanged(false);
+}
+
+void ReplyDispatcher::ToggleConnection() {
+    if (IsOpen())
+        Disconnect();
+    else
+        EnsurePortOpen();
+}
+
+void ReplyDispatcher::AfterReopen(bool wasOpen) {
+    // A port that failed to reopen is not reported, but the controls must not
+    // go on showing a connection that is gone.
+    if (wasOpen && !IsOpen())
+        emit ConnectionChanged(false);
+}
+
+void ReplyDispatcher::ChangePort(TComPortNumber port) {
+    const bool wasOpen = IsOpen();
+    m_rs232.ChangePort(port);
+    AfterReopen(wasOpen);
+}
+
+void ReplyDispatcher::ChangeSpeed(TComPortBaudRate speed) {
+    const bool wasOpen = IsOpen();
+    m_rs232.ChangeSpeed(speed);
+    AfterReopen(wasOpen);
+}
+
+void ReplyDispatcher::ChangeDevice(const QString& devicePath) {
+    const bool wasOpen = IsOpen();
+    // The mapping is read when the port opens, so an open port on the device
+    // number is closed first and reopened on the new device.
+    if (wasOpen && m_rs232.Serial().ComPort() == DevicePortNumber)
+        m_rs232.Serial().ClosePort();
+    TCommPortDriver::SetDeviceOverride(DevicePortNumber, devicePath);
+    if (wasOpen && !IsOpen()) {
+        m_rs232.Serial().SetComPort(DevicePortNumber);
+        m_rs232.Serial().OpenPort();
+    } else {
+        m_rs232.ChangePort(DevicePortNumber);
+    }
+    AfterReopen(wasOpen);
+}
+
+void ReplyDispatcher::RequestClock() {
+    ExpectReply(ClockCode, ReplyTimeout);
+    m_rs232.SendFrame({ClockCode});
+}
+
+void ReplyDispatcher::ShowClock(std::span<const uint8_t> payload) {
+    // A clock reply too short for its fields is dropped rather than read past its end.
+    if (const auto text = FormatClock(payload, Shell().UiLanguage))
+        emit ClockReceived(*text);
+}

@@ -1,0 +1,13 @@
+#include "shell/ShellSettings.h"
+
+#include <QDir>
+
+ShellSettings& Shell() {
+    static ShellSettings settings;
+    return settings;
+}
+
+void ResetShellSettings() {
+    Shell() = ShellSettings{};
+    Shell().StartDirectory = QDir::currentPath();
+}

@@ -1,0 +1,4 @@
+list(APPEND ORVEX_CORE_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/ShellSettings.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Captions.cpp
+)
