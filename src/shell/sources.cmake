@@ -2,3 +2,20 @@ list(APPEND ORVEX_CORE_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/ShellSettings.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Captions.cpp
 )
+list(APPEND ORVEX_VIEWS_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/Browser.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/CaptionApplier.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/CharsetSwitch.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/CommanderHelp.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/FormSet.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/HintsPanel.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/MainMenus.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/MenuShortcutGuard.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/MessageBoxes.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ModePage.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Screenshots.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/StartPage.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/TDLForm.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/TIntroForm.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/TUserForm.cpp
+)

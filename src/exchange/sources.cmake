@@ -1,0 +1,6 @@
+list(APPEND ORVEX_VIEWS_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/TExpImpForm.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/TPLUPrintForm.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/TRepStatusForm.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ViewerPage.cpp
+)

@@ -1,0 +1,4 @@
+list(APPEND ORVEX_VIEWS_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/HeaderPage.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/TMessageForm.cpp
+)

@@ -1,0 +1,5 @@
+list(APPEND ORVEX_VIEWS_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/ReportsPage.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/TOperForm.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/TPLUStat.cpp
+)

@@ -1,0 +1,3 @@
+list(APPEND ORVEX_VIEWS_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/SalesPage.cpp
+)

@@ -1,0 +1,493 @@
+#include "shell/TUserForm.h"
+
+#include "database/TDataForm.h"
+#include "exchange/TPLUPrintForm.h"
+#include "exchange/TRepStatusForm.h"
+#include "exchange/ViewerPage.h"
+#include "header/HeaderPage.h"
+#include "header/TMessageForm.h"
+#include "monitor/MonitorPage.h"
+#include "plu/PluPage.h"
+#include "protocol/RegisterCharset.h"
+#include "protocol/ReplyDispatcher.h"
+#include "reports/ReportsPage.h"
+#include "reports/TOperForm.h"
+#include "reports/TPLUStat.h"
+#include "sales/SalesPage.h"
+#include "shell/CharsetSwitch.h"
+#include "shell/CommanderHelp.h"
+#include "shell/FormSet.h"
+#include "shell/HintsPanel.h"
+#include "shell/MainMenus.h"
+#include "shell/MenuShortcutGuard.h"
+#include "shell/MessageBoxes.h"
+#include "shell/ShellSettings.h"
+#include "shell/StartPage.h"
+#include "shell/TDLForm.h"
+#include "shell/TIntroForm.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLibraryInfo>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QSerialPortInfo>
+#include <QStackedWidget>
+#include <QStyle>
+#include <QTextEdit>
+#include <QTimer>
+#include <QToolButton>
+#include <QTranslator>
+#include <QVBoxLayout>
+
+TUserForm::TUserForm(QWidget* parent) : QMainWindow(parent) {
+    setObjectName(QStringLiteral("TUserForm"));
+    setWindowTitle(QStringLiteral("Orvex  Commander"));
+    setFont(QFont(QStringLiteral("Courier New")));
+    resize(560, 480);
+    if (const QScreen* screen = this->screen())
+        move(screen->availableGeometry().center() - rect().center());
+
+    ResetShellSettings();
+    m_menus = new MainMenus(this);
+    auto* central = new QWidget(this);
+    central->setObjectName(QStringLiteral("Central"));
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->setSpacing(2);
+    layout->addWidget(BuildToolbar());
+    BuildPages();
+    layout->addWidget(m_pageControl, 1);
+    setCentralWidget(central);
+    m_captions.AddForm(QString(), this);
+    ConnectMenus();
+    new MenuShortcutGuard(this, m_menus->Shortcuts());
+
+    m_hints->setText(Captions::StartHint.Text(Shell().UiLanguage));
+    ShowPage(m_startPage);
+}
+
+TUserForm::~TUserForm() = default;
+
+QToolButton* TUserForm::ToolButton(const char* name, const char* hint, int icon) {
+    auto* button = new QToolButton(this);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setAutoRaise(true);
+    button->setFixedSize(32, 32);
+    button->setIconSize(QSize(22, 22));
+    button->setIcon(style()->standardIcon(static_cast<QStyle::StandardPixmap>(icon)));
+    button->setToolTip(QString::fromUtf8(hint));
+    return button;
+}
+
+QWidget* TUserForm::BuildToolbar() {
+    auto* bar = new QWidget(this);
+    bar->setObjectName(QStringLiteral("ToolBarPanel"));
+    auto* layout = new QHBoxLayout(bar);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(1);
+    auto* view = ToolButton("View", "File View", QStyle::SP_DialogOpenButton);
+    view->setEnabled(false);
+    m_save = ToolButton("Save", "Save File", QStyle::SP_DialogSaveButton);
+    m_print = ToolButton("Print", "Print File", QStyle::SP_FileDialogContentsView);
+    m_connect = ToolButton("Connect", "Connect", QStyle::SP_MediaPlay);
+    m_disconnect = ToolButton("Disconnect", "Disconnect", QStyle::SP_MediaStop);
+    m_disconnect->hide();
+    auto* getTime = ToolButton("GetTime", "Get CR Time\nProgram", QStyle::SP_BrowserReload);
+    auto* showDb = ToolButton("ShowDB", "Show PLU DataBase", QStyle::SP_FileDialogDetailedView);
+    auto* pluPrint = ToolButton("PLUPrint", "Print PLU DataBase", QStyle::SP_FileDialogListView);
+    for (QToolButton* button : {view, m_save, m_print, m_connect, m_disconnect, getTime, showDb, pluPrint})
+        layout->addWidget(button);
+    m_hints = new HintsPanel(bar);
+    m_hints->setFixedHeight(32);
+    layout->addWidget(m_hints, 1);
+    SetFileCommands(false);
+
+    connect(m_connect, &QToolButton::clicked, this, [this] {
+        if (m_dispatcher)
+            m_dispatcher->EnsurePortOpen();
+    });
+    connect(m_disconnect, &QToolButton::clicked, this, [this] {
+        if (m_dispatcher)
+            m_dispatcher->Disconnect();
+    });
+    connect(getTime, &QToolButton::clicked, this, [this] {
+        if (m_dispatcher)
+            m_dispatcher->RequestClock();
+    });
+    // The database window and the printing wizard hook in here when they land.
+    connect(showDb, &QToolButton::clicked, m_menus->Action(QStringLiteral("PLUDBShow")), &QAction::trigger);
+    connect(pluPrint, &QToolButton::clicked, m_menus->Action(QStringLiteral("PLUDBPrint1")),
+            &QAction::trigger);
+    connect(view, &QToolButton::clicked, m_menus->Action(QStringLiteral("ViewFile")), &QAction::trigger);
+    connect(m_save, &QToolButton::clicked, m_menus->Action(QStringLiteral("SaveFile")), &QAction::trigger);
+    connect(m_print, &QToolButton::clicked, m_menus->Action(QStringLiteral("PrintFile")), &QAction::trigger);
+    connect(m_hints, &HintsPanel::PopupRequested, this,
+            [this](const QPoint& at) { m_menus->ModesPopup()->popup(at); });
+    connect(m_hints, &HintsPanel::DoubleClicked, this, &TUserForm::ShowAbout);
+    return bar;
+}
+
+void TUserForm::BuildPages() {
+    m_pageControl = new QStackedWidget(this);
+    m_pageControl->setObjectName(QStringLiteral("PageControl"));
+    m_startPage = new StartPage(m_pageControl);
+    m_monitorPage = new MonitorPage(m_pageControl);
+    m_salesPage = new SalesPage(m_pageControl);
+    m_reportsPage = new ReportsPage(m_pageControl);
+    m_pluPage = new PluPage(m_pageControl);
+    m_headerPage = new HeaderPage(m_pageControl);
+    m_viewerPage = new ViewerPage(m_pageControl);
+    for (ModePage* page : std::initializer_list<ModePage*>{
+             m_startPage, m_monitorPage, m_salesPage, m_reportsPage, m_pluPage, m_headerPage, m_viewerPage}) {
+        m_pageControl->addWidget(page);
+        connect(page, &ModePage::CloseRequested, this, &TUserForm::CloseSheetsClick);
+    }
+    connect(m_startPage, &StartPage::ExitCommanderClicked, this, &QWidget::close);
+    connect(m_startPage, &StartPage::TerminateClicked, this, &TUserForm::TerminateClick);
+}
+
+void TUserForm::OnAction(const char* name, std::function<void()> handler) {
+    QAction* action = m_menus->Action(QString::fromLatin1(name));
+    Q_ASSERT(action);
+    connect(action, &QAction::triggered, this, [handler = std::move(handler)] { handler(); });
+}
+
+void TUserForm::ConnectMenus() {
+    OnAction("FileExit", [this] { close(); });
+    OnAction("Connect1", [this] {
+        if (m_dispatcher)
+            m_dispatcher->ToggleConnection();
+    });
+    const std::pair<const char*, ModePage*> pageItems[] = {
+        {"Monitor1", m_monitorPage},        {"Sales1", m_salesPage},
+        {"Reports1", m_reportsPage},        {"PLUsProg", m_pluPage},
+        {"Header1", m_headerPage},          {"Viewer1", m_viewerPage},
+        {"PopSalesMonitor", m_monitorPage}, {"PopFiscalPrinter", m_salesPage},
+        {"PopReports", m_reportsPage},      {"PopPLUs", m_pluPage},
+        {"PopHeader", m_headerPage},        {"PopFileViewer", m_viewerPage}};
+    for (const auto& [name, page] : pageItems)
+        OnAction(name, [this, page] { ShowPage(page); });
+    OnAction("MnGetTime", [this] {
+        if (m_dispatcher)
+            m_dispatcher->RequestClock();
+    });
+
+    const std::pair<const char*, TComPortNumber> ports[] = {
+        {"Com1", pnCOM1}, {"Com2", pnCOM2}, {"Com3", pnCOM3}, {"Com4", pnCOM4}};
+    for (const auto& [name, port] : ports) {
+        OnAction(name, [this, port] {
+            if (m_dispatcher)
+                m_dispatcher->ChangePort(port);
+        });
+    }
+    connect(m_menus, &MainMenus::PortMenuOpening, this, &TUserForm::RefreshPortDevices);
+    connect(m_menus, &MainMenus::DeviceChosen, this, [this](const QString& device) {
+        if (m_dispatcher)
+            m_dispatcher->ChangeDevice(device);
+    });
+    const std::pair<const char*, TComPortBaudRate> speeds[] = {
+        {"mbr9600", br9600}, {"mbr19200", br19200}, {"mbr38400", br38400}};
+    for (const auto& [name, speed] : speeds) {
+        OnAction(name, [this, speed] {
+            if (m_dispatcher)
+                m_dispatcher->ChangeSpeed(speed);
+        });
+    }
+
+    const QString plainFont = QString::fromLatin1(PlainFontName);
+    OnAction("DefCSet", [this, plainFont] { ApplyCharset(RegisterCharsets::Default, plainFont); });
+    OnAction("CyrCSet", [this, plainFont] { ApplyCharset(RegisterCharsets::Cyrillic, plainFont); });
+    OnAction("LatCSet", [this, plainFont] { ApplyCharset(RegisterCharsets::Latin, plainFont); });
+    OnAction("MnCRAsciiletters",
+             [this] { ApplyCharset(RegisterCharsets::Cyrillic, QString::fromLatin1(RegisterFontName)); });
+
+    OnAction("MnEnglish", [this] {
+        Shell().UiLanguage = ShellSettings::English;
+        ApplyLanguage(ShellSettings::English);
+    });
+    OnAction("MnSerbian", [this] {
+        Shell().UiLanguage = ShellSettings::Serbian;
+        ApplyLanguage(ShellSettings::Serbian);
+    });
+
+    OnAction("FS8", [this] { SetTextFontSize(8); });
+    OnAction("FS10", [this] { SetTextFontSize(10); });
+    OnAction("FS12", [this] { SetTextFontSize(12); });
+    OnAction("WRNo", [this] { SetWordWrap(false); });
+    OnAction("WRYes", [this] { SetWordWrap(true); });
+    OnAction("Mnv240", [this] { SetSoftwareVersion(240); });
+    OnAction("Mnv250", [this] { SetSoftwareVersion(250); });
+    OnAction("Filewithmacros", [] { Shell().DescriptionColumn = 10; });
+    OnAction("Standardfile", [] { Shell().DescriptionColumn = 2; });
+    OnAction("MnSaleafter", [] { Shell().SaleAfterScan = true; });
+    OnAction("MnUsersale", [] { Shell().SaleAfterScan = false; });
+
+    OnAction("MnCmdHelp", [this] { CommanderHelp::Show(this); });
+    OnAction("MnAbout", [this] { ShowAbout(); });
+}
+
+void TUserForm::Attach(FormSet& forms) {
+    m_forms = &forms;
+    m_dispatcher = std::make_unique<ReplyDispatcher>(forms.RS232Form());
+    for (QWidget* dialog : forms.Dialogs())
+        m_captions.AddForm(dialog->objectName(), dialog);
+    ConnectDispatcher();
+}
+
+void TUserForm::ConnectDispatcher() {
+    connect(m_dispatcher.get(), &ReplyDispatcher::ConnectionChanged, this, &TUserForm::SetConnectionControls);
+    connect(m_dispatcher.get(), &ReplyDispatcher::PortOpenFailed, this, [this](const QString& device) {
+        MessageBoxes::Plain(this, QStringLiteral("Cannot open this COMM port!!\n%1").arg(device));
+    });
+    connect(m_dispatcher.get(), &ReplyDispatcher::PortLost, this,
+            [this](const QString& device, const QString& reason) {
+                MessageBoxes::Plain(
+                    this, QStringLiteral("The connection on %1 was lost (%2).\nThe port has been closed.")
+                              .arg(device, reason));
+            });
+    connect(m_dispatcher.get(), &ReplyDispatcher::ClockReceived, this,
+            [this](const QString& text) { MessageBoxes::Plain(this, text); });
+}
+
+bool TUserForm::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate && !m_activated)
+        QTimer::singleShot(0, this, &TUserForm::FormActivate);
+    return QMainWindow::event(event);
+}
+
+void TUserForm::FormActivate() {
+    if (m_activated)
+        return;
+    ApplyLanguage(Shell().UiLanguage);
+    if (m_forms) {
+        m_forms->DLForm().DLStatusLabel()->setText(Captions::Transfer::Reading.Text());
+        m_forms->DLForm().CancelOK()->setText(Captions::Transfer::Cancel.Text());
+    }
+    if (m_dispatcher) {
+        m_dispatcher->ChangePort(pnCOM1);
+        m_dispatcher->ChangeSpeed(br19200);
+    }
+    m_pluPage->PLUNum()->setText(QStringLiteral("0"));
+    for (const char* item : {"DefCSet", "CyrCSet", "LatCSet", "MnCRAsciiletters"}) {
+        QAction* action = m_menus->Action(QString::fromLatin1(item));
+        if (action->isChecked()) {
+            action->trigger();
+            break;
+        }
+    }
+    // The common controls' own texts in Serbian, where Qt's translations are installed.
+    static QTranslator* serbianQt = [] {
+        auto* translator = new QTranslator(qApp);
+        if (translator->load(QStringLiteral("qtbase_sr"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+            QCoreApplication::installTranslator(translator);
+        return translator;
+    }();
+    Q_UNUSED(serbianQt);
+    m_activated = true;
+}
+
+ModePage* TUserForm::CurrentPage() const {
+    return qobject_cast<ModePage*>(m_pageControl->currentWidget());
+}
+
+QString TUserForm::HintText() const {
+    return m_hints->text();
+}
+
+void TUserForm::ShowPage(ModePage* page) {
+    if (page == m_shownPage)
+        return;
+    if (m_shownPage)
+        PageHidden(m_shownPage);
+    m_shownPage = page;
+    m_pageControl->setCurrentWidget(page);
+    PageShown(page);
+}
+
+void TUserForm::PageShown(ModePage* page) {
+    if (page == m_startPage)
+        m_monitorPage->SetCloseVisible(false);
+    if (page->SaveTargetIndex() >= 0)
+        Shell().SaveTarget = page->SaveTargetIndex();
+    SetFileCommands(page->HasText());
+    SetPageHint(Shell().UiLanguage);
+    page->PageShow();
+}
+
+void TUserForm::PageHidden(ModePage* page) {
+    page->PageHide();
+    SetFileCommands(false);
+    if (page == m_startPage)
+        m_monitorPage->SetCloseVisible(true);
+}
+
+void TUserForm::CloseSheetsClick() {
+    if (m_dispatcher)
+        m_dispatcher->CancelWait();
+    ShowPage(m_startPage);
+}
+
+void TUserForm::SetFileCommands(bool on) {
+    m_save->setEnabled(on);
+    m_print->setEnabled(on);
+    m_menus->Action(QStringLiteral("SaveFile"))->setEnabled(on);
+    m_menus->Action(QStringLiteral("PrintFile"))->setEnabled(on);
+}
+
+void TUserForm::SetPageHint(int lang) {
+    ModePage* page = CurrentPage();
+    if (!page || page == m_startPage) {
+        m_hints->setText(Captions::StartHint.Text(lang));
+        return;
+    }
+    for (const ControlCaption& row : Captions::PageHints()) {
+        if (page->objectName() == QLatin1String(row.Control))
+            m_hints->setText(row.Text.Text(lang));
+    }
+}
+
+void TUserForm::SetConnectionControls(bool open) {
+    m_disconnect->setVisible(open);
+    m_connect->setVisible(!open);
+    m_menus->Action(QStringLiteral("Connect1"))
+        ->setText((open ? Captions::Disconnect : Captions::Connect).Text(Shell().UiLanguage));
+}
+
+void TUserForm::ApplyLanguage(int lang) {
+    m_menus
+        ->Action(lang == ShellSettings::Serbian ? QStringLiteral("MnSerbian") : QStringLiteral("MnEnglish"))
+        ->setChecked(true);
+    m_captions.Apply(Captions::MenuCaptions(), lang);
+    const bool open = m_dispatcher && m_dispatcher->IsOpen();
+    m_menus->Action(QStringLiteral("Connect1"))
+        ->setText((open ? Captions::Disconnect : Captions::Connect).Text(lang));
+    for (const auto table :
+         {Captions::MonitorCaptions(), Captions::ViewerCaptions(), Captions::SalesCaptions(),
+          Captions::DailyCaptions(), Captions::PluCaptions(), Captions::HeaderCaptions(),
+          Captions::PluStatCaptions(), Captions::OperCaptions(), Captions::DataFormCaptions(),
+          Captions::DLFormCaptions(), Captions::ThanksCaptions(), Captions::ToolbarHints()})
+        m_captions.Apply(table, lang);
+    SetPageHint(lang);
+    m_captions.Apply(Captions::PrintFormCaptions(), lang);
+    m_captions.Apply(Captions::PopupCaptions(), lang);
+    m_pluPage->FillUnitList(lang);
+    emit LanguageApplied(lang);
+}
+
+void TUserForm::ApplyCharset(int charset, const QString& fontName) {
+    QList<QWidget*> forms{this};
+    if (m_forms)
+        forms << m_forms->Dialogs();
+    CharsetSwitch::Apply(forms, charset, fontName);
+}
+
+void TUserForm::SetTextFontSize(int points) {
+    Shell().TextFontSize = points;
+    for (ModePage* page : std::initializer_list<ModePage*>{m_monitorPage, m_reportsPage, m_viewerPage}) {
+        for (QWidget* view : page->TextViews()) {
+            QFont font = view->font();
+            font.setPointSize(points);
+            view->setFont(font);
+        }
+    }
+}
+
+void TUserForm::SetWordWrap(bool on) {
+    Shell().WordWrap = on;
+    for (ModePage* page : std::initializer_list<ModePage*>{m_monitorPage, m_reportsPage, m_viewerPage}) {
+        for (QWidget* view : page->TextViews()) {
+            if (auto* plain = qobject_cast<QPlainTextEdit*>(view))
+                plain->setLineWrapMode(on ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+            else if (auto* rich = qobject_cast<QTextEdit*>(view))
+                rich->setLineWrapMode(on ? QTextEdit::WidgetWidth : QTextEdit::NoWrap);
+        }
+    }
+}
+
+void TUserForm::SetSoftwareVersion(int version) {
+    Shell().SoftwareVersion = version;
+    if (version == 240) {
+        m_pluPage->SetConstantFieldsOnly(false);
+        m_salesPage->SalesGroup()->setEnabled(false);
+    } else {
+        m_pluPage->SetOtherScopesOffered(true);
+        m_salesPage->SalesGroup()->setEnabled(true);
+    }
+}
+
+void TUserForm::RefreshPortDevices() {
+    if (!m_dispatcher)
+        return;
+    // Com1 ... Com4 already stand for their own devices.
+    QStringList taken;
+    for (const TComPortNumber port : {pnCOM1, pnCOM2, pnCOM3, pnCOM4})
+        taken << TCommPortDriver::DeviceName(port);
+    QStringList devices;
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+        const QString device = info.systemLocation();
+        if (!taken.contains(device) && !devices.contains(device))
+            devices << device;
+    }
+    const TCommPortDriver& serial = m_dispatcher->RS232().Serial();
+    const QString current =
+        serial.ComPort() == ReplyDispatcher::DevicePortNumber ? serial.CurrentDeviceName() : QString();
+    if (!current.isEmpty() && !devices.contains(current))
+        devices << current;
+    m_menus->ListDevices(devices, current);
+}
+
+void TUserForm::ShowAbout() {
+    if (m_forms)
+        m_forms->IntroForm().ShowAbout(this);
+}
+
+void TUserForm::ShowNoResponse() {
+    MessageBoxes::Show(this, {Captions::Link::Warning.Text(), Captions::Link::NoResponse.Text(),
+                              QMessageBox::Critical, QMessageBox::Ok});
+}
+
+bool TUserForm::FormCloseQuery() {
+    QDir::setCurrent(Shell().StartDirectory);
+    bool save = Shell().DatabaseChanged;
+    if (Shell().PlusReadFromRegister) {
+        const auto answer =
+            MessageBoxes::Show(this, {Captions::Closing::PluProgramWarning.Text(),
+                                      Captions::Closing::UpdateDatabaseQuestion.Text(), QMessageBox::Question,
+                                      QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel});
+        if (answer == QMessageBox::Cancel)
+            return false;
+        save = save || answer == QMessageBox::Yes;
+    }
+    if (save && m_saveDatabase)
+        m_saveDatabase();
+    if (m_dispatcher) {
+        m_dispatcher->Disconnect();
+        m_dispatcher->CancelWait();
+    }
+    emit Closing();
+    return true;
+}
+
+void TUserForm::closeEvent(QCloseEvent* event) {
+    if (FormCloseQuery())
+        event->accept();
+    else
+        event->ignore();
+}
+
+void TUserForm::TerminateClick() {
+    if (m_dispatcher) {
+        m_dispatcher->Disconnect();
+        m_dispatcher->CancelWait();
+    }
+    emit TerminateRequested();
+}

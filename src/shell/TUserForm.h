@@ -1,0 +1,116 @@
+#pragma once
+
+#include "shell/CaptionApplier.h"
+
+#include <QMainWindow>
+#include <functional>
+#include <memory>
+
+class FormSet;
+class HeaderPage;
+class HintsPanel;
+class MainMenus;
+class ModePage;
+class MonitorPage;
+class PluPage;
+class QStackedWidget;
+class QToolButton;
+class ReplyDispatcher;
+class ReportsPage;
+class SalesPage;
+class StartPage;
+class TRS232Form;
+class ViewerPage;
+
+// The main window: toolbar, hint panel, the seven mode pages, the menus and
+// the shell settings. It wires the pages, the dispatcher and the dialogs
+// together; each page's work lives in its own class.
+class TUserForm : public QMainWindow {
+    Q_OBJECT
+  public:
+    explicit TUserForm(QWidget* parent = nullptr);
+    ~TUserForm() override;
+
+    // The windows created after this one: the link and the dialogs.
+    void Attach(FormSet& forms);
+
+    [[nodiscard]] ReplyDispatcher* Dispatcher() const { return m_dispatcher.get(); }
+    [[nodiscard]] MainMenus* Menus() const { return m_menus; }
+    [[nodiscard]] QStackedWidget* PageControl() const { return m_pageControl; }
+    [[nodiscard]] StartPage* StartSheet() const { return m_startPage; }
+    [[nodiscard]] MonitorPage* MonitorSheet() const { return m_monitorPage; }
+    [[nodiscard]] SalesPage* SalesSheet() const { return m_salesPage; }
+    [[nodiscard]] ReportsPage* DailySheet() const { return m_reportsPage; }
+    [[nodiscard]] PluPage* ProgSheet() const { return m_pluPage; }
+    [[nodiscard]] HeaderPage* CompanySheet() const { return m_headerPage; }
+    [[nodiscard]] ViewerPage* ViewerSheet() const { return m_viewerPage; }
+    [[nodiscard]] ModePage* CurrentPage() const;
+    [[nodiscard]] QString HintText() const;
+
+    // Runs once, at the first activation of the window.
+    void FormActivate();
+    [[nodiscard]] bool Activated() const { return m_activated; }
+
+    void ShowPage(ModePage* page);
+    void CloseSheetsClick();
+    void ApplyLanguage(int lang);
+    void ApplyCharset(int charset, const QString& fontName);
+    void SetFileCommands(bool on);
+    void ShowNoResponse();
+    // The close query: false keeps the window open.
+    bool FormCloseQuery();
+    void TerminateClick();
+    // What saves the PC PLU database at exit.
+    void SetDatabaseSaver(std::function<void()> saver) { m_saveDatabase = std::move(saver); }
+
+  signals:
+    // After the captions of a language were applied; the windows with lists
+    // that follow the language refill them.
+    void LanguageApplied(int lang);
+    // The window is closing: pending work (a bulk transfer's next step) ends.
+    void Closing();
+    // The hidden Terminate button: end at once, nothing saved.
+    void TerminateRequested();
+
+  protected:
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    QWidget* BuildToolbar();
+    void BuildPages();
+    void ConnectMenus();
+    void ConnectDispatcher();
+    void SetConnectionControls(bool open);
+    void SetPageHint(int lang);
+    void PageShown(ModePage* page);
+    void PageHidden(ModePage* page);
+    void SetTextFontSize(int points);
+    void SetWordWrap(bool on);
+    void SetSoftwareVersion(int version);
+    void RefreshPortDevices();
+    void ShowAbout();
+    void OnAction(const char* name, std::function<void()> handler);
+    QToolButton* ToolButton(const char* name, const char* hint, int icon);
+
+    MainMenus* m_menus = nullptr;
+    HintsPanel* m_hints = nullptr;
+    QStackedWidget* m_pageControl = nullptr;
+    StartPage* m_startPage = nullptr;
+    MonitorPage* m_monitorPage = nullptr;
+    SalesPage* m_salesPage = nullptr;
+    ReportsPage* m_reportsPage = nullptr;
+    PluPage* m_pluPage = nullptr;
+    HeaderPage* m_headerPage = nullptr;
+    ViewerPage* m_viewerPage = nullptr;
+    ModePage* m_shownPage = nullptr;
+    QToolButton* m_connect = nullptr;
+    QToolButton* m_disconnect = nullptr;
+    QToolButton* m_save = nullptr;
+    QToolButton* m_print = nullptr;
+    FormSet* m_forms = nullptr;
+    std::unique_ptr<ReplyDispatcher> m_dispatcher;
+    CaptionApplier m_captions;
+    std::function<void()> m_saveDatabase;
+    bool m_activated = false;
+};
