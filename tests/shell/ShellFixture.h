@@ -1,0 +1,87 @@
+#pragma once
+
+#include "protocol/ReplyDispatcher.h"
+#include "serial/FrameCodec.h"
+#include "shell/Browser.h"
+#include "shell/FormSet.h"
+#include "shell/MainMenus.h"
+#include "shell/MessageBoxes.h"
+#include "shell/ShellSettings.h"
+#include "shell/TUserForm.h"
+#include "support/HexDump.h"
+#include "support/PtyPair.h"
+#include "support/WaitUntil.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <gtest/gtest.h>
+#include <memory>
+
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+
+// The program's windows on COM1 = a pseudo-terminal, with every message box
+// answered by the test.
+class ShellTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        QApplication::setQuitOnLastWindowClosed(false);
+        startDir = QDir::currentPath();
+        ASSERT_TRUE(pty.Ok());
+        TCommPortDriver::SetDeviceOverride(pnCOM1, pty.DevicePath());
+        MessageBoxes::SetHook([this](const MessageRequest& request) {
+            boxes.push_back(request);
+            return answer;
+        });
+        Browser::SetOpener([this](const QUrl& url) {
+            opened.push_back(url);
+            return browserWorks;
+        });
+        forms = std::make_unique<FormSet>();
+        forms->UserForm().FormActivate();
+    }
+    void TearDown() override {
+        forms.reset();
+        MessageBoxes::SetHook({});
+        Browser::SetOpener({});
+        TCommPortDriver::ClearDeviceOverrides();
+        QDir::setCurrent(startDir);
+    }
+
+    [[nodiscard]] TUserForm& Window() const { return forms->UserForm(); }
+    [[nodiscard]] ReplyDispatcher& Dispatcher() const { return *Window().Dispatcher(); }
+    [[nodiscard]] QAction* Item(const char* name) const {
+        QAction* action = Window().Menus()->Action(QString::fromLatin1(name));
+        EXPECT_NE(action, nullptr) << name;
+        return action;
+    }
+    template <typename T> T* Control(const char* name) const {
+        T* control = Window().findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(control, nullptr) << name;
+        return control;
+    }
+    static std::vector<uint8_t> Framed(const char* payloadHex) {
+        const auto payload = Bytes(payloadHex);
+        std::vector<uint8_t> frame(EncodedFrameSize(payload));
+        frame.resize(EncodeFrame(payload, frame));
+        return frame;
+    }
+    QByteArray PeerReads(PtyPair& peer, int n) {
+        QByteArray got;
+        WaitUntil([&] {
+            got += peer.ReadAvailable();
+            return got.size() >= n;
+        });
+        return got;
+    }
+
+    QString startDir;
+    PtyPair pty;
+    std::vector<MessageRequest> boxes;
+    QMessageBox::StandardButton answer = QMessageBox::Ok;
+    std::vector<QUrl> opened;
+    bool browserWorks = true;
+    std::unique_ptr<FormSet> forms;
+};

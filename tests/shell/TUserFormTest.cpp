@@ -1,0 +1,445 @@
+#include "ShellFixture.h"
+
+#include "exchange/TPLUPrintForm.h"
+#include "exchange/ViewerPage.h"
+#include "monitor/MonitorPage.h"
+#include "plu/PluPage.h"
+#include "reports/ReportsPage.h"
+#include "sales/SalesPage.h"
+#include "shell/Captions.h"
+#include "shell/StartPage.h"
+#include "shell/TDLForm.h"
+#include "shell/TIntroForm.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStackedWidget>
+#include <QTest>
+#include <QTextEdit>
+#include <QTimer>
+#include <QToolButton>
+
+namespace {
+
+QString TextOf(QObject* control) {
+    if (auto* menu = qobject_cast<QMenu*>(control))
+        return menu->title();
+    if (auto* action = qobject_cast<QAction*>(control))
+        return action->text();
+    if (auto* button = qobject_cast<QAbstractButton*>(control))
+        return button->text();
+    if (auto* label = qobject_cast<QLabel*>(control))
+        return label->text();
+    return {};
+}
+
+} // namespace
+
+TEST_F(ShellTest, CreatesTheTwelveWindowsInOrder) {
+    EXPECT_EQ(forms->CreationOrder(),
+              (QStringList{"TUserForm", "TDataForm", "TRS232Form", "TDLForm", "TPLUStat", "TOperForm",
+                           "TMessageForm", "TPLUPrintForm", "TRepStatusForm", "TIntroForm", "TExpImpForm",
+                           "TBarcodeForm"}));
+}
+
+TEST_F(ShellTest, FreshStartIsSerbianOnTheStartPageWithThePortClosed) {
+    EXPECT_EQ(Window().CurrentPage(), Window().StartSheet());
+    EXPECT_EQ(Window().HintText(), QStringLiteral("Orvex Commander"));
+    EXPECT_EQ(Window().windowTitle(), QStringLiteral("Orvex  Commander"));
+    EXPECT_EQ(Window().Menus()->Menu("File1")->title(), QStringLiteral("Datoteka"));
+    EXPECT_EQ(Item("Connect1")->text(), QStringLiteral("Povezati"));
+    EXPECT_TRUE(Item("MnSerbian")->isChecked());
+    EXPECT_FALSE(Item("MnEnglish")->isChecked());
+    EXPECT_FALSE(Dispatcher().IsOpen());
+    EXPECT_TRUE(Item("Com1")->isChecked());
+    EXPECT_TRUE(Item("mbr19200")->isChecked());
+    EXPECT_TRUE(Item("CyrCSet")->isChecked());
+    EXPECT_TRUE(Item("FS8")->isChecked());
+    EXPECT_TRUE(Item("WRNo")->isChecked());
+    EXPECT_TRUE(Item("Mnv240")->isChecked());
+    EXPECT_TRUE(Item("Standardfile")->isChecked());
+    EXPECT_TRUE(Item("BarcMnOff")->isChecked());
+    EXPECT_TRUE(Item("MnUsersale")->isChecked());
+    EXPECT_FALSE(Control<QToolButton>("Connect")->isHidden());
+    EXPECT_TRUE(Control<QToolButton>("Disconnect")->isHidden());
+    EXPECT_FALSE(Item("SaveFile")->isEnabled());
+    EXPECT_FALSE(Item("ViewFile")->isEnabled());
+    EXPECT_TRUE(Control<QPushButton>("CloseSheets")->isHidden());
+    EXPECT_EQ(Control<QLineEdit>("PLUNum")->text(), QStringLiteral("0"));
+    EXPECT_EQ(forms->DLForm().DLStatusLabel()->text(), QStringLiteral("Čitanje ..."));
+    EXPECT_EQ(forms->DLForm().CancelOK()->text(), QStringLiteral("Brisi"));
+    EXPECT_TRUE(Control<QRadioButton>("ConstantFields")->isChecked());
+    EXPECT_FALSE(Control<QRadioButton>("StockOnly")->isEnabled());
+    EXPECT_TRUE(Window().SalesSheet()->SalesGroup()->isEnabled());
+    EXPECT_EQ(Shell().RegisterCharset, 204);
+    EXPECT_EQ(Shell().DescriptionColumn, 2);
+    EXPECT_EQ(Shell().StartDirectory, QDir::currentPath());
+    EXPECT_EQ(Dispatcher().RS232().Serial().ComPort(), pnCOM1);
+    EXPECT_EQ(Dispatcher().RS232().Serial().ComPortSpeed(), br19200);
+    EXPECT_EQ(Window().Menus()->ModesPopup()->actions().size(), 6);
+}
+
+TEST_F(ShellTest, SecondActivationKeepsTheState) {
+    Control<QLineEdit>("PLUNum")->setText(QStringLiteral("25"));
+    Item("mbr38400")->trigger();
+    Window().FormActivate();
+    EXPECT_EQ(Control<QLineEdit>("PLUNum")->text(), QStringLiteral("25"));
+    EXPECT_EQ(Dispatcher().RS232().Serial().ComPortSpeed(), br38400);
+}
+
+TEST_F(ShellTest, Connect1TwiceOpensAndClosesAndFlipsTheControls) {
+    Item("Connect1")->trigger();
+    EXPECT_TRUE(Dispatcher().IsOpen());
+    EXPECT_EQ(Item("Connect1")->text(), QStringLiteral("Raskinuti"));
+    EXPECT_TRUE(Control<QToolButton>("Connect")->isHidden());
+    EXPECT_FALSE(Control<QToolButton>("Disconnect")->isHidden());
+
+    Item("Connect1")->trigger();
+    EXPECT_FALSE(Dispatcher().IsOpen());
+    EXPECT_EQ(Item("Connect1")->text(), QStringLiteral("Povezati"));
+    EXPECT_FALSE(Control<QToolButton>("Connect")->isHidden());
+    EXPECT_TRUE(Control<QToolButton>("Disconnect")->isHidden());
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(ShellTest, PortThatCannotOpenNamesTheDeviceAndStaysClosed) {
+    TCommPortDriver::SetDeviceOverride(pnCOM1, QStringLiteral("/dev/orvex-missing"));
+    Control<QToolButton>("Connect")->click();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].Title, QStringLiteral("Orvex Commander"));
+    EXPECT_EQ(boxes[0].Text, QStringLiteral("Cannot open this COMM port!!\n/dev/orvex-missing"));
+    EXPECT_FALSE(Dispatcher().IsOpen());
+    EXPECT_EQ(Item("Connect1")->text(), QStringLiteral("Povezati"));
+}
+
+TEST_F(ShellTest, LostDeviceClosesTheControlsAndSaysWhich) {
+    Item("Connect1")->trigger();
+    Dispatcher().RS232().Serial().ClosePort();
+    emit Dispatcher().RS232().Serial().PortLost(pty.DevicePath(), QStringLiteral("Input/output error"));
+    EXPECT_EQ(Item("Connect1")->text(), QStringLiteral("Povezati"));
+    EXPECT_FALSE(Control<QToolButton>("Connect")->isHidden());
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(boxes[0].Text.contains(pty.DevicePath())) << boxes[0].Text.toStdString();
+}
+
+TEST_F(ShellTest, ChoosingCom2MovesTheOpenConnection) {
+    PtyPair second;
+    ASSERT_TRUE(second.Ok());
+    TCommPortDriver::SetDeviceOverride(pnCOM2, second.DevicePath());
+    Item("Connect1")->trigger();
+    Item("Com2")->trigger();
+    EXPECT_TRUE(Item("Com2")->isChecked());
+    EXPECT_FALSE(Item("Com1")->isChecked());
+    EXPECT_TRUE(Dispatcher().IsOpen());
+    EXPECT_EQ(Dispatcher().RS232().Serial().CurrentDeviceName(), second.DevicePath());
+    EXPECT_EQ(Item("Connect1")->text(), QStringLiteral("Raskinuti"));
+    Item("MnGetTime")->trigger();
+    EXPECT_EQ(Hex(PeerReads(second, 5)), Hex(Framed("51")));
+    EXPECT_TRUE(pty.ReadAvailable().isEmpty());
+}
+
+TEST_F(ShellTest, DevicesOfTheMachineAreListedAndUsable) {
+    PtyPair adapter;
+    ASSERT_TRUE(adapter.Ok());
+    Window().Menus()->ListDevices({adapter.DevicePath()}, QString());
+    const auto devices = Window().Menus()->DeviceActions();
+    ASSERT_EQ(devices.size(), 1);
+    EXPECT_EQ(devices[0]->text(), adapter.DevicePath());
+    Item("Connect1")->trigger();
+    devices[0]->trigger();
+    EXPECT_TRUE(devices[0]->isChecked());
+    EXPECT_FALSE(Item("Com1")->isChecked());
+    EXPECT_EQ(Dispatcher().RS232().Serial().CurrentDeviceName(), adapter.DevicePath());
+    EXPECT_TRUE(Dispatcher().IsOpen());
+    Item("Com1")->trigger();
+    EXPECT_EQ(Dispatcher().RS232().Serial().CurrentDeviceName(), pty.DevicePath());
+}
+
+TEST_F(ShellTest, ClockExchangeShowsTheFormattedText) {
+    Item("MnEnglish")->trigger();
+    Item("Connect1")->trigger();
+    Control<QToolButton>("GetTime")->click();
+    EXPECT_EQ(Dispatcher().ExpectedReply(), 'Q');
+    EXPECT_EQ(Hex(PeerReads(pty, 5)), Hex(Framed("51")));
+    pty.Write(Framed("51 09 05 0E 03 0C D4 07"));
+    ASSERT_TRUE(WaitUntil([&] { return !boxes.empty(); }));
+    EXPECT_EQ(boxes[0].Title, QStringLiteral("Orvex Commander"));
+    EXPECT_EQ(boxes[0].Text, QStringLiteral("Time : 14:5:9\n\nDate : 3-12-2004"));
+    EXPECT_EQ(Dispatcher().ExpectedReply(), 0);
+}
+
+TEST_F(ShellTest, NoResponseWarningIsInTheLanguage) {
+    Window().ShowNoResponse();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].Title, QStringLiteral("Upozorenje"));
+    EXPECT_EQ(boxes[0].Text, QStringLiteral("Nema odgovora od Orvex"));
+    EXPECT_EQ(boxes[0].Icon, QMessageBox::Critical);
+}
+
+TEST_F(ShellTest, CloseQueryAnswers) {
+    struct Row {
+        bool read;
+        bool changed;
+        QMessageBox::StandardButton answer;
+        bool asked;
+        bool saved;
+        bool closes;
+    };
+    const Row rows[] = {
+        {true, false, QMessageBox::Yes, true, true, true},
+        {true, false, QMessageBox::No, true, false, true},
+        {true, true, QMessageBox::No, true, true, true},
+        {true, true, QMessageBox::Cancel, true, false, false},
+        {false, true, QMessageBox::Cancel, false, true, true},
+        {false, false, QMessageBox::Yes, false, false, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(::testing::Message()
+                     << "read " << row.read << " changed " << row.changed << " answer " << row.answer);
+        Item("Connect1")->trigger();
+        ASSERT_TRUE(Dispatcher().IsOpen());
+        int saves = 0;
+        Window().SetDatabaseSaver([&] { ++saves; });
+        Shell().PlusReadFromRegister = row.read;
+        Shell().DatabaseChanged = row.changed;
+        boxes.clear();
+        answer = row.answer;
+        EXPECT_EQ(Window().FormCloseQuery(), row.closes);
+        ASSERT_EQ(boxes.size(), row.asked ? 1u : 0u);
+        if (row.asked) {
+            EXPECT_EQ(boxes[0].Title, QStringLiteral("Upozorenje PLU programa"));
+            EXPECT_EQ(boxes[0].Buttons, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+            EXPECT_EQ(boxes[0].Icon, QMessageBox::Question);
+        }
+        EXPECT_EQ(saves, row.saved ? 1 : 0);
+        EXPECT_EQ(Dispatcher().IsOpen(), !row.closes);
+        Dispatcher().Disconnect();
+    }
+}
+
+TEST_F(ShellTest, CloseRestoresTheStartDirectoryAndEndsAWait) {
+    const QString start = Shell().StartDirectory;
+    QDir::setCurrent(QDir::tempPath());
+    int32_t result = -1;
+    QTimer::singleShot(20, &Window(), [&] { EXPECT_TRUE(Window().close()); });
+    result = Dispatcher().WaitReply('[', 3000);
+    EXPECT_EQ(result, ReplyDispatcher::WaitCancelled);
+    EXPECT_EQ(QDir::currentPath(), start);
+}
+
+TEST_F(ShellTest, CancelledCloseKeepsEverything) {
+    Item("Connect1")->trigger();
+    Window().show();
+    Shell().PlusReadFromRegister = true;
+    answer = QMessageBox::Cancel;
+    EXPECT_FALSE(Window().close());
+    EXPECT_TRUE(Window().isVisible());
+    EXPECT_TRUE(Dispatcher().IsOpen());
+    EXPECT_TRUE(Shell().PlusReadFromRegister);
+}
+
+TEST_F(ShellTest, TerminateEndsWithoutAskingOrSaving) {
+    Item("Connect1")->trigger();
+    int saves = 0;
+    Window().SetDatabaseSaver([&] { ++saves; });
+    Shell().PlusReadFromRegister = true;
+    Shell().DatabaseChanged = true;
+    bool terminated = false;
+    QObject::connect(&Window(), &TUserForm::TerminateRequested, [&] { terminated = true; });
+    Window().StartSheet()->TerminateButton()->click();
+    EXPECT_TRUE(terminated);
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(saves, 0);
+    EXPECT_FALSE(Dispatcher().IsOpen());
+}
+
+TEST_F(ShellTest, PagesAreReachedByMenusAndPopupAndLeftByClose) {
+    struct Row {
+        const char* menuItem;
+        const char* popupItem;
+        const char* page;
+        const char* closeButton;
+        const char* hint;
+    };
+    const Row rows[] = {
+        {"Monitor1", "PopSalesMonitor", "MonitorSheet", "CloseSheets", "Evidencija prodaje - (REG.)"},
+        {"Sales1", "PopFiscalPrinter", "SalesSheet", "SlsCloseBtn",
+         "Režim fiskalnog printera - (P.140, REG)"},
+        {"Reports1", "PopReports", "DailySheet", "CloseRepsSheetBtn",
+         "Dnevni statistički izveštaji - (X.200, OFF)"},
+        {"PLUsProg", "PopPLUs", "ProgSheet", "ClosePLUSheet", "Programiranje PLU baze - (P.148, OFF)"},
+        {"Header1", "PopHeader", "CompanySheet", "CloseHdrSheet", "Programiranje zaglavlja - (P.147)"},
+        {"Viewer1", "PopFileViewer", "ViewerSheet", "CloseViewerSheet", "Evidencija datoteke"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.page);
+        for (const char* item : {row.menuItem, row.popupItem}) {
+            Item(item)->trigger();
+            EXPECT_EQ(Window().CurrentPage()->objectName(), QString::fromLatin1(row.page));
+            EXPECT_EQ(Window().HintText(), QString::fromUtf8(row.hint));
+            auto* close = Control<QPushButton>(row.closeButton);
+            EXPECT_FALSE(close->isHidden());
+            close->click();
+            EXPECT_EQ(Window().CurrentPage(), Window().StartSheet());
+            EXPECT_EQ(Window().HintText(), QStringLiteral("Orvex Commander"));
+        }
+    }
+    EXPECT_TRUE(Control<QPushButton>("CloseSheets")->isHidden());
+}
+
+TEST_F(ShellTest, PageCloseCancelsARunningWait) {
+    Item("PLUsProg")->trigger();
+    QTimer::singleShot(20, &Window(), [&] { Control<QPushButton>("ClosePLUSheet")->click(); });
+    EXPECT_EQ(Dispatcher().WaitReply('[', 3000), ReplyDispatcher::WaitCancelled);
+    EXPECT_EQ(Window().CurrentPage(), Window().StartSheet());
+}
+
+TEST_F(ShellTest, TextPagesPickTheSaveTargetAndTheFileCommands) {
+    Item("Reports1")->trigger();
+    EXPECT_EQ(Shell().SaveTarget, 1);
+    EXPECT_FALSE(Item("SaveFile")->isEnabled());
+    Window().DailySheet()->DailyRich()->setPlainText(QStringLiteral("report"));
+    Item("Viewer1")->trigger();
+    EXPECT_EQ(Shell().SaveTarget, 2);
+    EXPECT_FALSE(Item("PrintFile")->isEnabled());
+    Item("Reports1")->trigger();
+    EXPECT_TRUE(Item("SaveFile")->isEnabled());
+    EXPECT_TRUE(Item("PrintFile")->isEnabled());
+    EXPECT_TRUE(Control<QToolButton>("Save")->isEnabled());
+    Item("Monitor1")->trigger();
+    EXPECT_EQ(Shell().SaveTarget, 0);
+    EXPECT_FALSE(Control<QToolButton>("Print")->isEnabled());
+}
+
+TEST_F(ShellTest, CtrlF1RewritesEveryMenuCaptionAndLeavesTheMonitorTextAlone) {
+    Window().show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&Window()));
+    Item("Monitor1")->trigger();
+    Item("Connect1")->trigger();
+    auto* monitor = Window().MonitorSheet()->MonListBox();
+    monitor->appendPlainText(QStringLiteral("Broj računa\t12"));
+    const QString before = monitor->toPlainText();
+
+    // The shortcut acts from inside an edit field, whose own keys would claim it.
+    Item("PLUsProg")->trigger();
+    auto* pluNum = Control<QLineEdit>("PLUNum");
+    pluNum->setFocus();
+    QTest::keyClick(pluNum, Qt::Key_F1, Qt::ControlModifier);
+    EXPECT_TRUE(Item("MnEnglish")->isChecked());
+    EXPECT_FALSE(Item("MnSerbian")->isChecked());
+    EXPECT_EQ(Shell().UiLanguage, ShellSettings::English);
+    for (const ControlCaption& row : Captions::MenuCaptions()) {
+        QObject* root = *row.Form ? static_cast<QObject*>(&forms->PLUPrintForm()) : &Window();
+        QObject* control = root->findChild<QMenu*>(row.Control);
+        if (!control)
+            control = root->findChild<QObject*>(row.Control);
+        if (!control)
+            continue; // on a window that later work fills
+        const QString shown = row.Target == CaptionTarget::ToolTip
+                                  ? qobject_cast<QWidget*>(control)->toolTip()
+                                  : TextOf(control);
+        EXPECT_EQ(shown, QString::fromUtf8(row.Text.En)) << row.Control;
+    }
+    EXPECT_EQ(Item("Connect1")->text(), QStringLiteral("Disconnect"));
+    EXPECT_EQ(Window().HintText(), QStringLiteral("PLU Programming - (P.148, OFF)"));
+    EXPECT_EQ(Control<QPushButton>("ClosePLUSheet")->text(), QStringLiteral("Close"));
+    EXPECT_EQ(Control<QToolButton>("GetTime")->toolTip(), QStringLiteral("Get CR Time\nProgram"));
+    EXPECT_EQ(forms->DLForm().windowTitle(), QStringLiteral("Status Form"));
+    EXPECT_EQ(monitor->toPlainText(), before);
+
+    QTest::keyClick(pluNum, Qt::Key_F2, Qt::ControlModifier);
+    EXPECT_TRUE(Item("MnSerbian")->isChecked());
+    EXPECT_EQ(Window().Menus()->Menu("Tools")->title(), QStringLiteral("Alati"));
+    EXPECT_EQ(Item("Connect1")->text(), QStringLiteral("Raskinuti"));
+    EXPECT_EQ(Window().HintText(), QStringLiteral("Programiranje PLU baze - (P.148, OFF)"));
+}
+
+TEST_F(ShellTest, CtrlZConnectsEvenFromAnEditField) {
+    Window().show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&Window()));
+    Item("PLUsProg")->trigger();
+    auto* pluNum = Control<QLineEdit>("PLUNum");
+    pluNum->setFocus();
+    QTest::keyClicks(pluNum, QStringLiteral("7"));
+    QTest::keyClick(pluNum, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_TRUE(Dispatcher().IsOpen());
+    EXPECT_EQ(pluNum->text(), QStringLiteral("07")) << "the field's undo must not have taken the key";
+}
+
+TEST_F(ShellTest, LanguageSwitchRefillsTheUnitBoxAndForgetsItsText) {
+    auto* units = Control<QComboBox>("Flags2Combo");
+    EXPECT_EQ(units->itemText(0), QStringLiteral("kom"));
+    units->setEditText(QStringLiteral("gram"));
+    Item("MnEnglish")->trigger();
+    EXPECT_EQ(units->count(), 8);
+    EXPECT_EQ(units->itemText(0), QStringLiteral("item"));
+    EXPECT_EQ(units->itemText(7), QStringLiteral("cubic meter"));
+    EXPECT_TRUE(units->currentText().isEmpty());
+}
+
+TEST_F(ShellTest, FontSizeAndWordWrapChangeTheThreeViews) {
+    Item("FS12")->trigger();
+    const QList<QWidget*> views{Window().MonitorSheet()->MonListBox(), Window().DailySheet()->DailyRich(),
+                                Window().ViewerSheet()->ViewRich()};
+    for (QWidget* view : views)
+        EXPECT_EQ(view->font().pointSize(), 12) << view->objectName().toStdString();
+    int checked = 0;
+    for (const char* size : {"FS8", "FS10", "FS12"})
+        checked += Item(size)->isChecked() ? 1 : 0;
+    EXPECT_EQ(checked, 1);
+    EXPECT_EQ(Shell().TextFontSize, 12);
+
+    Item("WRYes")->trigger();
+    EXPECT_EQ(Window().MonitorSheet()->MonListBox()->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+    EXPECT_EQ(Window().DailySheet()->DailyRich()->lineWrapMode(), QTextEdit::WidgetWidth);
+    EXPECT_EQ(Window().ViewerSheet()->ViewRich()->lineWrapMode(), QTextEdit::WidgetWidth);
+    EXPECT_FALSE(Item("WRNo")->isChecked());
+}
+
+TEST_F(ShellTest, VersionSwitchesThePluScopesAndTheSalesPage) {
+    Item("Mnv250")->trigger();
+    EXPECT_TRUE(Control<QRadioButton>("StockOnly")->isEnabled());
+    EXPECT_TRUE(Control<QRadioButton>("AllPLUData")->isEnabled());
+    Control<QRadioButton>("AllPLUData")->setChecked(true);
+    Item("Mnv240")->trigger();
+    EXPECT_FALSE(Window().SalesSheet()->SalesGroup()->isEnabled());
+    EXPECT_TRUE(Control<QRadioButton>("ConstantFields")->isChecked());
+    EXPECT_FALSE(Control<QRadioButton>("StockOnly")->isEnabled());
+    EXPECT_FALSE(Item("Mnv250")->isChecked());
+    Item("Mnv250")->trigger();
+    EXPECT_TRUE(Window().SalesSheet()->SalesGroup()->isEnabled());
+}
+
+TEST_F(ShellTest, SettingsItemsSetTheShellSettings) {
+    Item("Filewithmacros")->trigger();
+    EXPECT_EQ(Shell().DescriptionColumn, 10);
+    EXPECT_FALSE(Item("Standardfile")->isChecked());
+    Item("Standardfile")->trigger();
+    EXPECT_EQ(Shell().DescriptionColumn, 2);
+    Item("MnSaleafter")->trigger();
+    EXPECT_TRUE(Shell().SaleAfterScan);
+    Item("MnUsersale")->trigger();
+    EXPECT_FALSE(Shell().SaleAfterScan);
+}
+
+TEST_F(ShellTest, CharsetItemsSetTheCharsetAndTheFontOfTheViews) {
+    Item("LatCSet")->trigger();
+    EXPECT_EQ(Shell().RegisterCharset, 238);
+    EXPECT_FALSE(Item("CyrCSet")->isChecked());
+    Item("MnCRAsciiletters")->trigger();
+    EXPECT_EQ(Shell().RegisterCharset, 204);
+    for (QWidget* view :
+         QList<QWidget*>{Window().MonitorSheet()->MonListBox(), Window().DailySheet()->DailyRich(),
+                         Window().ViewerSheet()->ViewRich()}) {
+        EXPECT_EQ(view->font().family(), QStringLiteral("OrvexChars")) << view->objectName().toStdString();
+        EXPECT_EQ(view->property("registerCharset").toInt(), 204);
+    }
+    Item("DefCSet")->trigger();
+    EXPECT_EQ(Shell().RegisterCharset, 1);
+    EXPECT_EQ(Window().DailySheet()->DailyRich()->font().family(), QStringLiteral("Courier New"));
+}
