@@ -10,6 +10,7 @@ ReplyDispatcher::ReplyDispatcher(TRS232Form& rs232, QObject* parent) : QObject(p
     setObjectName(QStringLiteral("ReplyDispatcher"));
     m_commandTimer.setObjectName(QStringLiteral("CommandTimer"));
     m_commandTimer.setInterval(ReplyTimeout);
+    m_commandTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_commandTimer, &QTimer::timeout, this, &ReplyDispatcher::CommandTimerOnTimer);
     connect(&m_rs232, &TRS232Form::ReplyReceived, this, &ReplyDispatcher::DispatchReply);
     connect(&m_rs232.Serial(), &TCommPortDriver::PortLost, this,
