@@ -7,8 +7,11 @@
 #include "shell/TIntroForm.h"
 #include "shell/TUserForm.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QMenu>
+#include <QMenuBar>
 #include <QStackedWidget>
 
 int SaveScreenshots(FormSet& forms, const QString& dir) {
@@ -34,6 +37,14 @@ int SaveScreenshots(FormSet& forms, const QString& dir) {
             save(window, page->objectName() + QLatin1Char('_') + suffix);
         }
         window.ShowPage(window.StartSheet());
+        for (QAction* item : window.menuBar()->actions()) {
+            QMenu* menu = item->menu();
+            if (!menu)
+                continue;
+            menu->popup(window.mapToGlobal(QPoint(0, 0)));
+            save(*menu, QStringLiteral("Menu_") + menu->objectName() + QLatin1Char('_') + suffix);
+            menu->hide();
+        }
     }
     forms.IntroForm().show();
     save(forms.IntroForm(), QStringLiteral("TIntroForm"));

@@ -2,9 +2,62 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPainter>
+#include <QPainterPath>
 #include <QPushButton>
-#include <QStyle>
 #include <QVBoxLayout>
+
+namespace {
+
+constexpr int PictureSize = 72;
+
+// The register, the line between them and the PC.
+QPixmap Picture(int which) {
+    QPixmap pixmap(PictureSize, PictureSize);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(0x20, 0x20, 0x40), 2));
+    if (which == 0) {
+        p.setBrush(QColor(0xD8, 0xD8, 0xE0));
+        p.drawRoundedRect(6, 30, 60, 36, 4, 4);
+        p.setBrush(QColor(0x30, 0x60, 0x30));
+        p.drawRect(14, 10, 30, 16);
+        p.setBrush(QColor(0x40, 0x40, 0x60));
+        for (int row = 0; row < 3; ++row) {
+            for (int col = 0; col < 5; ++col)
+                p.drawRect(12 + col * 10, 36 + row * 9, 6, 5);
+        }
+    } else if (which == 1) {
+        p.setPen(QPen(QColor(0x00, 0x00, 0x80), 4, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(10, 28, 62, 28);
+        p.drawLine(10, 46, 62, 46);
+        QPainterPath right;
+        right.moveTo(62, 28);
+        right.lineTo(52, 20);
+        right.moveTo(62, 28);
+        right.lineTo(52, 36);
+        QPainterPath left;
+        left.moveTo(10, 46);
+        left.lineTo(20, 38);
+        left.moveTo(10, 46);
+        left.lineTo(20, 54);
+        p.setBrush(Qt::NoBrush);
+        p.drawPath(right);
+        p.drawPath(left);
+    } else {
+        p.setBrush(QColor(0xD8, 0xD8, 0xE0));
+        p.drawRoundedRect(6, 8, 60, 42, 3, 3);
+        p.setBrush(QColor(0x30, 0x50, 0x90));
+        p.drawRect(12, 14, 48, 30);
+        p.setBrush(QColor(0xD8, 0xD8, 0xE0));
+        p.drawRect(30, 50, 12, 8);
+        p.drawRoundedRect(16, 58, 40, 7, 2, 2);
+    }
+    return pixmap;
+}
+
+} // namespace
 
 StartPage::StartPage(QWidget* parent)
     : ModePage(QStringLiteral("StartSheet"), QString(), Caption{"", ""}, parent) {
@@ -30,15 +83,13 @@ StartPage::StartPage(QWidget* parent)
 
     auto* pictures = new QHBoxLayout;
     pictures->addStretch(1);
-    const QStyle::StandardPixmap icons[] = {QStyle::SP_ComputerIcon, QStyle::SP_DriveNetIcon,
-                                            QStyle::SP_FileDialogDetailedView};
-    int n = 1;
-    for (const auto icon : icons) {
+    for (int n = 0; n < 3; ++n) {
         auto* picture = new QLabel(this);
-        picture->setObjectName(QStringLiteral("Image%1").arg(n++));
-        picture->setPixmap(style()->standardIcon(icon).pixmap(64, 64));
+        picture->setObjectName(QStringLiteral("Image%1").arg(n + 1));
+        picture->setPixmap(Picture(n));
+        if (n > 0)
+            pictures->addSpacing(24);
         pictures->addWidget(picture);
-        pictures->addSpacing(24);
     }
     pictures->addStretch(1);
 

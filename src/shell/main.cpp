@@ -13,8 +13,8 @@ namespace {
 
 // The simulated register answers on COM1 from inside this process.
 bool StartSimulatedRegister() {
-    QTextStream(stderr) << "orvex-commander: the simulated register is not part of this build yet; "
-                           "start with --port DEVICE to use a register on a serial device.\n";
+    QTextStream(stderr) << "orvex-commander: the simulated register is not part of this build yet, so COM1 "
+                           "stays as it is; start with --port DEVICE to use a register on a serial device.\n";
     return false;
 }
 
@@ -44,8 +44,9 @@ int main(int argc, char** argv) {
 
     if (parser.isSet(port))
         TCommPortDriver::SetDeviceOverride(pnCOM1, parser.value(port));
-    if (parser.isSet(simulate) && !parser.isSet(port) && !StartSimulatedRegister())
-        return 2;
+    // Without its register the program still runs: the user can pick a port.
+    if (parser.isSet(simulate) && !parser.isSet(port))
+        StartSimulatedRegister();
 
     try {
         FormSet forms;

@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -34,6 +35,18 @@ TEST_F(ShellTest, HintPanelDoubleClickOpensAbout) {
     EXPECT_TRUE(forms->IntroForm().isVisible());
     forms->IntroForm().close();
     EXPECT_TRUE(Window().isEnabled());
+}
+
+TEST_F(ShellTest, HintPanelRightClickOffersTheModes) {
+    Window().show();
+    auto* panel = Window().findChild<HintsPanel*>(QStringLiteral("HintsPanel"));
+    ASSERT_NE(panel, nullptr);
+    QTest::mouseClick(panel, Qt::RightButton);
+    QMenu* popup = Window().Menus()->ModesPopup();
+    EXPECT_TRUE(popup->isVisible());
+    EXPECT_EQ(popup->actions().first()->text(), QStringLiteral("Evidencija prodaje"));
+    popup->hide();
+    EXPECT_EQ(panel->toolTip(), QStringLiteral("Desni klik za izbor alata"));
 }
 
 TEST_F(ShellTest, AboutPicturesFollowEachOtherAndStartOverOnEveryShow) {
