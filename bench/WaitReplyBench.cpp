@@ -6,9 +6,9 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <fcntl.h>
-#include <pty.h>
 #include <unistd.h>
 
 namespace {
@@ -21,13 +21,14 @@ double CpuSeconds() {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    int master = -1;
-    int slave = -1;
-    char name[256] = {};
-    if (openpty(&master, &slave, name, nullptr, nullptr) != 0) {
-        std::perror("openpty");
+    const int master = posix_openpt(O_RDWR | O_NOCTTY);
+    if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) {
+        std::perror("posix_openpt");
         return 1;
     }
+    const char* name = ptsname(master);
+    // Kept open so that the far end never sees a hang-up.
+    const int slave = open(name, O_RDWR | O_NOCTTY);
     TCommPortDriver::SetDeviceOverride(pnCOM1, QString::fromLocal8Bit(name));
     TRS232Form rs232;
     ReplyDispatcher dispatcher(rs232);
@@ -42,8 +43,9 @@ int main(int argc, char** argv) {
     const int32_t result = dispatcher.WaitReply('[', TimeoutMs);
     const double wallSeconds = double(wall.nsecsElapsed()) / 1e9;
     const double cpuSeconds = CpuSeconds() - cpuStart;
-    std::printf("WaitReply without an answer: result %d, wall %.3f s, cpu %.4f s, cpu/wall %.4f (goal < 0.02)\n",
-                int(result), wallSeconds, cpuSeconds, cpuSeconds / wallSeconds);
+    std::printf(
+        "WaitReply without an answer: result %d, wall %.3f s, cpu %.4f s, cpu/wall %.4f (goal < 0.02)\n",
+        int(result), wallSeconds, cpuSeconds, cpuSeconds / wallSeconds);
     close(master);
     close(slave);
     return result == ReplyDispatcher::WaitTimedOut ? 0 : 1;
