@@ -2,6 +2,7 @@
 
 #include "barcodes/BarcodeOptionsFile.h"
 #include "barcodes/TBarcodeForm.h"
+#include "database/PluDatabaseFile.h"
 #include "database/TDataForm.h"
 #include "exchange/TExpImpForm.h"
 #include "exchange/TPLUPrintForm.h"
@@ -29,6 +30,11 @@ template <typename T, typename... Args> std::unique_ptr<T> FormSet::Create(const
 FormSet::FormSet() {
     m_userForm = Create<TUserForm>("TUserForm");
     m_dataForm = Create<TDataForm>("TDataForm");
+    const DatabaseFileResult database = LoadDatabase(m_dataForm->Table(), QDir::currentPath());
+    if (!database.Ok) {
+        MessageBoxes::Plain(nullptr, database.Message);
+        m_exitStatus = database.ExitStatus;
+    }
     m_rs232Form = Create<TRS232Form>("TRS232Form");
     m_dlForm = Create<TDLForm>("TDLForm");
     m_pluStat = Create<TPLUStat>("TPLUStat");
@@ -46,6 +52,7 @@ FormSet::FormSet() {
     if (!barcodes.Message.isEmpty())
         MessageBoxes::Plain(nullptr, barcodes.Message);
     m_userForm->Attach(*this);
+    m_userForm->SetDatabase(&m_dataForm->Table());
     WireBarcodeForm();
 }
 

@@ -42,6 +42,9 @@ class FormSet {
     [[nodiscard]] TBarcodeForm& BarcodeForm() const { return *m_barcodeForm; }
     [[nodiscard]] BarcodeRules& Barcodes() { return m_barcodeRules; }
 
+    // Non-zero when start-up failed (the database could not be loaded) and the
+    // program is to end with this status; the user has been told why.
+    [[nodiscard]] int StartupExitStatus() const { return m_exitStatus; }
     // The class names in the order the windows were created.
     [[nodiscard]] QStringList CreationOrder() const { return m_order; }
     // The dialogs by object name, for the captions of the language switch.
@@ -52,6 +55,7 @@ class FormSet {
     void WireBarcodeForm();
 
     QStringList m_order;
+    int m_exitStatus = 0;
     BarcodeRules m_barcodeRules;
     std::unique_ptr<TUserForm> m_userForm;
     std::unique_ptr<TDataForm> m_dataForm;

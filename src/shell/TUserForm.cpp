@@ -1,5 +1,6 @@
 #include "shell/TUserForm.h"
 
+#include "database/PluDatabaseFile.h"
 #include "database/TDataForm.h"
 #include "exchange/TPLUPrintForm.h"
 #include "exchange/TRepStatusForm.h"
@@ -456,19 +457,25 @@ void TUserForm::ShowNoResponse() {
 }
 
 bool TUserForm::FormCloseQuery() {
+    // File dialogs may have moved the working directory; pludb.dat lives in the start one.
     QDir::setCurrent(Shell().StartDirectory);
-    bool save = Shell().DatabaseChanged;
-    if (Shell().PlusReadFromRegister) {
-        const auto answer =
-            MessageBoxes::Show(this, {Captions::Closing::PluProgramWarning.Text(),
-                                      Captions::Closing::UpdateDatabaseQuestion.Text(), QMessageBox::Question,
-                                      QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel});
-        if (answer == QMessageBox::Cancel)
+    if (m_database) {
+        const auto ask = [this] {
+            const auto answer = MessageBoxes::Show(
+                this, {Captions::Closing::PluProgramWarning.Text(),
+                       Captions::Closing::UpdateDatabaseQuestion.Text(), QMessageBox::Question,
+                       QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel});
+            return answer == QMessageBox::Yes  ? UpdateAnswer::Yes
+                   : answer == QMessageBox::No ? UpdateAnswer::No
+                                               : UpdateAnswer::Cancel;
+        };
+        const DatabaseCloseResult result = CloseQuerySave(
+            *m_database, Shell().StartDirectory, Shell().PlusReadFromRegister, Shell().DatabaseChanged, ask);
+        if (!result.CloseAllowed)
             return false;
-        save = save || answer == QMessageBox::Yes;
+        if (!result.Message.isEmpty())
+            MessageBoxes::Plain(this, result.Message);
     }
-    if (save && m_saveDatabase)
-        m_saveDatabase();
     if (m_dispatcher) {
         m_dispatcher->Disconnect();
         m_dispatcher->CancelWait();

@@ -13,6 +13,7 @@ class MainMenus;
 class ModePage;
 class MonitorPage;
 class PluPage;
+class PluTable;
 class QStackedWidget;
 class QToolButton;
 class ReplyDispatcher;
@@ -60,8 +61,8 @@ class TUserForm : public QMainWindow {
     // The close query: false keeps the window open.
     bool FormCloseQuery();
     void TerminateClick();
-    // What saves the PC PLU database at exit.
-    void SetDatabaseSaver(std::function<void()> saver) { m_saveDatabase = std::move(saver); }
+    // The PC PLU table that the close query saves to pludb.dat.
+    void SetDatabase(const PluTable* table) { m_database = table; }
 
   signals:
     // After the captions of a language were applied; the windows with lists
@@ -111,6 +112,6 @@ class TUserForm : public QMainWindow {
     FormSet* m_forms = nullptr;
     std::unique_ptr<ReplyDispatcher> m_dispatcher;
     CaptionApplier m_captions;
-    std::function<void()> m_saveDatabase;
+    const PluTable* m_database = nullptr;
     bool m_activated = false;
 };

@@ -50,6 +50,8 @@ int main(int argc, char** argv) {
 
     try {
         FormSet forms;
+        if (forms.StartupExitStatus() != 0)
+            return forms.StartupExitStatus();
         if (parser.isSet(screenshot)) {
             const int written = SaveScreenshots(forms, parser.value(screenshot));
             QTextStream(stdout) << written << " pictures in " << parser.value(screenshot) << "\n";

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "database/TDataForm.h"
 #include "protocol/ReplyDispatcher.h"
 #include "serial/FrameCodec.h"
 #include "shell/Browser.h"
@@ -15,6 +16,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -29,6 +32,9 @@ class ShellTest : public ::testing::Test {
     void SetUp() override {
         QApplication::setQuitOnLastWindowClosed(false);
         startDir = QDir::currentPath();
+        // The program keeps pludb.dat and ComOpts.ini in its working directory.
+        ASSERT_TRUE(workDir.isValid());
+        QDir::setCurrent(workDir.path());
         ASSERT_TRUE(pty.Ok());
         TCommPortDriver::SetDeviceOverride(pnCOM1, pty.DevicePath());
         MessageBoxes::SetHook([this](const MessageRequest& request) {
@@ -77,7 +83,18 @@ class ShellTest : public ::testing::Test {
         return got;
     }
 
+    // Whether pludb.dat holds exactly the PC table.
+    [[nodiscard]] bool FileHoldsTheTable() const {
+        QFile file(QDir(workDir.path()).filePath(QStringLiteral("pludb.dat")));
+        if (!file.open(QIODevice::ReadOnly))
+            return false;
+        const auto bytes = forms->DataForm().Table().Bytes();
+        return file.readAll() ==
+               QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
+    }
+
     QString startDir;
+    QTemporaryDir workDir;
     PtyPair pty;
     std::vector<MessageRequest> boxes;
     QMessageBox::StandardButton answer = QMessageBox::Ok;

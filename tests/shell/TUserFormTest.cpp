@@ -181,6 +181,13 @@ TEST_F(ShellTest, NoResponseWarningIsInTheLanguage) {
     EXPECT_EQ(boxes[0].Icon, QMessageBox::Critical);
 }
 
+TEST_F(ShellTest, StartLoadsOrCreatesTheDatabaseInTheWorkingDirectory) {
+    EXPECT_EQ(forms->StartupExitStatus(), 0);
+    EXPECT_TRUE(QFile::exists(QDir(workDir.path()).filePath(QStringLiteral("pludb.dat"))));
+    EXPECT_TRUE(QFile::exists(QDir(workDir.path()).filePath(QStringLiteral("ComOpts.ini"))));
+    EXPECT_TRUE(FileHoldsTheTable());
+}
+
 TEST_F(ShellTest, CloseQueryAnswers) {
     struct Row {
         bool read;
@@ -198,13 +205,15 @@ TEST_F(ShellTest, CloseQueryAnswers) {
         {false, true, QMessageBox::Cancel, false, true, true},
         {false, false, QMessageBox::Yes, false, false, true},
     };
+    uint8_t mark = 0;
     for (const Row& row : rows) {
         SCOPED_TRACE(::testing::Message()
                      << "read " << row.read << " changed " << row.changed << " answer " << row.answer);
         Item("Connect1")->trigger();
         ASSERT_TRUE(Dispatcher().IsOpen());
-        int saves = 0;
-        Window().SetDatabaseSaver([&] { ++saves; });
+        // A change in the PC table that only a save puts into the file.
+        forms->DataForm().Table().Bytes()[5 * 128 + 2] = std::byte{++mark};
+        ASSERT_FALSE(FileHoldsTheTable());
         Shell().PlusReadFromRegister = row.read;
         Shell().DatabaseChanged = row.changed;
         boxes.clear();
@@ -213,10 +222,12 @@ TEST_F(ShellTest, CloseQueryAnswers) {
         ASSERT_EQ(boxes.size(), row.asked ? 1u : 0u);
         if (row.asked) {
             EXPECT_EQ(boxes[0].Title, QStringLiteral("Upozorenje PLU programa"));
+            EXPECT_EQ(boxes[0].Text,
+                      QStringLiteral("PLU su pročitani iz kase.\nDa li želite da ažurirate PLU bazu ?"));
             EXPECT_EQ(boxes[0].Buttons, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
             EXPECT_EQ(boxes[0].Icon, QMessageBox::Question);
         }
-        EXPECT_EQ(saves, row.saved ? 1 : 0);
+        EXPECT_EQ(FileHoldsTheTable(), row.saved);
         EXPECT_EQ(Dispatcher().IsOpen(), !row.closes);
         Dispatcher().Disconnect();
     }
@@ -224,7 +235,8 @@ TEST_F(ShellTest, CloseQueryAnswers) {
 
 TEST_F(ShellTest, CloseRestoresTheStartDirectoryAndEndsAWait) {
     const QString start = Shell().StartDirectory;
-    QDir::setCurrent(QDir::tempPath());
+    QTemporaryDir elsewhere;
+    QDir::setCurrent(elsewhere.path());
     int32_t result = -1;
     QTimer::singleShot(20, &Window(), [&] { EXPECT_TRUE(Window().close()); });
     result = Dispatcher().WaitReply('[', 3000);
@@ -245,8 +257,7 @@ TEST_F(ShellTest, CancelledCloseKeepsEverything) {
 
 TEST_F(ShellTest, TerminateEndsWithoutAskingOrSaving) {
     Item("Connect1")->trigger();
-    int saves = 0;
-    Window().SetDatabaseSaver([&] { ++saves; });
+    forms->DataForm().Table().Bytes()[7] = std::byte{0x55};
     Shell().PlusReadFromRegister = true;
     Shell().DatabaseChanged = true;
     bool terminated = false;
@@ -254,7 +265,7 @@ TEST_F(ShellTest, TerminateEndsWithoutAskingOrSaving) {
     Window().StartSheet()->TerminateButton()->click();
     EXPECT_TRUE(terminated);
     EXPECT_TRUE(boxes.empty());
-    EXPECT_EQ(saves, 0);
+    EXPECT_FALSE(FileHoldsTheTable());
     EXPECT_FALSE(Dispatcher().IsOpen());
 }
 
