@@ -31,6 +31,7 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QDir>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -377,6 +378,12 @@ void TUserForm::ApplyLanguage(int lang) {
           Captions::PluStatCaptions(), Captions::OperCaptions(), Captions::DataFormCaptions(),
           Captions::DLFormCaptions(), Captions::ThanksCaptions(), Captions::ToolbarHints()})
         m_captions.Apply(table, lang);
+    if (m_forms) {
+        if (auto* fields = m_forms->DataForm().findChild<QComboBox*>(QStringLiteral("FieldComboBox"))) {
+            fields->clear();
+            fields->addItems(Captions::PluSettingsFields(lang));
+        }
+    }
     SetPageHint(lang);
     m_captions.Apply(Captions::PrintFormCaptions(), lang);
     m_captions.Apply(Captions::PopupCaptions(), lang);
