@@ -7,6 +7,7 @@
 #include <QCommandLineParser>
 #include <QMessageBox>
 #include <QTextStream>
+#include <cstring>
 #include <exception>
 
 namespace {
@@ -18,43 +19,75 @@ bool StartSimulatedRegister() {
     return false;
 }
 
-} // namespace
+struct Options {
+    QCommandLineOption Port{QStringLiteral("port"),
+                            QStringLiteral("Use DEVICE as COM1, e.g. /dev/ttyUSB0 or a pseudo-terminal."),
+                            QStringLiteral("DEVICE")};
+    QCommandLineOption Simulate{QStringLiteral("simulate"),
+                                QStringLiteral("Talk to a simulated register started in this process.")};
+    QCommandLineOption Screenshot{
+        QStringLiteral("screenshot"),
+        QStringLiteral("Save pictures of every page in both languages to DIR, then end."),
+        QStringLiteral("DIR")};
+};
 
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Orvex Commander"));
-    QApplication::setApplicationVersion(QStringLiteral("1.90"));
-
-    QCommandLineParser parser;
+void Describe(QCommandLineParser& parser, const Options& options) {
     parser.setApplicationDescription(
         QStringLiteral("Orvex Commander: the PC side of an Orvex cash register."));
     parser.addHelpOption();
     parser.addVersionOption();
-    const QCommandLineOption port(
-        QStringLiteral("port"), QStringLiteral("Use DEVICE as COM1, e.g. /dev/ttyUSB0 or a pseudo-terminal."),
-        QStringLiteral("DEVICE"));
-    const QCommandLineOption simulate(
-        QStringLiteral("simulate"), QStringLiteral("Talk to a simulated register started in this process."));
-    const QCommandLineOption screenshot(
-        QStringLiteral("screenshot"),
-        QStringLiteral("Save pictures of every page in both languages to DIR, then end."),
-        QStringLiteral("DIR"));
-    parser.addOptions({port, simulate, screenshot});
+    parser.addOptions({options.Port, options.Simulate, options.Screenshot});
+}
+
+// --help and --version print and end; they need no display.
+bool OnlyPrints(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        for (const char* option : {"-h", "--help", "--help-all", "-v", "--version"}) {
+            if (std::strcmp(argv[i], option) == 0)
+                return true;
+        }
+    }
+    return false;
+}
+
+void SetNames() {
+    QCoreApplication::setApplicationName(QStringLiteral("Orvex Commander"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("1.90"));
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const Options options;
+    if (OnlyPrints(argc, argv)) {
+        QCoreApplication app(argc, argv);
+        SetNames();
+        QCommandLineParser parser;
+        Describe(parser, options);
+        parser.process(app);
+        return 0;
+    }
+
+    QApplication app(argc, argv);
+    SetNames();
+    QCommandLineParser parser;
+    Describe(parser, options);
     parser.process(app);
 
-    if (parser.isSet(port))
-        TCommPortDriver::SetDeviceOverride(pnCOM1, parser.value(port));
+    if (parser.isSet(options.Port))
+        TCommPortDriver::SetDeviceOverride(pnCOM1, parser.value(options.Port));
     // Without its register the program still runs: the user can pick a port.
-    if (parser.isSet(simulate) && !parser.isSet(port))
+    if (parser.isSet(options.Simulate) && !parser.isSet(options.Port))
         StartSimulatedRegister();
 
     try {
         FormSet forms;
         if (forms.StartupExitStatus() != 0)
             return forms.StartupExitStatus();
-        if (parser.isSet(screenshot)) {
-            const int written = SaveScreenshots(forms, parser.value(screenshot));
-            QTextStream(stdout) << written << " pictures in " << parser.value(screenshot) << "\n";
+        if (parser.isSet(options.Screenshot)) {
+            const QString dir = parser.value(options.Screenshot);
+            const int written = SaveScreenshots(forms, dir);
+            QTextStream(stdout) << written << " pictures in " << dir << "\n";
             return written > 0 ? 0 : 1;
         }
         QObject::connect(&forms.UserForm(), &TUserForm::TerminateRequested, &app,
