@@ -2,6 +2,8 @@
 #include "shell/FormSet.h"
 #include "shell/Screenshots.h"
 #include "shell/TUserForm.h"
+#include "sim/InProcessRegister.h"
+#include "sim/SimCommandLine.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -9,14 +11,27 @@
 #include <QTextStream>
 #include <cstring>
 #include <exception>
+#include <memory>
 
 namespace {
 
-// The simulated register answers on COM1 from inside this process.
-bool StartSimulatedRegister() {
-    QTextStream(stderr) << "orvex-commander: the simulated register is not part of this build yet, so COM1 "
-                           "stays as it is; start with --port DEVICE to use a register on a serial device.\n";
-    return false;
+// The simulated register answers on COM1 from inside this process, with the
+// simulator's options of the command line; null (and said why) when it cannot.
+std::unique_ptr<InProcessRegister> StartSimulatedRegister(const QCommandLineParser& parser) {
+    SimOptions simOptions = InProcessRegister::ProgramDefaults();
+    if (const QString error = SimCommandLine::Read(parser, simOptions); !error.isEmpty()) {
+        QTextStream(stderr) << "orvex-commander: " << error << "\n";
+        return nullptr;
+    }
+    auto simulator = std::make_unique<InProcessRegister>(simOptions);
+    const QString device = simulator->Start();
+    if (device.isEmpty()) {
+        QTextStream(stderr) << "orvex-commander: the simulated register did not start: "
+                            << simulator->ErrorString() << "\n";
+        return nullptr;
+    }
+    TCommPortDriver::SetDeviceOverride(pnCOM1, device);
+    return simulator;
 }
 
 struct Options {
@@ -37,6 +52,7 @@ void Describe(QCommandLineParser& parser, const Options& options) {
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addOptions({options.Port, options.Simulate, options.Screenshot});
+    SimCommandLine::AddOptions(parser);
 }
 
 // --help and --version print and end; they need no display.
@@ -76,9 +92,13 @@ int main(int argc, char** argv) {
 
     if (parser.isSet(options.Port))
         TCommPortDriver::SetDeviceOverride(pnCOM1, parser.value(options.Port));
-    // Without its register the program still runs: the user can pick a port.
-    if (parser.isSet(options.Simulate) && !parser.isSet(options.Port))
-        StartSimulatedRegister();
+    // Declared before the windows so that the register outlives them.
+    std::unique_ptr<InProcessRegister> simulator;
+    if (parser.isSet(options.Simulate) && !parser.isSet(options.Port)) {
+        simulator = StartSimulatedRegister(parser);
+        if (!simulator)
+            return 2;
+    }
 
     try {
         FormSet forms;

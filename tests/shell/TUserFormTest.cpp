@@ -10,6 +10,7 @@
 #include "shell/StartPage.h"
 #include "shell/TDLForm.h"
 #include "shell/TIntroForm.h"
+#include "sim/InProcessRegister.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -18,6 +19,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QStackedWidget>
 #include <QTest>
 #include <QTextEdit>
@@ -171,6 +173,22 @@ TEST_F(ShellTest, ClockExchangeShowsTheFormattedText) {
     EXPECT_EQ(boxes[0].Title, QStringLiteral("Orvex Commander"));
     EXPECT_EQ(boxes[0].Text, QStringLiteral("Time : 14:5:9\n\nDate : 3-12-2004"));
     EXPECT_EQ(Dispatcher().ExpectedReply(), 0);
+}
+
+TEST_F(ShellTest, ClockOfTheSimulatedRegister) {
+    InProcessRegister simulator{SimOptions{}};
+    const QString device = simulator.Start();
+    ASSERT_FALSE(device.isEmpty()) << simulator.ErrorString().toStdString();
+    TCommPortDriver::SetDeviceOverride(pnCOM1, device);
+    Item("Connect1")->trigger();
+    ASSERT_TRUE(Dispatcher().IsOpen());
+    Item("MnGetTime")->trigger();
+    ASSERT_TRUE(WaitUntil([&] { return !boxes.empty(); }, 3000));
+    const QRegularExpression clock(
+        QStringLiteral("^Vreme : \\d{1,2}:\\d{1,2}:\\d{1,2}\n\nDatum : \\d{1,2}-\\d{1,2}-\\d{4}$"));
+    EXPECT_TRUE(clock.match(boxes[0].Text).hasMatch()) << boxes[0].Text.toStdString();
+    EXPECT_EQ(Dispatcher().ExpectedReply(), 0);
+    Dispatcher().Disconnect();
 }
 
 TEST_F(ShellTest, NoResponseWarningIsInTheLanguage) {
