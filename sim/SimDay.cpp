@@ -152,15 +152,13 @@ SimDay::Outcome SimDay::SellPlu(int plu, uint32_t quantity, uint8_t saleKind, ui
     return out;
 }
 
-SimDay::Outcome SimDay::SellDepartment(int department, uint32_t price, uint32_t quantity,
-                                       int operatorNumber) {
+SimDay::Outcome SimDay::BookDepartmentItem(int department, uint32_t price, uint32_t quantity,
+                                           int operatorNumber) {
     Outcome out;
     if (department < 1 || department > Departments)
         return {NotProgrammed, {}};
     if (price == 0)
         return {ValueObligatory, {}};
-    if (quantity == 0)
-        return {ZeroNotAllowed, {}};
     if (Paying())
         return {NotAllowed, {}};
     const int64_t amount = RoundedDiv(int64_t(price) * quantity, 10000);
@@ -168,6 +166,16 @@ SimDay::Outcome SimDay::SellDepartment(int department, uint32_t price, uint32_t 
         return {ReceiptLimitExceeded, {}};
     OpenIfClosed(operatorNumber, out);
     m_items.push_back({department, amount, -1, quantity, false});
+    return out;
+}
+
+SimDay::Outcome SimDay::SellDepartment(int department, uint32_t price, uint32_t quantity,
+                                       int operatorNumber) {
+    if (quantity == 0 && department >= 1 && department <= Departments && price != 0)
+        return {ZeroNotAllowed, {}};
+    Outcome out = BookDepartmentItem(department, price, quantity, operatorNumber);
+    if (out.Error != NoError)
+        return out;
     QByteArray rec(13, '\0');
     rec[0] = 'A';
     PutByte(rec, 1, uint8_t(department));
@@ -181,18 +189,9 @@ SimDay::Outcome SimDay::SellDepartment(int department, uint32_t price, uint32_t 
 SimDay::Outcome SimDay::SellExternal(int department, uint32_t price,
                                      const std::array<uint8_t, 12>& description, uint32_t quantity,
                                      int operatorNumber) {
-    Outcome out;
-    if (department < 1 || department > Departments)
-        return {NotProgrammed, {}};
-    if (price == 0)
-        return {ValueObligatory, {}};
-    if (Paying())
-        return {NotAllowed, {}};
-    const int64_t amount = RoundedDiv(int64_t(price) * quantity, 10000);
-    if (ReceiptTotal() + amount > ReceiptLimit)
-        return {ReceiptLimitExceeded, {}};
-    OpenIfClosed(operatorNumber, out);
-    m_items.push_back({department, amount, -1, quantity, false});
+    Outcome out = BookDepartmentItem(department, price, quantity, operatorNumber);
+    if (out.Error != NoError)
+        return out;
     QByteArray rec(24, '\0');
     rec[0] = '?';
     PutByte(rec, 1, uint8_t(department));

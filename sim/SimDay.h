@@ -108,6 +108,8 @@ class SimDay {
     };
 
     QByteArray OpenIfClosed(int operatorNumber, Outcome& out);
+    // Checks a department item and books it on the (then open) receipt.
+    Outcome BookDepartmentItem(int department, uint32_t price, uint32_t quantity, int operatorNumber);
     void AddPluStatistics(int plu, int64_t quantity, int64_t amount);
     [[nodiscard]] std::array<int64_t, Departments> DepartmentNet() const;
     void CloseReceipt(Outcome& out);

@@ -1,5 +1,6 @@
 #include "barcodes/BarcodeOptionsFile.h"
 #include "support/HexDump.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,17 +13,6 @@ namespace {
 const char* const DefaultFileHex = "14 00 00 00 07 00 00 00 05 00 00 00 15 00 00 00 07 00 00 00 05 00 00 00 "
                                    "1B 00 00 00 07 00 00 00 05 00 00 00 32 00 00 00 07 00 00 00 05 00 00 00 "
                                    "38 00 00 00 07 00 00 00 05 00 00 00 39 00 00 00 07 00 00 00 05 00 00 00";
-
-QByteArray ReadFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void WriteFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    ASSERT_EQ(f.write(bytes), bytes.size());
-}
 
 class OptionsFile : public ::testing::Test {
   protected:

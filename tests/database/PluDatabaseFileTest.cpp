@@ -1,6 +1,7 @@
 #include "database/PluDatabaseFile.h"
 #include "database/PluTable.h"
 #include "support/HexDump.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,17 +10,6 @@
 #include <unistd.h>
 
 namespace {
-
-QByteArray ReadFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void WriteFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    ASSERT_EQ(f.write(bytes), bytes.size());
-}
 
 QByteArray Fixture(const char* name) {
     return ReadFile(QStringLiteral(ORVEX_FIXTURES_DIR "/") + name);

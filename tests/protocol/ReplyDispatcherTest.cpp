@@ -10,13 +10,6 @@
 
 namespace {
 
-std::vector<uint8_t> Framed(const char* payloadHex) {
-    const auto payload = Bytes(payloadHex);
-    std::vector<uint8_t> frame(EncodedFrameSize(payload));
-    frame.resize(EncodeFrame(payload, frame));
-    return frame;
-}
-
 class DispatcherOnPty : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -27,15 +20,6 @@ class DispatcherOnPty : public ::testing::Test {
                          [this](bool open) { connectionEvents.push_back(open); });
     }
     void TearDown() override { TCommPortDriver::ClearDeviceOverrides(); }
-
-    QByteArray PeerReads(int n) {
-        QByteArray got;
-        WaitUntil([&] {
-            got += pty.ReadAvailable();
-            return got.size() >= n;
-        });
-        return got;
-    }
 
     PtyPair pty;
     TRS232Form rs232;
@@ -184,7 +168,7 @@ TEST_F(DispatcherOnPty, ClockExchangeAgainstAPeer) {
     dispatcher.RequestClock();
     EXPECT_EQ(dispatcher.ExpectedReply(), 'Q');
     EXPECT_EQ(dispatcher.CommandTimer().interval(), 6000);
-    EXPECT_EQ(Hex(PeerReads(5)), Hex(Framed("51")));
+    EXPECT_EQ(Hex(pty.ReadAtLeast(5)), Hex(Framed("51")));
 
     pty.Write(Framed("51 09 05 0E 03 0C D4 07"));
     ASSERT_TRUE(WaitUntil([&] { return !clock.isEmpty(); }));

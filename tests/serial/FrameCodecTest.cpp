@@ -37,19 +37,13 @@ struct Collector {
     void Feed(const std::vector<uint8_t>& bytes) { receiver.Feed(bytes); }
 };
 
-std::vector<uint8_t> Encode(const std::vector<uint8_t>& payload) {
-    std::vector<uint8_t> out(512);
-    out.resize(EncodeFrame(payload, out));
-    return out;
-}
-
 } // namespace
 
 TEST(FrameCodec, WorkedValuesEncodeAndChecksum) {
     for (const auto& w : WorkedFrames) {
         const auto payload = Bytes(w.payload);
         EXPECT_EQ(FrameChecksum(payload), w.checksum) << w.payload;
-        const auto frame = Encode(payload);
+        const auto frame = Framed(payload);
         EXPECT_EQ(Hex(frame), Hex(Bytes(w.frame))) << w.payload;
         EXPECT_EQ(EncodedFrameSize(payload), frame.size());
     }
@@ -122,7 +116,7 @@ TEST(FrameCodec, OversizeInputIsSkippedUpToTheNextStartByte) {
     // A frame of exactly the buffer's size still fits.
     std::vector<uint8_t> payload(Frame::MaxInbound - 2, 0x20);
     Collector d;
-    d.Feed(Encode(payload));
+    d.Feed(Framed(payload));
     ASSERT_EQ(d.payloads.size(), 1u);
     EXPECT_EQ(d.payloads[0].size(), payload.size());
 }
@@ -154,7 +148,7 @@ TEST(FrameCodec, RandomPayloadsRoundTripUnderRandomChunking) {
         for (auto& b : p)
             b = static_cast<uint8_t>(rng() % 4 == 0 ? 0x7D + rng() % 3 : rng());
         sent.push_back(p);
-        const auto f = Encode(p);
+        const auto f = Framed(p);
         stream.insert(stream.end(), f.begin(), f.end());
     }
     for (size_t pos = 0; pos < stream.size();) {

@@ -20,15 +20,6 @@ class FormOnPty : public ::testing::Test {
     }
     void TearDown() override { TCommPortDriver::ClearDeviceOverrides(); }
 
-    QByteArray PeerReads(int n) {
-        QByteArray got;
-        WaitUntil([&] {
-            got += pty.ReadAvailable();
-            return got.size() >= n;
-        });
-        return got;
-    }
-
     PtyPair pty;
     TRS232Form form;
     std::vector<uint8_t> codes;
@@ -48,7 +39,7 @@ TEST_F(FormOnPty, SerialStartsOnCom1At19200Closed) {
 TEST_F(FormOnPty, SendsFramesAndRebuildsSplitReplies) {
     ASSERT_TRUE(form.Serial().OpenPort());
     EXPECT_EQ(form.SendFrame({0x5B, 0x01, 0x00}), 0);
-    EXPECT_EQ(Hex(PeerReads(7)), "7E 5B 01 00 5B 5C 7F");
+    EXPECT_EQ(Hex(pty.ReadAtLeast(7)), "7E 5B 01 00 5B 5C 7F");
 
     const auto frame = Bytes("7E 7D 5D 7D 5F 81 FC 7F");
     pty.Write(std::span(frame).first(2)); // split inside the escape pair

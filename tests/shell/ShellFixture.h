@@ -68,20 +68,6 @@ class ShellTest : public ::testing::Test {
         EXPECT_NE(control, nullptr) << name;
         return control;
     }
-    static std::vector<uint8_t> Framed(const char* payloadHex) {
-        const auto payload = Bytes(payloadHex);
-        std::vector<uint8_t> frame(EncodedFrameSize(payload));
-        frame.resize(EncodeFrame(payload, frame));
-        return frame;
-    }
-    QByteArray PeerReads(PtyPair& peer, int n) {
-        QByteArray got;
-        WaitUntil([&] {
-            got += peer.ReadAvailable();
-            return got.size() >= n;
-        });
-        return got;
-    }
 
     // Whether pludb.dat holds exactly the PC table.
     [[nodiscard]] bool FileHoldsTheTable() const {

@@ -141,7 +141,7 @@ TEST_F(ShellTest, ChoosingCom2MovesTheOpenConnection) {
     EXPECT_EQ(Dispatcher().RS232().Serial().CurrentDeviceName(), second.DevicePath());
     EXPECT_EQ(Item("Connect1")->text(), QStringLiteral("Raskinuti"));
     Item("MnGetTime")->trigger();
-    EXPECT_EQ(Hex(PeerReads(second, 5)), Hex(Framed("51")));
+    EXPECT_EQ(Hex(second.ReadAtLeast(5)), Hex(Framed("51")));
     EXPECT_TRUE(pty.ReadAvailable().isEmpty());
 }
 
@@ -167,7 +167,7 @@ TEST_F(ShellTest, ClockExchangeShowsTheFormattedText) {
     Item("Connect1")->trigger();
     Control<QToolButton>("GetTime")->click();
     EXPECT_EQ(Dispatcher().ExpectedReply(), 'Q');
-    EXPECT_EQ(Hex(PeerReads(pty, 5)), Hex(Framed("51")));
+    EXPECT_EQ(Hex(pty.ReadAtLeast(5)), Hex(Framed("51")));
     pty.Write(Framed("51 09 05 0E 03 0C D4 07"));
     ASSERT_TRUE(WaitUntil([&] { return !boxes.empty(); }));
     EXPECT_EQ(boxes[0].Title, QStringLiteral("Orvex Commander"));

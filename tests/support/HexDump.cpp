@@ -1,5 +1,7 @@
 #include "support/HexDump.h"
 
+#include "serial/FrameCodec.h"
+
 #include <cctype>
 #include <cstdio>
 
@@ -33,4 +35,14 @@ std::vector<uint8_t> Bytes(const char* hex) {
         }
     }
     return out;
+}
+
+std::vector<uint8_t> Framed(std::span<const uint8_t> payload) {
+    std::vector<uint8_t> frame(EncodedFrameSize(payload));
+    frame.resize(EncodeFrame(payload, frame));
+    return frame;
+}
+
+std::vector<uint8_t> Framed(const char* payloadHex) {
+    return Framed(Bytes(payloadHex));
 }

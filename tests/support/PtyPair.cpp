@@ -1,5 +1,7 @@
 #include "support/PtyPair.h"
 
+#include "support/WaitUntil.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <pty.h>
@@ -41,6 +43,17 @@ void PtyPair::Write(std::span<const uint8_t> bytes) {
         else if (n < 0 && errno != EAGAIN && errno != EINTR)
             break;
     }
+}
+
+QByteArray PtyPair::ReadAtLeast(int n, int timeoutMs) {
+    QByteArray got;
+    WaitUntil(
+        [&] {
+            got += ReadAvailable();
+            return got.size() >= n;
+        },
+        timeoutMs);
+    return got;
 }
 
 QByteArray PtyPair::ReadAvailable() {

@@ -24,6 +24,8 @@ class PtyPair {
     void Write(const std::vector<uint8_t>& bytes) { Write(std::span<const uint8_t>(bytes)); }
     // Whatever the far end has received so far (never blocks).
     QByteArray ReadAvailable();
+    // Runs the event loop until at least n bytes have come or timeoutMs passed.
+    QByteArray ReadAtLeast(int n, int timeoutMs = 5000);
     // Closes both ends: the device vanishes for whoever has it open.
     void Close();
 

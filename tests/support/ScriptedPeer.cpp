@@ -1,5 +1,6 @@
 #include "support/ScriptedPeer.h"
 
+#include "support/HexDump.h"
 #include "support/WaitUntil.h"
 
 #include <array>
@@ -44,7 +45,5 @@ bool ScriptedPeer::QuietFor(int ms) {
 }
 
 void ScriptedPeer::Send(std::span<const uint8_t> payload) {
-    std::vector<uint8_t> frame(EncodedFrameSize(payload));
-    const size_t n = EncodeFrame(payload, frame);
-    m_pty.Write(std::span<const uint8_t>(frame.data(), n));
+    m_pty.Write(Framed(payload));
 }
