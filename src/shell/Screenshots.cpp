@@ -1,5 +1,6 @@
 #include "shell/Screenshots.h"
 
+#include "barcodes/TBarcodeForm.h"
 #include "shell/FormSet.h"
 #include "shell/ModePage.h"
 #include "shell/ShellSettings.h"
@@ -49,5 +50,8 @@ int SaveScreenshots(FormSet& forms, const QString& dir) {
     forms.IntroForm().show();
     save(forms.IntroForm(), QStringLiteral("TIntroForm"));
     forms.IntroForm().close();
+    forms.BarcodeForm().show();
+    save(forms.BarcodeForm(), QStringLiteral("TBarcodeForm"));
+    forms.BarcodeForm().close();
     return written;
 }
