@@ -261,7 +261,10 @@ void TUserForm::ConnectDispatcher() {
 }
 
 bool TUserForm::event(QEvent* event) {
-    if (event->type() == QEvent::WindowActivate && !m_activated)
+    // Without a window manager (a bare X server, a kiosk) the window may never be
+    // activated: being shown counts as the first activation too.
+    const bool firstActivation = event->type() == QEvent::WindowActivate || event->type() == QEvent::Show;
+    if (firstActivation && !m_activated)
         QTimer::singleShot(0, this, &TUserForm::FormActivate);
     return QMainWindow::event(event);
 }
