@@ -107,6 +107,7 @@ PluPage::PluPage(QWidget* parent)
     ConnectControls();
     SetConstantFieldsOnly(false);
     ClearPluPage();
+    PLUNumChange();
 }
 
 PluPage::~PluPage() = default;

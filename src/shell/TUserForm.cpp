@@ -307,6 +307,7 @@ void TUserForm::FormActivate() {
             break;
         }
     }
+    m_pluPage->ShowTableRecord(0);
     // The common controls' own texts in Serbian, where Qt's translations are installed.
     static QTranslator* serbianQt = [] {
         auto* translator = new QTranslator(qApp);
