@@ -169,6 +169,12 @@ inline constexpr Caption Reading{"Reading ...", "Čitanje ..."};
 inline constexpr Caption Cancel{"Cancel", "Brisi"};
 inline constexpr Caption NoResponse = Link::NoResponse;
 inline constexpr Caption Warning = Link::Warning;
+// The PLU page's status panel during a range transfer: done, of, time left.
+inline constexpr Caption Progress{"%1 of %2", "%1 od %2"};
+inline constexpr Caption TimeLeft{"%1 left", "preostalo %1"};
+inline constexpr Caption ConnectionLost{
+    "The connection to the register was lost at PLU %1.\nThe PLUs transferred before it are kept.",
+    "Veza sa kasom je prekinuta kod PLU %1.\nPLU preneti pre njega su sačuvani."};
 } // namespace Transfer
 
 namespace Reports {

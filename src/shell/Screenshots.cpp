@@ -1,6 +1,7 @@
 #include "shell/Screenshots.h"
 
 #include "barcodes/TBarcodeForm.h"
+#include "plu/PluPage.h"
 #include "shell/FormSet.h"
 #include "shell/ModePage.h"
 #include "shell/ShellSettings.h"
@@ -37,6 +38,17 @@ int SaveScreenshots(FormSet& forms, const QString& dir) {
             window.ShowPage(page);
             save(window, page->objectName() + QLatin1Char('_') + suffix);
         }
+        // The PLU page as it looks a quarter into reading a range of 1000.
+        PluPage* plu = window.ProgSheet();
+        window.ShowPage(plu);
+        plu->SetRangeRunning(true, TransferKind::ReadRange);
+        plu->ShowStatusPanel(true);
+        plu->ShowRequest(QStringLiteral("   >"), 250);
+        plu->ShowReply(QStringLiteral("        <"), 249);
+        plu->ShowProgress(250, 1000, 43000);
+        save(window, QStringLiteral("ProgSheet_transfer_") + suffix);
+        plu->ShowStatusPanel(false);
+        plu->SetRangeRunning(false, TransferKind::ReadRange);
         window.ShowPage(window.StartSheet());
         for (QAction* item : window.menuBar()->actions()) {
             QMenu* menu = item->menu();

@@ -126,7 +126,7 @@ QWidget* TUserForm::BuildToolbar() {
             m_dispatcher->RequestClock();
     });
     // The database window and the printing wizard hook in here when they land.
-    connect(showDb, &QToolButton::clicked, m_menus->Action(QStringLiteral("PLUDBShow")), &QAction::trigger);
+    connect(showDb, &QToolButton::clicked, this, [this] { m_pluPage->ShowDBClick(); });
     connect(pluPrint, &QToolButton::clicked, m_menus->Action(QStringLiteral("PLUDBPrint1")),
             &QAction::trigger);
     connect(view, &QToolButton::clicked, m_menus->Action(QStringLiteral("ViewFile")), &QAction::trigger);
@@ -243,6 +243,24 @@ void TUserForm::Attach(FormSet& forms) {
     for (QWidget* dialog : forms.Dialogs())
         m_captions.AddForm(dialog->objectName(), dialog);
     ConnectDispatcher();
+    ConnectPluPage(forms);
+}
+
+void TUserForm::ConnectPluPage(FormSet& forms) {
+    m_pluPage->Attach(forms.DataForm().Table(), *m_dispatcher, forms.Barcodes(), &forms.DataForm());
+    // The page's keys act while the page is up.
+    const std::pair<const char*, void (PluPage::*)()> keys[] = {{"ShortWritePC", &PluPage::PutPLUClick},
+                                                                {"ShortWriteECR", &PluPage::WriteOnECRClick},
+                                                                {"ShortReadECR", &PluPage::ReadOneBtnClick}};
+    for (const auto& [name, handler] : keys) {
+        OnAction(name, [this, handler] {
+            if (m_shownPage == m_pluPage)
+                (m_pluPage->*handler)();
+        });
+    }
+    OnAction("BarcMnOn", [this] { m_pluPage->SetUniquenessCheck(true); });
+    OnAction("BarcMnOff", [this] { m_pluPage->SetUniquenessCheck(false); });
+    connect(this, &TUserForm::Closing, m_pluPage->Transfer(), &PluTransfer::Abandon);
 }
 
 void TUserForm::ConnectDispatcher() {
@@ -252,6 +270,9 @@ void TUserForm::ConnectDispatcher() {
     });
     connect(m_dispatcher.get(), &ReplyDispatcher::PortLost, this,
             [this](const QString& device, const QString& reason) {
+                // A running PLU transfer says itself where it stopped.
+                if (m_pluPage->Transfer() && m_pluPage->Transfer()->IsRunning())
+                    return;
                 MessageBoxes::Plain(
                     this, QStringLiteral("The connection on %1 was lost (%2).\nThe port has been closed.")
                               .arg(device, reason));
@@ -289,6 +310,7 @@ void TUserForm::FormActivate() {
             break;
         }
     }
+    m_pluPage->ShowTableRecord(0);
     // The common controls' own texts in Serbian, where Qt's translations are installed.
     static QTranslator* serbianQt = [] {
         auto* translator = new QTranslator(qApp);

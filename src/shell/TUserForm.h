@@ -82,6 +82,7 @@ class TUserForm : public QMainWindow {
     void BuildPages();
     void ConnectMenus();
     void ConnectDispatcher();
+    void ConnectPluPage(FormSet& forms);
     void SetConnectionControls(bool open);
     void SetPageHint(int lang);
     void PageShown(ModePage* page);

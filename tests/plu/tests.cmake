@@ -2,3 +2,12 @@ list(APPEND ORVEX_CORE_TESTS
     ${CMAKE_CURRENT_LIST_DIR}/PluRecordTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PluMessagesTest.cpp
 )
+list(APPEND ORVEX_LINK_TESTS
+    ${CMAKE_CURRENT_LIST_DIR}/PluTransferTest.cpp
+)
+list(APPEND ORVEX_SIM_TESTS
+    ${CMAKE_CURRENT_LIST_DIR}/PluTransferSimTest.cpp
+)
+list(APPEND ORVEX_VIEWS_TESTS
+    ${CMAKE_CURRENT_LIST_DIR}/PluPageTest.cpp
+)

@@ -6,10 +6,12 @@
 #include <array>
 
 ScriptedPeer::ScriptedPeer() {
+    m_clock.start();
     m_receiver.SetOnFrame([this](uint8_t) {
         const auto p = m_receiver.Payload();
         Payload payload(p.begin(), p.end());
         m_all.push_back(payload);
+        m_arrivals.push_back(m_clock.elapsed());
         m_queue.push_back(payload);
         if (m_responder)
             for (const Payload& answer : m_responder(payload))
@@ -23,6 +25,11 @@ ScriptedPeer::ScriptedPeer() {
 
 ScriptedPeer::~ScriptedPeer() {
     m_notifier.reset();
+}
+
+void ScriptedPeer::Close() {
+    m_notifier.reset();
+    m_pty.Close();
 }
 
 void ScriptedPeer::ReadAvailable() {

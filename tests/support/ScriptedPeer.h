@@ -3,6 +3,7 @@
 #include "serial/FrameCodec.h"
 #include "support/PtyPair.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QSocketNotifier>
 #include <cstdint>
@@ -41,6 +42,10 @@ class ScriptedPeer : public QObject {
     bool QuietFor(int ms);
     // Every payload taken so far, including those NextFrame handed out.
     [[nodiscard]] const std::vector<Payload>& Received() const { return m_all; }
+    // When each of them arrived, in ms since the peer was made.
+    [[nodiscard]] const std::vector<qint64>& ArrivalMs() const { return m_arrivals; }
+    // The line goes dead: the device vanishes for whoever has it open.
+    void Close();
 
     void Send(std::span<const uint8_t> payload);
     void Send(std::initializer_list<uint8_t> payload) {
@@ -57,4 +62,6 @@ class ScriptedPeer : public QObject {
     Responder m_responder;
     std::deque<Payload> m_queue;
     std::vector<Payload> m_all;
+    std::vector<qint64> m_arrivals;
+    QElapsedTimer m_clock;
 };

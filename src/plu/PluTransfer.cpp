@@ -1,0 +1,247 @@
+#include "plu/PluTransfer.h"
+
+#include "database/PluTable.h"
+#include "plu/PluMessages.h"
+#include "protocol/ReplyDispatcher.h"
+#include "shell/Captions.h"
+#include "shell/ShellSettings.h"
+
+#include <QCoreApplication>
+#include <algorithm>
+
+PluTransfer::PluTransfer(ReplyDispatcher& dispatcher, PluTable& table, PluTransferView& view, QObject* parent)
+    : QObject(parent), m_dispatcher(dispatcher), m_table(table), m_view(view) {
+    m_dispatcher.SetHandler(PluReadCode,
+                            [this](std::span<const uint8_t> payload) { OnPluRecordReply(payload); });
+    connect(&m_dispatcher, &ReplyDispatcher::PortLost, this, &PluTransfer::OnPortLost);
+}
+
+PluTransfer::~PluTransfer() {
+    m_dispatcher.SetHandler(PluReadCode, {});
+}
+
+void PluTransfer::ReadOne(int n) {
+    if (m_running || !m_dispatcher.EnsurePortOpen())
+        return;
+    m_kind = TransferKind::ReadOne;
+    m_currentPlu = m_lastPlu = n;
+    if (PluTable::Contains(n))
+        RunTransfer();
+}
+
+void PluTransfer::WriteOne(std::optional<int> n) {
+    if (m_running || !m_dispatcher.EnsurePortOpen() || !n)
+        return;
+    m_currentPlu = m_lastPlu = *n;
+    m_kind = TransferKind::WriteOne;
+    m_view.PutPageToTable(*n);
+    if (PluTable::Contains(*n))
+        RunTransfer();
+}
+
+bool PluTransfer::StartRange(TransferKind kind, int from, int to) {
+    if (m_running || !m_dispatcher.EnsurePortOpen())
+        return false;
+    m_kind = kind;
+    m_currentPlu = from;
+    m_lastPlu = to;
+    return true;
+}
+
+void PluTransfer::ReadRange(int from, int to) {
+    if (!StartRange(TransferKind::ReadRange, from, to))
+        return;
+    m_view.SetRangeRunning(true, m_kind);
+    RunTransfer();
+    m_view.SetRangeRunning(false, m_kind);
+}
+
+void PluTransfer::WriteRange(int from, int to) {
+    if (!StartRange(TransferKind::WriteRange, from, to))
+        return;
+    m_view.SetRangeRunning(true, m_kind);
+    RunTransfer();
+    m_view.SetRangeRunning(false, m_kind);
+}
+
+void PluTransfer::Cancel() {
+    m_dispatcher.CancelWait();
+}
+
+void PluTransfer::Abandon() {
+    m_step = nullptr;
+    m_dispatcher.CancelWait();
+}
+
+void PluTransfer::OnPortLost() {
+    if (!m_running)
+        return;
+    m_portLost = true;
+    m_dispatcher.CancelWait();
+}
+
+void PluTransfer::RunTransfer() {
+    m_failureCount = 0;
+    m_requestIndicator = 0;
+    m_replyIndicator = IndicatorWidth;
+    m_view.ShowStatusPanel(true);
+    m_pairHalf = m_view.WriteScope() == 0;
+    m_typedStock.reset();
+    m_portLost = false;
+    m_running = true;
+    m_firstPlu = m_currentPlu;
+    m_clock.start();
+    ReportProgress();
+    m_step = &PluTransfer::TransferStep;
+    while (m_step)
+        (this->*m_step)();
+    m_running = false;
+    m_view.ShowStatusPanel(false);
+    if (m_portLost) {
+        m_portLost = false;
+        m_view.ShowMessage(Captions::Transfer::ConnectionLost.Text().arg(m_currentPlu));
+    }
+}
+
+void PluTransfer::TransferStep() {
+    if (m_failureCount >= GiveUpCount) {
+        m_view.ShowNoResponse();
+        StopTransfer();
+        return;
+    }
+    if (m_currentPlu > m_lastPlu) {
+        m_step = nullptr;
+        return;
+    }
+    if (m_requestIndicator == IndicatorWidth)
+        m_requestIndicator = 0;
+    m_view.ShowRequest(QStringLiteral(">").rightJustified(m_requestIndicator, QLatin1Char(' ')),
+                       m_currentPlu);
+    ++m_requestIndicator;
+
+    const int sent = SendCurrent();
+    if (sent == Skipped) {
+        ++m_currentPlu;
+        ReportProgress();
+        return;
+    }
+    if (sent == Refused) {
+        StopTransfer();
+        return;
+    }
+    ++m_failureCount;
+    int32_t w = m_dispatcher.WaitReply(PluReadCode, ReplyDispatcher::TransferTimeout);
+    // A Cancel pressed just as the reply came still counts.
+    QCoreApplication::processEvents();
+    if (!m_dispatcher.KeepWaiting() || m_portLost || !m_step)
+        w = ReplyDispatcher::WaitCancelled;
+    switch (w) {
+    case ReplyDispatcher::WaitReplied:
+        m_failureCount = 0;
+        if (m_replyIndicator == 0)
+            m_replyIndicator = IndicatorWidth;
+        m_view.ShowReply(QStringLiteral("<").rightJustified(m_replyIndicator, QLatin1Char(' ')),
+                         m_currentPlu);
+        --m_replyIndicator;
+        Advance();
+        m_dispatcher.RS232().Serial().PurgeBuffers(true, true);
+        break;
+    case ReplyDispatcher::WaitTimedOut:
+        ++m_failureCount;
+        break;
+    default:
+        StopTransfer();
+        break;
+    }
+}
+
+void PluTransfer::Advance() {
+    if (Writing() && m_view.WriteScope() == 2 && !m_pairHalf) {
+        m_pairHalf = true;
+        return;
+    }
+    if (Writing() && m_view.WriteScope() == 2)
+        m_pairHalf = false;
+    ++m_currentPlu;
+    ReportProgress();
+}
+
+void PluTransfer::ReportProgress() {
+    if (m_kind != TransferKind::ReadRange && m_kind != TransferKind::WriteRange)
+        return;
+    const int total = std::max(0, m_lastPlu - m_firstPlu + 1);
+    const int done = std::clamp(m_currentPlu - m_firstPlu, 0, total);
+    const qint64 elapsed = m_clock.elapsed();
+    const qint64 left = done > 0 ? elapsed * (total - done) / done : -1;
+    m_view.ShowProgress(done, total, left);
+}
+
+int PluTransfer::SendCurrent() {
+    const int n = m_currentPlu;
+    if (!PluTable::Contains(n))
+        return Refused;
+    PluRecord& entry = m_table[n];
+    if (m_view.ActiveOnly() && !(entry.Flags & FlagActive))
+        return Skipped;
+    TRS232Form& rs232 = m_dispatcher.RS232();
+    // A device that vanished between two steps leaves nothing to send to.
+    if (!rs232.Serial().IsOpen()) {
+        m_portLost = true;
+        return Refused;
+    }
+    rs232.Serial().PurgeBuffers(true, true);
+    if (!Writing()) {
+        rs232.SendFrame(EncodePluRead(n));
+        return Sent;
+    }
+    const int scope = m_view.WriteScope();
+    if (scope == 1 || (scope == 2 && !m_pairHalf)) {
+        if (m_kind == TransferKind::WriteOne && scope == 2)
+            m_typedStock = entry.Stock;
+        const PluWriteResult command = EncodePluWrite(entry, n, Shell().RegisterCharset);
+        if (!command.Payload) {
+            m_view.ShowMessage(command.Refusal);
+            return Refused;
+        }
+        rs232.Serial().PurgeBuffers(true, true);
+        rs232.SendFrame(*command.Payload);
+        return Sent;
+    }
+    const std::optional<uint32_t> stock =
+        m_kind == TransferKind::WriteOne && scope == 2 ? m_typedStock : std::nullopt;
+    const StockWriteCommand command = EncodeStockWrite(entry, n, stock);
+    rs232.Serial().PurgeBuffers(true, true);
+    rs232.SendFrame(command);
+    return Sent;
+}
+
+void PluTransfer::StopTransfer() {
+    m_dispatcher.ClearExpectedReply();
+    if (m_kind == TransferKind::ReadRange || m_kind == TransferKind::WriteRange)
+        m_view.SetRangeRunning(false, m_kind);
+    m_failureCount = 0;
+    m_step = nullptr;
+}
+
+void PluTransfer::OnPluRecordReply(std::span<const uint8_t> payload) {
+    // Too short to name its PLU: it cannot be the awaited one.
+    if (payload.size() < 3)
+        return;
+    const int n = payload[1] + 256 * payload[2];
+    if (n != m_currentPlu)
+        return;
+    if (m_kind == TransferKind::WriteRange || m_kind == TransferKind::PriceChange) {
+        m_dispatcher.CompleteWait();
+        return;
+    }
+    Shell().PlusReadFromRegister = true;
+    const PluRecord record = DecodePluReply(payload, m_table, Shell().RegisterCharset);
+    m_table.StoreRecord(record, n);
+    if (m_kind == TransferKind::ReadRange) {
+        m_view.SetGridStale();
+    } else {
+        m_view.ShowReceivedRecord(record);
+        m_view.FillGridRow(n);
+    }
+    m_dispatcher.CompleteWait();
+}

@@ -1,0 +1,121 @@
+#pragma once
+
+#include "plu/PluRecord.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QString>
+#include <cstdint>
+#include <optional>
+#include <span>
+
+class PluTable;
+class ReplyDispatcher;
+
+enum class TransferKind { ReadOne, ReadRange, WriteOne, WriteRange, PriceChange };
+
+// What a PLU transfer needs from the page it runs for. The page implements it;
+// tests implement it without any widget.
+class PluTransferView {
+  public:
+    virtual ~PluTransferView() = default;
+
+    // 0 stock only, 1 constant fields only, 2 both.
+    [[nodiscard]] virtual int WriteScope() const = 0;
+    // Only the PLUs active in the table take part.
+    [[nodiscard]] virtual bool ActiveOnly() const = 0;
+    virtual void PutPageToTable(int n) = 0;
+    virtual void ShowReceivedRecord(const PluRecord& record) = 0;
+    virtual void FillGridRow(int n) = 0;
+    // A range read changed the table behind the database grid's back.
+    virtual void SetGridStale() = 0;
+    // Hiding the panel also empties its indicators.
+    virtual void ShowStatusPanel(bool visible) = 0;
+    virtual void ShowRequest(const QString& indicator, int plu) = 0;
+    virtual void ShowReply(const QString& indicator, int plu) = 0;
+    // Range transfers only: PLUs done of the range, and the time left at the
+    // rate so far (-1 while there is no rate yet).
+    virtual void ShowProgress(int done, int total, qint64 msLeft) = 0;
+    // A range transfer starts (the start buttons go, its Cancel comes) or ends.
+    virtual void SetRangeRunning(bool running, TransferKind kind) = 0;
+    virtual void ShowMessage(const QString& text) = 0;
+    virtual void ShowNoResponse() = 0;
+};
+
+// Moves PLU records between the PC table and the register, one request and
+// one awaited reply at a time. Each step sends one frame and waits for its
+// reply in the dispatcher's WaitReply, whose event loop keeps the program
+// alive; the next frame leaves as soon as the reply has been handled. A PLU
+// that stays unanswered is asked five times before the transfer gives up.
+class PluTransfer : public QObject {
+    Q_OBJECT
+  public:
+    static constexpr int Attempts = 5;
+    // Each attempt counts twice: once when sent, once when it failed.
+    static constexpr int GiveUpCount = 2 * Attempts;
+    static constexpr int IndicatorWidth = 12;
+    // Results of SendCurrent.
+    static constexpr int Refused = 0;
+    static constexpr int Sent = 1;
+    static constexpr int Skipped = 2;
+
+    PluTransfer(ReplyDispatcher& dispatcher, PluTable& table, PluTransferView& view,
+                QObject* parent = nullptr);
+    ~PluTransfer() override;
+
+    // The start handlers; each returns when its transfer has ended. A start
+    // while a transfer runs is ignored.
+    void ReadOne(int n);
+    // Nothing when the PLU number field is empty.
+    void WriteOne(std::optional<int> n);
+    void ReadRange(int from, int to);
+    void WriteRange(int from, int to);
+    // The Cancel buttons: the running wait ends, and the transfer with it.
+    void Cancel();
+    // The program is closing: no further step runs.
+    void Abandon();
+
+    void RunTransfer();
+    void TransferStep();
+    [[nodiscard]] int SendCurrent();
+    void StopTransfer();
+    void OnPluRecordReply(std::span<const uint8_t> payload);
+
+    [[nodiscard]] bool IsRunning() const { return m_running; }
+    [[nodiscard]] TransferKind Kind() const { return m_kind; }
+    [[nodiscard]] int32_t CurrentPlu() const { return m_currentPlu; }
+    [[nodiscard]] int32_t LastPlu() const { return m_lastPlu; }
+    [[nodiscard]] int32_t FailureCount() const { return m_failureCount; }
+    [[nodiscard]] bool PairHalf() const { return m_pairHalf; }
+
+  private:
+    [[nodiscard]] bool Writing() const {
+        return m_kind == TransferKind::WriteOne || m_kind == TransferKind::WriteRange;
+    }
+    [[nodiscard]] bool StartRange(TransferKind kind, int from, int to);
+    void Advance();
+    void ReportProgress();
+    void OnPortLost();
+
+    ReplyDispatcher& m_dispatcher;
+    PluTable& m_table;
+    PluTransferView& m_view;
+
+    TransferKind m_kind = TransferKind::ReadOne;
+    // No PLU is awaited before the first transfer: a stray reply changes nothing.
+    int32_t m_currentPlu = -1;
+    int32_t m_lastPlu = -1;
+    int32_t m_failureCount = 0;
+    bool m_pairHalf = false;
+    void (PluTransfer::*m_step)() = nullptr;
+    int m_requestIndicator = 0;
+    int m_replyIndicator = IndicatorWidth;
+    bool m_running = false;
+    bool m_portLost = false;
+    // The stock typed for a single write of both parts, taken before the
+    // constant half's reply brings the register's old stock into the entry.
+    std::optional<uint32_t> m_typedStock;
+
+    int32_t m_firstPlu = 0;
+    QElapsedTimer m_clock;
+};

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "database/PluTable.h"
+#include "plu/PluTransfer.h"
+
+#include <QString>
+#include <functional>
+#include <vector>
+
+// The page side of a transfer, recorded: what the transfer showed and asked.
+class FakeTransferView : public PluTransferView {
+  public:
+    [[nodiscard]] int WriteScope() const override { return Scope; }
+    [[nodiscard]] bool ActiveOnly() const override { return Active; }
+    void PutPageToTable(int n) override {
+        PutPages.push_back(n);
+        if (OnPutPage)
+            OnPutPage(n);
+    }
+    void ShowReceivedRecord(const PluRecord& record) override { Shown.push_back(record); }
+    void FillGridRow(int n) override { GridRows.push_back(n); }
+    void SetGridStale() override { Stale = true; }
+    void ShowStatusPanel(bool visible) override { PanelShows.push_back(visible); }
+    void ShowRequest(const QString& indicator, int plu) override {
+        Requests.push_back(indicator);
+        RequestPlus.push_back(plu);
+    }
+    void ShowReply(const QString& indicator, int plu) override {
+        Replies.push_back(indicator);
+        ReplyPlus.push_back(plu);
+    }
+    void ShowProgress(int done, int total, qint64) override { Progress.push_back({done, total}); }
+    void SetRangeRunning(bool running, TransferKind) override { RangeRunning.push_back(running); }
+    void ShowMessage(const QString& text) override { Messages.push_back(text); }
+    void ShowNoResponse() override { ++NoResponses; }
+
+    int Scope = 1;
+    bool Active = false;
+    std::function<void(int)> OnPutPage;
+
+    std::vector<int> PutPages;
+    std::vector<PluRecord> Shown;
+    std::vector<int> GridRows;
+    bool Stale = false;
+    std::vector<bool> PanelShows;
+    std::vector<QString> Requests;
+    std::vector<int> RequestPlus;
+    std::vector<QString> Replies;
+    std::vector<int> ReplyPlus;
+    std::vector<std::pair<int, int>> Progress;
+    std::vector<bool> RangeRunning;
+    std::vector<QString> Messages;
+    int NoResponses = 0;
+};
