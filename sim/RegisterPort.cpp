@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
@@ -40,7 +41,8 @@ RegisterPort::RegisterPort(RegisterModel& model, SimOptions options, QObject* pa
     m_paceTimer.setTimerType(Qt::PreciseTimer);
     m_paceTimer.setInterval(1);
     connect(&m_paceTimer, &QTimer::timeout, this, &RegisterPort::Pump);
-    connect(&m_model, &RegisterModel::Unsolicited, this, &RegisterPort::Send);
+    connect(&m_model, &RegisterModel::Unsolicited, this,
+            [this](const QByteArray& payload) { Send(payload); });
     m_farEndTimer.setInterval(FarEndPollMs);
     connect(&m_farEndTimer, &QTimer::timeout, this, &RegisterPort::CheckFarEnd);
     m_clock.start();
@@ -112,6 +114,13 @@ void RegisterPort::ReadInput() {
         }
         if (n <= 0)
             break;
+        if (m_options.Speed > 0) {
+            // The pseudo-terminal hands the program's bytes over at once; on a
+            // real line they arrive one by one at the line speed.
+            const qint64 now = m_clock.nsecsElapsed();
+            m_inboundEndNs =
+                std::max(now, m_inboundEndNs) + qint64(double(n) * 1e10 / double(m_options.Speed));
+        }
         m_receiver.Feed(std::span<const uint8_t>(buf.data(), size_t(n)));
     }
 }
@@ -134,10 +143,13 @@ void RegisterPort::OnFrame() {
             reply[1] = char(plu % RegisterModel::PluCount & 0xFF);
             reply[2] = char(plu % RegisterModel::PluCount >> 8);
         }
+        // An answer cannot start before its command has come in whole.
+        const qint64 commandEnd = m_inboundEndNs;
         if (m_options.DelayMs > 0)
-            QTimer::singleShot(m_options.DelayMs, this, [this, reply] { Send(reply); });
+            QTimer::singleShot(m_options.DelayMs, this,
+                               [this, reply, commandEnd] { Send(reply, commandEnd); });
         else
-            Send(reply);
+            Send(reply, commandEnd);
     }
 }
 
@@ -185,7 +197,7 @@ QByteArray RegisterPort::Wire(const QByteArray& payload, bool corrupt) const {
     return wire;
 }
 
-void RegisterPort::Send(const QByteArray& payload) {
+void RegisterPort::Send(const QByteArray& payload, qint64 notBeforeNs) {
     if (m_master < 0 || m_options.Silent || !m_farEndOpen)
         return;
     ++m_framesOut;
@@ -205,7 +217,7 @@ void RegisterPort::Send(const QByteArray& payload) {
         const qint64 now = m_clock.nsecsElapsed();
         const double byteNs = 1e10 / double(m_options.Speed);
         if (double(now - m_periodStartNs) >= double(m_periodBytes) * byteNs) {
-            m_periodStartNs = now;
+            m_periodStartNs = std::max(now, notBeforeNs);
             m_periodBytes = 0;
         }
     }
@@ -228,7 +240,7 @@ void RegisterPort::Pump() {
     qint64 allowed = m_out.size();
     if (paced && !m_out.isEmpty()) {
         const double byteNs = 1e10 / double(m_options.Speed);
-        const qint64 due = qint64(double(m_clock.nsecsElapsed() - m_periodStartNs) / byteNs) + 1;
+        const qint64 due = qint64(std::floor(double(m_clock.nsecsElapsed() - m_periodStartNs) / byteNs)) + 1;
         allowed = std::clamp<qint64>(due - m_periodBytes, 0, m_out.size());
     }
     if (allowed > 0) {

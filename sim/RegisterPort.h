@@ -33,8 +33,9 @@ class RegisterPort : public QObject {
     [[nodiscard]] bool FarEndOpen() const { return m_farEndOpen; }
     [[nodiscard]] QString DevicePath() const { return m_path; }
 
-    // Sends a payload as the register would: framed, faulted, traced, paced.
-    void Send(const QByteArray& payload);
+    // Sends a payload as the register would: framed, faulted, traced, paced;
+    // a paced line starts it no earlier than notBeforeNs on the port's clock.
+    void Send(const QByteArray& payload, qint64 notBeforeNs = 0);
     // Bytes still waiting for the line.
     [[nodiscard]] qsizetype Pending() const { return m_out.size(); }
     [[nodiscard]] qint64 BytesSent() const { return m_bytesSent; }
@@ -70,7 +71,8 @@ class RegisterPort : public QObject {
     QElapsedTimer m_clock;
     qint64 m_periodStartNs = 0;
     qint64 m_periodBytes = 0;
-    bool m_blocked = false; // the listener's input is full
+    qint64 m_inboundEndNs = 0; // when the program's bytes so far have come in over the line
+    bool m_blocked = false;    // the listener's input is full
     qint64 m_bytesSent = 0;
     int m_framesIn = 0;
     int m_framesOut = 0;
