@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTextEdit>
 #include <QVBoxLayout>
 
@@ -93,18 +94,27 @@ bool MonitorPage::HasText() const {
 }
 
 void MonitorPage::PageShow() {
+    // Showing the view scrolls it to its caret, the end of the newest line;
+    // the columns the user looked at before come back instead.
+    m_monListBox->horizontalScrollBar()->setValue(m_column);
     m_shown = true;
     m_clear->setEnabled(HasText());
     m_textCommandsOn = HasText();
 }
 
 void MonitorPage::PageHide() {
+    m_column = m_monListBox->horizontalScrollBar()->value();
     m_shown = false;
     m_textCommandsOn = false;
 }
 
 void MonitorPage::AppendLine(const QString& line) {
+    // New lines follow at the bottom, but the view stays on the columns the
+    // user looks at instead of jumping to the end of each new line.
+    QScrollBar* columns = m_monListBox->horizontalScrollBar();
+    const int column = columns->value();
     m_monListBox->appendPlainText(line);
+    columns->setValue(column);
     TextChanged();
 }
 

@@ -53,6 +53,7 @@ class MonitorPage : public ModePage {
     QPushButton* m_clear;
     QTextEdit* m_printRich;
     JournalMonitor* m_journal = nullptr;
+    int m_column = 0;
     bool m_shown = false;
     bool m_textCommandsOn = false;
 };
