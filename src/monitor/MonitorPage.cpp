@@ -95,7 +95,13 @@ bool MonitorPage::HasText() const {
 
 void MonitorPage::PageShow() {
     // Showing the view scrolls it to its caret, the end of the newest line;
-    // the columns the user looked at before come back instead.
+    // the columns the user looked at before come back instead. A view that
+    // followed the newest line before it was hidden follows it again: lines
+    // that came meanwhile did not move a hidden view.
+    if (m_following) {
+        QScrollBar* rows = m_monListBox->verticalScrollBar();
+        rows->setValue(rows->maximum());
+    }
     m_monListBox->horizontalScrollBar()->setValue(m_column);
     m_shown = true;
     m_clear->setEnabled(HasText());
@@ -104,6 +110,8 @@ void MonitorPage::PageShow() {
 
 void MonitorPage::PageHide() {
     m_column = m_monListBox->horizontalScrollBar()->value();
+    const QScrollBar* rows = m_monListBox->verticalScrollBar();
+    m_following = rows->value() == rows->maximum();
     m_shown = false;
     m_textCommandsOn = false;
 }

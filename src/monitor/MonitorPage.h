@@ -54,6 +54,7 @@ class MonitorPage : public ModePage {
     QTextEdit* m_printRich;
     JournalMonitor* m_journal = nullptr;
     int m_column = 0;
+    bool m_following = true;
     bool m_shown = false;
     bool m_textCommandsOn = false;
 };

@@ -14,6 +14,7 @@
 #include <QLocale>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QToolButton>
 
@@ -260,6 +261,32 @@ TEST_F(MonitorTest, TheSimulatedDayAppearsLineByLine) {
     EXPECT_EQ(Control<QLineEdit>("ByteCount")->text(), QString::number(bytes));
     EXPECT_EQ(traced().second, answers) << "every request answered from the PC table, in order";
     Dispatcher().Disconnect();
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(MonitorTest, TheViewStaysOnItsColumnsAsLinesArrive) {
+    Window().show();
+    Item("Monitor1")->trigger();
+    QScrollBar* columns = Page().MonListBox()->horizontalScrollBar();
+    for (int i = 0; i < 40; ++i)
+        Receive(Bytes("4F 00 00 00 00 25 50 00 00 00 42 00 03 01 05 09 0E 03 D4 07"));
+    QApplication::processEvents();
+    ASSERT_GT(columns->maximum(), 0) << "the lines are wider than the view";
+    EXPECT_EQ(columns->value(), 0);
+    columns->setValue(columns->maximum() / 2);
+    const int column = columns->value();
+    Receive(Subtotal);
+    EXPECT_EQ(columns->value(), column);
+    Item("Viewer1")->trigger();
+    Receive(Subtotal);
+    Item("Monitor1")->trigger();
+    QApplication::processEvents();
+    EXPECT_EQ(columns->value(), column);
+    const QScrollBar* rows = Page().MonListBox()->verticalScrollBar();
+    EXPECT_EQ(rows->value(), rows->maximum()) << "the newest line is in view";
 }
 
 } // namespace
