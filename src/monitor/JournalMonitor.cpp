@@ -19,6 +19,15 @@ JournalMonitor::JournalMonitor(ReplyDispatcher& dispatcher, const PluTable& tabl
                             [this](std::span<const uint8_t> payload) { ExternalPluRequest(payload); });
 }
 
+JournalMonitor::~JournalMonitor() {
+    // The dispatcher may outlive the monitor; its codes then select nothing.
+    for (int code = 0; code < 256; ++code) {
+        if (IsJournalCode(uint8_t(code)))
+            m_dispatcher.SetHandler(uint8_t(code), {});
+    }
+    m_dispatcher.SetHandler(ExternalPluCode, {});
+}
+
 JournalStyle JournalMonitor::Style() const {
     JournalStyle style;
     style.Language = Shell().UiLanguage;

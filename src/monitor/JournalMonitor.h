@@ -23,6 +23,7 @@ class JournalMonitor : public QObject {
     using RegisterFontQuery = std::function<bool()>;
 
     JournalMonitor(ReplyDispatcher& dispatcher, const PluTable& table, QObject* parent = nullptr);
+    ~JournalMonitor() override;
 
     void SetRegisterFontQuery(RegisterFontQuery query) { m_registerFont = std::move(query); }
 

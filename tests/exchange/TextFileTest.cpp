@@ -1,6 +1,7 @@
 #include "exchange/TextFile.h"
 #include "protocol/RegisterCharset.h"
 #include "support/HexDump.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,15 +15,6 @@ class TextFileTest : public ::testing::Test {
     [[nodiscard]] QString PathOf(const char* name) const {
         return QDir(dir.path()).filePath(QString::fromLatin1(name));
     }
-    void Write(const QString& path, const QByteArray& bytes) {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-    }
-    [[nodiscard]] static QByteArray Read(const QString& path) {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-    }
     QTemporaryDir dir;
 };
 
@@ -31,17 +23,17 @@ TEST_F(TextFileTest, LinesAreSavedAsUtf8EachEndedByCrLf) {
     ASSERT_EQ(
         SaveTextLines(path, TextLines(QStringLiteral("# OTVOREN RAČUN\t   \n\n# SUBTOTAL \tAmount:1,00"))),
         QString());
-    EXPECT_EQ(Hex(Read(path)), Hex(QByteArray("# OTVOREN RA\xC4\x8C"
-                                              "UN\t   \r\n\r\n# SUBTOTAL \tAmount:1,00\r\n")));
+    EXPECT_EQ(Hex(ReadFile(path)), Hex(QByteArray("# OTVOREN RA\xC4\x8C"
+                                                  "UN\t   \r\n\r\n# SUBTOTAL \tAmount:1,00\r\n")));
 }
 
 TEST_F(TextFileTest, SavingReplacesTheFileAndAnEmptyTextLeavesItEmpty) {
     const QString path = PathOf("out.txt");
-    Write(path, QByteArray(5000, 'x'));
+    WriteFile(path, QByteArray(5000, 'x'));
     ASSERT_EQ(SaveTextLines(path, {QStringLiteral("one")}), QString());
-    EXPECT_EQ(Read(path), QByteArray("one\r\n"));
+    EXPECT_EQ(ReadFile(path), QByteArray("one\r\n"));
     ASSERT_EQ(SaveTextLines(path, TextLines(QString())), QString());
-    EXPECT_EQ(Read(path), QByteArray());
+    EXPECT_EQ(ReadFile(path), QByteArray());
 }
 
 TEST_F(TextFileTest, AFileThatCannotBeWrittenIsReportedAndNotCreated) {
@@ -81,7 +73,7 @@ TEST_F(TextFileTest, EveryLineBreakEndsALineAndOtherFilesReadInTheCodePage) {
     };
     for (const LoadRow& row : rows) {
         const QString path = PathOf("in.txt");
-        Write(path, row.Bytes);
+        WriteFile(path, row.Bytes);
         const TextFileRead read = LoadTextFile(path, row.Charset);
         EXPECT_EQ(read.Error, QString()) << row.Name;
         EXPECT_EQ(read.Text, row.Text) << row.Name;

@@ -1,4 +1,5 @@
 #include "../shell/ShellFixture.h"
+#include "support/TestFiles.h"
 
 #include "exchange/FileDialogs.h"
 #include "exchange/TextFileCommands.h"
@@ -42,15 +43,6 @@ class ViewerTest : public ShellTest {
     [[nodiscard]] QString PathOf(const char* name) const {
         return QDir(workDir.path()).filePath(QString::fromLatin1(name));
     }
-    static QByteArray Read(const QString& path) {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-    }
-    static void Write(const QString& path, const QByteArray& bytes) {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-    }
     [[nodiscard]] QString Viewer() const { return Window().ViewerSheet()->ViewRich()->toPlainText(); }
     [[nodiscard]] QString PrintBuffer() const { return Window().MonitorSheet()->PrintRich()->toPlainText(); }
     void Journal(const char* hex) { Window().Journal()->JournalRecord(Bytes(hex)); }
@@ -73,7 +65,7 @@ TEST_F(ViewerTest, SavedMonitorLinesViewBackUnchanged) {
     ASSERT_EQ(fileRequests.size(), 1u);
     EXPECT_TRUE(fileRequests[0].Save);
     EXPECT_EQ(fileRequests[0].Filter, TextFileCommands::SaveFilter);
-    EXPECT_EQ(Read(PathOf("journal.txt")),
+    EXPECT_EQ(ReadFile(PathOf("journal.txt")),
               QByteArray("# OPEN RECEIPT\t   \tOperator Number:5\tReceipt Number:123\r\n# KOREKCIJA \r\n"));
 
     Item("Viewer1")->trigger();
@@ -93,7 +85,7 @@ TEST_F(ViewerTest, TheReportViewSavedAsXlsIsPlainTextLines) {
     Item("Reports1")->trigger();
     chosenFile = PathOf("report.xls");
     Item("SaveFile")->trigger();
-    EXPECT_EQ(Read(chosenFile), QByteArray("Sales\t12,00\r\nTax\tA\r\n"));
+    EXPECT_EQ(ReadFile(chosenFile), QByteArray("Sales\t12,00\r\nTax\tA\r\n"));
 }
 
 TEST_F(ViewerTest, CancelledDialogsChangeNothing) {
@@ -115,8 +107,8 @@ TEST_F(ViewerTest, CancelledDialogsChangeNothing) {
 }
 
 TEST_F(ViewerTest, ViewingASecondFileReplacesTheFirst) {
-    Write(PathOf("a.txt"), "first\r\nfile\r\n");
-    Write(PathOf("b.rtf"), "second\n");
+    WriteFile(PathOf("a.txt"), "first\r\nfile\r\n");
+    WriteFile(PathOf("b.rtf"), "second\n");
     Item("Viewer1")->trigger();
     chosenFile = PathOf("a.txt");
     Item("ViewFile")->trigger();
@@ -157,7 +149,7 @@ TEST_F(ViewerTest, PrintTakesThePageOnShowToAPdfFile) {
     Control<QToolButton>("Print")->click();
     EXPECT_TRUE(boxes.empty()) << (boxes.empty() ? "" : boxes[0].Text.toStdString());
     EXPECT_EQ(PrintBuffer(), QStringLiteral("Daily report\tline 1\nline 2"));
-    const QByteArray pdf = Read(pdfFile);
+    const QByteArray pdf = ReadFile(pdfFile);
     EXPECT_TRUE(pdf.startsWith("%PDF-")) << pdf.left(20).toStdString();
     EXPECT_TRUE(pdf.contains("/Type /Page") || pdf.contains("/Type/Page"));
 
@@ -169,7 +161,7 @@ TEST_F(ViewerTest, PrintTakesThePageOnShowToAPdfFile) {
     Item("PrintFile")->trigger();
     EXPECT_TRUE(boxes.empty());
     EXPECT_EQ(PrintBuffer().count(QLatin1Char('\n')), 299);
-    EXPECT_GE(Read(pdfFile).count("/Type /Page\n") + Read(pdfFile).count("/Type /Page\r"), 2);
+    EXPECT_GE(ReadFile(pdfFile).count("/Type /Page\n") + ReadFile(pdfFile).count("/Type /Page\r"), 2);
 }
 
 // Which commands each step leaves enabled.
@@ -182,8 +174,8 @@ struct Step {
 };
 
 TEST_F(ViewerTest, EnablingFollowsThePageAndTheViewerText) {
-    Write(PathOf("a.txt"), "one\r\ntwo\r\n");
-    Write(PathOf("empty.txt"), "");
+    WriteFile(PathOf("a.txt"), "one\r\ntwo\r\n");
+    WriteFile(PathOf("empty.txt"), "");
     const auto show = [this](const char* item) { return [this, item] { Item(item)->trigger(); }; };
     const auto view = [this](const char* name) {
         return [this, name] {

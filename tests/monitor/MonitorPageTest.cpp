@@ -143,9 +143,8 @@ TEST_F(MonitorTest, FramesOnTheLineBecomeLinesAndTheRequestIsAnswered) {
     EXPECT_EQ(Control<QLineEdit>("ByteCount")->text(), QStringLiteral("34"));
     const auto payload = EncodePluAnswer(forms->DataForm().Table()[7], 7, Shell().RegisterCharset);
     ASSERT_TRUE(payload.has_value());
-    std::vector<uint8_t> frame(EncodedFrameSize(*payload));
-    frame.resize(EncodeFrame(*payload, frame));
-    EXPECT_EQ(Hex(PeerReads(pty, int(frame.size()))), Hex(frame));
+    const std::vector<uint8_t> frame = Framed(*payload);
+    EXPECT_EQ(Hex(pty.ReadAtLeast(int(frame.size()))), Hex(frame));
     EXPECT_EQ((*payload)[1], 7);
     EXPECT_TRUE(Control<QPushButton>("Clear")->isEnabled());
 }
