@@ -1,7 +1,16 @@
 #include "monitor/MonitorPage.h"
 
+#include "monitor/JournalMonitor.h"
+#include "protocol/RegisterCharset.h"
+#include "shell/CharsetSwitch.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QTextEdit>
 #include <QVBoxLayout>
 
 MonitorPage::MonitorPage(QWidget* parent)
@@ -11,11 +20,69 @@ MonitorPage::MonitorPage(QWidget* parent)
     m_monListBox->setObjectName(QStringLiteral("MonListBox"));
     m_monListBox->setReadOnly(true);
     m_monListBox->setLineWrapMode(QPlainTextEdit::NoWrap);
-    Body()->addWidget(m_monListBox);
+    m_monListBox->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_monListBox->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // No undo: a day of lines would otherwise be kept twice.
+    m_monListBox->setUndoRedoEnabled(false);
+    QFont font(QString::fromLatin1(PlainFontName));
+    font.setStyleHint(QFont::TypeWriter);
+    font.setPixelSize(12);
+    m_monListBox->setFont(font);
+    m_monListBox->setProperty(CharsetSwitch::CharsetProperty, RegisterCharsets::Cyrillic);
+    Body()->addWidget(m_monListBox, 1);
+
+    auto* row = new QHBoxLayout;
+    m_byteCountLabel = new QLabel(QStringLiteral("Number of Bytes:"), this);
+    m_byteCountLabel->setObjectName(QStringLiteral("Byte_Count"));
+    m_byteCount = new QLineEdit(QStringLiteral("0"), this);
+    m_byteCount->setObjectName(QStringLiteral("ByteCount"));
+    m_byteCount->setReadOnly(true);
+    m_byteCount->setFrame(false);
+    m_byteCount->setFocusPolicy(Qt::NoFocus);
+    m_reset = new QPushButton(QStringLiteral("Reset"), this);
+    m_reset->setObjectName(QStringLiteral("Reset"));
+    m_reset->setEnabled(false);
+    m_clear = new QPushButton(QStringLiteral("Clear"), this);
+    m_clear->setObjectName(QStringLiteral("Clear"));
+    m_clear->setEnabled(false);
+    row->addWidget(m_byteCountLabel);
+    row->addWidget(m_byteCount, 1);
+    row->addWidget(m_reset);
+    row->addWidget(m_clear);
+    Body()->addLayout(row);
+
+    m_printRich = new QTextEdit(this);
+    m_printRich->setObjectName(QStringLiteral("PrintRich"));
+    m_printRich->setReadOnly(true);
+    m_printRich->setAcceptRichText(false);
+    m_printRich->setLineWrapMode(QTextEdit::NoWrap);
+    m_printRich->setUndoRedoEnabled(false);
+    QFont printFont(QStringLiteral("Courier"));
+    printFont.setStyleHint(QFont::TypeWriter);
+    printFont.setPointSize(8);
+    m_printRich->setFont(printFont);
+    m_printRich->setProperty(CharsetSwitch::CharsetProperty, RegisterCharsets::Cyrillic);
+    m_printRich->hide();
+
+    connect(m_reset, &QPushButton::clicked, this, &MonitorPage::ResetClick);
+    connect(m_clear, &QPushButton::clicked, this, &MonitorPage::ClearClick);
+}
+
+void MonitorPage::Attach(JournalMonitor& journal) {
+    m_journal = &journal;
+    journal.SetRegisterFontQuery([this] { return RegisterFont(); });
+    connect(&journal, &JournalMonitor::LineDecoded, this, &MonitorPage::AppendLine);
+    connect(&journal, &JournalMonitor::ByteCountChanged, this, &MonitorPage::ShowByteCount);
+    ShowByteCount(journal.ByteCount());
 }
 
 void MonitorPage::SetCloseVisible(bool visible) {
     CloseButton()->setVisible(visible);
+}
+
+bool MonitorPage::RegisterFont() const {
+    return m_monListBox->font().family() == QLatin1String(RegisterFontName) &&
+           m_monListBox->property(CharsetSwitch::CharsetProperty).toInt() == RegisterCharsets::Cyrillic;
 }
 
 QList<QWidget*> MonitorPage::TextViews() const {
@@ -24,4 +91,74 @@ QList<QWidget*> MonitorPage::TextViews() const {
 
 bool MonitorPage::HasText() const {
     return !m_monListBox->document()->isEmpty();
+}
+
+void MonitorPage::PageShow() {
+    // Showing the view scrolls it to its caret, the end of the newest line;
+    // the columns the user looked at before come back instead. A view that
+    // followed the newest line before it was hidden follows it again: lines
+    // that came meanwhile did not move a hidden view.
+    if (m_following) {
+        QScrollBar* rows = m_monListBox->verticalScrollBar();
+        rows->setValue(rows->maximum());
+    }
+    m_monListBox->horizontalScrollBar()->setValue(m_column);
+    m_shown = true;
+    m_clear->setEnabled(HasText());
+    m_textCommandsOn = HasText();
+}
+
+void MonitorPage::PageHide() {
+    m_column = m_monListBox->horizontalScrollBar()->value();
+    const QScrollBar* rows = m_monListBox->verticalScrollBar();
+    m_following = rows->value() == rows->maximum();
+    m_shown = false;
+    m_textCommandsOn = false;
+}
+
+void MonitorPage::AppendLine(const QString& line) {
+    // New lines follow at the bottom, but the view stays on the columns the
+    // user looks at instead of jumping to the end of each new line.
+    QScrollBar* columns = m_monListBox->horizontalScrollBar();
+    const int column = columns->value();
+    m_monListBox->appendPlainText(line);
+    columns->setValue(column);
+    TextChanged();
+}
+
+// Only the page on show switches Clear and the file commands; a page shown
+// later takes its state from the text then.
+void MonitorPage::TextChanged() {
+    if (!m_shown)
+        return;
+    const bool on = HasText();
+    // A busy day appends a line every few moments; the commands switch only
+    // when the text turns empty or non-empty.
+    if (on == m_textCommandsOn)
+        return;
+    m_textCommandsOn = on;
+    m_clear->setEnabled(on);
+    emit FileCommandsRequested(on);
+}
+
+void MonitorPage::ShowByteCount(qint64 count) {
+    m_byteCount->setText(QString::number(count));
+    m_reset->setEnabled(m_byteCount->text() != QLatin1String("0"));
+}
+
+void MonitorPage::ResetClick() {
+    if (m_journal)
+        m_journal->ResetByteCount();
+    else
+        ShowByteCount(0);
+}
+
+void MonitorPage::ClearClick() {
+    m_monListBox->clear();
+    ResetClick();
+    m_clear->setEnabled(false);
+    if (m_shown && m_textCommandsOn) {
+        m_textCommandsOn = false;
+        emit FileCommandsRequested(false);
+    }
 }

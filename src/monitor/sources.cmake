@@ -1,3 +1,10 @@
+list(APPEND ORVEX_CORE_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/JournalDecoder.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ExternalPluRequest.cpp
+)
+list(APPEND ORVEX_LINK_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/JournalMonitor.cpp
+)
 list(APPEND ORVEX_VIEWS_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/MonitorPage.cpp
 )

@@ -33,6 +33,9 @@ class ModePage : public QWidget {
 
   signals:
     void CloseRequested();
+    // The page's text turned empty or non-empty: Save and Print follow it
+    // while the page is on show.
+    void FileCommandsRequested(bool on);
 
   protected:
     // The page's own area, above the row of the Close button.

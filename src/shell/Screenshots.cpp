@@ -1,6 +1,11 @@
 #include "shell/Screenshots.h"
 
 #include "barcodes/TBarcodeForm.h"
+#include "database/TDataForm.h"
+#include "exchange/ViewerPage.h"
+#include "monitor/ExternalPluRequest.h"
+#include "monitor/JournalMonitor.h"
+#include "monitor/MonitorPage.h"
 #include "plu/PluPage.h"
 #include "shell/FormSet.h"
 #include "shell/ModePage.h"
@@ -14,7 +19,51 @@
 #include <QDir>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QStackedWidget>
+
+#if __has_include("sim/RegisterModel.h")
+#include "sim/RegisterModel.h"
+#define ORVEX_SCREENSHOT_JOURNAL 1
+#endif
+
+namespace {
+
+// A stretch of the simulated register's selling day on the monitor, the
+// register's PLU requests answered from the PC table as on the line.
+void ShowSimulatedJournal(FormSet& forms) {
+#ifdef ORVEX_SCREENSHOT_JOURNAL
+    TUserForm& window = forms.UserForm();
+    JournalMonitor* journal = window.Journal();
+    if (!journal)
+        return;
+    window.MonitorSheet()->ClearClick();
+    RegisterModel model(7);
+    const PluTable& table = forms.DataForm().Table();
+    const auto span = [](const QByteArray& bytes) {
+        return std::span(reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size()));
+    };
+    QObject::connect(&model, &RegisterModel::Unsolicited, &model, [&](const QByteArray& payload) {
+        if (payload.isEmpty() || uint8_t(payload[0]) != ExternalPluCode) {
+            journal->JournalRecord(span(payload));
+            return;
+        }
+        journal->ExternalPluRequest(span(payload));
+        const JournalStyle style{Shell().UiLanguage, false, Shell().RegisterCharset, QLatin1Char('.')};
+        const ExternalPluOutcome outcome = AnswerExternalPluRequest(span(payload), table, style);
+        if (outcome.Answer) {
+            for (const QByteArray& record : model.Answer(*outcome.Answer))
+                journal->JournalRecord(span(record));
+        }
+    });
+    for (int step = 0; step < 60; ++step)
+        model.SellStep();
+#else
+    Q_UNUSED(forms);
+#endif
+}
+
+} // namespace
 
 int SaveScreenshots(FormSet& forms, const QString& dir) {
     QDir().mkpath(dir);
@@ -35,6 +84,10 @@ int SaveScreenshots(FormSet& forms, const QString& dir) {
         QStackedWidget* pages = window.PageControl();
         for (int i = 0; i < pages->count(); ++i) {
             auto* page = qobject_cast<ModePage*>(pages->widget(i));
+            if (page == window.MonitorSheet())
+                ShowSimulatedJournal(forms);
+            if (page == window.ViewerSheet())
+                window.ViewerSheet()->ShowText(window.MonitorSheet()->MonListBox()->toPlainText());
             window.ShowPage(page);
             save(window, page->objectName() + QLatin1Char('_') + suffix);
         }

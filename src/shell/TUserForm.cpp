@@ -4,10 +4,13 @@
 #include "database/TDataForm.h"
 #include "exchange/TPLUPrintForm.h"
 #include "exchange/TRepStatusForm.h"
+#include "exchange/TextFileCommands.h"
 #include "exchange/ViewerPage.h"
 #include "header/HeaderPage.h"
 #include "header/TMessageForm.h"
+#include "monitor/JournalMonitor.h"
 #include "monitor/MonitorPage.h"
+#include "monitor/SalesJournalHooks.h"
 #include "plu/PluPage.h"
 #include "protocol/RegisterCharset.h"
 #include "protocol/ReplyDispatcher.h"
@@ -97,7 +100,7 @@ QWidget* TUserForm::BuildToolbar() {
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(1);
     auto* view = ToolButton("View", "File View", QStyle::SP_DialogOpenButton);
-    view->setEnabled(false);
+    m_view = view;
     m_save = ToolButton("Save", "Save File", QStyle::SP_DialogSaveButton);
     m_print = ToolButton("Print", "Print File", QStyle::SP_FileDialogContentsView);
     m_connect = ToolButton("Connect", "Connect", QStyle::SP_MediaPlay);
@@ -112,6 +115,7 @@ QWidget* TUserForm::BuildToolbar() {
     m_hints->setFixedHeight(32);
     layout->addWidget(m_hints, 1);
     SetFileCommands(false);
+    SetViewCommands(false);
 
     connect(m_connect, &QToolButton::clicked, this, [this] {
         if (m_dispatcher)
@@ -152,7 +156,18 @@ void TUserForm::BuildPages() {
              m_startPage, m_monitorPage, m_salesPage, m_reportsPage, m_pluPage, m_headerPage, m_viewerPage}) {
         m_pageControl->addWidget(page);
         connect(page, &ModePage::CloseRequested, this, &TUserForm::CloseSheetsClick);
+        connect(page, &ModePage::FileCommandsRequested, this, [this, page](bool on) {
+            if (page == m_shownPage)
+                SetFileCommands(on);
+        });
     }
+    m_fileCommands = new TextFileCommands(
+        *this, *m_viewerPage, *m_monitorPage->PrintRich(), [this](int target) -> QWidget* {
+            const ModePage* pages[] = {m_monitorPage, m_reportsPage, m_viewerPage};
+            if (target < 0 || target > 2)
+                return nullptr;
+            return pages[target]->TextViews().value(0);
+        });
     connect(m_startPage, &StartPage::ExitCommanderClicked, this, &QWidget::close);
     connect(m_startPage, &StartPage::TerminateClicked, this, &TUserForm::TerminateClick);
 }
@@ -165,6 +180,9 @@ void TUserForm::OnAction(const char* name, std::function<void()> handler) {
 
 void TUserForm::ConnectMenus() {
     OnAction("FileExit", [this] { close(); });
+    OnAction("ViewFile", [this] { m_fileCommands->ViewClick(); });
+    OnAction("SaveFile", [this] { m_fileCommands->SaveClick(); });
+    OnAction("PrintFile", [this] { m_fileCommands->PrintClick(); });
     OnAction("Connect1", [this] {
         if (m_dispatcher)
             m_dispatcher->ToggleConnection();
@@ -244,6 +262,8 @@ void TUserForm::Attach(FormSet& forms) {
         m_captions.AddForm(dialog->objectName(), dialog);
     ConnectDispatcher();
     ConnectPluPage(forms);
+    m_journal = std::make_unique<JournalMonitor>(*m_dispatcher, forms.DataForm().Table());
+    ConnectJournal();
 }
 
 void TUserForm::ConnectPluPage(FormSet& forms) {
@@ -261,6 +281,24 @@ void TUserForm::ConnectPluPage(FormSet& forms) {
     OnAction("BarcMnOn", [this] { m_pluPage->SetUniquenessCheck(true); });
     OnAction("BarcMnOff", [this] { m_pluPage->SetUniquenessCheck(false); });
     connect(this, &TUserForm::Closing, m_pluPage->Transfer(), &PluTransfer::Abandon);
+}
+
+void TUserForm::ConnectJournal() {
+    m_monitorPage->Attach(*m_journal);
+    connect(m_journal.get(), &JournalMonitor::SubtotalRecorded, this, [this](const QString& amount) {
+        if (SalesJournalHooks* hooks = ActiveSalesHooks())
+            hooks->SubtotalRecorded(amount);
+    });
+    connect(m_journal.get(), &JournalMonitor::ReceiptClosed, this, [this] {
+        if (SalesJournalHooks* hooks = ActiveSalesHooks())
+            hooks->ReceiptClosed();
+    });
+}
+
+SalesJournalHooks* TUserForm::ActiveSalesHooks() const {
+    if (CurrentPage() != m_salesPage)
+        return nullptr;
+    return dynamic_cast<SalesJournalHooks*>(m_salesPage);
 }
 
 void TUserForm::ConnectDispatcher() {
@@ -346,6 +384,7 @@ void TUserForm::PageShown(ModePage* page) {
     if (page->SaveTargetIndex() >= 0)
         Shell().SaveTarget = page->SaveTargetIndex();
     SetFileCommands(page->HasText());
+    SetViewCommands(page == m_viewerPage);
     SetPageHint(Shell().UiLanguage);
     page->PageShow();
 }
@@ -368,6 +407,11 @@ void TUserForm::SetFileCommands(bool on) {
     m_print->setEnabled(on);
     m_menus->Action(QStringLiteral("SaveFile"))->setEnabled(on);
     m_menus->Action(QStringLiteral("PrintFile"))->setEnabled(on);
+}
+
+void TUserForm::SetViewCommands(bool on) {
+    m_view->setEnabled(on);
+    m_menus->Action(QStringLiteral("ViewFile"))->setEnabled(on);
 }
 
 void TUserForm::SetPageHint(int lang) {

@@ -9,6 +9,7 @@
 class FormSet;
 class HeaderPage;
 class HintsPanel;
+class JournalMonitor;
 class MainMenus;
 class ModePage;
 class MonitorPage;
@@ -19,7 +20,9 @@ class QToolButton;
 class ReplyDispatcher;
 class ReportsPage;
 class SalesPage;
+class SalesJournalHooks;
 class StartPage;
+class TextFileCommands;
 class TRS232Form;
 class ViewerPage;
 
@@ -36,6 +39,8 @@ class TUserForm : public QMainWindow {
     void Attach(FormSet& forms);
 
     [[nodiscard]] ReplyDispatcher* Dispatcher() const { return m_dispatcher.get(); }
+    [[nodiscard]] JournalMonitor* Journal() const { return m_journal.get(); }
+    [[nodiscard]] TextFileCommands* FileCommands() const { return m_fileCommands; }
     [[nodiscard]] MainMenus* Menus() const { return m_menus; }
     [[nodiscard]] QStackedWidget* PageControl() const { return m_pageControl; }
     [[nodiscard]] StartPage* StartSheet() const { return m_startPage; }
@@ -57,6 +62,10 @@ class TUserForm : public QMainWindow {
     void ApplyLanguage(int lang);
     void ApplyCharset(int charset, const QString& fontName);
     void SetFileCommands(bool on);
+    // View and ViewFile: on only while the file viewer is up.
+    void SetViewCommands(bool on);
+    // The fiscal printer page's part in the journal, while that page is on show.
+    [[nodiscard]] SalesJournalHooks* ActiveSalesHooks() const;
     void ShowNoResponse();
     // The close query: false keeps the window open.
     bool FormCloseQuery();
@@ -83,6 +92,7 @@ class TUserForm : public QMainWindow {
     void ConnectMenus();
     void ConnectDispatcher();
     void ConnectPluPage(FormSet& forms);
+    void ConnectJournal();
     void SetConnectionControls(bool open);
     void SetPageHint(int lang);
     void PageShown(ModePage* page);
@@ -108,10 +118,14 @@ class TUserForm : public QMainWindow {
     ModePage* m_shownPage = nullptr;
     QToolButton* m_connect = nullptr;
     QToolButton* m_disconnect = nullptr;
+    QToolButton* m_view = nullptr;
     QToolButton* m_save = nullptr;
     QToolButton* m_print = nullptr;
     FormSet* m_forms = nullptr;
     std::unique_ptr<ReplyDispatcher> m_dispatcher;
+    // Goes before the dispatcher that calls it.
+    std::unique_ptr<JournalMonitor> m_journal;
+    TextFileCommands* m_fileCommands = nullptr;
     CaptionApplier m_captions;
     const PluTable* m_database = nullptr;
     bool m_activated = false;

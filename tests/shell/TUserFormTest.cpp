@@ -426,7 +426,7 @@ TEST_F(ShellTest, FontSizeAndWordWrapChangeTheThreeViews) {
     Item("WRYes")->trigger();
     EXPECT_EQ(Window().MonitorSheet()->MonListBox()->lineWrapMode(), QPlainTextEdit::WidgetWidth);
     EXPECT_EQ(Window().DailySheet()->DailyRich()->lineWrapMode(), QTextEdit::WidgetWidth);
-    EXPECT_EQ(Window().ViewerSheet()->ViewRich()->lineWrapMode(), QTextEdit::WidgetWidth);
+    EXPECT_EQ(Window().ViewerSheet()->ViewRich()->lineWrapMode(), QPlainTextEdit::WidgetWidth);
     EXPECT_FALSE(Item("WRNo")->isChecked());
 }
 

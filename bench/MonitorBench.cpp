@@ -1,0 +1,127 @@
+// The sales monitor over a long day: 100 000 journal records decoded and
+// appended to the visible monitor page, with the event loop running between
+// them as it does when records arrive from the port. Figures:
+//   - lines per second, against the most records a 19200 bit/s line can carry
+//     (10 bits a byte, the day's mix of record sizes, framing included);
+//   - the rate of the last thousand lines against the first thousand (a view
+//     that slows down as it fills would show it here);
+//   - the memory the view holds afterwards, against the UTF-16 text itself.
+#include "database/PluTable.h"
+#include "monitor/JournalMonitor.h"
+#include "monitor/MonitorPage.h"
+#include "protocol/ReplyDispatcher.h"
+#include "serial/FrameCodec.h"
+#include "serial/TRS232Form.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QTextDocument>
+#include <cstdio>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+constexpr int Lines = 100000;
+constexpr int Batch = 50; // records handled between two turns of the event loop
+
+std::vector<uint8_t> Hex(const char* hex) {
+    std::vector<uint8_t> out;
+    for (const QByteArray& b : QByteArray(hex).split(' '))
+        out.push_back(uint8_t(b.toUInt(nullptr, 16)));
+    return out;
+}
+
+// A receipt's worth of records, as the register sends them.
+std::vector<std::vector<uint8_t>> Receipt() {
+    std::vector<std::vector<uint8_t>> r;
+    r.push_back(Hex("40 05 00 00 01 23"));
+    std::vector<uint8_t> plu(46, 0);
+    const char head[] = "\x42\x01\x2C"
+                        "MILK 1L";
+    std::copy(head, head + sizeof head - 1, plu.begin());
+    plu[17] = 0x01, plu[18] = 0x99, plu[19] = 0x42, plu[41 + 2] = 0x10, plu[45] = 'N';
+    const char barcode[] = "8600001234567";
+    std::copy(barcode, barcode + sizeof barcode - 1, plu.begin() + 21);
+    r.push_back(plu);
+    r.push_back(plu);
+    r.push_back(Hex("41 03 00 00 00 01 23 45 00 01 00 00 4E"));
+    r.push_back(Hex("45 01 00 00 00 00 00 50 10 00 43"));
+    r.push_back(Hex("4C 00 00 00 12 34 56"));
+    r.push_back(Hex("4F 00 00 00 00 25 50 00 00 00 42 00 03 01 05 09 0E 03 D4 07"));
+    return r;
+}
+
+long ResidentKiB() {
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return 0;
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    return fields.size() > 1 ? fields[1].toLong() * (sysconf(_SC_PAGESIZE) / 1024) : 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    TRS232Form rs232;
+    ReplyDispatcher dispatcher(rs232);
+    PluTable table;
+    JournalMonitor journal(dispatcher, table);
+    MonitorPage page;
+    page.Attach(journal);
+    page.resize(560, 400);
+    page.show();
+    page.PageShow();
+    QApplication::processEvents();
+
+    const auto receipt = Receipt();
+    double wireBytes = 0;
+    for (const auto& record : receipt)
+        wireBytes += double(EncodedFrameSize(record));
+    const double lineSpeedRecordsPerSecond = 19200.0 / 10.0 / (wireBytes / double(receipt.size()));
+
+    const long rssBefore = ResidentKiB();
+    QElapsedTimer total, slice;
+    qint64 firstThousandNs = 0, lastThousandNs = 0;
+    total.start();
+    for (int i = 0; i < Lines; ++i) {
+        if (i == 0 || i == Lines - 1000)
+            slice.start();
+        journal.JournalRecord(receipt[size_t(i) % receipt.size()]);
+        if (i % Batch == Batch - 1)
+            QApplication::processEvents();
+        if (i == 999)
+            firstThousandNs = slice.nsecsElapsed();
+    }
+    QApplication::processEvents();
+    lastThousandNs = slice.nsecsElapsed();
+    const double seconds = double(total.nsecsElapsed()) / 1e9;
+    const long rssAfter = ResidentKiB();
+
+    const QString text = page.MonListBox()->toPlainText();
+    const double textKiB = double(text.size()) * 2.0 / 1024.0;
+    const int blocks = page.MonListBox()->document()->blockCount();
+    const double linesPerSecond = Lines / seconds;
+    std::printf("Monitor: %d journal lines in %.2f s = %.0f lines/s; a 19200 bit/s line carries at most "
+                "%.0f records/s: ratio %.0f (goal > 10)\n",
+                blocks, seconds, linesPerSecond, lineSpeedRecordsPerSecond,
+                linesPerSecond / lineSpeedRecordsPerSecond);
+    std::printf("Monitor: last 1000 lines %.1f ms against the first 1000 %.1f ms: ratio %.2f (goal < 2)\n",
+                double(lastThousandNs) / 1e6, double(firstThousandNs) / 1e6,
+                double(lastThousandNs) / double(firstThousandNs));
+    std::printf("Monitor: the view holds %.1f MiB more after the day; the text itself is %.1f MiB (UTF-16): "
+                "ratio %.1f, %.0f bytes a line\n",
+                double(rssAfter - rssBefore) / 1024.0, textKiB / 1024.0,
+                double(rssAfter - rssBefore) / textKiB, double(rssAfter - rssBefore) * 1024.0 / Lines);
+    QElapsedTimer clear;
+    clear.start();
+    page.ClearClick();
+    QApplication::processEvents();
+    std::printf("Monitor: Clear of the day's lines %.1f ms\n", double(clear.nsecsElapsed()) / 1e6);
+    return blocks == Lines ? 0 : 1;
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The text views' lines as files: written as UTF-8, every line ended by CR LF;
+// read as UTF-8 when the file is valid UTF-8, otherwise in the code page of the
+// register charset (files written by older tools).
+
+// The lines of a view's text (split at its line breaks); none for an empty text.
+[[nodiscard]] QStringList TextLines(const QString& text);
+
+// Replaces the file at path only once every line is written. An empty
+// result means success; otherwise the message of the failure.
+[[nodiscard]] QString SaveTextLines(const QString& path, const QStringList& lines);
+
+struct TextFileRead {
+    QString Text; // lines joined by '\n', without a line break after the last
+    QString Error;
+};
+[[nodiscard]] TextFileRead LoadTextFile(const QString& path, int charset);

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <functional>
+
+class QPrinter;
+class QTextEdit;
+class QWidget;
+class ViewerPage;
+
+// View, Save and Print of the main window: load a text file into the file
+// viewer, and save or print whichever text view SaveTarget names.
+class TextFileCommands : public QObject {
+    Q_OBJECT
+  public:
+    // The text view of a SaveTarget (0 monitor, 1 reports, 2 viewer).
+    using ViewOfTarget = std::function<QWidget*(int target)>;
+
+    TextFileCommands(QWidget& owner, ViewerPage& viewer, QTextEdit& printRich, ViewOfTarget views);
+
+    static const QString OpenFilter;
+    static const QString SaveFilter;
+    static const QString PrintFailed;
+
+    void ViewClick();
+    void SaveClick();
+    void PrintClick();
+
+    // The lines of the text that Save and Print take now.
+    [[nodiscard]] QString TargetText() const;
+    // Prints PrintRich; false when the printer failed.
+    bool PrintBuffer(QPrinter& printer);
+
+  private:
+    QWidget& m_owner;
+    ViewerPage& m_viewer;
+    QTextEdit& m_printRich;
+    ViewOfTarget m_views;
+};

@@ -1,0 +1,74 @@
+#include "monitor/JournalMonitor.h"
+
+#include "monitor/ExternalPluRequest.h"
+#include "protocol/Converts.h"
+#include "protocol/ReplyDispatcher.h"
+#include "shell/ShellSettings.h"
+
+#include <QLocale>
+
+JournalMonitor::JournalMonitor(ReplyDispatcher& dispatcher, const PluTable& table, QObject* parent)
+    : QObject(parent), m_dispatcher(dispatcher), m_table(table) {
+    setObjectName(QStringLiteral("JournalMonitor"));
+    const auto journal = [this](std::span<const uint8_t> payload) { JournalRecord(payload); };
+    for (int code = 0; code < 256; ++code) {
+        if (IsJournalCode(uint8_t(code)))
+            m_dispatcher.SetHandler(uint8_t(code), journal);
+    }
+    m_dispatcher.SetHandler(ExternalPluCode,
+                            [this](std::span<const uint8_t> payload) { ExternalPluRequest(payload); });
+}
+
+JournalMonitor::~JournalMonitor() {
+    // The dispatcher may outlive the monitor; its codes then select nothing.
+    for (int code = 0; code < 256; ++code) {
+        if (IsJournalCode(uint8_t(code)))
+            m_dispatcher.SetHandler(uint8_t(code), {});
+    }
+    m_dispatcher.SetHandler(ExternalPluCode, {});
+}
+
+JournalStyle JournalMonitor::Style() const {
+    JournalStyle style;
+    style.Language = Shell().UiLanguage;
+    style.Charset = Shell().RegisterCharset;
+    style.RegisterFont = m_registerFont && m_registerFont();
+    style.DecimalSeparator = QLocale::system().decimalPoint().front();
+    return style;
+}
+
+void JournalMonitor::Count(size_t bytes) {
+    m_byteCount += qint64(bytes);
+    emit ByteCountChanged(m_byteCount);
+}
+
+void JournalMonitor::ResetByteCount() {
+    m_byteCount = 0;
+    emit ByteCountChanged(m_byteCount);
+}
+
+void JournalMonitor::JournalRecord(std::span<const uint8_t> payload) {
+    const JournalStyle style = Style();
+    const std::optional<QString> line = DecodeJournalRecord(payload, style);
+    if (!line)
+        return;
+    Count(payload.size());
+    emit LineDecoded(*line);
+    if (payload[0] == 'L') {
+        std::array<uint8_t, 6> amount{};
+        std::copy_n(payload.begin() + 1, std::min<size_t>(payload.size() - 1, amount.size()), amount.begin());
+        emit SubtotalRecorded(FormatHundredths(BcdToInt64(amount), style.DecimalSeparator));
+    } else if (payload[0] == 'O') {
+        emit ReceiptClosed();
+    }
+}
+
+void JournalMonitor::ExternalPluRequest(std::span<const uint8_t> payload) {
+    const ExternalPluOutcome outcome = AnswerExternalPluRequest(payload, m_table, Style());
+    if (outcome.Line)
+        emit LineDecoded(*outcome.Line);
+    if (outcome.CountedBytes > 0)
+        Count(size_t(outcome.CountedBytes));
+    if (outcome.Answer)
+        m_dispatcher.RS232().SendFrame(*outcome.Answer);
+}

@@ -1,0 +1,89 @@
+#include "exchange/TextFile.h"
+#include "protocol/RegisterCharset.h"
+#include "support/HexDump.h"
+#include "support/TestFiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+class TextFileTest : public ::testing::Test {
+  protected:
+    [[nodiscard]] QString PathOf(const char* name) const {
+        return QDir(dir.path()).filePath(QString::fromLatin1(name));
+    }
+    QTemporaryDir dir;
+};
+
+TEST_F(TextFileTest, LinesAreSavedAsUtf8EachEndedByCrLf) {
+    const QString path = PathOf("journal.xls");
+    ASSERT_EQ(
+        SaveTextLines(path, TextLines(QStringLiteral("# OTVOREN RAČUN\t   \n\n# SUBTOTAL \tAmount:1,00"))),
+        QString());
+    EXPECT_EQ(Hex(ReadFile(path)), Hex(QByteArray("# OTVOREN RA\xC4\x8C"
+                                                  "UN\t   \r\n\r\n# SUBTOTAL \tAmount:1,00\r\n")));
+}
+
+TEST_F(TextFileTest, SavingReplacesTheFileAndAnEmptyTextLeavesItEmpty) {
+    const QString path = PathOf("out.txt");
+    WriteFile(path, QByteArray(5000, 'x'));
+    ASSERT_EQ(SaveTextLines(path, {QStringLiteral("one")}), QString());
+    EXPECT_EQ(ReadFile(path), QByteArray("one\r\n"));
+    ASSERT_EQ(SaveTextLines(path, TextLines(QString())), QString());
+    EXPECT_EQ(ReadFile(path), QByteArray());
+}
+
+TEST_F(TextFileTest, AFileThatCannotBeWrittenIsReportedAndNotCreated) {
+    const QString path = PathOf("missing-folder/out.txt");
+    const QString failure = SaveTextLines(path, {QStringLiteral("one")});
+    EXPECT_FALSE(failure.isEmpty());
+    EXPECT_TRUE(failure.contains(path)) << failure.toStdString();
+    EXPECT_FALSE(QFile::exists(path));
+}
+
+TEST_F(TextFileTest, SavedLinesLoadBackUnchanged) {
+    const QString text = QStringLiteral("Evidencija: Količina\t1,000\n\n   \nЌирилица № 5");
+    const QString path = PathOf("round.rtf");
+    ASSERT_EQ(SaveTextLines(path, TextLines(text)), QString());
+    const TextFileRead read = LoadTextFile(path, RegisterCharsets::Latin);
+    EXPECT_EQ(read.Error, QString());
+    EXPECT_EQ(read.Text, text);
+}
+
+struct LoadRow {
+    const char* Name;
+    QByteArray Bytes;
+    int Charset;
+    QString Text;
+};
+
+TEST_F(TextFileTest, EveryLineBreakEndsALineAndOtherFilesReadInTheCodePage) {
+    const LoadRow rows[] = {
+        {"CR LF", "a\r\nb\r\n", RegisterCharsets::Cyrillic, QStringLiteral("a\nb")},
+        {"LF without one at the end", "a\nb", RegisterCharsets::Cyrillic, QStringLiteral("a\nb")},
+        {"lone CR", "a\rb\r\rc", RegisterCharsets::Cyrillic, QStringLiteral("a\nb\n\nc")},
+        {"UTF-8 with a byte order mark", "\xEF\xBB\xBF\xC4\x8C\r\n", RegisterCharsets::Cyrillic,
+         QStringLiteral("Č")},
+        {"code page 1251", "\xCC\xCB\xC5\xCA\xCE\r\n", RegisterCharsets::Cyrillic, QStringLiteral("МЛЕКО")},
+        {"code page 1250", "\x8A\xC8\r\n", RegisterCharsets::Latin, QStringLiteral("ŠČ")},
+        {"empty", "", RegisterCharsets::Cyrillic, QString()},
+    };
+    for (const LoadRow& row : rows) {
+        const QString path = PathOf("in.txt");
+        WriteFile(path, row.Bytes);
+        const TextFileRead read = LoadTextFile(path, row.Charset);
+        EXPECT_EQ(read.Error, QString()) << row.Name;
+        EXPECT_EQ(read.Text, row.Text) << row.Name;
+    }
+}
+
+TEST_F(TextFileTest, AFileThatCannotBeReadIsReported) {
+    const TextFileRead read = LoadTextFile(PathOf("nowhere.txt"), RegisterCharsets::Cyrillic);
+    EXPECT_FALSE(read.Error.isEmpty());
+    EXPECT_TRUE(read.Text.isEmpty());
+}
+
+} // namespace

@@ -1,0 +1,7 @@
+list(APPEND ORVEX_CORE_TESTS
+    ${CMAKE_CURRENT_LIST_DIR}/JournalDecoderTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ExternalPluRequestTest.cpp
+)
+list(APPEND ORVEX_VIEWS_TESTS
+    ${CMAKE_CURRENT_LIST_DIR}/MonitorPageTest.cpp
+)
