@@ -212,12 +212,14 @@ void RegisterPort::Send(const QByteArray& payload, qint64 notBeforeNs) {
     if (m_out.size() + wire.size() > MaxQueuedBytes)
         m_out.clear();
     if (m_out.isEmpty() && m_options.Speed > 0) {
-        // A line that has finished its last byte starts a new period; one still
-        // busy keeps its schedule, so back-to-back frames never go faster.
+        // A line that has finished its last byte by the time this frame may start
+        // starts a new period; one still busy keeps its schedule, so back-to-back
+        // frames never go faster.
         const qint64 now = m_clock.nsecsElapsed();
         const double byteNs = 1e10 / double(m_options.Speed);
-        if (double(now - m_periodStartNs) >= double(m_periodBytes) * byteNs) {
-            m_periodStartNs = std::max(now, notBeforeNs);
+        const qint64 start = std::max(now, notBeforeNs);
+        if (double(start - m_periodStartNs) >= double(m_periodBytes) * byteNs) {
+            m_periodStartNs = start;
             m_periodBytes = 0;
         }
     }
