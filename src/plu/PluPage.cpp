@@ -28,8 +28,11 @@
 #include <QRadioButton>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QValidator>
+#include <algorithm>
 #include <cmath>
 #include <exception>
+#include <functional>
 
 namespace {
 
@@ -88,6 +91,30 @@ void Deselect(QRadioButton* a, QRadioButton* b) {
     group->setExclusive(true);
 }
 
+// Holds pasted and dropped text to the rule the field's key filter applies to
+// typing, so that an edit never brings in a character that could not have
+// been typed. Text the field already holds (a record from a file, say) stays
+// editable: only an edit that adds refused characters is undone.
+class KeyFilterValidator : public QValidator {
+  public:
+    KeyFilterValidator(QLineEdit* field, std::function<bool(QChar)> rejected)
+        : QValidator(field), m_rejected(std::move(rejected)), m_accepted(field->text()) {
+        connect(field, &QLineEdit::textChanged, this, [this](const QString& text) { m_accepted = text; });
+    }
+
+    State validate(QString& input, int&) const override {
+        return Refused(input) > Refused(m_accepted) ? Invalid : Acceptable;
+    }
+
+  private:
+    [[nodiscard]] qsizetype Refused(const QString& text) const {
+        return std::count_if(text.begin(), text.end(), m_rejected);
+    }
+
+    std::function<bool(QChar)> m_rejected;
+    QString m_accepted;
+};
+
 QString MinutesSeconds(qint64 ms) {
     const qint64 s = (ms + 500) / 1000;
     return QStringLiteral("%1:%2").arg(s / 60).arg(s % 60, 2, 10, QLatin1Char('0'));
@@ -107,6 +134,7 @@ PluPage::PluPage(QWidget* parent)
     ConnectControls();
     SetConstantFieldsOnly(false);
     ClearPluPage();
+    SetStockEditable();
     PLUNumChange();
 }
 
@@ -160,6 +188,9 @@ QWidget* PluPage::BuildRecordPanel() {
     m_barcode = Edit(m_constsPanel, "Barcode", BarcodeLength, 190);
     m_barcodeLabel = Label(m_constsPanel, "BarcodeLabel", "Barcode");
     m_barcodeLabel->setCursor(Qt::PointingHandCursor);
+    QPalette labelPalette = m_barcodeLabel->palette();
+    labelPalette.setColor(QPalette::WindowText, Qt::black);
+    m_barcodeLabel->setPalette(labelPalette);
     m_unitCombo = Named(new QComboBox(m_constsPanel), "Flags2Combo");
     m_unitCombo->setMinimumWidth(150);
 
@@ -327,6 +358,24 @@ void PluPage::ConnectControls() {
         field->installEventFilter(this);
     m_barcodeLabel->installEventFilter(this);
 
+    const auto filter = [](QLineEdit* field, std::function<bool(QChar)> rejected) {
+        field->setValidator(new KeyFilterValidator(field, std::move(rejected)));
+    };
+    for (QLineEdit* field : {m_pluNum, m_fromNPlu, m_toNPlu})
+        filter(field, [](QChar c) { return CodeKeyRejected(c); });
+    filter(m_department->lineEdit(), [](QChar c) { return NonZeroDigitKeyRejected(c); });
+    for (QLineEdit* field : {m_price, m_cost, m_stock})
+        filter(field, [](QChar c) { return DecimalKeyRejected(c, DecimalSeparator()); });
+    filter(m_description,
+           [this](QChar c) { return RegisterTextKeyRejected(c, Charset(), m_description->font().family()); });
+    // Kept only on the PC, in the code page: a character the code page lacks
+    // would be stored as a question mark.
+    filter(m_description2, [this](QChar c) { return !CodePageByte(c, Charset()); });
+    filter(m_barcode, [](QChar c) { return TextKeyRejected(c); });
+    // Pasted text gets the checks that a key release gives typed text.
+    for (QLineEdit* field : {m_pluNum, m_price, m_cost, m_stock, m_fromNPlu, m_toNPlu})
+        connect(field, &QLineEdit::textEdited, this, [this, field] { KeyUp(field); });
+
     connect(m_pluNum, &QLineEdit::textChanged, this, &PluPage::PLUNumChange);
     connect(m_up, &QToolButton::clicked, this, [this] { UpDown1Click(1); });
     connect(m_down, &QToolButton::clicked, this, [this] { UpDown1Click(-1); });
@@ -373,9 +422,12 @@ int PluPage::Charset() const {
 }
 
 void PluPage::FillUnitList(int lang) {
+    // The shown PLU keeps its unit: a write after a language switch must not
+    // turn a PLU sold by weight into one sold by pieces.
+    const int unit = m_unitCombo->currentIndex();
     m_unitCombo->clear();
     m_unitCombo->addItems(Captions::UnitNames(lang));
-    m_unitCombo->setCurrentIndex(-1);
+    m_unitCombo->setCurrentIndex(unit);
 }
 
 void PluPage::SetConstantFieldsOnly(bool othersOffered) {
@@ -517,6 +569,9 @@ void PluPage::PLUNumChange() {
         ClearPluPage();
         return;
     }
+    // A range transfer keeps them off until it ends.
+    if (m_rangeRunning)
+        return;
     for (QPushButton* button : {m_putPlu, m_readOne, m_writeOnEcr})
         button->setEnabled(true);
 }
@@ -551,6 +606,11 @@ void PluPage::ShowTableRecord(int n) {
 void PluPage::ShowReceivedRecord(const PluRecord& record) {
     const int n = int(record.Code);
     const double netPrice = m_table && PluTable::Contains(n) ? (*m_table)[n].NetPrice : 0.0;
+    // The number may have been changed while the reply was awaited: the page
+    // shows the record under its own number, so a later write cannot put it
+    // into another PLU.
+    if (PluTable::Contains(n) && m_pluNum->text() != QString::number(n))
+        m_pluNum->setText(QString::number(n));
     ShowRecord(record, netPrice);
     m_pluNum->setFocus();
 }
@@ -578,7 +638,8 @@ void PluPage::ShowRecord(const PluRecord& record, double netPrice) {
     m_constCheck->setText(QStringLiteral("0"));
     m_varCheck->setText(QString::number(record.VarCheck));
     m_quantity->setText(count(record.Quantity));
-    m_total->setText(QString::number(record.Total));
+    // As many digits as a double holds, never an exponent for a large total.
+    m_total->setText(QString::number(record.Total, 'g', 15));
 }
 
 void PluPage::ClearPluPage() {
@@ -685,8 +746,10 @@ uint32_t PluPage::TypedStock() const {
 
 void PluPage::WriteScopeClick(int scope) {
     const QColor lime(0, 255, 0);
-    if (scope == 0 || scope == 2)
-        Paint(m_stockPanel, lime);
+    const QColor face = QApplication::palette().color(QPalette::Button);
+    // The stock panel lies inside the constant fields' panel: it gets its own
+    // colour either way, or it would turn green with its parent.
+    Paint(m_stockPanel, scope == 0 || scope == 2 ? lime : face);
     if (scope == 1 || scope == 2)
         Paint(m_constsPanel, lime);
     m_colorTimer.start();
@@ -789,17 +852,31 @@ void PluPage::WriteOnECRClick() {
     });
 }
 
+int PluPage::RangeNumber(const QLineEdit* field) const {
+    // A minus sign passes the key filter; there is no PLU below 0.
+    return std::clamp(FieldNumber(field), 0, PluCount - 1);
+}
+
 void PluPage::ReadAllClick() {
     Guarded([this] {
-        if (m_transfer)
-            m_transfer->ReadRange(FieldNumber(m_fromNPlu), FieldNumber(m_toNPlu));
+        if (!m_transfer)
+            return;
+        const int from = RangeNumber(m_fromNPlu);
+        const int to = RangeNumber(m_toNPlu);
+        m_transfer->ReadRange(from, to);
+        // The page would otherwise still show the entry as it was before the
+        // read, and a write on the PC would put the old values back.
+        bool ok = false;
+        const int n = m_pluNum->text().toInt(&ok);
+        if (ok && n >= from && n <= to)
+            ShowTableRecord(n);
     });
 }
 
 void PluPage::SerialProgStartClick() {
     Guarded([this] {
         if (m_transfer)
-            m_transfer->WriteRange(FieldNumber(m_fromNPlu), FieldNumber(m_toNPlu));
+            m_transfer->WriteRange(RangeNumber(m_fromNPlu), RangeNumber(m_toNPlu));
     });
 }
 
@@ -814,6 +891,7 @@ void PluPage::SerialProgStopClick() {
 }
 
 void PluPage::SetRangeRunning(bool running, TransferKind kind) {
+    m_rangeRunning = running;
     for (QPushButton* button : {m_putPlu, m_writeOnEcr, m_readOne, m_readAll, m_serialProgStart, m_pluReport})
         button->setEnabled(!running);
     m_readAll->setVisible(!running || kind != TransferKind::ReadRange);
@@ -880,8 +958,8 @@ void PluPage::OnBarcodeLine(const QByteArray& line) {
 
 void PluPage::PLUReportClick() {
     Guarded([this] {
-        const int from = std::clamp(FieldNumber(m_fromNPlu), 0, PluCount - 1);
-        const int to = std::clamp(FieldNumber(m_toNPlu), 0, PluCount - 1);
+        const int from = RangeNumber(m_fromNPlu);
+        const int to = RangeNumber(m_toNPlu);
         const auto answer = MessageBoxes::Show(
             this, {QString::fromLatin1(PluReportTitle), QString::fromLatin1(PluReportQuestion),
                    QMessageBox::Warning, QMessageBox::Yes | QMessageBox::No});

@@ -119,6 +119,8 @@ class PluPage : public ModePage, public PluTransferView {
 
     [[nodiscard]] std::optional<int> PluNumber() const;
     [[nodiscard]] int FieldNumber(const QLineEdit* field) const;
+    // A range field's number, within the PLU numbers.
+    [[nodiscard]] int RangeNumber(const QLineEdit* field) const;
     [[nodiscard]] uint32_t TypedStock() const;
     [[nodiscard]] int Charset() const;
 
@@ -177,4 +179,5 @@ class PluPage : public ModePage, public PluTransferView {
 
     bool m_uniquenessCheck = false;
     bool m_barcodeEntry = false;
+    bool m_rangeRunning = false;
 };

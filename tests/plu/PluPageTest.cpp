@@ -6,7 +6,9 @@
 #include "protocol/RegisterCharset.h"
 #include "support/ScriptedPeer.h"
 
+#include <QClipboard>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -299,7 +301,10 @@ TEST_F(PluPageTest, PluReportAsksFirstAndSendsTheRange) {
     EXPECT_TRUE(peer.QuietFor(100));
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].Title, QStringLiteral("Orvex Warning!"));
+    EXPECT_EQ(boxes[0].Text, QStringLiteral("This operation prints all available PLUs in the cash "
+                                            "register.\nDo you want to continue?"));
     EXPECT_EQ(boxes[0].Icon, QMessageBox::Warning);
+    EXPECT_EQ(boxes[0].Buttons, QMessageBox::Yes | QMessageBox::No);
 
     answer = QMessageBox::Yes;
     QTest::mouseClick(Control<QPushButton>("PLUReport"), Qt::LeftButton);
@@ -308,21 +313,178 @@ TEST_F(PluPageTest, PluReportAsksFirstAndSendsTheRange) {
     EXPECT_EQ(Hex(*frame), Hex(Bytes("6E 0A 00 2C 01")));
 }
 
-TEST_F(PluPageTest, WriteScopeMarksWhatWillBeWritten) {
+struct ScopeColourRow {
+    const char* Name;
+    const char* Button;
+    int Scope;
+    bool StockGreen;
+    bool ConstantsGreen;
+};
+
+class PluPageScopeTest : public PluPageTest, public ::testing::WithParamInterface<ScopeColourRow> {};
+
+TEST_P(PluPageScopeTest, WriteScopeMarksWhatWillBeWrittenAndNothingElse) {
+    const ScopeColourRow& row = GetParam();
     Item("Mnv250")->trigger();
     auto* stockPanel = Control<QFrame>("StockPanel");
     auto* constsPanel = Control<QFrame>("PLUConstsPanel");
-    const QColor before = constsPanel->palette().color(QPalette::Window);
-    QTest::mouseClick(Control<QRadioButton>("AllPLUData"), Qt::LeftButton);
-    EXPECT_EQ(Page()->WriteScope(), 2);
-    EXPECT_EQ(stockPanel->palette().color(QPalette::Window), QColor(0, 255, 0));
-    EXPECT_EQ(constsPanel->palette().color(QPalette::Window), QColor(0, 255, 0));
+    const QColor lime(0, 255, 0);
     auto* timer = Page()->findChild<QTimer*>(QStringLiteral("ColorTimer"));
     ASSERT_NE(timer, nullptr);
+    // The first click of the run: neither panel has been painted before.
+    QTest::mouseClick(Control<QRadioButton>(row.Button), Qt::LeftButton);
+    EXPECT_EQ(Page()->WriteScope(), row.Scope);
+    EXPECT_EQ(stockPanel->palette().color(QPalette::Window) == lime, row.StockGreen);
+    EXPECT_EQ(constsPanel->palette().color(QPalette::Window) == lime, row.ConstantsGreen);
     EXPECT_TRUE(timer->isActive());
-    EXPECT_TRUE(
-        WaitUntil([&] { return constsPanel->palette().color(QPalette::Window) != QColor(0, 255, 0); }, 3000));
-    EXPECT_NE(before, QColor(0, 255, 0));
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            return constsPanel->palette().color(QPalette::Window) != lime &&
+                   stockPanel->palette().color(QPalette::Window) != lime;
+        },
+        3000));
+    EXPECT_TRUE(timer->isActive()) << "the timer runs on";
+}
+
+INSTANTIATE_TEST_SUITE_P(Scopes, PluPageScopeTest,
+                         ::testing::Values(ScopeColourRow{"StockOnly", "StockOnly", 0, true, false},
+                                           ScopeColourRow{"ConstantFields", "ConstantFields", 1, false, true},
+                                           ScopeColourRow{"Both", "AllPLUData", 2, true, true}),
+                         [](const auto& info) { return std::string(info.param.Name); });
+
+TEST(PluPageStartTest, StockIsReadOnlyAndGreyAndTheBarcodeLabelBlackAtStart) {
+    PluPage page;
+    auto* stock = page.findChild<QLineEdit*>(QStringLiteral("Stock"));
+    ASSERT_NE(stock, nullptr);
+    EXPECT_TRUE(stock->isReadOnly());
+    EXPECT_EQ(stock->palette().color(QPalette::Base), QColor(Qt::lightGray));
+    auto* label = page.findChild<QLabel*>(QStringLiteral("BarcodeLabel"));
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->palette().color(QPalette::WindowText), QColor(Qt::black));
+    EXPECT_FALSE(page.BarcodeEntryMode());
+    EXPECT_EQ(page.WriteScope(), 1);
+}
+
+struct PasteRow {
+    const char* Name;
+    const char* Field;
+    int Charset;
+    const char* Before;
+    const char* Pasted;
+    const char* After;
+};
+
+class PluPagePasteTest : public PluPageTest, public ::testing::WithParamInterface<PasteRow> {};
+
+// Pasted text meets the same rules as typed text: what no key could have put
+// into the field does not get in by the clipboard either.
+TEST_P(PluPagePasteTest, PastedTextMeetsTheFieldsKeyRules) {
+    const PasteRow& row = GetParam();
+    Shell().RegisterCharset = row.Charset;
+    QLineEdit* field = std::string_view(row.Field) == "Department"
+                           ? Control<QComboBox>("Department")->lineEdit()
+                           : Edit(row.Field);
+    field->setText(QString::fromUtf8(row.Before));
+    field->setFocus();
+    field->end(false);
+    QApplication::clipboard()->setText(QString::fromUtf8(row.Pasted));
+    field->paste();
+    EXPECT_EQ(field->text(), QString::fromUtf8(row.After));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fields, PluPagePasteTest,
+    ::testing::Values(
+        PasteRow{"DescriptionPlain", "Description", RegisterCharsets::Default, "", "MILK 2", "MILK 2"},
+        PasteRow{"DescriptionNoRegisterForm", "Description", RegisterCharsets::Default, "", "MILK~", ""},
+        PasteRow{"DescriptionOldTextStaysEditable", "Description", RegisterCharsets::Default, "A~", "B",
+                 "A~B"},
+        PasteRow{"Description2CodePage", "Description2", RegisterCharsets::Cyrillic, "", "чај", "чај"},
+        PasteRow{"Description2NotInCodePage", "Description2", RegisterCharsets::Cyrillic, "x", "Čaj", "x"},
+        PasteRow{"PluNumberLetters", "PLUNum", RegisterCharsets::Default, "1", "ab", "1"},
+        PasteRow{"PriceLetters", "Price", RegisterCharsets::Default, "", "abc", ""},
+        PasteRow{"PriceAboveTheLimit", "Price", RegisterCharsets::Default, "", "12345678", "999999.99"},
+        PasteRow{"DepartmentZero", "Department", RegisterCharsets::Default, "", "0", ""},
+        PasteRow{"BarcodeBackslash", "Barcode", RegisterCharsets::Default, "", "12\\3", ""},
+        PasteRow{"BarcodeDigits", "Barcode", RegisterCharsets::Default, "", "3850001", "3850001"}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+TEST_F(PluPageTest, ARangeFromBelowZeroStartsAtPluZero) {
+    Edit("FromNPlu")->setText(QStringLiteral("-2"));
+    Edit("ToNPlu")->setText(QStringLiteral("1"));
+    QTest::mouseClick(Control<QPushButton>("ReadAll"), Qt::LeftButton);
+    std::vector<int> asked;
+    for (const Payload& p : peer.Received())
+        asked.push_back(p[1] + 256 * p[2]);
+    EXPECT_EQ(asked, (std::vector<int>{0, 1}));
+    EXPECT_EQ(Table()[1].DescriptionText(), "R");
+}
+
+TEST_F(PluPageTest, ARangeReadShowsTheFreshEntryOfTheShownPlu) {
+    Table()[11].SetDescription("OLD");
+    Edit("PLUNum")->clear();
+    Type("PLUNum", "11");
+    ASSERT_EQ(Edit("Description")->text(), QStringLiteral("OLD"));
+    Edit("FromNPlu")->setText(QStringLiteral("10"));
+    Edit("ToNPlu")->setText(QStringLiteral("12"));
+    QTest::mouseClick(Control<QPushButton>("ReadAll"), Qt::LeftButton);
+    ASSERT_EQ(Table()[11].DescriptionText(), "R");
+    EXPECT_EQ(Edit("Description")->text(), QStringLiteral("R"));
+    EXPECT_EQ(Edit("Price")->text(), QStringLiteral("0.99"));
+    // So a write on the PC keeps what was read.
+    Page()->PutPLUClick();
+    EXPECT_EQ(Table()[11].DescriptionText(), "R");
+    EXPECT_DOUBLE_EQ(Table()[11].Price, 0.99);
+}
+
+TEST_F(PluPageTest, TypingAPluNumberDuringARangeTransferLeavesTheRecordButtonsOff) {
+    Edit("FromNPlu")->setText(QStringLiteral("10"));
+    Edit("ToNPlu")->setText(QStringLiteral("12"));
+    bool enabledDuring = true;
+    peer.SetResponder([&](const Payload& got) {
+        const int n = got[1] + 256 * got[2];
+        if (n == 11) {
+            Edit("PLUNum")->clear();
+            Type("PLUNum", "5");
+            enabledDuring = Control<QPushButton>("PutPLU")->isEnabled() ||
+                            Control<QPushButton>("ReadOneBtn")->isEnabled() ||
+                            Control<QPushButton>("WriteOnECR")->isEnabled();
+        }
+        return std::vector<Payload>{RecordReply(n)};
+    });
+    QTest::mouseClick(Control<QPushButton>("ReadAll"), Qt::LeftButton);
+    EXPECT_FALSE(enabledDuring);
+    for (const char* button : {"PutPLU", "ReadOneBtn", "WriteOnECR"})
+        EXPECT_TRUE(Control<QPushButton>(button)->isEnabled()) << button;
+}
+
+TEST_F(PluPageTest, AReadReplyIsShownUnderItsOwnNumber) {
+    Table()[26].SetDescription("OTHER");
+    Edit("PLUNum")->setText(QStringLiteral("25"));
+    peer.SetResponder([&](const Payload& got) {
+        // The user moves on to PLU 26 while 25 is awaited.
+        Edit("PLUNum")->setText(QStringLiteral("26"));
+        return std::vector<Payload>{RecordReply(got[1] + 256 * got[2])};
+    });
+    Item("ShortReadECR")->trigger();
+    EXPECT_EQ(Edit("PLUNum")->text(), QStringLiteral("25"));
+    EXPECT_EQ(Edit("Description")->text(), QStringLiteral("R"));
+    Page()->PutPLUClick();
+    EXPECT_EQ(Table()[26].DescriptionText(), "OTHER") << "PLU 25's record must not land in 26";
+}
+
+TEST_F(PluPageTest, ClosingTheWindowDuringARangeReadEndsItAtOnce) {
+    peer.SetResponder([](const Payload&) { return std::vector<Payload>{}; });
+    QTimer::singleShot(200, &Window(), [&] { EXPECT_TRUE(Window().FormCloseQuery()); });
+    QElapsedTimer clock;
+    clock.start();
+    QTest::mouseClick(Control<QPushButton>("ReadAll"), Qt::LeftButton);
+    EXPECT_LT(clock.elapsed(), ReplyDispatcher::TransferTimeout) << "no further attempt after the close";
+    EXPECT_EQ(peer.Received().size(), 1u);
+    EXPECT_FALSE(Page()->Transfer()->IsRunning());
+    EXPECT_TRUE(boxes.empty()) << "no no-response warning on the way out";
+    EXPECT_FALSE(Dispatcher().IsOpen());
+    EXPECT_TRUE(peer.QuietFor(200));
 }
 
 TEST_F(PluPageTest, ShowDbShowsTheDatabaseWindow) {

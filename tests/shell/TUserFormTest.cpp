@@ -400,15 +400,17 @@ TEST_F(ShellTest, CtrlZConnectsEvenFromAnEditField) {
     EXPECT_EQ(pluNum->text(), QStringLiteral("07")) << "the field's undo must not have taken the key";
 }
 
-TEST_F(ShellTest, LanguageSwitchRefillsTheUnitBoxAndForgetsItsText) {
+TEST_F(ShellTest, LanguageSwitchRefillsTheUnitBoxAndKeepsTheShownUnit) {
     auto* units = Control<QComboBox>("Flags2Combo");
     EXPECT_EQ(units->itemText(0), QStringLiteral("kom"));
-    units->setEditText(QStringLiteral("gram"));
+    units->setCurrentIndex(2);
     Item("MnEnglish")->trigger();
     EXPECT_EQ(units->count(), 8);
     EXPECT_EQ(units->itemText(0), QStringLiteral("item"));
     EXPECT_EQ(units->itemText(7), QStringLiteral("cubic meter"));
-    EXPECT_TRUE(units->currentText().isEmpty());
+    // A write after the switch must not store the PLU as sold by pieces.
+    EXPECT_EQ(units->currentIndex(), 2);
+    EXPECT_EQ(units->currentText(), QStringLiteral("kg"));
 }
 
 TEST_F(ShellTest, FontSizeAndWordWrapChangeTheThreeViews) {
