@@ -409,6 +409,19 @@ INSTANTIATE_TEST_SUITE_P(
         PasteRow{"BarcodeDigits", "Barcode", RegisterCharsets::Default, "", "3850001", "3850001"}),
     [](const auto& info) { return std::string(info.param.Name); });
 
+TEST_F(PluPageTest, HiddenFieldsHoldTheRecordsCountsWithoutAnExponent) {
+    Table()[3].Total = 12345678.9;
+    Table()[3].Quantity = 1500;
+    Table()[3].Flags = FlagDecimalQty;
+    Table()[3].VarCheck = 7;
+    Page()->ShowTableRecord(3);
+    EXPECT_EQ(Edit("Total")->text(), QStringLiteral("12345678.9"));
+    EXPECT_EQ(Edit("Quantity")->text(), QStringLiteral("1.500"));
+    EXPECT_EQ(Edit("VarCheck")->text(), QStringLiteral("7"));
+    EXPECT_EQ(Edit("ConstCheck")->text(), QStringLiteral("0"));
+    EXPECT_FALSE(Edit("Total")->isVisibleTo(Page()));
+}
+
 TEST_F(PluPageTest, ARangeFromBelowZeroStartsAtPluZero) {
     Edit("FromNPlu")->setText(QStringLiteral("-2"));
     Edit("ToNPlu")->setText(QStringLiteral("1"));
