@@ -4,4 +4,5 @@ list(APPEND ORVEX_CORE_TESTS
 list(APPEND ORVEX_VIEWS_TESTS
     ${CMAKE_CURRENT_LIST_DIR}/TUserFormTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/IntroAndHelpTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/CaptionConformanceTest.cpp
 )
