@@ -8,6 +8,7 @@
 #include "monitor/MonitorPage.h"
 #include "plu/PluPage.h"
 #include "shell/FormSet.h"
+#include "shell/MainMenus.h"
 #include "shell/ModePage.h"
 #include "shell/ShellSettings.h"
 #include "shell/StartPage.h"
@@ -103,10 +104,18 @@ int SaveScreenshots(FormSet& forms, const QString& dir) {
         plu->ShowStatusPanel(false);
         plu->SetRangeRunning(false, TransferKind::ReadRange);
         window.ShowPage(window.StartSheet());
+        // Every menu down to the submenus, and the modes popup.
+        QList<QMenu*> menus{window.Menus()->ModesPopup()};
         for (QAction* item : window.menuBar()->actions()) {
-            QMenu* menu = item->menu();
-            if (!menu)
-                continue;
+            if (item->menu())
+                menus << item->menu();
+        }
+        for (qsizetype i = 0; i < menus.size(); ++i) {
+            QMenu* menu = menus[i];
+            for (QAction* item : menu->actions()) {
+                if (item->menu())
+                    menus << item->menu();
+            }
             menu->popup(window.mapToGlobal(QPoint(0, 0)));
             save(*menu, QStringLiteral("Menu_") + menu->objectName() + QLatin1Char('_') + suffix);
             menu->hide();

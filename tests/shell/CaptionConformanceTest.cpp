@@ -81,9 +81,8 @@ TEST_F(ShellTest, EveryCaptionReachesItsControlInBothLanguages) {
         {"printing", PrintFormCaptions(), false},
         {"popup", PopupCaptions(), true},
     };
-    const std::pair<const char*, QWidget*> windows[] = {{"", &Window()},
-                                                        {"TDataForm", &forms->DataForm()},
-                                                        {"TDLForm", &forms->DLForm()}};
+    const std::pair<const char*, QWidget*> windows[] = {
+        {"", &Window()}, {"TDataForm", &forms->DataForm()}, {"TDLForm", &forms->DLForm()}};
     const auto windowOf = [&](const char* form) -> QWidget* {
         for (const auto& [name, window] : windows) {
             if (qstrcmp(name, form) == 0)
@@ -99,8 +98,8 @@ TEST_F(ShellTest, EveryCaptionReachesItsControlInBothLanguages) {
         Item(lang == ShellSettings::English ? "MnEnglish" : "MnSerbian")->trigger();
         for (const Table& table : tables) {
             for (const ControlCaption& row : table.Rows) {
-                SCOPED_TRACE(testing::Message() << table.Name << " " << row.Form << "." << row.Control
-                                                << " lang " << lang);
+                SCOPED_TRACE(testing::Message()
+                             << table.Name << " " << row.Form << "." << row.Control << " lang " << lang);
                 QWidget* window = windowOf(row.Form);
                 ASSERT_NE(window, nullptr);
                 const QString expected = row.Text.Text(lang);
