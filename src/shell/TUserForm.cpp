@@ -315,8 +315,12 @@ void TUserForm::ConnectDispatcher() {
                     this, QStringLiteral("The connection on %1 was lost (%2).\nThe port has been closed.")
                               .arg(device, reason));
             });
-    connect(m_dispatcher.get(), &ReplyDispatcher::ClockReceived, this,
-            [this](const QString& text) { MessageBoxes::Plain(this, text); });
+    // The box waits in an event loop of its own; shown from inside the frame
+    // handler, a frame that began arriving meanwhile would be cut off when the
+    // handler returns.
+    connect(
+        m_dispatcher.get(), &ReplyDispatcher::ClockReceived, this,
+        [this](const QString& text) { MessageBoxes::Plain(this, text); }, Qt::QueuedConnection);
 }
 
 bool TUserForm::event(QEvent* event) {
@@ -336,6 +340,8 @@ void TUserForm::FormActivate() {
         m_forms->DLForm().DLStatusLabel()->setText(Captions::Transfer::Reading.Text());
         m_forms->DLForm().CancelOK()->setText(Captions::Transfer::Cancel.Text());
     }
+    if (m_journal)
+        m_journal->ResetByteCount();
     if (m_dispatcher) {
         m_dispatcher->ChangePort(pnCOM1);
         m_dispatcher->ChangeSpeed(br19200);
@@ -561,10 +567,17 @@ bool TUserForm::FormCloseQuery() {
 }
 
 void TUserForm::closeEvent(QCloseEvent* event) {
-    if (FormCloseQuery())
-        event->accept();
-    else
+    if (!FormCloseQuery()) {
         event->ignore();
+        return;
+    }
+    // The program ends with its main window: a database window left open would
+    // keep it running with no port and no close query to save what it changes.
+    if (m_forms) {
+        for (QWidget* window : m_forms->Dialogs())
+            window->hide();
+    }
+    event->accept();
 }
 
 void TUserForm::TerminateClick() {

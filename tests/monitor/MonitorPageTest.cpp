@@ -86,6 +86,17 @@ TEST_F(MonitorTest, EnablingFollowsTheTextAndTheCounter) {
     EXPECT_EQ(Window().CurrentPage(), static_cast<ModePage*>(Window().StartSheet()));
 }
 
+// Records that came before the window was first activated are not counted.
+TEST_F(MonitorTest, FirstActivationStartsTheCounterAtZero) {
+    forms.reset();
+    forms = std::make_unique<FormSet>();
+    Receive(Subtotal);
+    EXPECT_EQ(Control<QLineEdit>("ByteCount")->text(), QStringLiteral("7"));
+    forms->UserForm().FormActivate();
+    EXPECT_EQ(Control<QLineEdit>("ByteCount")->text(), QStringLiteral("0"));
+    EXPECT_FALSE(Control<QPushButton>("Reset")->isEnabled());
+}
+
 TEST_F(MonitorTest, ShowingThePageSetsTheHintAndTheSaveTarget) {
     Item("Viewer1")->trigger();
     EXPECT_EQ(Shell().SaveTarget, 2);

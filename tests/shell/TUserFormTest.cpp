@@ -15,6 +15,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -191,6 +192,31 @@ TEST_F(ShellTest, ClockOfTheSimulatedRegister) {
     Dispatcher().Disconnect();
 }
 
+// The clock box waits in an event loop of its own; a journal record that starts
+// arriving while it is open and ends after it closed still becomes its line.
+TEST_F(ShellTest, AJournalRecordArrivingAroundTheClockBoxIsKept) {
+    Item("MnEnglish")->trigger();
+    Item("Connect1")->trigger();
+    ASSERT_TRUE(Dispatcher().IsOpen());
+    TRS232Form& rs232 = Dispatcher().RS232();
+    const std::vector<uint8_t> subtotal = Framed("4C 00 00 00 12 34 56");
+    const std::vector<uint8_t> firstHalf(subtotal.begin(), subtotal.begin() + 5);
+    const std::vector<uint8_t> secondHalf(subtotal.begin() + 5, subtotal.end());
+    MessageBoxes::SetHook([&](const MessageRequest& request) {
+        boxes.push_back(request);
+        rs232.SerialReceiveData(nullptr, firstHalf); // comes in while the box is up
+        return QMessageBox::Ok;
+    });
+    rs232.SerialReceiveData(nullptr, Framed("51 09 05 0E 03 0C D4 07"));
+    ASSERT_TRUE(WaitUntil([&] { return !boxes.empty(); }));
+    EXPECT_EQ(boxes[0].Text, QStringLiteral("Time : 14:5:9\n\nDate : 3-12-2004"));
+    rs232.SerialReceiveData(nullptr, secondHalf);
+    EXPECT_EQ(
+        Window().MonitorSheet()->MonListBox()->toPlainText(),
+        QStringLiteral("# SUBTOTAL \tAmount:%1")
+            .arg(QStringLiteral("1234.56").replace(QLatin1Char('.'), QLocale::system().decimalPoint())));
+}
+
 TEST_F(ShellTest, NoResponseWarningIsInTheLanguage) {
     Window().ShowNoResponse();
     ASSERT_EQ(boxes.size(), 1u);
@@ -271,6 +297,23 @@ TEST_F(ShellTest, CancelledCloseKeepsEverything) {
     EXPECT_TRUE(Window().isVisible());
     EXPECT_TRUE(Dispatcher().IsOpen());
     EXPECT_TRUE(Shell().PlusReadFromRegister);
+}
+
+// The program ends with its main window: the database window does not keep it
+// running behind a closed port; a cancelled close leaves it open.
+TEST_F(ShellTest, ClosingTheMainWindowTakesTheOtherWindowsAlong) {
+    Window().show();
+    Control<QToolButton>("ShowDB")->click();
+    ASSERT_TRUE(forms->DataForm().isVisible());
+    Shell().PlusReadFromRegister = true;
+    answer = QMessageBox::Cancel;
+    EXPECT_FALSE(Window().close());
+    EXPECT_TRUE(forms->DataForm().isVisible());
+    answer = QMessageBox::No;
+    EXPECT_TRUE(Window().close());
+    EXPECT_FALSE(forms->DataForm().isVisible());
+    for (QWidget* window : QApplication::topLevelWidgets())
+        EXPECT_FALSE(window->isVisible()) << window->objectName().toStdString();
 }
 
 TEST_F(ShellTest, TerminateEndsWithoutAskingOrSaving) {
