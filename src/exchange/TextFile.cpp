@@ -24,13 +24,25 @@ QString SaveTextLines(const QString& path, const QStringList& lines) {
     return {};
 }
 
-TextFileRead LoadTextFile(const QString& path, int charset) {
+TextFileRead LoadTextFile(const QString& path, int charset, qint64 maxBytes) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {{}, QStringLiteral("Cannot open file \"%1\". %2").arg(path, file.errorString())};
-    const QByteArray bytes = file.readAll();
+    const auto tooLarge = [&] {
+        return TextFileRead{{},
+                            QStringLiteral("The file \"%1\" is too large to view: the viewer takes files "
+                                           "of up to %2 MB.")
+                                .arg(path)
+                                .arg(maxBytes / (1024 * 1024))};
+    };
+    // A device or pipe has no size to ask: no more than one byte over the limit is read.
+    if (!file.isSequential() && file.size() > maxBytes)
+        return tooLarge();
+    const QByteArray bytes = file.read(maxBytes + 1);
     if (file.error() != QFileDevice::NoError)
         return {{}, QStringLiteral("Read error in file \"%1\". %2").arg(path, file.errorString())};
+    if (bytes.size() > maxBytes)
+        return tooLarge();
 
     QStringDecoder utf8(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
     QString text = utf8.decode(bytes);

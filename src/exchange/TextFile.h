@@ -18,4 +18,9 @@ struct TextFileRead {
     QString Text; // lines joined by '\n', without a line break after the last
     QString Error;
 };
-[[nodiscard]] TextFileRead LoadTextFile(const QString& path, int charset);
+// The largest file the viewer takes: many days of the monitor's lines, and far
+// from what would leave the program stuck laying out text or out of memory (a
+// disk image, a device that never ends).
+inline constexpr qint64 MaxViewedFileBytes = 64 * 1024 * 1024;
+[[nodiscard]] TextFileRead LoadTextFile(const QString& path, int charset,
+                                        qint64 maxBytes = MaxViewedFileBytes);

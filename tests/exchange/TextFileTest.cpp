@@ -80,6 +80,37 @@ TEST_F(TextFileTest, EveryLineBreakEndsALineAndOtherFilesReadInTheCodePage) {
     }
 }
 
+// Files over the limit are refused with a message instead of being read whole:
+// the size of a file is asked first, a device without one is read no further
+// than the limit.
+TEST_F(TextFileTest, FilesOverTheLimitAreRefused) {
+    const QString path = PathOf("big.txt");
+    WriteFile(path, QByteArray(1000, 'x'));
+    EXPECT_EQ(LoadTextFile(path, RegisterCharsets::Cyrillic, 1000).Text, QString(1000, QLatin1Char('x')));
+    const TextFileRead over = LoadTextFile(path, RegisterCharsets::Cyrillic, 999);
+    EXPECT_TRUE(over.Text.isEmpty());
+    EXPECT_TRUE(over.Error.contains(QStringLiteral("too large"))) << over.Error.toStdString();
+
+    const TextFileRead endless =
+        LoadTextFile(QStringLiteral("/dev/zero"), RegisterCharsets::Cyrillic, 4 * 1024 * 1024);
+    EXPECT_TRUE(endless.Text.isEmpty());
+    EXPECT_EQ(
+        endless.Error,
+        QStringLiteral("The file \"/dev/zero\" is too large to view: the viewer takes files of up to 4 MB."));
+    EXPECT_EQ(MaxViewedFileBytes, 64 * 1024 * 1024);
+}
+
+// A binary file comes in as text of its code page, zero bytes and all: nothing
+// is cut off at the first zero byte.
+TEST_F(TextFileTest, BinaryFilesAreReadWhole) {
+    const QString path = PathOf("data.bin");
+    WriteFile(path, QByteArray("\x01\x00\xFF\n\x00z", 6));
+    const TextFileRead read = LoadTextFile(path, RegisterCharsets::Default);
+    EXPECT_EQ(read.Error, QString());
+    EXPECT_EQ(read.Text, QStringLiteral("\x01") + QChar(0) + QChar(0xFF) + QLatin1Char('\n') + QChar(0) +
+                             QLatin1Char('z'));
+}
+
 TEST_F(TextFileTest, AFileThatCannotBeReadIsReported) {
     const TextFileRead read = LoadTextFile(PathOf("nowhere.txt"), RegisterCharsets::Cyrillic);
     EXPECT_FALSE(read.Error.isEmpty());
