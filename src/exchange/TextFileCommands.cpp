@@ -1,15 +1,18 @@
 #include "exchange/TextFileCommands.h"
 
 #include "exchange/FileDialogs.h"
+#include "exchange/PagedTextPrint.h"
 #include "exchange/TextFile.h"
+#include "exchange/UnlaidTextLayout.h"
 #include "exchange/ViewerPage.h"
 #include "shell/MessageBoxes.h"
 #include "shell/ShellSettings.h"
 
+#include <QApplication>
 #include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QPrinter>
-#include <QTextDocument>
+#include <QScopeGuard>
 #include <QTextEdit>
 
 const QString TextFileCommands::OpenFilter =
@@ -35,6 +38,7 @@ TextFileCommands::TextFileCommands(QWidget& owner, ViewerPage& viewer, QTextEdit
                                    ViewOfTarget views)
     : QObject(&owner), m_owner(owner), m_viewer(viewer), m_printRich(printRich), m_views(std::move(views)) {
     setObjectName(QStringLiteral("TextFileCommands"));
+    m_printRich.document()->setDocumentLayout(new UnlaidTextLayout(m_printRich.document()));
 }
 
 QString TextFileCommands::TargetText() const {
@@ -66,22 +70,45 @@ void TextFileCommands::SaveClick() {
 }
 
 void TextFileCommands::PrintClick() {
+    // One job at a time: a Print reached through the events that run during
+    // a job (or its dialog) is not a second job.
+    if (m_printing)
+        return;
+    m_printing = true;
+    const auto finished = qScopeGuard([this] {
+        m_printing = false;
+        emit PrintFinished();
+    });
+    // The job prints the text as it stands now, whatever reaches the views
+    // or the print buffer while it runs.
+    const QString text = TargetText();
+    // A day of lines takes a while to go in: the port is served meanwhile.
+    const auto runEvents = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
+    PagedTextPrint::RemoveInPieces(*m_printRich.document(), runEvents);
     m_printRich.clear();
-    m_printRich.setPlainText(TargetText());
+    PagedTextPrint::AppendInPieces(*m_printRich.document(), text, runEvents);
     QPrinter printer;
     if (!FileDialogs::RunPrintDialog(&m_owner, printer))
         return;
-    if (!PrintBuffer(printer))
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    const bool printed = PrintText(printer, text);
+    QApplication::restoreOverrideCursor();
+    if (!printed)
         MessageBoxes::Plain(&m_owner, PrintFailed);
 }
 
 bool TextFileCommands::PrintBuffer(QPrinter& printer) {
+    return PrintText(printer, m_printRich.toPlainText());
+}
+
+bool TextFileCommands::PrintText(QPrinter& printer, const QString& text) {
     if (!printer.isValid())
         return false;
     printer.setDocName(QString());
-    QTextDocument* document = m_printRich.document();
-    document->setDefaultFont(m_printRich.font());
-    document->print(&printer);
+    PagedTextPrint job(text, *m_printRich.document(), m_printRich.font());
+    connect(&job, &PagedTextPrint::PagePainted, this, &TextFileCommands::PagePrinted);
+    if (!job.Run(printer))
+        return false;
     if (printer.printerState() == QPrinter::Error || printer.printerState() == QPrinter::Aborted)
         return false;
     // A file that never came into being is a failed job too.

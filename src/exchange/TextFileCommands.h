@@ -31,10 +31,22 @@ class TextFileCommands : public QObject {
     [[nodiscard]] QString TargetText() const;
     // Prints PrintRich; false when the printer failed.
     bool PrintBuffer(QPrinter& printer);
+    // A print job is under way: pending events run during it, and whatever
+    // they start must not pull the job's ground away.
+    [[nodiscard]] bool IsPrinting() const { return m_printing; }
+
+  signals:
+    // After each printed page of the running job.
+    void PagePrinted(int page, int pages);
+    // The print job (or the dialog before it) is over.
+    void PrintFinished();
 
   private:
+    bool PrintText(QPrinter& printer, const QString& text);
+
     QWidget& m_owner;
     ViewerPage& m_viewer;
     QTextEdit& m_printRich;
     ViewOfTarget m_views;
+    bool m_printing = false;
 };
