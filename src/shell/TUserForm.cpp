@@ -52,6 +52,7 @@
 #include <QToolButton>
 #include <QTranslator>
 #include <QVBoxLayout>
+#include <utility>
 
 TUserForm::TUserForm(QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("TUserForm"));
@@ -168,6 +169,10 @@ void TUserForm::BuildPages() {
                 return nullptr;
             return pages[target]->TextViews().value(0);
         });
+    connect(m_fileCommands, &TextFileCommands::PrintFinished, this, [this] {
+        if (std::exchange(m_closeAfterPrint, false))
+            QTimer::singleShot(0, this, &QWidget::close);
+    });
     connect(m_startPage, &StartPage::ExitCommanderClicked, this, &QWidget::close);
     connect(m_startPage, &StartPage::TerminateClicked, this, &TUserForm::TerminateClick);
 }
@@ -567,6 +572,13 @@ bool TUserForm::FormCloseQuery() {
 }
 
 void TUserForm::closeEvent(QCloseEvent* event) {
+    // A print job lets pending events run, a close among them: the window
+    // closes once the job has ended, not under it.
+    if (m_fileCommands->IsPrinting()) {
+        m_closeAfterPrint = true;
+        event->ignore();
+        return;
+    }
     if (!FormCloseQuery()) {
         event->ignore();
         return;
