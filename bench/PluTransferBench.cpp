@@ -11,7 +11,7 @@
 #include "plu/PluTransfer.h"
 #include "protocol/ReplyDispatcher.h"
 #include "serial/FrameCodec.h"
-#include "shell/ShellSettings.h"
+#include "common/ShellSettings.h"
 #include "sim/InProcessRegister.h"
 
 #include <QCoreApplication>

@@ -6,7 +6,7 @@
 #include "exchange/UnlaidTextLayout.h"
 #include "exchange/ViewerPage.h"
 #include "shell/MessageBoxes.h"
-#include "shell/ShellSettings.h"
+#include "common/ShellSettings.h"
 
 #include <QApplication>
 #include <QFileInfo>

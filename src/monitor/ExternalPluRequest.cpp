@@ -3,7 +3,7 @@
 #include "database/PluTable.h"
 #include "protocol/Converts.h"
 #include "protocol/RegisterCharset.h"
-#include "shell/Captions.h"
+#include "common/Captions.h"
 
 #include <QByteArray>
 #include <algorithm>

@@ -3,7 +3,7 @@
 #include "monitor/ExternalPluRequest.h"
 #include "protocol/Converts.h"
 #include "protocol/ReplyDispatcher.h"
-#include "shell/ShellSettings.h"
+#include "common/ShellSettings.h"
 
 #include <QLocale>
 

@@ -7,9 +7,9 @@
 #include "protocol/Converts.h"
 #include "protocol/RegisterCharset.h"
 #include "protocol/ReplyDispatcher.h"
-#include "shell/Captions.h"
+#include "common/Captions.h"
 #include "shell/MessageBoxes.h"
-#include "shell/ShellSettings.h"
+#include "common/ShellSettings.h"
 
 #include <QApplication>
 #include <QButtonGroup>

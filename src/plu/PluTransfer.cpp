@@ -3,8 +3,8 @@
 #include "database/PluTable.h"
 #include "plu/PluMessages.h"
 #include "protocol/ReplyDispatcher.h"
-#include "shell/Captions.h"
-#include "shell/ShellSettings.h"
+#include "common/Captions.h"
+#include "common/ShellSettings.h"
 
 #include <QCoreApplication>
 #include <algorithm>

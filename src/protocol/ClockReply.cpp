@@ -1,6 +1,6 @@
 #include "protocol/ClockReply.h"
 
-#include "shell/Captions.h"
+#include "common/Captions.h"
 
 std::optional<QString> FormatClock(std::span<const uint8_t> payload, int lang) {
     constexpr size_t Size = 8;

@@ -1,7 +1,7 @@
 #include "protocol/ReplyDispatcher.h"
 
 #include "protocol/ClockReply.h"
-#include "shell/ShellSettings.h"
+#include "common/ShellSettings.h"
 
 #include <QEventLoop>
 #include <utility>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/Captions.h"
+#include "common/Captions.h"
 
 #include <QHash>
 #include <QString>

@@ -1,6 +1,6 @@
 #include "shell/CharsetSwitch.h"
 
-#include "shell/ShellSettings.h"
+#include "common/ShellSettings.h"
 
 #include <QLineEdit>
 #include <QWidget>

@@ -1,9 +1,9 @@
 #include "shell/CommanderHelp.h"
 
 #include "shell/Browser.h"
-#include "shell/Captions.h"
+#include "common/Captions.h"
 #include "shell/MessageBoxes.h"
-#include "shell/ShellSettings.h"
+#include "common/ShellSettings.h"
 
 namespace CommanderHelp {
 

@@ -13,7 +13,7 @@
 #include "serial/TRS232Form.h"
 #include "shell/MainMenus.h"
 #include "shell/MessageBoxes.h"
-#include "shell/ShellSettings.h"
+#include "common/ShellSettings.h"
 #include "shell/TDLForm.h"
 #include "shell/TIntroForm.h"
 #include "shell/TUserForm.h"

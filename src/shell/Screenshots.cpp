@@ -10,7 +10,7 @@
 #include "shell/FormSet.h"
 #include "shell/MainMenus.h"
 #include "shell/ModePage.h"
-#include "shell/ShellSettings.h"
+#include "common/ShellSettings.h"
 #include "shell/StartPage.h"
 #include "shell/TIntroForm.h"
 #include "shell/TUserForm.h"

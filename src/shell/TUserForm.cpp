@@ -25,7 +25,7 @@
 #include "shell/MainMenus.h"
 #include "shell/MenuShortcutGuard.h"
 #include "shell/MessageBoxes.h"
-#include "shell/ShellSettings.h"
+#include "common/ShellSettings.h"
 #include "shell/StartPage.h"
 #include "shell/TDLForm.h"
 #include "shell/TIntroForm.h"

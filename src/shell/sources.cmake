@@ -1,7 +1,3 @@
-list(APPEND ORVEX_CORE_SOURCES
-    ${CMAKE_CURRENT_LIST_DIR}/ShellSettings.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/Captions.cpp
-)
 list(APPEND ORVEX_VIEWS_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/Browser.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CaptionApplier.cpp

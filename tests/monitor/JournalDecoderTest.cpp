@@ -1,6 +1,6 @@
 #include "monitor/JournalDecoder.h"
 #include "protocol/RegisterCharset.h"
-#include "shell/Captions.h"
+#include "common/Captions.h"
 #include "support/HexDump.h"
 
 #include <gtest/gtest.h>

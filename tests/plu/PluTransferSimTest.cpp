@@ -3,7 +3,7 @@
 #include "plu/PluTransfer.h"
 #include "protocol/RegisterCharset.h"
 #include "protocol/ReplyDispatcher.h"
-#include "shell/ShellSettings.h"
+#include "common/ShellSettings.h"
 #include "sim/InProcessRegister.h"
 #include "sim/RegisterModel.h"
 #include "support/WaitUntil.h"

@@ -1,6 +1,6 @@
 #include "protocol/ReplyDispatcher.h"
 #include "serial/FrameCodec.h"
-#include "shell/ShellSettings.h"
+#include "common/ShellSettings.h"
 #include "support/HexDump.h"
 #include "support/PtyPair.h"
 #include "support/WaitUntil.h"

@@ -1,6 +1,6 @@
 #include "ShellFixture.h"
 
-#include "shell/Captions.h"
+#include "common/Captions.h"
 #include "shell/ModePage.h"
 #include "shell/TDLForm.h"
 

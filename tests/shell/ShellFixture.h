@@ -7,7 +7,7 @@
 #include "shell/FormSet.h"
 #include "shell/MainMenus.h"
 #include "shell/MessageBoxes.h"
-#include "shell/ShellSettings.h"
+#include "common/ShellSettings.h"
 #include "shell/TUserForm.h"
 #include "support/HexDump.h"
 #include "support/PtyPair.h"

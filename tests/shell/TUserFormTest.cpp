@@ -6,7 +6,7 @@
 #include "plu/PluPage.h"
 #include "reports/ReportsPage.h"
 #include "sales/SalesPage.h"
-#include "shell/Captions.h"
+#include "common/Captions.h"
 #include "shell/StartPage.h"
 #include "shell/TDLForm.h"
 #include "shell/TIntroForm.h"

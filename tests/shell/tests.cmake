@@ -1,6 +1,3 @@
-list(APPEND ORVEX_CORE_TESTS
-    ${CMAKE_CURRENT_LIST_DIR}/CaptionsTest.cpp
-)
 list(APPEND ORVEX_VIEWS_TESTS
     ${CMAKE_CURRENT_LIST_DIR}/TUserFormTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/IntroAndHelpTest.cpp

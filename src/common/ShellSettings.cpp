@@ -1,4 +1,4 @@
-#include "shell/ShellSettings.h"
+#include "common/ShellSettings.h"
 
 #include <QDir>
 

@@ -1,6 +1,6 @@
-#include "shell/Captions.h"
+#include "common/Captions.h"
 #include "protocol/RegisterCharset.h"
-#include "shell/ShellSettings.h"
+#include "common/ShellSettings.h"
 
 #include <QSet>
 #include <gtest/gtest.h>
