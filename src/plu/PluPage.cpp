@@ -1,15 +1,16 @@
 #include "plu/PluPage.h"
 
 #include "barcodes/BarcodeTypeTable.h"
+#include "common/Captions.h"
+#include "common/ShellSettings.h"
 #include "database/PluTable.h"
 #include "plu/PluMessages.h"
 #include "protocol/ConversionError.h"
 #include "protocol/Converts.h"
 #include "protocol/RegisterCharset.h"
 #include "protocol/ReplyDispatcher.h"
-#include "common/Captions.h"
 #include "shell/MessageBoxes.h"
-#include "common/ShellSettings.h"
+#include "shell/TypedKeys.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -479,8 +480,7 @@ bool PluPage::KeyRejected(QObject* field, QChar c) const {
 bool PluPage::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
     case QEvent::KeyPress: {
-        auto* key = static_cast<QKeyEvent*>(event);
-        QString text = key->text();
+        QString text = TypedText(static_cast<QKeyEvent*>(event));
         if (text.isEmpty())
             break;
         // Register texts are typed in capitals, as with Caps Lock on.
