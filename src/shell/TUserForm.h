@@ -129,5 +129,5 @@ class TUserForm : public QMainWindow {
     CaptionApplier m_captions;
     const PluTable* m_database = nullptr;
     bool m_activated = false;
-    bool m_closeAfterPrint = false;
+    bool m_closeAfterJob = false;
 };
