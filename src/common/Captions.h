@@ -175,6 +175,15 @@ inline constexpr Caption TimeLeft{"%1 left", "preostalo %1"};
 inline constexpr Caption ConnectionLost{
     "The connection to the register was lost at PLU %1.\nThe PLUs transferred before it are kept.",
     "Veza sa kasom je prekinuta kod PLU %1.\nPLU preneti pre njega su sačuvani."};
+inline constexpr Caption StoppedByDisconnect{
+    "The transfer was stopped by the disconnect at PLU %1.\nThe PLUs transferred before it are kept.",
+    "Prenos je zaustavljen raskidanjem veze kod PLU %1.\nPLU preneti pre njega su sačuvani."};
+// The status panel after a range transfer that ended early, and the close
+// query during one: where it stood, and how many PLUs went across.
+inline constexpr Caption StoppedAt{"Stopped at PLU %1: %2 PLUs transferred.",
+                                   "Zaustavljeno kod PLU %1: preneto PLU: %2."};
+inline constexpr Caption Unfinished{"The PLU transfer is not finished: it is at PLU %1, %2 PLUs transferred.",
+                                    "Prenos PLU nije završen: stigao je do PLU %1, preneto PLU: %2."};
 } // namespace Transfer
 
 namespace Reports {

@@ -67,6 +67,15 @@ DatabaseFileResult SaveDatabase(const PluTable& table, const QString& directory)
     return Failure("Cannot write database file!");
 }
 
+DatabaseFileResult SaveDatabaseTo(const PluTable& table, const QString& path) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return Failure("Cannot open database file for writing!");
+    if (!WriteAll(file, table.Bytes()) || !file.commit())
+        return Failure("Cannot write database file!");
+    return {};
+}
+
 DatabaseCloseResult CloseQuerySave(const PluTable& table, const QString& directory, bool plusReadFromRegister,
                                    bool databaseChanged, const std::function<UpdateAnswer()>& askUpdate) {
     bool save = databaseChanged;

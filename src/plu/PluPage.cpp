@@ -47,6 +47,10 @@ constexpr char BarcodeExists[] = "This barcode already exists, PLU Code: ";
 constexpr char PluReportQuestion[] =
     "This operation prints all available PLUs in the cash register.\nDo you want to continue?";
 constexpr char PluReportTitle[] = "Orvex Warning!";
+constexpr Caption WriteAllQuestion{
+    "Write %1 PLUs (PLU %2 to %3) from the PC to the register?\nThe register's programming of these PLUs "
+    "will be replaced.",
+    "Upisati %1 PLU (PLU %2 do %3) iz računara u kasu?\nProgramiranje ovih PLU u kasi biće zamenjeno."};
 constexpr uint8_t PluReportCode = 'n';
 
 QChar DecimalSeparator() {
@@ -891,8 +895,26 @@ void PluPage::ReadAllClick() {
 
 void PluPage::SerialProgStartClick() {
     Guarded([this] {
-        if (m_transfer)
-            m_transfer->WriteRange(RangeNumber(m_fromNPlu), RangeNumber(m_toNPlu));
+        if (!m_transfer || !m_table)
+            return;
+        const int from = RangeNumber(m_fromNPlu);
+        const int to = RangeNumber(m_toNPlu);
+        if (from > to)
+            return;
+        // One click replaces the register's programming of the whole range
+        // (0-9999 unless changed): it is asked first, No by default.
+        int count = to - from + 1;
+        if (ActiveOnly()) {
+            count = 0;
+            for (int n = from; n <= to; ++n)
+                count += ((*m_table)[n].Flags & FlagActive) ? 1 : 0;
+        }
+        const auto answer = MessageBoxes::Show(this, {Captions::Closing::PluProgramWarning.Text(),
+                                                      WriteAllQuestion.Text().arg(count).arg(from).arg(to),
+                                                      QMessageBox::Warning,
+                                                      QMessageBox::Yes | QMessageBox::No, QMessageBox::No});
+        if (answer == QMessageBox::Yes)
+            m_transfer->WriteRange(from, to);
     });
 }
 
@@ -943,6 +965,17 @@ void PluPage::ShowProgress(int done, int total, qint64 msLeft) {
 
 void PluPage::ShowMessage(const QString& text) {
     MessageBoxes::Plain(this, text);
+}
+
+void PluPage::ShowStopped(const QString& text) {
+    m_progress->setText(text);
+    m_statusPanel->setVisible(true);
+}
+
+QString PluPage::UnfinishedTransfer() const {
+    if (!m_transfer || !m_transfer->IsRunning())
+        return {};
+    return Captions::Transfer::Unfinished.Text().arg(m_transfer->CurrentPlu()).arg(m_transfer->Transferred());
 }
 
 void PluPage::ShowNoResponse() {

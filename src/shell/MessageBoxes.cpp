@@ -1,5 +1,7 @@
 #include "shell/MessageBoxes.h"
 
+#include <QAbstractButton>
+
 namespace {
 MessageBoxes::Hook& CurrentHook() {
     static MessageBoxes::Hook hook;
@@ -17,6 +19,14 @@ QMessageBox::StandardButton Show(QWidget* parent, const MessageRequest& request)
     if (CurrentHook())
         return CurrentHook()(request);
     QMessageBox box(request.Icon, request.Title, request.Text, request.Buttons, parent);
+    if (request.Default != QMessageBox::NoButton) {
+        box.setDefaultButton(request.Default);
+        box.setEscapeButton(request.Default);
+    }
+    for (const auto& [button, text] : request.ButtonTexts) {
+        if (QAbstractButton* b = box.button(button))
+            b->setText(text);
+    }
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 

@@ -3,6 +3,8 @@
 #include <QMessageBox>
 #include <QString>
 #include <functional>
+#include <utility>
+#include <vector>
 
 class QWidget;
 
@@ -14,6 +16,11 @@ struct MessageRequest {
     QString Text;
     QMessageBox::Icon Icon = QMessageBox::NoIcon;
     QMessageBox::StandardButtons Buttons = QMessageBox::Ok;
+    // The button Enter presses (none: the box's own choice); Escape gives it
+    // too when it is among the buttons.
+    QMessageBox::StandardButton Default = QMessageBox::NoButton;
+    // Texts of the program's own for some of the buttons.
+    std::vector<std::pair<QMessageBox::StandardButton, QString>> ButtonTexts = {};
 };
 
 // Every message box of the program goes through here, so that a test can

@@ -1,6 +1,7 @@
 #include "shell/Screenshots.h"
 
 #include "barcodes/TBarcodeForm.h"
+#include "common/ShellSettings.h"
 #include "database/TDataForm.h"
 #include "exchange/ViewerPage.h"
 #include "monitor/ExternalPluRequest.h"
@@ -10,7 +11,6 @@
 #include "shell/FormSet.h"
 #include "shell/MainMenus.h"
 #include "shell/ModePage.h"
-#include "common/ShellSettings.h"
 #include "shell/StartPage.h"
 #include "shell/TIntroForm.h"
 #include "shell/TUserForm.h"

@@ -21,6 +21,7 @@
 #include "sales/SalesPage.h"
 #include "shell/CharsetSwitch.h"
 #include "shell/CommanderHelp.h"
+#include "shell/FailedSaveQuery.h"
 #include "shell/FormSet.h"
 #include "shell/HintsPanel.h"
 #include "shell/MainMenus.h"
@@ -548,6 +549,9 @@ void TUserForm::ShowNoResponse() {
 bool TUserForm::FormCloseQuery() {
     // File dialogs may have moved the working directory; pludb.dat lives in the start one.
     QDir::setCurrent(Shell().StartDirectory);
+    const QString unfinished = m_pluPage->UnfinishedTransfer();
+    if (!unfinished.isEmpty())
+        MessageBoxes::Plain(this, unfinished);
     if (m_database) {
         const auto ask = [this] {
             const auto answer = MessageBoxes::Show(
@@ -562,14 +566,25 @@ bool TUserForm::FormCloseQuery() {
             *m_database, Shell().StartDirectory, Shell().PlusReadFromRegister, Shell().DatabaseChanged, ask);
         if (!result.CloseAllowed)
             return false;
-        if (!result.Message.isEmpty())
-            MessageBoxes::Plain(this, result.Message);
+        // A failed save must not end the program with the run's work in it.
+        if (!result.Message.isEmpty()) {
+            switch (AskAfterFailedSave(this, *m_database, Shell().StartDirectory, result.Message)) {
+            case FailedSaveOutcome::Back:
+                return false;
+            case FailedSaveOutcome::QuitWithoutSaving:
+                m_exitStatus = 1;
+                break;
+            case FailedSaveOutcome::Saved:
+                break;
+            }
+        }
     }
+    // A transfer ends quietly before the port closes under it.
+    emit Closing();
     if (m_dispatcher) {
         m_dispatcher->Disconnect();
         m_dispatcher->CancelWait();
     }
-    emit Closing();
     return true;
 }
 

@@ -69,6 +69,9 @@ class TUserForm : public QMainWindow {
     void ShowNoResponse();
     // The close query: false keeps the window open.
     bool FormCloseQuery();
+    // What the program ends with: non-zero when the user quit although the
+    // database could not be saved.
+    [[nodiscard]] int ExitStatus() const { return m_exitStatus; }
     void TerminateClick();
     // The PC PLU table that the close query saves to pludb.dat.
     void SetDatabase(const PluTable* table) { m_database = table; }
@@ -130,4 +133,5 @@ class TUserForm : public QMainWindow {
     const PluTable* m_database = nullptr;
     bool m_activated = false;
     bool m_closeAfterJob = false;
+    int m_exitStatus = 0;
 };

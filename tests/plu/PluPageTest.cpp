@@ -497,7 +497,8 @@ TEST_F(PluPageTest, ClosingTheWindowDuringARangeReadEndsItAtOnce) {
     EXPECT_LT(clock.elapsed(), ReplyDispatcher::TransferTimeout) << "no further attempt after the close";
     EXPECT_EQ(peer.Received().size(), 1u);
     EXPECT_FALSE(Page()->Transfer()->IsRunning());
-    EXPECT_TRUE(boxes.empty()) << "no no-response warning on the way out";
+    ASSERT_EQ(boxes.size(), 1u) << "no no-response warning on the way out";
+    EXPECT_EQ(boxes[0].Text, QStringLiteral("Prenos PLU nije završen: stigao je do PLU 0, preneto PLU: 0."));
     EXPECT_FALSE(Dispatcher().IsOpen());
     EXPECT_TRUE(peer.QuietFor(200));
 }
@@ -582,4 +583,32 @@ TEST_F(PluPageTest, DepartmentsAboveNineAreShownAndKept) {
     Item("ShortWritePC")->trigger(); // F7
     EXPECT_EQ(Table()[5].Department(), 12);
     EXPECT_EQ(Table()[5].Flags & FlagActive, FlagActive);
+}
+
+// One click of "Write all to ECR" would replace the register's programming of
+// the whole range: it asks first, naming how many PLUs and which, No by
+// default; only Yes sends.
+TEST_F(PluPageTest, WriteAllAsksFirstWithTheCountAndTheRange) {
+    Item("MnEnglish")->trigger();
+    Edit("FromNPlu")->setText(QStringLiteral("3"));
+    Edit("ToNPlu")->setText(QStringLiteral("7"));
+    Table()[4].Flags = FlagActive | 1;
+    Table()[6].Flags = FlagActive | 2;
+    peer.SetResponder(
+        [](const Payload& got) { return std::vector<Payload>{RecordReply(got[1] + 256 * got[2])}; });
+    answer = QMessageBox::No;
+    Control<QPushButton>("SerialProgStart")->click();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].Text, QStringLiteral("Write 5 PLUs (PLU 3 to 7) from the PC to the register?\nThe "
+                                            "register's programming of these PLUs will be replaced."));
+    EXPECT_EQ(boxes[0].Default, QMessageBox::No);
+    EXPECT_TRUE(peer.QuietFor(100)) << "No sends nothing";
+
+    Control<QRadioButton>("WRActive")->click();
+    answer = QMessageBox::Yes;
+    Control<QPushButton>("SerialProgStart")->click();
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_TRUE(boxes[1].Text.startsWith(QStringLiteral("Write 2 PLUs (PLU 3 to 7)")))
+        << "only the active ones";
+    ASSERT_TRUE(WaitUntil([&] { return peer.Received().size() >= 2; }));
 }
