@@ -32,10 +32,14 @@ ReportStyle DailyReports::Style() const {
     return style;
 }
 
+bool DailyReports::PortReady() {
+    return m_dispatcher.EnsurePortOpen();
+}
+
 bool DailyReports::Send(std::initializer_list<uint8_t> payload, uint8_t expected, int timeoutMs) {
     // A closed port would swallow the request without a word: it is opened
     // here, or the user is told that it cannot be.
-    if (!m_dispatcher.EnsurePortOpen())
+    if (!PortReady())
         return false;
     m_dispatcher.ExpectReply(expected, timeoutMs);
     m_dispatcher.RS232().SendFrame(payload);

@@ -30,6 +30,8 @@ class DailyReports : public QObject {
     void SetRegisterFontQuery(RegisterFontQuery query) { m_registerFont = std::move(query); }
     [[nodiscard]] ReportStyle Style() const;
 
+    // Opens the port unless it is open; false, the user told, when it cannot be.
+    bool PortReady();
     // 'f', 'g', 'h' or 'k'; false when the port cannot be opened.
     bool RequestReport(uint8_t code);
     bool RequestPlu(int plu);

@@ -114,6 +114,9 @@ void PluStatSeries::TimedOut() {
 }
 
 void PluStatSeries::Finish(End end) {
+    // A PLU whose answer was still awaited got none within the series.
+    if (m_waiting)
+        m_unanswered.push_back(m_current);
     m_running = false;
     m_waiting = false;
     m_paceTimer.stop();

@@ -1,3 +1,6 @@
 list(APPEND ORVEX_CORE_TESTS
     ${CMAKE_CURRENT_LIST_DIR}/ReportDecoderTest.cpp
 )
+list(APPEND ORVEX_VIEWS_TESTS
+    ${CMAKE_CURRENT_LIST_DIR}/ReportsPageTest.cpp
+)
