@@ -397,3 +397,26 @@ TEST_F(ReportsTest, TheDialogsFollowTheLanguage) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(ReportsTest, TheRegisterFontOfTheViewPicksTheTwinsAndShowsTaxLettersAsCodes) {
+    Item("Reports1")->trigger();
+    Connect();
+    Item("MnSerbian")->trigger();
+    Item("MnCRAsciiletters")->trigger();
+    EXPECT_TRUE(Page().RegisterFont());
+    Reply(ReportPayload('j', {{1, "FF FF"}}));
+    Reply(ReportPayload('f'));
+    ASSERT_TRUE(WaitUntil([&] { return Lines().size() == 26 + 11; }));
+    EXPECT_EQ(Lines()[2], QString::fromLatin1(Captions::Reports::OperatorPassword.SrRegister) +
+                              QStringLiteral("\tNeprogramirano"));
+    EXPECT_TRUE(Lines()[26 + 2].startsWith(QString::fromLatin1("Porez \xC3\t")));
+    Item("CyrCSet")->trigger();
+    EXPECT_FALSE(Page().RegisterFont());
+    Reply(ReportPayload('f'));
+    ASSERT_TRUE(WaitUntil([&] { return Lines().size() == 26 + 22; }));
+    EXPECT_TRUE(Lines()[26 + 11 + 2].startsWith(QStringLiteral("Porez Г\t")));
+}
+
+} // namespace
