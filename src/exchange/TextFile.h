@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 // The text views' lines as files: written as UTF-8, every line ended by CR LF;
 // read as UTF-8 when the file is valid UTF-8, otherwise in the code page of the
@@ -22,5 +23,9 @@ struct TextFileRead {
 // from what would leave the program stuck laying out text or out of memory (a
 // disk image, a device that never ends).
 inline constexpr qint64 MaxViewedFileBytes = 64 * 1024 * 1024;
+// Only regular files are read (a pipe or a device is refused before it is
+// opened). The file is read and decoded a piece at a time, with between called
+// after each piece, so that a caller can keep its window running.
 [[nodiscard]] TextFileRead LoadTextFile(const QString& path, int charset,
-                                        qint64 maxBytes = MaxViewedFileBytes);
+                                        qint64 maxBytes = MaxViewedFileBytes,
+                                        const std::function<void()>& between = {});

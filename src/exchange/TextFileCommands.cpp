@@ -1,12 +1,12 @@
 #include "exchange/TextFileCommands.h"
 
+#include "common/ShellSettings.h"
 #include "exchange/FileDialogs.h"
 #include "exchange/PagedTextPrint.h"
 #include "exchange/TextFile.h"
 #include "exchange/UnlaidTextLayout.h"
 #include "exchange/ViewerPage.h"
 #include "shell/MessageBoxes.h"
-#include "common/ShellSettings.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -46,17 +46,31 @@ QString TextFileCommands::TargetText() const {
 }
 
 void TextFileCommands::ViewClick() {
+    if (IsBusy())
+        return;
     const QString path = FileDialogs::OpenFileName(&m_owner, {false, OpenFilter, {}});
     if (path.isEmpty())
         return;
-    m_viewer.ShowText(QString());
-    // Whatever the filter said, the file is read as plain text.
-    const TextFileRead read = LoadTextFile(path, Shell().RegisterCharset);
+    // Pending events run while a large file comes in (the port is read on this
+    // thread); a close among them waits for the end, as during a print.
+    m_viewing = true;
+    const auto finished = qScopeGuard([this] {
+        m_viewing = false;
+        emit JobFinished();
+    });
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    const auto restoreCursor = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
+    const auto runEvents = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
+    // Whatever the filter said, the file is read as plain text. A file that
+    // is refused leaves the text shown as it was.
+    const TextFileRead read = LoadTextFile(path, Shell().RegisterCharset, MaxViewedFileBytes, runEvents);
     if (!read.Error.isEmpty()) {
         MessageBoxes::Plain(&m_owner, read.Error);
         return;
     }
-    m_viewer.ShowText(read.Text);
+    m_viewer.ShowText(read.Text, runEvents);
+    if (Shell().WordWrap && m_viewer.ViewRich()->lineWrapMode() == QPlainTextEdit::NoWrap)
+        MessageBoxes::Plain(&m_owner, ViewerPage::TooManyLinesToWrap.Text());
 }
 
 void TextFileCommands::SaveClick() {
@@ -64,7 +78,9 @@ void TextFileCommands::SaveClick() {
     if (path.isEmpty())
         return;
     // A name ending in .xls, .doc or .rtf gets the same plain text lines.
-    const QString failure = SaveTextLines(path, TextLines(TargetText()));
+    // The viewer's long lines are saved whole, as the file had them.
+    const QString text = Shell().SaveTarget == 2 ? m_viewer.Text() : TargetText();
+    const QString failure = SaveTextLines(path, TextLines(text));
     if (!failure.isEmpty())
         MessageBoxes::Plain(&m_owner, failure);
 }
@@ -72,12 +88,12 @@ void TextFileCommands::SaveClick() {
 void TextFileCommands::PrintClick() {
     // One job at a time: a Print reached through the events that run during
     // a job (or its dialog) is not a second job.
-    if (m_printing)
+    if (IsBusy())
         return;
     m_printing = true;
     const auto finished = qScopeGuard([this] {
         m_printing = false;
-        emit PrintFinished();
+        emit JobFinished();
     });
     // The job prints the text as it stands now, whatever reaches the views
     // or the print buffer while it runs.

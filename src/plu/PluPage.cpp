@@ -1,15 +1,16 @@
 #include "plu/PluPage.h"
 
 #include "barcodes/BarcodeTypeTable.h"
+#include "common/Captions.h"
+#include "common/ShellSettings.h"
 #include "database/PluTable.h"
 #include "plu/PluMessages.h"
 #include "protocol/ConversionError.h"
 #include "protocol/Converts.h"
 #include "protocol/RegisterCharset.h"
 #include "protocol/ReplyDispatcher.h"
-#include "common/Captions.h"
 #include "shell/MessageBoxes.h"
-#include "common/ShellSettings.h"
+#include "shell/TypedKeys.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -95,14 +96,20 @@ void Deselect(QRadioButton* a, QRadioButton* b) {
 // typing, so that an edit never brings in a character that could not have
 // been typed. Text the field already holds (a record from a file, say) stays
 // editable: only an edit that adds refused characters is undone.
+// An optional value rule refuses edits that would leave a value the field
+// cannot hold.
 class KeyFilterValidator : public QValidator {
   public:
-    KeyFilterValidator(QLineEdit* field, std::function<bool(QChar)> rejected)
-        : QValidator(field), m_rejected(std::move(rejected)), m_accepted(field->text()) {
+    KeyFilterValidator(QLineEdit* field, std::function<bool(QChar)> rejected,
+                       std::function<bool(const QString&)> valueAllowed = {})
+        : QValidator(field), m_rejected(std::move(rejected)), m_valueAllowed(std::move(valueAllowed)),
+          m_accepted(field->text()) {
         connect(field, &QLineEdit::textChanged, this, [this](const QString& text) { m_accepted = text; });
     }
 
     State validate(QString& input, int&) const override {
+        if (m_valueAllowed && !m_valueAllowed(input))
+            return Invalid;
         return Refused(input) > Refused(m_accepted) ? Invalid : Acceptable;
     }
 
@@ -112,8 +119,17 @@ class KeyFilterValidator : public QValidator {
     }
 
     std::function<bool(QChar)> m_rejected;
+    std::function<bool(const QString&)> m_valueAllowed;
     QString m_accepted;
 };
+
+// The flags hold departments 1 to 15; the list offers 1 to 9, and a record
+// from a file or the register may bring the others.
+bool DepartmentAllowed(const QString& text) {
+    bool ok = false;
+    const int department = text.toInt(&ok);
+    return text.isEmpty() || (ok && department >= 1 && department <= int(FlagDepartmentMask));
+}
 
 QString MinutesSeconds(qint64 ms) {
     const qint64 s = (ms + 500) / 1000;
@@ -173,7 +189,7 @@ QWidget* PluPage::BuildRecordPanel() {
     m_department->setEditable(true);
     for (int d = 1; d <= 9; ++d)
         m_department->addItem(QString::number(d));
-    m_department->lineEdit()->setMaxLength(1);
+    m_department->lineEdit()->setMaxLength(2);
     m_department->setFixedWidth(52);
     m_active = Radio(m_constsPanel, "Active", "Active");
     m_inactive = Radio(m_constsPanel, "Inactive", "Inactive");
@@ -363,7 +379,8 @@ void PluPage::ConnectControls() {
     };
     for (QLineEdit* field : {m_pluNum, m_fromNPlu, m_toNPlu})
         filter(field, [](QChar c) { return CodeKeyRejected(c); });
-    filter(m_department->lineEdit(), [](QChar c) { return NonZeroDigitKeyRejected(c); });
+    m_department->lineEdit()->setValidator(new KeyFilterValidator(
+        m_department->lineEdit(), [](QChar c) { return DigitKeyRejected(c); }, DepartmentAllowed));
     for (QLineEdit* field : {m_price, m_cost, m_stock})
         filter(field, [](QChar c) { return DecimalKeyRejected(c, DecimalSeparator()); });
     filter(m_description,
@@ -456,7 +473,7 @@ bool PluPage::KeyRejected(QObject* field, QChar c) const {
     if (field == m_pluNum || field == m_fromNPlu || field == m_toNPlu)
         return CodeKeyRejected(c);
     if (field == m_department->lineEdit())
-        return NonZeroDigitKeyRejected(c);
+        return DigitKeyRejected(c);
     if (field == m_price || field == m_cost || field == m_stock)
         return DecimalKeyRejected(c, DecimalSeparator());
     if (field == m_description)
@@ -479,8 +496,7 @@ bool PluPage::KeyRejected(QObject* field, QChar c) const {
 bool PluPage::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
     case QEvent::KeyPress: {
-        auto* key = static_cast<QKeyEvent*>(event);
-        QString text = key->text();
+        QString text = TypedText(static_cast<QKeyEvent*>(event));
         if (text.isEmpty())
             break;
         // Register texts are typed in capitals, as with Caps Lock on.

@@ -172,8 +172,8 @@ void TUserForm::BuildPages() {
                 return nullptr;
             return pages[target]->TextViews().value(0);
         });
-    connect(m_fileCommands, &TextFileCommands::PrintFinished, this, [this] {
-        if (std::exchange(m_closeAfterPrint, false))
+    connect(m_fileCommands, &TextFileCommands::JobFinished, this, [this] {
+        if (std::exchange(m_closeAfterJob, false))
             QTimer::singleShot(0, this, &QWidget::close);
     });
     connect(m_startPage, &StartPage::ExitCommanderClicked, this, &QWidget::close);
@@ -514,7 +514,9 @@ void TUserForm::SetTextFontSize(int points) {
 
 void TUserForm::SetWordWrap(bool on) {
     Shell().WordWrap = on;
-    for (ModePage* page : std::initializer_list<ModePage*>{m_monitorPage, m_reportsPage, m_viewerPage}) {
+    if (!m_viewerPage->SetWordWrap(on))
+        MessageBoxes::Plain(this, ViewerPage::TooManyLinesToWrap.Text());
+    for (ModePage* page : std::initializer_list<ModePage*>{m_monitorPage, m_reportsPage}) {
         for (QWidget* view : page->TextViews()) {
             if (auto* plain = qobject_cast<QPlainTextEdit*>(view))
                 plain->setLineWrapMode(on ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
@@ -595,10 +597,10 @@ bool TUserForm::FormCloseQuery() {
 }
 
 void TUserForm::closeEvent(QCloseEvent* event) {
-    // A print job lets pending events run, a close among them: the window
-    // closes once the job has ended, not under it.
-    if (m_fileCommands->IsPrinting()) {
-        m_closeAfterPrint = true;
+    // A print job or a file coming into the viewer lets pending events run, a
+    // close among them: the window closes once the job has ended, not under it.
+    if (m_fileCommands->IsBusy()) {
+        m_closeAfterJob = true;
         event->ignore();
         return;
     }

@@ -139,5 +139,5 @@ class TUserForm : public QMainWindow {
     CaptionApplier m_captions;
     const PluTable* m_database = nullptr;
     bool m_activated = false;
-    bool m_closeAfterPrint = false;
+    bool m_closeAfterJob = false;
 };

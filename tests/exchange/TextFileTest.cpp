@@ -94,9 +94,9 @@ TEST_F(TextFileTest, FilesOverTheLimitAreRefused) {
     const TextFileRead endless =
         LoadTextFile(QStringLiteral("/dev/zero"), RegisterCharsets::Cyrillic, 4 * 1024 * 1024);
     EXPECT_TRUE(endless.Text.isEmpty());
-    EXPECT_EQ(
-        endless.Error,
-        QStringLiteral("The file \"/dev/zero\" is too large to view: the viewer takes files of up to 4 MB."));
+    EXPECT_EQ(endless.Error,
+              QStringLiteral("The file \"/dev/zero\" cannot be viewed: it is not a regular file (a "
+                             "pipe, a device or a folder)."));
     EXPECT_EQ(MaxViewedFileBytes, 64 * 1024 * 1024);
 }
 
@@ -109,6 +109,30 @@ TEST_F(TextFileTest, BinaryFilesAreReadWhole) {
     EXPECT_EQ(read.Error, QString());
     EXPECT_EQ(read.Text, QStringLiteral("\x01") + QChar(0) + QChar(0xFF) + QLatin1Char('\n') + QChar(0) +
                              QLatin1Char('z'));
+}
+
+// A file is read and decoded in pieces: a CR LF, or a character of several
+// UTF-8 bytes, that falls on the border of two pieces comes in whole, and the
+// caller's between runs once a piece.
+TEST_F(TextFileTest, PiecesJoinWithoutSplittingLineBreaksOrCharacters) {
+    const QString path = PathOf("pieces.txt");
+    const qsizetype piece = 512 * 1024;
+    // Shifted so that the CR LF, a two-byte character and the lone CR each
+    // straddle the border in turn.
+    for (qsizetype shift : {-7, -3, -1, 0}) {
+        QByteArray bytes(piece + shift, 'a');
+        bytes += "\r\n\xD0\x96\xD0\x96\r"; // "ЖЖ" and a lone CR
+        bytes += QByteArray(piece, 'b');
+        WriteFile(path, bytes);
+        int pieces = 0;
+        const TextFileRead read =
+            LoadTextFile(path, RegisterCharsets::Latin, MaxViewedFileBytes, [&] { ++pieces; });
+        EXPECT_EQ(read.Error, QString());
+        EXPECT_EQ(read.Text, QString(piece + shift, QLatin1Char('a')) + QString::fromUtf8("\nЖЖ\n") +
+                                 QString(piece, QLatin1Char('b')))
+            << "shift " << shift;
+        EXPECT_GE(pieces, 4) << "read and decoded in pieces";
+    }
 }
 
 TEST_F(TextFileTest, AFileThatCannotBeReadIsReported) {

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QTimer>
+
+// The longest time between two turns of the event loop while it watches: the
+// serial port is read on the same thread, every 50 ms at the latest.
+class GapWatch : public QObject {
+  public:
+    GapWatch() {
+        m_timer.setTimerType(Qt::PreciseTimer);
+        m_timer.setInterval(1);
+        connect(&m_timer, &QTimer::timeout, this, [this] {
+            m_longestNs = qMax(m_longestNs, m_clock.nsecsElapsed());
+            m_clock.start();
+        });
+    }
+    void Start() {
+        m_longestNs = 0;
+        m_clock.start();
+        m_timer.start();
+    }
+    double StopMs() {
+        m_timer.stop();
+        return double(qMax(m_longestNs, m_clock.nsecsElapsed())) / 1e6;
+    }
+
+  private:
+    QTimer m_timer;
+    QElapsedTimer m_clock;
+    qint64 m_longestNs = 0;
+};
