@@ -2,6 +2,7 @@
 
 #include "protocol/Converts.h"
 #include "reports/DailyReports.h"
+#include "shell/TypedKeys.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -16,15 +17,6 @@
 namespace {
 
 constexpr int Operators = 15;
-
-QString TypedText(const QKeyEvent* key) {
-    if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
-        return {};
-    const QString text = key->text();
-    if (text.isEmpty() || !std::ranges::all_of(text, [](QChar c) { return c.isPrint(); }))
-        return {};
-    return text;
-}
 
 } // namespace
 

@@ -7,6 +7,7 @@
 #include "reports/DailyReports.h"
 #include "reports/ReportsPage.h"
 #include "shell/MessageBoxes.h"
+#include "shell/TypedKeys.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -19,16 +20,6 @@
 #include <algorithm>
 
 namespace {
-
-// The text a key typed, or nothing for navigation, editing keys and shortcuts.
-QString TypedText(const QKeyEvent* key) {
-    if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
-        return {};
-    const QString text = key->text();
-    if (text.isEmpty() || !std::ranges::all_of(text, [](QChar c) { return c.isPrint(); }))
-        return {};
-    return text;
-}
 
 int IntegerValue(const QString& text) {
     bool ok = false;
