@@ -8,6 +8,10 @@
 #include "monitor/JournalMonitor.h"
 #include "monitor/MonitorPage.h"
 #include "plu/PluPage.h"
+#include "reports/DailyReports.h"
+#include "reports/ReportsPage.h"
+#include "reports/TOperForm.h"
+#include "reports/TPLUStat.h"
 #include "shell/FormSet.h"
 #include "shell/MainMenus.h"
 #include "shell/ModePage.h"
@@ -15,13 +19,21 @@
 #include "shell/TIntroForm.h"
 #include "shell/TUserForm.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QStackedWidget>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <array>
 
 #if __has_include("sim/RegisterModel.h")
 #include "sim/RegisterModel.h"
@@ -64,6 +76,62 @@ void ShowSimulatedJournal(FormSet& forms) {
 #endif
 }
 
+// The six reports of a simulated day, as the register would answer them.
+void ShowSimulatedReports(FormSet& forms) {
+#ifdef ORVEX_SCREENSHOT_JOURNAL
+    TUserForm& window = forms.UserForm();
+    if (!window.Reports())
+        return;
+    ReportsPage* page = window.DailySheet();
+    page->ClearRichClick();
+    RegisterModel model(7);
+    // The register asks the PC for the PLUs it does not hold; here nobody has them.
+    std::array<uint8_t, 21> notFound{'N', 0xFF, 0xFF};
+    // Selling goes on until the last receipt has closed: the Z report runs outside one.
+    for (int step = 0; step < 1000 && (step < 200 || model.Day().ReceiptOpen()); ++step) {
+        model.SellStep();
+        if (model.AwaitingPluAnswer())
+            (void)model.Answer(std::span<const uint8_t>(notFound));
+    }
+    const ReportStyle style = window.Reports()->Style();
+    const PluTable& table = forms.DataForm().Table();
+    const auto show = [&](const QByteArray& reply) {
+        page->AppendLines(
+            DecodeReport(std::span(reinterpret_cast<const uint8_t*>(reply.constData()), size_t(reply.size())),
+                         style, table));
+    };
+    show(model.Day().TaxReport());
+    show(model.Day().DepartmentReport());
+    show(model.Day().StatusReport());
+    show(model.Day().OperatorReport(1));
+    page->AppendLines(PluReportHeading(style));
+    for (int n = 1; n <= 20; ++n)
+        show(model.Day().PluReport(n));
+    page->AppendLines({UnansweredPlusLine({7}, style), QString()});
+    model.Answer(QByteArray(1, char(RunZReportCode)));
+    show(model.Day().LastZReport());
+#else
+    Q_UNUSED(forms);
+#endif
+}
+
+// The report view scrolled to each report's heading in turn.
+template <typename Save> void SaveEachReport(TUserForm& window, Save& save, const QString& suffix) {
+    QTextEdit* view = window.DailySheet()->DailyRich();
+    int shot = 0;
+    for (QTextBlock block = view->document()->begin(); block.isValid(); block = block.next()) {
+        const QString text = block.text();
+        if (!text.startsWith(QStringLiteral("------ ")) && text != Captions::Reports::LastZReport.Text())
+            continue;
+        QTextCursor cursor(block);
+        view->setTextCursor(cursor);
+        QApplication::processEvents();
+        view->verticalScrollBar()->setValue(
+            int(view->document()->documentLayout()->blockBoundingRect(block).top()));
+        save(window, QStringLiteral("DailySheet_report%1_").arg(++shot) + suffix);
+    }
+}
+
 } // namespace
 
 int SaveScreenshots(FormSet& forms, const QString& dir) {
@@ -87,10 +155,14 @@ int SaveScreenshots(FormSet& forms, const QString& dir) {
             auto* page = qobject_cast<ModePage*>(pages->widget(i));
             if (page == window.MonitorSheet())
                 ShowSimulatedJournal(forms);
+            if (page == window.DailySheet())
+                ShowSimulatedReports(forms);
             if (page == window.ViewerSheet())
                 window.ViewerSheet()->ShowText(window.MonitorSheet()->MonListBox()->toPlainText());
             window.ShowPage(page);
             save(window, page->objectName() + QLatin1Char('_') + suffix);
+            if (page == window.DailySheet())
+                SaveEachReport(window, save, suffix);
         }
         // The PLU page as it looks a quarter into reading a range of 1000.
         PluPage* plu = window.ProgSheet();
@@ -103,6 +175,19 @@ int SaveScreenshots(FormSet& forms, const QString& dir) {
         save(window, QStringLiteral("ProgSheet_transfer_") + suffix);
         plu->ShowStatusPanel(false);
         plu->SetRangeRunning(false, TransferKind::ReadRange);
+        // The statistics dialogs over the Reports page.
+        window.ShowPage(window.DailySheet());
+        TPLUStat& pluStat = forms.PLUStat();
+        pluStat.show();
+        pluStat.PLUCode()->setText(QStringLiteral("1"));
+        pluStat.PLUCode2()->setText(QStringLiteral("20"));
+        save(pluStat, QStringLiteral("TPLUStat_") + suffix);
+        pluStat.hide();
+        TOperForm& operForm = forms.OperForm();
+        operForm.show();
+        operForm.OperCode()->setEditText(QStringLiteral("3"));
+        save(operForm, QStringLiteral("TOperForm_") + suffix);
+        operForm.hide();
         window.ShowPage(window.StartSheet());
         // Every menu down to the submenus, and the modes popup.
         QList<QMenu*> menus{window.Menus()->ModesPopup()};

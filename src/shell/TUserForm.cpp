@@ -15,10 +15,13 @@
 #include "plu/PluPage.h"
 #include "protocol/RegisterCharset.h"
 #include "protocol/ReplyDispatcher.h"
+#include "reports/DailyReports.h"
+#include "reports/PluStatSeries.h"
 #include "reports/ReportsPage.h"
 #include "reports/TOperForm.h"
 #include "reports/TPLUStat.h"
 #include "sales/SalesPage.h"
+#include "sales/StatusReplies.h"
 #include "shell/CharsetSwitch.h"
 #include "shell/CommanderHelp.h"
 #include "shell/FailedSaveQuery.h"
@@ -270,6 +273,26 @@ void TUserForm::Attach(FormSet& forms) {
     ConnectPluPage(forms);
     m_journal = std::make_unique<JournalMonitor>(*m_dispatcher, forms.DataForm().Table());
     ConnectJournal();
+    ConnectReports(forms);
+}
+
+void TUserForm::ConnectReports(FormSet& forms) {
+    const PluTable& table = forms.DataForm().Table();
+    m_statusReplies = std::make_unique<StatusReplies>(*m_dispatcher);
+    m_reports = std::make_unique<DailyReports>(*m_dispatcher, *m_statusReplies, table);
+    m_pluSeries = std::make_unique<PluStatSeries>(*m_reports, table);
+    m_reportsPage->Attach(*m_reports);
+    TPLUStat& pluStat = forms.PLUStat();
+    TOperForm& operForm = forms.OperForm();
+    pluStat.SetOwner(this);
+    pluStat.Attach(*m_reports, *m_pluSeries, *m_reportsPage);
+    operForm.SetOwner(this);
+    operForm.Attach(*m_reports);
+    connect(m_reportsPage, &ReportsPage::PluStatRequested, &pluStat, &QWidget::show);
+    connect(m_reportsPage, &ReportsPage::OperStatRequested, &operForm, &QWidget::show);
+    connect(&pluStat, &TPLUStat::ShowReportsRequested, this, [this] { ShowPage(m_reportsPage); });
+    connect(&operForm, &TOperForm::ShowReportsRequested, this, [this] { ShowPage(m_reportsPage); });
+    connect(this, &TUserForm::Closing, m_pluSeries.get(), &PluStatSeries::Stop);
 }
 
 void TUserForm::ConnectPluPage(FormSet& forms) {
