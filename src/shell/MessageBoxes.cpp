@@ -17,6 +17,8 @@ QMessageBox::StandardButton Show(QWidget* parent, const MessageRequest& request)
     if (CurrentHook())
         return CurrentHook()(request);
     QMessageBox box(request.Icon, request.Title, request.Text, request.Buttons, parent);
+    if (request.Default != QMessageBox::NoButton)
+        box.setDefaultButton(request.Default);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 

@@ -14,6 +14,8 @@ struct MessageRequest {
     QString Text;
     QMessageBox::Icon Icon = QMessageBox::NoIcon;
     QMessageBox::StandardButtons Buttons = QMessageBox::Ok;
+    // The button Enter presses; NoButton leaves the box's own choice.
+    QMessageBox::StandardButton Default = QMessageBox::NoButton;
 };
 
 // Every message box of the program goes through here, so that a test can

@@ -92,6 +92,7 @@ class TUserForm : public QMainWindow {
     void ConnectMenus();
     void ConnectDispatcher();
     void ConnectPluPage(FormSet& forms);
+    void ConnectDatabase(FormSet& forms);
     void ConnectJournal();
     void SetConnectionControls(bool open);
     void SetPageHint(int lang);
