@@ -5,4 +5,5 @@ list(APPEND ORVEX_CORE_TESTS
 list(APPEND ORVEX_VIEWS_TESTS
     ${CMAKE_CURRENT_LIST_DIR}/PrintDuringTrafficTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ViewerSaveAndPrintTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/TPLUPrintFormTest.cpp
 )
