@@ -144,7 +144,7 @@ TDataForm::TDataForm(QWidget* parent) : QDialog(parent) {
     m_gridModel->SetStyle(CurrentStyle());
     m_searchModel->SetStyle(CurrentStyle());
     m_fieldCombo->addItems(Captions::PluSettingsFields(Language()));
-    resize(1100, 620);
+    resize(1180, 620);
 }
 
 TDataForm::~TDataForm() = default;
@@ -416,7 +416,7 @@ void TDataForm::SelectPlu(int n) {
         return;
     const QModelIndex index = m_gridModel->index(row, PluCells::Description);
     m_grid->setCurrentIndex(index);
-    m_grid->scrollTo(index);
+    m_grid->scrollTo(index, QAbstractItemView::PositionAtCenter);
 }
 
 // --- jumping ------------------------------------------------------------------

@@ -131,7 +131,7 @@ TPLUPrintForm::TPLUPrintForm(QWidget* parent) : QDialog(parent) {
     m_printFormats.setDefaultTextOption(wrapping);
     ConnectControls();
     ResetPrintWizard();
-    resize(560, 420);
+    resize(720, 480);
 }
 
 TPLUPrintForm::~TPLUPrintForm() = default;
