@@ -32,6 +32,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 #include <QValidator>
+#include <algorithm>
 #include <functional>
 
 namespace {
@@ -395,6 +396,16 @@ void TDataForm::FillGridRow(int n) {
     m_searchModel->RefreshAll();
 }
 
+void TDataForm::PlusChanged(int from, int to) {
+    from = std::max(from, 0);
+    to = std::min(to, PluTable::Size - 1);
+    for (int n = from; n <= to; ++n)
+        NormaliseEntry(n);
+    m_gridModel->RefreshPlus(from, to);
+    m_searchModel->RefreshAll();
+    emit TableChanged(from, to);
+}
+
 void TDataForm::SetLanguage(int lang) {
     Q_UNUSED(lang);
     // The caption tables give these their resting texts; they follow the state.
@@ -624,11 +635,7 @@ void TDataForm::OKButtonClick() {
         }
         if (result.Changed > 0) {
             Shell().DatabaseChanged = true;
-            for (int n = request.From; n <= request.To; ++n)
-                NormaliseEntry(n);
-            m_gridModel->RefreshPlus(request.From, request.To);
-            m_searchModel->RefreshAll();
-            emit TableChanged(request.From, request.To);
+            PlusChanged(request.From, request.To);
         }
         if (!result.KeptMessage.isEmpty())
             MessageBoxes::Plain(this, result.KeptMessage);

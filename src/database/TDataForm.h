@@ -40,6 +40,9 @@ class TDataForm : public QDialog {
     void FormFill();
     // Entry n was changed elsewhere.
     void FillGridRow(int n);
+    // Entries from..to were changed (settings, an import): the grid, the
+    // search results and, through TableChanged, the PLU page show them anew.
+    void PlusChanged(int from, int to);
     // A range read filled the table while the window was hidden: it is
     // refilled the next time it is shown.
     void SetGridStale();

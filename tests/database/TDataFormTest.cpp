@@ -2,6 +2,8 @@
 
 #include "database/PluTableModel.h"
 #include "plu/PluPage.h"
+#include "sim/InProcessRegister.h"
+#include "sim/RegisterModel.h"
 
 #include <QAbstractItemModelTester>
 #include <QComboBox>
@@ -318,6 +320,47 @@ TEST_F(DataFormTest, SettingsPanelAndValueBoxFollowTheField) {
     EXPECT_EQ(field->itemText(6), QStringLiteral("Inicijalizacija"));
     show->click();
     EXPECT_EQ(show->text(), QStringLiteral("Prikaži setovanje PLU baze"));
+}
+
+} // namespace
+
+namespace {
+
+// A range read from the simulated register, then the window: the grid shows
+// what came from the register, refilled once when the window opens.
+TEST_F(DataFormTest, RangeReadFromTheSimulatedRegisterShowsInTheGrid) {
+    SimOptions options;
+    options.Speed = 0;
+    InProcessRegister simulator{options};
+    const QString device = simulator.Start();
+    ASSERT_FALSE(device.isEmpty()) << simulator.ErrorString().toStdString();
+    TCommPortDriver::SetDeviceOverride(pnCOM1, device);
+    simulator.WithModel([](RegisterModel& model) {
+        SimPlu plu = model.Plu(40);
+        const QByteArray name("SIMPLU");
+        std::ranges::fill(plu.Description, 0);
+        std::copy(name.begin(), name.end(), plu.Description.begin());
+        plu.Price = 12345;
+        plu.Flags = SimPlu::FlagActive | 3;
+        model.SetPlu(40, plu);
+    });
+    PluPage* page = Window().ProgSheet();
+    Window().ShowPage(page);
+    Window().findChild<QLineEdit*>(QStringLiteral("FromNPlu"))->setText(QStringLiteral("30"));
+    Window().findChild<QLineEdit*>(QStringLiteral("ToNPlu"))->setText(QStringLiteral("50"));
+    QSignalSpy stale(page, &PluPage::GridStale);
+    page->ReadAllClick();
+    ASSERT_TRUE(WaitUntil([&] { return !page->Transfer()->IsRunning(); }, 20000));
+    EXPECT_FALSE(stale.isEmpty());
+    EXPECT_TRUE(Data().GridStale());
+    Open();
+    EXPECT_FALSE(Data().GridStale());
+    const PluTableModel& model = *Data().GridModel();
+    EXPECT_EQ(model.index(40, 1).data().toString(), QStringLiteral("SIMPLU"));
+    EXPECT_EQ(model.index(40, 3).data().toString(), QStringLiteral("123.45"));
+    EXPECT_EQ(model.index(40, 5).data().toString(), QStringLiteral("3"));
+    EXPECT_EQ(model.index(51, 1).data().toString(), QStringLiteral("COD   51"));
+    Dispatcher().Disconnect();
 }
 
 } // namespace
