@@ -18,6 +18,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QFontMetricsF>
 #include <QFrame>
@@ -40,6 +41,7 @@
 #include <QVBoxLayout>
 #include <QValidator>
 #include <algorithm>
+#include <filesystem>
 
 const QString TPLUPrintForm::PrintFailed = QStringLiteral("Could not print file !");
 
@@ -597,6 +599,15 @@ bool TPLUPrintForm::PrintPluReport(const QString& text) {
             printer.setPageOrientation(chosen);
     }
     printer.setDocName(QString());
+    // A file is written beside its target and put in its place only once whole:
+    // a failed job leaves an earlier file of that name as it was.
+    const QString target =
+        printer.outputFormat() == QPrinter::PdfFormat ? printer.outputFileName() : QString();
+    const QString partial = target.isEmpty() ? QString() : target + QStringLiteral(".part");
+    if (!partial.isEmpty()) {
+        QFile::remove(partial);
+        printer.setOutputFileName(partial);
+    }
     QApplication::setOverrideCursor(Qt::BusyCursor);
     PagedTextPrint job(text, m_printFormats, font);
     bool printed = job.Run(printer);
@@ -604,9 +615,18 @@ bool TPLUPrintForm::PrintPluReport(const QString& text) {
     m_longestGapMs = std::max(m_longestGapMs, job.LongestSliceMs());
     if (printer.printerState() == QPrinter::Error || printer.printerState() == QPrinter::Aborted)
         printed = false;
-    if (printed && printer.outputFormat() == QPrinter::PdfFormat &&
-        !QFileInfo::exists(printer.outputFileName()))
-        printed = false;
+    if (!partial.isEmpty()) {
+        std::error_code error;
+        if (printed && QFileInfo::exists(partial))
+            std::filesystem::rename(QFile::encodeName(partial).toStdString(),
+                                    QFile::encodeName(target).toStdString(), error);
+        else
+            printed = false;
+        if (!printed || error) {
+            QFile::remove(partial);
+            printed = false;
+        }
+    }
     if (!printed)
         MessageBoxes::Plain(this, PrintFailed);
     return printed;

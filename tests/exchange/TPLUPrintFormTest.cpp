@@ -1,4 +1,5 @@
 #include "../shell/ShellFixture.h"
+#include "support/TestFiles.h"
 
 #include "exchange/FileDialogs.h"
 #include "exchange/TPLUPrintForm.h"
@@ -174,6 +175,21 @@ TEST_F(PrintWizardTest, CancelledPrintDialogKeepsTheLastPageAndAnUnwritablePdfIs
     EXPECT_EQ(boxes[0].Text, QStringLiteral("Could not print file !"));
     EXPECT_TRUE(Wizard().isVisible());
     EXPECT_EQ(Wizard().PageIndex(), 1);
+
+    // The listing replaces an earlier file only once it is whole.
+    pdfFile = QDir(workDir.path()).filePath(QStringLiteral("list.pdf"));
+    WriteFile(pdfFile, "an earlier file");
+    ASSERT_TRUE(QDir(workDir.path()).mkdir(QStringLiteral("list.pdf.part"))); // the job cannot write
+    Click("FinalNext");
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[1].Text, QStringLiteral("Could not print file !"));
+    EXPECT_EQ(ReadFile(pdfFile), QByteArray("an earlier file"));
+    ASSERT_TRUE(QDir(workDir.path()).rmdir(QStringLiteral("list.pdf.part")));
+    Click("FinalNext");
+    EXPECT_EQ(boxes.size(), 2u);
+    EXPECT_TRUE(ReadFile(pdfFile).startsWith("%PDF"));
+    EXPECT_FALSE(QFile::exists(pdfFile + QStringLiteral(".part")));
+    EXPECT_FALSE(Wizard().isVisible());
 }
 
 TEST_F(PrintWizardTest, TenThousandPlusToPdfInBothLayouts) {
