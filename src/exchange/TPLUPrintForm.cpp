@@ -216,6 +216,7 @@ QWidget* TPLUPrintForm::BuildFinalPage() {
     range->addWidget(m_to);
     range->addStretch(1);
     choiceLayout->addWidget(m_fromToPanel);
+    choiceLayout->addStretch(1);
     groups->addWidget(choice);
 
     auto* type = Named(new QGroupBox(QStringLiteral("Printing Type"), page), "PrintTypeBox");
@@ -229,7 +230,9 @@ QWidget* TPLUPrintForm::BuildFinalPage() {
     m_layoutPicture->setFrameShape(QFrame::Box);
     typeLayout->addWidget(m_matrix);
     typeLayout->addWidget(m_horizontal);
+    m_layoutPicture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     typeLayout->addWidget(m_layoutPicture);
+    typeLayout->addStretch(1);
     groups->addWidget(type);
     layout->addLayout(groups);
 
