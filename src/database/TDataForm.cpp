@@ -442,8 +442,9 @@ void TDataForm::PLUCodeChange() {
         return;
     SelectPlu(n);
     // The copy must not start a jump by description of its own.
-    const QSignalBlocker blocker(m_gridDescr);
+    m_copyingDescription = true;
     m_gridDescr->setText(PluCells::Text(m_table[n], n, PluCells::Description, CurrentStyle()));
+    m_copyingDescription = false;
 }
 
 void TDataForm::GoToPLUClick() {
@@ -460,6 +461,8 @@ void TDataForm::GoToPLUClick() {
 }
 
 void TDataForm::GridDescrChange() {
+    if (m_copyingDescription)
+        return;
     const QString text = m_gridDescr->text();
     if (text.isEmpty()) {
         SelectPlu(0);

@@ -93,6 +93,7 @@ class TDataForm : public QDialog {
     PluTableModel* m_searchModel = nullptr;
     bool m_gridStale = true;
     bool m_searchByBarcode = false;
+    bool m_copyingDescription = false;
     int m_gridCharset = 204;
     bool m_gridRegisterFont = false;
 

@@ -128,6 +128,15 @@ TEST_F(DataFormTest, JumpsByNumberAndByDescription) {
     QTest::keyClick(code, Qt::Key_Delete);
     EXPECT_TRUE(code->text().isEmpty());
 
+    // The copied description is the field's own text: typing on from it works.
+    Table()[126].SetDescription("MILKy"); // a letter the field's rule refuses, from a file
+    code->setText(QStringLiteral("126"));
+    QTest::keyClick(descr, Qt::Key_End);
+    QTest::keyClicks(descr, QStringLiteral("A"));
+    EXPECT_EQ(descr->text(), QStringLiteral("MILKyA"));
+    QTest::keyClick(descr, Qt::Key_Backspace);
+    QTest::keyClick(descr, Qt::Key_Backspace);
+    EXPECT_EQ(CurrentRow(), 7);
     descr->clear();
     QTest::keyClicks(descr, QStringLiteral("MILKA"));
     EXPECT_EQ(CurrentRow(), 8);
