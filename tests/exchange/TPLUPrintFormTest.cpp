@@ -18,6 +18,7 @@
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QStackedWidget>
+#include <QStandardPaths>
 #include <QTimer>
 
 namespace {
@@ -193,6 +194,8 @@ TEST_F(PrintWizardTest, CancelledPrintDialogKeepsTheLastPageAndAnUnwritablePdfIs
 }
 
 TEST_F(PrintWizardTest, TenThousandPlusToPdfInBothLayouts) {
+    ASSERT_FALSE(QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+        << "pdftotext (poppler-utils) reads the printed PDF back";
     Data().Table()[9999].SetDescription2("LAST ONE WITH A SECOND LINE OF TEXT");
     Data().Table()[9999].Unit = 9; // printed as "item", left in the table
     Data().Table()[9999].SetBarcode("3859999999999");
