@@ -1,5 +1,6 @@
 #include "exchange/TPLUPrintForm.h"
 
+#include "common/Captions.h"
 #include "common/ShellSettings.h"
 #include "database/PluTable.h"
 #include "exchange/FileDialogs.h"
@@ -33,6 +34,7 @@
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScopeGuard>
@@ -104,6 +106,14 @@ bool LinesFit(QPrinter& printer, const QFont& font, int chars) {
     const qreal margin = 2 / 2.54 * SourceDpi();
     const qreal width = QFontMetricsF(font, &printer).horizontalAdvance(QString(chars, QLatin1Char('W')));
     return width <= printer.width() - 2 * margin;
+}
+
+// The status dialog while the listing is printed: page, of pages, time left.
+constexpr Caption PrintingProgress{"Page %1 of %2, %3 left", "Strana %1 od %2, preostalo %3"};
+
+QString MinutesSeconds(qint64 ms) {
+    const qint64 s = (ms + 500) / 1000;
+    return QStringLiteral("%1:%2").arg(s / 60).arg(s % 60, 2, 10, QLatin1Char('0'));
 }
 
 const char* const LayoutPictures[] = {"COD.  DESCRIPTION   PRICE\n"
@@ -611,10 +621,22 @@ bool TPLUPrintForm::PrintPluReport(const QString& text) {
         QFile::remove(partial);
         printer.setOutputFileName(partial);
     }
-    QApplication::setOverrideCursor(Qt::BusyCursor);
+    // The job takes a while for a long listing: the status dialog shows the
+    // pages done and the time left, and its Cancel stops the job.
+    m_status->Start(0);
+    m_status->Progress()->setRange(0, 0);
     PagedTextPrint job(text, m_printFormats, font);
+    job.SetCancelCheck([this] { return m_status->ReportCancel(); });
+    QElapsedTimer clock;
+    clock.start();
+    connect(&job, &PagedTextPrint::PagePainted, this, [this, &clock](int page, int pages) {
+        const qint64 left = clock.elapsed() * (pages - page) / qMax(page, 1);
+        m_status->Progress()->setRange(0, pages);
+        m_status->SetProgress(page, PrintingProgress.Text().arg(page).arg(pages).arg(MinutesSeconds(left)));
+    });
     bool printed = job.Run(printer);
-    QApplication::restoreOverrideCursor();
+    const bool cancelled = job.WasCancelled();
+    m_status->Finish();
     m_longestGapMs = std::max(m_longestGapMs, job.LongestSliceMs());
     if (printer.printerState() == QPrinter::Error || printer.printerState() == QPrinter::Aborted)
         printed = false;
@@ -630,7 +652,8 @@ bool TPLUPrintForm::PrintPluReport(const QString& text) {
             printed = false;
         }
     }
-    if (!printed)
+    // Stopped by the user: nothing to report, the wizard stays where it was.
+    if (!printed && !cancelled)
         MessageBoxes::Plain(this, PrintFailed);
     return printed;
 }

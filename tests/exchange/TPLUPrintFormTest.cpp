@@ -193,6 +193,37 @@ TEST_F(PrintWizardTest, CancelledPrintDialogKeepsTheLastPageAndAnUnwritablePdfIs
     EXPECT_FALSE(Wizard().isVisible());
 }
 
+TEST_F(PrintWizardTest, TheStatusDialogShowsThePagesAndItsCancelStopsThePrintJob) {
+    Click("ChoiceNext");
+    Click("All");
+    Click("Horizontal");
+    pdfFile = QDir(workDir.path()).filePath(QStringLiteral("stopped.pdf"));
+    TRepStatusForm& status = forms->RepStatusForm();
+    QString shown;
+    QTimer watch;
+    watch.setInterval(1);
+    QObject::connect(&watch, &QTimer::timeout, &status, [&] {
+        // Cancel once a few pages are out.
+        const QString text = status.Percent()->text();
+        if (status.isVisible() && text.startsWith(QStringLiteral("Page 3 of "))) {
+            shown = text;
+            status.findChild<QPushButton*>(QStringLiteral("CancelButton"))->click();
+        }
+    });
+    watch.start();
+    Click("FinalNext");
+    watch.stop();
+    EXPECT_TRUE(
+        QRegularExpression(QStringLiteral("^Page 3 of \\d+, \\d+:\\d\\d left$")).match(shown).hasMatch())
+        << shown.toStdString();
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_FALSE(status.isVisible());
+    EXPECT_TRUE(Wizard().isVisible());
+    EXPECT_EQ(Wizard().PageIndex(), 1);
+    EXPECT_FALSE(QFile::exists(pdfFile));
+    EXPECT_FALSE(QFile::exists(pdfFile + QStringLiteral(".part")));
+}
+
 TEST_F(PrintWizardTest, TenThousandPlusToPdfInBothLayouts) {
     ASSERT_FALSE(QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
         << "pdftotext (poppler-utils) reads the printed PDF back";
