@@ -3,6 +3,8 @@
 #include "barcodes/TBarcodeForm.h"
 #include "common/ShellSettings.h"
 #include "database/TDataForm.h"
+#include "exchange/TPLUPrintForm.h"
+#include "exchange/TRepStatusForm.h"
 #include "exchange/ViewerPage.h"
 #include "monitor/ExternalPluRequest.h"
 #include "monitor/JournalMonitor.h"
@@ -14,6 +16,7 @@
 #include "reports/TPLUStat.h"
 #include "shell/FormSet.h"
 #include "shell/MainMenus.h"
+#include "shell/MessageBoxes.h"
 #include "shell/ModePage.h"
 #include "shell/StartPage.h"
 #include "shell/TIntroForm.h"
@@ -28,12 +31,14 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QStackedWidget>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextEdit>
 #include <array>
+#include <functional>
 
 #if __has_include("sim/RegisterModel.h")
 #include "sim/RegisterModel.h"
@@ -132,6 +137,49 @@ template <typename Save> void SaveEachReport(TUserForm& window, Save& save, cons
     }
 }
 
+// The database window with its search page and settings panel, and the
+// printing wizard's pages with a preview.
+void ShowDatabaseWindows(FormSet& forms, const std::function<void(QWidget&, const QString&)>& save) {
+    TDataForm& data = forms.DataForm();
+    const auto named = [](QWidget& form, const char* name) {
+        return form.findChild<QWidget*>(QString::fromLatin1(name));
+    };
+    // The search reports its count in a box, which would wait for a click.
+    MessageBoxes::SetHook([](const MessageRequest&) { return QMessageBox::Ok; });
+    data.show();
+    static_cast<QLineEdit*>(named(data, "PLUCode"))->setText(QStringLiteral("125"));
+    save(data, QStringLiteral("TDataForm_grid"));
+    data.FindPLUsClick();
+    static_cast<QLineEdit*>(named(data, "SearchDescrEdit"))->setText(QStringLiteral("COD  12"));
+    data.SearchBtnClick();
+    save(data, QStringLiteral("TDataForm_search"));
+    data.FindPLUsClick();
+    data.ShowSetsClick();
+    static_cast<QComboBox*>(named(data, "FieldComboBox"))->setCurrentIndex(4);
+    save(data, QStringLiteral("TDataForm_settings"));
+    data.ShowSetsClick();
+    data.close();
+
+    TPLUPrintForm& wizard = forms.PLUPrintForm();
+    wizard.show();
+    for (const char* field : {"Description2", "PLUPrice", "PLUDept", "PLUWP", "PLUA"})
+        static_cast<QAbstractButton*>(named(wizard, field))->setChecked(true);
+    save(wizard, QStringLiteral("TPLUPrintForm_fields"));
+    wizard.ChoiceNextClick();
+    static_cast<QAbstractButton*>(named(wizard, "FromToAll"))->click();
+    static_cast<QLineEdit*>(named(wizard, "To"))->setText(QStringLiteral("60"));
+    save(wizard, QStringLiteral("TPLUPrintForm_final"));
+    wizard.PreviewClick();
+    save(wizard, QStringLiteral("TPLUPrintForm_preview"));
+    wizard.close();
+    TRepStatusForm& status = forms.RepStatusForm();
+    status.Start(1000);
+    status.SetProgress(400, QStringLiteral("40 %"));
+    save(status, QStringLiteral("TRepStatusForm"));
+    status.Finish();
+    MessageBoxes::SetHook({});
+}
+
 } // namespace
 
 int SaveScreenshots(FormSet& forms, const QString& dir) {
@@ -205,6 +253,9 @@ int SaveScreenshots(FormSet& forms, const QString& dir) {
             save(*menu, QStringLiteral("Menu_") + menu->objectName() + QLatin1Char('_') + suffix);
             menu->hide();
         }
+        ShowDatabaseWindows(forms, [&](QWidget& widget, const QString& name) {
+            save(widget, name + QLatin1Char('_') + suffix);
+        });
     }
     forms.IntroForm().show();
     save(forms.IntroForm(), QStringLiteral("TIntroForm"));

@@ -271,6 +271,7 @@ void TUserForm::Attach(FormSet& forms) {
         m_captions.AddForm(dialog->objectName(), dialog);
     ConnectDispatcher();
     ConnectPluPage(forms);
+    ConnectDatabase(forms);
     m_journal = std::make_unique<JournalMonitor>(*m_dispatcher, forms.DataForm().Table());
     ConnectJournal();
     ConnectReports(forms);
@@ -310,6 +311,33 @@ void TUserForm::ConnectPluPage(FormSet& forms) {
     OnAction("BarcMnOn", [this] { m_pluPage->SetUniquenessCheck(true); });
     OnAction("BarcMnOff", [this] { m_pluPage->SetUniquenessCheck(false); });
     connect(this, &TUserForm::Closing, m_pluPage->Transfer(), &PluTransfer::Abandon);
+}
+
+void TUserForm::ConnectDatabase(FormSet& forms) {
+    TDataForm& data = forms.DataForm();
+    TPLUPrintForm& printing = forms.PLUPrintForm();
+    printing.Attach(data.Table(), forms.RepStatusForm());
+    OnAction("PLUDBShow", [&data] {
+        data.show();
+        data.raise();
+        data.activateWindow();
+    });
+    OnAction("PLUDBPrint1", [&printing] {
+        printing.show();
+        printing.raise();
+        printing.activateWindow();
+    });
+    connect(m_pluPage, &PluPage::GridRowChanged, &data, &TDataForm::FillGridRow);
+    connect(m_pluPage, &PluPage::GridStale, &data, &TDataForm::SetGridStale);
+    connect(this, &TUserForm::LanguageApplied, &data, &TDataForm::SetLanguage);
+    // The page shows an entry the window just changed: it shows it anew, so
+    // that a later write on the PC cannot put the old values back.
+    connect(&data, &TDataForm::TableChanged, this, [this](int from, int to) {
+        bool ok = false;
+        const int n = m_pluPage->PLUNum()->text().toInt(&ok);
+        if (ok && n >= from && n <= to)
+            m_pluPage->ShowTableRecord(n);
+    });
 }
 
 void TUserForm::ConnectJournal() {

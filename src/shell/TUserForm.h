@@ -101,6 +101,7 @@ class TUserForm : public QMainWindow {
     void ConnectMenus();
     void ConnectDispatcher();
     void ConnectPluPage(FormSet& forms);
+    void ConnectDatabase(FormSet& forms);
     void ConnectJournal();
     void ConnectReports(FormSet& forms);
     void SetConnectionControls(bool open);
