@@ -1,5 +1,6 @@
 #include "exchange/TextFile.h"
 
+#include "common/Captions.h"
 #include "protocol/RegisterCharset.h"
 
 #include <QFile>
@@ -25,6 +26,14 @@ QString SaveTextLines(const QString& path, const QStringList& lines) {
         return QStringLiteral("Cannot create file \"%1\". %2").arg(path, file.errorString());
     return {};
 }
+
+const Caption NotARegularFile{
+    "The file \"%1\" cannot be viewed: it is not a regular file (a pipe, a device or a "
+    "folder).",
+    "Datoteka \"%1\" ne može da se prikaže: nije obična datoteka (cev, uređaj ili "
+    "fascikla)."};
+const Caption TooLargeToView{"The file \"%1\" is too large to view: the viewer takes files of up to %2 MB.",
+                             "Datoteka \"%1\" je prevelika za pregled: pregledač prima datoteke do %2 MB."};
 
 namespace {
 
@@ -100,10 +109,7 @@ QString DecodeCodePage(const QByteArray& bytes, int charset, const std::function
 }
 
 TextFileRead TooLarge(const QString& path, qint64 maxBytes) {
-    return {{},
-            QStringLiteral("The file \"%1\" is too large to view: the viewer takes files of up to %2 MB.")
-                .arg(path)
-                .arg(maxBytes / (1024 * 1024))};
+    return {{}, TooLargeToView.Text().arg(path).arg(maxBytes / (1024 * 1024))};
 }
 
 } // namespace
@@ -114,10 +120,7 @@ TextFileRead LoadTextFile(const QString& path, int charset, qint64 maxBytes,
     // never end: only regular files are read.
     const QFileInfo info(path);
     if (info.exists() && !info.isFile())
-        return {{},
-                QStringLiteral("The file \"%1\" cannot be viewed: it is not a regular file (a pipe, a "
-                               "device or a folder).")
-                    .arg(path)};
+        return {{}, NotARegularFile.Text().arg(path)};
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {{}, QStringLiteral("Cannot open file \"%1\". %2").arg(path, file.errorString())};

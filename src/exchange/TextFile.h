@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/Captions.h"
+
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -14,6 +16,10 @@
 // Replaces the file at path only once every line is written. An empty
 // result means success; otherwise the message of the failure.
 [[nodiscard]] QString SaveTextLines(const QString& path, const QStringList& lines);
+
+// Why a file is not shown, in the language of the moment.
+extern const Caption NotARegularFile;
+extern const Caption TooLargeToView;
 
 struct TextFileRead {
     QString Text; // lines joined by '\n', without a line break after the last

@@ -3,6 +3,7 @@
 #include <QMessageBox>
 #include <QString>
 #include <functional>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -30,6 +31,8 @@ using Hook = std::function<QMessageBox::StandardButton(const MessageRequest&)>;
 // An empty hook brings back the real boxes.
 void SetHook(Hook hook);
 QMessageBox::StandardButton Show(QWidget* parent, const MessageRequest& request);
+// The box Show would run, not yet shown (for a picture of it, say).
+[[nodiscard]] std::unique_ptr<QMessageBox> Build(QWidget* parent, const MessageRequest& request);
 // A plain box with the program title and an OK button.
 void Plain(QWidget* parent, const QString& text);
 } // namespace MessageBoxes
