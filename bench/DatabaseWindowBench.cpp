@@ -9,6 +9,7 @@
 //   - the printout of 10000 PLUs to PDF in both layouts: seconds, pages and
 //     the longest time the user-interface thread went without running its
 //     events (the serial port is read there).
+#include "BenchSupport.h"
 #include "common/ShellSettings.h"
 #include "database/PluSearch.h"
 #include "database/PluTableModel.h"
@@ -34,33 +35,6 @@
 #include <vector>
 
 namespace {
-
-// The longest time between two turns of the event loop while it watches.
-class GapWatch : public QObject {
-  public:
-    GapWatch() {
-        m_timer.setTimerType(Qt::PreciseTimer);
-        m_timer.setInterval(1);
-        connect(&m_timer, &QTimer::timeout, this, [this] {
-            m_longestNs = qMax(m_longestNs, m_clock.nsecsElapsed());
-            m_clock.start();
-        });
-    }
-    void Start() {
-        m_longestNs = 0;
-        m_clock.start();
-        m_timer.start();
-    }
-    double StopMs() {
-        m_timer.stop();
-        return double(qMax(m_longestNs, m_clock.nsecsElapsed())) / 1e6;
-    }
-
-  private:
-    QTimer m_timer;
-    QElapsedTimer m_clock;
-    qint64 m_longestNs = 0;
-};
 
 void FillVaried(PluTable& table) {
     table.FillDefaults();
@@ -97,19 +71,10 @@ void Line(const char* what, double ms, double goalMs) {
     std::printf("%-52s %9.2f ms   goal %6.0f ms  (%.2f of goal)\n", what, ms, goalMs, ms / goalMs);
 }
 
-int PdfPages(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return -1;
-    const QByteArray pdf = file.readAll();
-    return int(pdf.count("/Type /Page\n") + pdf.count("/Type /Page\r"));
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    UseOffscreenWithoutDisplay();
     QApplication app(argc, argv);
     ResetShellSettings();
     Shell().UiLanguage = ShellSettings::English;

@@ -7,7 +7,7 @@
 //     the latest, and a line with no handshake loses what overflows;
 //   - the time taken before the print dialog (the print buffer is filled),
 //     which the longest gap covers too.
-#include "GapWatch.h"
+#include "BenchSupport.h"
 #include "exchange/FileDialogs.h"
 #include "exchange/TextFileCommands.h"
 #include "exchange/ViewerPage.h"
@@ -48,14 +48,6 @@ QString JournalDay() {
     return lines.join(QLatin1Char('\n'));
 }
 
-int PdfPages(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return -1;
-    const QByteArray pdf = file.readAll();
-    return int(pdf.count("/Type /Page\n") + pdf.count("/Type /Page\r"));
-}
-
 void PrintBufferSetUp(QTextEdit& printRich) {
     printRich.setReadOnly(true);
     printRich.setAcceptRichText(false);
@@ -70,8 +62,7 @@ void PrintBufferSetUp(QTextEdit& printRich) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    UseOffscreenWithoutDisplay();
     QApplication app(argc, argv);
     QTemporaryDir dir;
     const QString text = JournalDay();

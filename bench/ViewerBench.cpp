@@ -3,7 +3,7 @@
 // Figures: seconds, the longest time the user-interface thread went without
 // running its events (goal < 50 ms: the port is read there), and the memory
 // the process holds afterwards.
-#include "GapWatch.h"
+#include "BenchSupport.h"
 #include "exchange/FileDialogs.h"
 #include "exchange/TextFileCommands.h"
 #include "exchange/ViewerPage.h"
@@ -112,8 +112,7 @@ bool Case(const char* name, const QByteArray& bytes, const QTemporaryDir& dir) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    UseOffscreenWithoutDisplay();
     QApplication app(argc, argv);
     QTemporaryDir dir;
     bool ok = Case("one-line-20MB.txt", OneLine(20 * 1024 * 1024), dir);

@@ -1,8 +1,13 @@
 #pragma once
 
+#include <QByteArray>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QObject>
+#include <QString>
 #include <QTimer>
+
+// Helpers shared by the benchmarks.
 
 // The longest time between two turns of the event loop while it watches: the
 // serial port is read on the same thread, every 50 ms at the latest.
@@ -31,3 +36,18 @@ class GapWatch : public QObject {
     QElapsedTimer m_clock;
     qint64 m_longestNs = 0;
 };
+
+// The pages of a PDF file the program wrote, or -1 when it cannot be read.
+inline int PdfPages(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray pdf = file.readAll();
+    return int(pdf.count("/Type /Page\n") + pdf.count("/Type /Page\r"));
+}
+
+// Benchmarks run where there is no display, as the tests do.
+inline void UseOffscreenWithoutDisplay() {
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+}
