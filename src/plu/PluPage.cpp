@@ -47,6 +47,8 @@ constexpr char BarcodeExists[] = "This barcode already exists, PLU Code: ";
 constexpr char PluReportQuestion[] =
     "This operation prints all available PLUs in the cash register.\nDo you want to continue?";
 constexpr char PluReportTitle[] = "Orvex Warning!";
+constexpr Caption YesText{"Yes", "Da"};
+constexpr Caption NoText{"No", "Ne"};
 constexpr Caption WriteAllQuestion{
     "Write %1 PLUs (PLU %2 to %3) from the PC to the register?\nThe register's programming of these PLUs "
     "will be replaced.",
@@ -909,10 +911,13 @@ void PluPage::SerialProgStartClick() {
             for (int n = from; n <= to; ++n)
                 count += ((*m_table)[n].Flags & FlagActive) ? 1 : 0;
         }
-        const auto answer = MessageBoxes::Show(this, {Captions::Closing::PluProgramWarning.Text(),
-                                                      WriteAllQuestion.Text().arg(count).arg(from).arg(to),
-                                                      QMessageBox::Warning,
-                                                      QMessageBox::Yes | QMessageBox::No, QMessageBox::No});
+        const auto answer = MessageBoxes::Show(
+            this, {Captions::Closing::PluProgramWarning.Text(),
+                   WriteAllQuestion.Text().arg(count).arg(from).arg(to),
+                   QMessageBox::Warning,
+                   QMessageBox::Yes | QMessageBox::No,
+                   QMessageBox::No,
+                   {{QMessageBox::Yes, YesText.Text()}, {QMessageBox::No, NoText.Text()}}});
         if (answer == QMessageBox::Yes)
             m_transfer->WriteRange(from, to);
     });
