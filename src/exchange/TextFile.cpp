@@ -72,8 +72,14 @@ qsizetype Utf8PieceEnd(const QByteArray& bytes, qsizetype from) {
     return end;
 }
 
-// The text of the bytes when they are valid UTF-8, with line breaks as '\n'.
-std::optional<QString> DecodeUtf8(const QByteArray& bytes, const std::function<void()>& between) {
+// Reading is the first half of the work, decoding the second.
+bool Step(const PieceStep& step, qint64 done, qint64 size) {
+    return !step || step(done, 2 * size);
+}
+
+// The text of the bytes when they are valid UTF-8, with line breaks as '\n';
+// nothing when they are not, or when step stopped the work (stopped is set).
+std::optional<QString> DecodeUtf8(const QByteArray& bytes, const PieceStep& step, bool& stopped) {
     QStringDecoder utf8(QStringDecoder::Utf8,
                         QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
     QString text;
@@ -86,13 +92,15 @@ std::optional<QString> DecodeUtf8(const QByteArray& bytes, const std::function<v
             return std::nullopt;
         AppendLineBroken(text, piece, pendingCr);
         from = end;
-        if (between)
-            between();
+        if (!Step(step, bytes.size() + from, bytes.size())) {
+            stopped = true;
+            return std::nullopt;
+        }
     }
     return text;
 }
 
-QString DecodeCodePage(const QByteArray& bytes, int charset, const std::function<void()>& between) {
+std::optional<QString> DecodeCodePage(const QByteArray& bytes, int charset, const PieceStep& step) {
     QString text;
     text.reserve(bytes.size());
     bool pendingCr = false;
@@ -102,8 +110,8 @@ QString DecodeCodePage(const QByteArray& bytes, int charset, const std::function
             text,
             FromCodePage(QByteArrayView(bytes).sliced(from, qMin(PieceBytes, bytes.size() - from)), charset),
             pendingCr);
-        if (between)
-            between();
+        if (!Step(step, bytes.size() + from, bytes.size()))
+            return std::nullopt;
     }
     return text;
 }
@@ -114,8 +122,8 @@ TextFileRead TooLarge(const QString& path, qint64 maxBytes) {
 
 } // namespace
 
-TextFileRead LoadTextFile(const QString& path, int charset, qint64 maxBytes,
-                          const std::function<void()>& between) {
+TextFileRead LoadTextFile(const QString& path, int charset, qint64 maxBytes, const PieceStep& step) {
+    const TextFileRead stopped{{}, {}, true};
     // A pipe would hold the open until somebody writes to it, a device may
     // never end: only regular files are read.
     const QFileInfo info(path);
@@ -133,17 +141,20 @@ TextFileRead LoadTextFile(const QString& path, int charset, qint64 maxBytes,
         if (piece.isEmpty())
             break;
         bytes += piece;
-        if (between)
-            between();
+        if (!Step(step, bytes.size(), file.size()))
+            return stopped;
     }
     if (file.error() != QFileDevice::NoError)
         return {{}, QStringLiteral("Read error in file \"%1\". %2").arg(path, file.errorString())};
     if (bytes.size() > maxBytes)
         return TooLarge(path, maxBytes);
 
-    std::optional<QString> text = DecodeUtf8(bytes, between);
+    bool utf8Stopped = false;
+    std::optional<QString> text = DecodeUtf8(bytes, step, utf8Stopped);
+    if (!text && !utf8Stopped)
+        text = DecodeCodePage(bytes, charset, step);
     if (!text)
-        text = DecodeCodePage(bytes, charset, between);
+        return stopped;
     if (text->startsWith(QChar(0xFEFF)))
         text->remove(0, 1);
     if (text->endsWith(QLatin1Char('\n')))

@@ -24,14 +24,19 @@ extern const Caption TooLargeToView;
 struct TextFileRead {
     QString Text; // lines joined by '\n', without a line break after the last
     QString Error;
+    bool Cancelled = false;
 };
 // The largest file the viewer takes: many days of the monitor's lines, and far
 // from what would leave the program stuck laying out text or out of memory (a
 // disk image, a device that never ends).
 inline constexpr qint64 MaxViewedFileBytes = 64 * 1024 * 1024;
+// Called after each piece of a long job with the work done and the whole
+// work; false stops the job.
+using PieceStep = std::function<bool(qint64 done, qint64 total)>;
+
 // Only regular files are read (a pipe or a device is refused before it is
-// opened). The file is read and decoded a piece at a time, with between called
-// after each piece, so that a caller can keep its window running.
+// opened). The file is read and decoded a piece at a time, with step called
+// after each piece, so that a caller can keep its window running and offer a
+// Cancel; a stopped read returns Cancelled and no text.
 [[nodiscard]] TextFileRead LoadTextFile(const QString& path, int charset,
-                                        qint64 maxBytes = MaxViewedFileBytes,
-                                        const std::function<void()>& between = {});
+                                        qint64 maxBytes = MaxViewedFileBytes, const PieceStep& step = {});

@@ -86,16 +86,15 @@ QString DisplayPiece(const QString& text, qsizetype from, qsizetype to, qsizetyp
 
 } // namespace
 
-void ViewerPage::ShowText(const QString& text, const std::function<void()>& between) {
-    const auto runBetween = [&between] {
-        if (between)
-            between();
-    };
+bool ViewerPage::ShowText(const QString& text, const PieceStep& step) {
     m_text = text;
     // Painting the view after every piece would take longer than the pieces.
     m_view->setUpdatesEnabled(false);
     const auto updates = qScopeGuard([this] { m_view->setUpdatesEnabled(true); });
-    PagedTextPrint::RemoveInPieces(*m_view->document(), runBetween);
+    PagedTextPrint::RemoveInPieces(*m_view->document(), [&] {
+        if (step)
+            step(0, text.size());
+    });
     // The text comes in unwrapped; wrapping it once it is in costs one pass.
     m_view->setLineWrapMode(QPlainTextEdit::NoWrap);
     QTextCursor cursor(m_view->document());
@@ -104,10 +103,15 @@ void ViewerPage::ShowText(const QString& text, const std::function<void()>& betw
         const qsizetype to = qMin(from + PieceChars, text.size());
         cursor.movePosition(QTextCursor::End);
         cursor.insertText(DisplayPiece(text, from, to, column));
-        runBetween();
+        if (step && !step(to, text.size())) {
+            m_text.clear();
+            PagedTextPrint::RemoveInPieces(*m_view->document(), [&] { step(0, text.size()); });
+            return false;
+        }
     }
     m_view->moveCursor(QTextCursor::Start);
     ApplyWordWrap();
+    return true;
 }
 
 const Caption ViewerPage::TooManyLinesToWrap{
@@ -132,5 +136,8 @@ void ViewerPage::ViewRichChange() {
 }
 
 void ViewerPage::ClearViewerClick() {
-    ShowText(QString(), [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
+    ShowText(QString(), [](qint64, qint64) {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        return true;
+    });
 }

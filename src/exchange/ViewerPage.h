@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/Captions.h"
+#include "exchange/TextFile.h"
 #include "shell/ModePage.h"
 
 #include <functional>
@@ -23,11 +24,12 @@ class ViewerPage : public ModePage {
     [[nodiscard]] bool HasText() const override;
 
     // Replaces the text; lines end at '\n'. The view takes it a piece at a
-    // time, with between called after each piece, so that a text of many
+    // time, with step called after each piece, so that a text of many
     // megabytes never holds the window. Lines longer than DisplayLineChars
     // are shown in pieces of that length (laying out one line of megabytes
-    // would stop the window for minutes); Text() keeps them whole.
-    void ShowText(const QString& text, const std::function<void()>& between = {});
+    // would stop the window for minutes); Text() keeps them whole. When step
+    // stops the work, the view is left empty and false returned.
+    bool ShowText(const QString& text, const PieceStep& step = {});
     void ClearViewerClick();
     // The text as it was given, for saving.
     [[nodiscard]] const QString& Text() const { return m_text; }

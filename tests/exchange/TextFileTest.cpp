@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace {
@@ -132,12 +133,41 @@ TEST_F(TextFileTest, PiecesJoinWithoutSplittingLineBreaksOrCharacters) {
         WriteFile(path, bytes);
         int pieces = 0;
         const TextFileRead read =
-            LoadTextFile(path, RegisterCharsets::Latin, MaxViewedFileBytes, [&] { ++pieces; });
+            LoadTextFile(path, RegisterCharsets::Latin, MaxViewedFileBytes, [&](qint64, qint64) {
+                ++pieces;
+                return true;
+            });
         EXPECT_EQ(read.Error, QString());
         EXPECT_EQ(read.Text, QString(piece + shift, QLatin1Char('a')) + QString::fromUtf8("\nЖЖ\n") +
                                  QString(piece, QLatin1Char('b')))
             << "shift " << shift;
         EXPECT_GE(pieces, 4) << "read and decoded in pieces";
+    }
+}
+
+// The caller's step sees the work grow to its whole and can stop it: a
+// stopped read gives no text and says it was cancelled.
+TEST_F(TextFileTest, AStepThatSaysStopEndsTheReadWithNoText) {
+    const QString path = PathOf("stop.txt");
+    WriteFile(path, QByteArray(3 * 512 * 1024, 'x'));
+    std::vector<std::pair<qint64, qint64>> seen;
+    const TextFileRead whole =
+        LoadTextFile(path, RegisterCharsets::Cyrillic, MaxViewedFileBytes, [&](qint64 done, qint64 total) {
+            seen.emplace_back(done, total);
+            return true;
+        });
+    EXPECT_FALSE(whole.Cancelled);
+    ASSERT_FALSE(seen.empty());
+    EXPECT_EQ(seen.back().first, seen.back().second) << "the last step is the whole work";
+    EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
+    for (int stopAt : {1, 4}) {
+        int steps = 0;
+        const TextFileRead read = LoadTextFile(path, RegisterCharsets::Cyrillic, MaxViewedFileBytes,
+                                               [&](qint64, qint64) { return ++steps < stopAt; });
+        EXPECT_TRUE(read.Cancelled) << stopAt;
+        EXPECT_TRUE(read.Text.isEmpty());
+        EXPECT_TRUE(read.Error.isEmpty());
+        EXPECT_EQ(steps, stopAt) << "nothing more is done once stopped";
     }
 }
 

@@ -11,6 +11,7 @@
 
 #include <QPlainTextEdit>
 #include <QPrinter>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTextBlock>
 #include <QTextEdit>
@@ -317,6 +318,41 @@ TEST_F(ViewerTest, ATextOfVeryManyLinesIsShownUnwrappedAndSaysSo) {
     Item("ViewFile")->trigger();
     EXPECT_EQ(view->lineWrapMode(), QPlainTextEdit::WidgetWidth) << "a short text is wrapped as asked";
     EXPECT_EQ(boxes.size(), 2u);
+}
+
+// A large file shows its progress with a Cancel; Cancel while it is read
+// leaves the text on show, Cancel while it goes into the view leaves the
+// view empty rather than half a file.
+TEST_F(ViewerTest, ViewingALargeFileCanBeCancelled) {
+    QByteArray lines;
+    while (lines.size() < 4 * 1024 * 1024)
+        lines += "# PLU SALE\tMILK 1L\tPLU:12\tPrice:1,99\r\n";
+    WriteFile(PathOf("large.txt"), lines);
+    Item("Viewer1")->trigger();
+    chosenFile = PathOf("large.txt");
+    for (const double cancelAt : {0.2, 0.8}) {
+        Window().ViewerSheet()->ShowText(QStringLiteral("kept"));
+        QTimer poll;
+        QString label;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            auto* progress = Window().findChild<QProgressDialog*>(QStringLiteral("ViewProgress"));
+            if (progress && progress->value() >= cancelAt * progress->maximum()) {
+                label = progress->labelText();
+                progress->cancel();
+            }
+        });
+        poll.start(0);
+        Item("ViewFile")->trigger();
+        poll.stop();
+        EXPECT_TRUE(label.contains(QStringLiteral(" of 4.0 MB,"))) << label.toStdString();
+        if (cancelAt < 0.5) {
+            EXPECT_EQ(Viewer(), QStringLiteral("kept"));
+        } else {
+            EXPECT_EQ(Viewer(), QString());
+            EXPECT_TRUE(Window().ViewerSheet()->Text().isEmpty());
+        }
+    }
+    EXPECT_TRUE(boxes.empty());
 }
 
 } // namespace
