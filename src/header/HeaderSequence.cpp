@@ -175,3 +175,8 @@ void HeaderSequence::OnThanksReply(std::span<const uint8_t>) {
     if (m_thanksPending)
         m_dispatcher.CompleteWait();
 }
+
+void HeaderSequence::CancelThanks() {
+    if (m_thanksPending)
+        m_dispatcher.CancelWait();
+}

@@ -39,6 +39,8 @@ class HeaderSequence : public QObject {
     // Lines 1 to 5; all are checked before the first frame leaves.
     Outcome Write(const std::array<LineContent, WritableHeaderLines>& lines, int charset);
     Outcome WriteThanks(const QString& text, int charset);
+    // The editor closes while its write waits: the wait ends, nothing is resent.
+    void CancelThanks();
 
     // Another exchange takes the link over: a running sequence ends after its wait.
     void ResetMode();
