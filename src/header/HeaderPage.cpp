@@ -165,6 +165,11 @@ void HeaderPage::ShowLine(const HeaderLine& line) {
 void HeaderPage::DescReadClick() {
     if (!m_sequence)
         return;
+    // The page is emptied only for a read that can run.
+    if (!m_sequence->CanStart()) {
+        MessageBoxes::Plain(this, HeaderMessages::Busy.Text());
+        return;
+    }
     ClearHeaderLinesClick();
     m_reading = true;
     ShowOutcome(QString());

@@ -17,13 +17,17 @@ HeaderSequence::~HeaderSequence() {
     m_dispatcher.SetHandler(ThanksCode, {});
 }
 
+bool HeaderSequence::CanStart() const {
+    return !m_busy && !m_dispatcher.IsWaiting();
+}
+
 void HeaderSequence::ResetMode() {
     m_mode = Mode::Idle;
 }
 
 bool HeaderSequence::Start(Mode mode, QString& refusal) {
     // One exchange at a time: a second wait would take the first one's reply.
-    if (m_busy || m_dispatcher.IsWaiting()) {
+    if (!CanStart()) {
         refusal = HeaderMessages::Busy.Text();
         return false;
     }
@@ -135,7 +139,7 @@ HeaderSequence::Outcome HeaderSequence::WriteThanks(const QString& text, int cha
         outcome.Message = r.Refusal;
         return outcome;
     }
-    if (m_busy || m_dispatcher.IsWaiting()) {
+    if (!CanStart()) {
         outcome.Message = HeaderMessages::Busy.Text();
         return outcome;
     }

@@ -47,6 +47,8 @@ class HeaderSequence : public QObject {
     [[nodiscard]] Mode CurrentMode() const { return m_mode; }
     [[nodiscard]] int CurrentLine() const { return m_line; }
     [[nodiscard]] bool IsBusy() const { return m_busy; }
+    // No other exchange waits for its reply: a sequence may start.
+    [[nodiscard]] bool CanStart() const;
 
     void OnHeaderReply(std::span<const uint8_t> payload);
     void OnThanksReply(std::span<const uint8_t> payload);

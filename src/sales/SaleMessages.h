@@ -19,4 +19,6 @@ inline constexpr Caption PriceWrong{"The register answered PLU %1 with the price
 inline constexpr Caption NoDescription{"No PLU description begins with '%1'.",
                                        "Nijedan opis PLU ne počinje sa '%1'."};
 inline constexpr Caption NoBarcode{"No PLU has the barcode '%1'.", "Nijedan PLU nema barkod '%1'."};
+inline constexpr Caption Busy{"Another exchange with the register is running; the price was not sent.",
+                              "U toku je druga razmena sa kasom; cena nije poslata."};
 } // namespace SaleMessages

@@ -441,8 +441,12 @@ void SalesPage::WritePrClick() {
         ShowError(SaleMessages::PriceWrong.Text().arg(plu).arg(
             LocaleNumber(m_transfer->ReplyPrice() / 100.0, 2), LocaleNumber(price / 100.0, 2)));
         break;
-    case PluTransfer::PriceChangeResult::Cancelled:
     case PluTransfer::PriceChangeResult::NotStarted:
+        // A port that cannot be opened has said so already.
+        if (m_dispatcher && m_dispatcher->IsOpen())
+            ShowError(SaleMessages::Busy.Text());
+        break;
+    case PluTransfer::PriceChangeResult::Cancelled:
         break;
     }
 }

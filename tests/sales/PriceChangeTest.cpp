@@ -61,6 +61,23 @@ TEST_F(PriceChangeTest, AConfirmedPriceEndsAfterOneCommandAndLeavesTheTableAlone
     EXPECT_EQ(dispatcher.ExpectedReply(), 0);
 }
 
+// The reply handler keeps the kind of the last transfer: after a single
+// write, the price reply must still not be stored as a record.
+TEST_F(PriceChangeTest, APriceChangeAfterASingleWriteStoresNothing) {
+    peer.SetResponder([](const Payload& got) {
+        const std::array<uint8_t, 4> price = got[0] == '^' ? std::array<uint8_t, 4>{0, 0, 0x01, 0x99}
+                                                           : std::array<uint8_t, 4>{0, 0, 0x05, 0x00};
+        return std::vector<Payload>{PriceReply(got[1] + 256 * got[2], price)};
+    });
+    table[12].SetDescription("SOAP");
+    table[12].Flags = 0x41;
+    transfer.WriteOne(12);
+    ASSERT_EQ(view.Shown.size(), 1u);
+    EXPECT_EQ(Change(), Result::Written);
+    EXPECT_DOUBLE_EQ(table[12].Price, 5.00);
+    EXPECT_EQ(view.Shown.size(), 1u);
+}
+
 // Without an answer the command goes twice, then the exchange gives up.
 TEST_F(PriceChangeTest, SilenceSendsTwiceThenGivesUp) {
     EXPECT_EQ(Change(), Result::NoResponse);

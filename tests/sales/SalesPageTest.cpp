@@ -13,6 +13,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -233,6 +234,31 @@ TEST_F(SalesPageTest, HeaderWriteAsksWithoutAReadAndRefusesWhatCannotBePrinted) 
     // Typing cannot grow it further.
     QTest::keyClicks(page.Line(2), "Y");
     EXPECT_EQ(page.Line(2)->text(), QString(15, 'X'));
+}
+
+} // namespace
+
+namespace {
+
+// A header read started while the new price waits for its answer used to
+// empty the page and take the other exchange's reply; it is refused instead.
+TEST_F(SalesPageTest, AHeaderReadDuringAnotherExchangeIsRefusedAndKeepsThePage) {
+    HeaderPage& page = *Window().CompanySheet();
+    page.Line(1)->setText("KEEP");
+    Control<QPushButton>("NewPLUPrBtn")->click();
+    Retype("PLUCodePrice", "7");
+    Retype("PriceCh", "2");
+    QTimer::singleShot(200, [&] {
+        Control<QPushButton>("DescRead")->click();
+        Dispatcher().CancelWait();
+    });
+    Control<QPushButton>("WritePr")->click();
+    EXPECT_EQ(page.Line(1)->text(), "KEEP");
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].Text, "Another exchange with the register is running.");
+    // Only the price command went out, once: the Close-like cancel does not resend.
+    ASSERT_EQ(Sent().size(), 1u);
+    EXPECT_EQ(peer.Received()[0][0], '^');
 }
 
 } // namespace
