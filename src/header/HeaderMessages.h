@@ -19,6 +19,9 @@ inline constexpr Caption WriteStopped{"Writing stopped at line %1: %2. Lines wri
 inline constexpr Caption NoAnswer{"no answer from the register", "kasa nije odgovorila"};
 inline constexpr Caption OtherLine{"the register answered for another line",
                                    "kasa je odgovorila za drugu liniju"};
+inline constexpr Caption ReadCancelled{"Reading stopped at line %1.",
+                                       "Čitanje je zaustavljeno kod linije %1."};
+inline constexpr Caption Cancelled{"stopped before the register answered", "zaustavljeno pre odgovora kase"};
 inline constexpr Caption None{"none", "nijedna"};
 inline constexpr Caption ReadFirst{
     "The lines have not been read from the register since the page was opened. "

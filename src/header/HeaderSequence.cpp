@@ -59,7 +59,11 @@ HeaderSequence::Outcome HeaderSequence::Read(int charset) {
     int rerequests = 0;
     while (m_mode == Mode::Reading && m_line <= HeaderLineCount) {
         const int w = Exchange(EncodeHeaderRequest(m_line));
-        if (m_mode != Mode::Reading || w == ReplyDispatcher::WaitCancelled)
+        if (w == ReplyDispatcher::WaitCancelled) {
+            outcome.Message = HeaderMessages::ReadCancelled.Text().arg(m_line);
+            break;
+        }
+        if (m_mode != Mode::Reading)
             break;
         if (w == ReplyDispatcher::WaitReplied) {
             rerequests = 0;
@@ -112,7 +116,7 @@ HeaderSequence::Outcome HeaderSequence::Write(const std::array<LineContent, Writ
             ++m_line;
             continue;
         }
-        why = w == ReplyDispatcher::WaitCancelled ? QString()
+        why = w == ReplyDispatcher::WaitCancelled ? HeaderMessages::Cancelled.Text()
               : m_wrongLine                       ? HeaderMessages::OtherLine.Text()
                                                   : HeaderMessages::NoAnswer.Text();
         break;

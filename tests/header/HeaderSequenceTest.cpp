@@ -158,4 +158,14 @@ TEST_F(HeaderSequenceTest, ResetModeEndsAReadAfterItsWait) {
     EXPECT_EQ(peer.Received().size(), 2u);
 }
 
+// Close during a read: it says it stopped, not that the register was silent.
+TEST_F(HeaderSequenceTest, ACancelledReadSaysWhereItStopped) {
+    peer.SetResponder([](const Payload& got) { return got[1] == 3 ? std::vector<Payload>{} : Echo(got); });
+    QTimer::singleShot(200, &dispatcher, &ReplyDispatcher::CancelWait);
+    const HeaderSequence::Outcome outcome = sequence.Read(Cyr);
+    EXPECT_FALSE(outcome.Done);
+    EXPECT_EQ(outcome.Message.toStdString(), "Reading stopped at line 3.");
+    EXPECT_EQ(peer.Received().size(), 3u);
+}
+
 } // namespace
