@@ -1,7 +1,6 @@
 #include "barcodes/WeighingBarcode.h"
 
 #include "database/PluTable.h"
-#include "protocol/ConversionError.h"
 
 #include <QByteArray>
 #include <algorithm>
@@ -24,12 +23,11 @@ bool HeaderMatches(int32_t header, QByteArrayView text) {
     return true;
 }
 
-double WeightOf(QByteArrayView digits) {
+std::optional<double> WeightOf(QByteArrayView digits) {
     double grams = 0;
     for (char c : digits) {
         if (c < '0' || c > '9')
-            throw ConversionError(
-                QStringLiteral("'%1' is not a valid floating point value").arg(QString::fromLatin1(digits)));
+            return std::nullopt;
         grams = grams * 10 + (c - '0');
     }
     return grams * 0.001;
@@ -55,10 +53,15 @@ std::optional<WeighingMatch> DecodeWeighingBarcode(QByteArrayView text, const Ba
         // A zero byte would end a stored barcode before the code part does.
         if (codePart.contains('\0'))
             continue;
+        // Weight characters that are not digits make no weighing barcode of
+        // this rule: no weight is made up for them.
+        const std::optional<double> weight = WeightOf(text.sliced(code, rule.Weight));
+        if (!weight)
+            continue;
         const auto entries = table.Entries();
         for (size_t n = 0; n < entries.size(); ++n) {
             if (std::memcmp(entries[n].Barcode.data(), codePart.data(), size_t(code)) == 0)
-                return WeighingMatch{int(n), WeightOf(text.sliced(code, rule.Weight))};
+                return WeighingMatch{int(n), *weight};
         }
     }
     return std::nullopt;

@@ -17,7 +17,7 @@ struct WeighingMatch {
 // A scanned barcode read by the weighing rules in order: the first rule whose
 // header starts the text and whose code part names a PLU in the table gives
 // that PLU and the weight that follows the code part. Nothing when no rule
-// does. Throws ConversionError when the weight characters are not digits.
+// does. A rule whose weight characters are not all digits does not match.
 [[nodiscard]] std::optional<WeighingMatch>
 DecodeWeighingBarcode(QByteArrayView text, const BarcodeTypeTable& rules, const PluTable& table);
 

@@ -1,6 +1,149 @@
 #include "header/TMessageForm.h"
 
+#include "common/ShellSettings.h"
+#include "header/HeaderFrames.h"
+#include "header/HeaderSequence.h"
+#include "header/RegisterLineValidator.h"
+#include "protocol/RegisterCharset.h"
+#include "protocol/ReplyDispatcher.h"
+#include "shell/MessageBoxes.h"
+#include "shell/TypedKeys.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
 TMessageForm::TMessageForm(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("TMessageForm"));
     setWindowTitle(QStringLiteral("Thanks Message"));
+    setWindowModality(Qt::ApplicationModal);
+    auto* grid = new QGridLayout(this);
+    auto* heading = new QLabel(QStringLiteral("Message"), this);
+    heading->setObjectName(QStringLiteral("MsgLabel"));
+    grid->addWidget(heading, 0, 0, 1, 4);
+    auto* lineLabel = new QLabel(QStringLiteral("Line"), this);
+    lineLabel->setObjectName(QStringLiteral("LLine9"));
+    grid->addWidget(lineLabel, 1, 0);
+    auto* number = new QLabel(QStringLiteral("9"), this);
+    number->setObjectName(QStringLiteral("Number9"));
+    grid->addWidget(number, 1, 1);
+    m_line = new QLineEdit(this);
+    m_line->setObjectName(QStringLiteral("Line9"));
+    m_line->setMaxLength(HeaderLineWidth);
+    m_line->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    m_line->setValidator(new RegisterLineValidator(m_line, [] { return HeaderLineWidth; }));
+    m_line->setMinimumWidth(m_line->fontMetrics().horizontalAdvance(QString(HeaderLineWidth + 2, 'W')));
+    grid->addWidget(m_line, 1, 2);
+    m_center = new QCheckBox(QStringLiteral("Center"), this);
+    m_center->setObjectName(QStringLiteral("Center9"));
+    grid->addWidget(m_center, 1, 3);
+    m_write = new QPushButton(QStringLiteral("Write"), this);
+    m_write->setObjectName(QStringLiteral("Write9Line"));
+    m_write->setAutoDefault(false);
+    auto* close = new QPushButton(QStringLiteral("Close"), this);
+    close->setObjectName(QStringLiteral("CloseSheets"));
+    close->setAutoDefault(false);
+    grid->addWidget(m_write, 2, 2, Qt::AlignRight);
+    grid->addWidget(close, 2, 3);
+
+    connect(m_write, &QPushButton::clicked, this, &TMessageForm::WriteClick);
+    connect(close, &QPushButton::clicked, this, &TMessageForm::CloseClick);
+    connect(m_center, &QCheckBox::clicked, this, &TMessageForm::CenterClick);
+    m_line->installEventFilter(this);
+    m_center->installEventFilter(this);
+}
+
+void TMessageForm::Open() {
+    show();
+    raise();
+    activateWindow();
+    m_line->setFocus();
+}
+
+void TMessageForm::CenterClick(bool checked) {
+    m_line->setText(CenterThanksText(m_line->text(), checked));
+}
+
+void TMessageForm::WriteClick() {
+    if (!m_sequence || m_writing)
+        return;
+    m_writing = true;
+    m_write->setEnabled(false);
+    const HeaderSequence::Outcome outcome = m_sequence->WriteThanks(m_line->text(), Shell().RegisterCharset);
+    m_writing = false;
+    m_write->setEnabled(true);
+    if (outcome.Done || m_closing) {
+        CloseClick();
+        return;
+    }
+    if (!outcome.Message.isEmpty())
+        MessageBoxes::Plain(this, outcome.Message);
+}
+
+void TMessageForm::CloseClick() {
+    // A write still waiting for its answer ends first; its text is not sent again.
+    if (m_writing) {
+        m_closing = true;
+        m_sequence->CancelThanks();
+        return;
+    }
+    m_closing = false;
+    m_line->clear();
+    m_center->setChecked(false);
+    hide();
+    if (parentWidget()) {
+        parentWidget()->setEnabled(true);
+        parentWidget()->show();
+    }
+}
+
+void TMessageForm::reject() {
+    CloseClick();
+}
+
+void TMessageForm::closeEvent(QCloseEvent* event) {
+    event->ignore();
+    CloseClick();
+}
+
+bool TMessageForm::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress)
+        return QDialog::eventFilter(watched, event);
+    auto* key = static_cast<QKeyEvent*>(event);
+    const QString text = TypedText(key);
+    if (watched == m_center) {
+        // Space toggles the box as it does everywhere; other typing closes.
+        if (!text.isEmpty() && text != QStringLiteral(" ")) {
+            CloseClick();
+            return true;
+        }
+        return false;
+    }
+    if (key->key() == Qt::Key_Escape) {
+        CloseClick();
+        return true;
+    }
+    if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+        if (!m_line->text().isEmpty())
+            WriteClick();
+        return true;
+    }
+    if (text.isEmpty())
+        return false;
+    const QString upper = text.toUpper();
+    for (const QChar c : upper) {
+        if (c != QLatin1Char(' ') &&
+            RegisterTextKeyRejected(c, Shell().RegisterCharset, m_line->font().family()))
+            return true;
+    }
+    if (upper != text) {
+        m_line->insert(upper);
+        return true;
+    }
+    return false;
 }

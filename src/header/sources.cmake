@@ -1,4 +1,11 @@
+list(APPEND ORVEX_CORE_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/HeaderFrames.cpp
+)
+list(APPEND ORVEX_LINK_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/HeaderSequence.cpp
+)
 list(APPEND ORVEX_VIEWS_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/HeaderPage.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/RegisterLineValidator.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TMessageForm.cpp
 )

@@ -4,6 +4,7 @@
 #include "common/ShellSettings.h"
 #include "database/PluTable.h"
 #include "plu/PluMessages.h"
+#include "protocol/Converts.h"
 #include "protocol/ReplyDispatcher.h"
 
 #include <QCoreApplication>
@@ -122,6 +123,7 @@ void PluTransfer::RunTransfer() {
 }
 
 void PluTransfer::TransferStep() {
+    emit StepStarting();
     if (m_failureCount >= GiveUpCount) {
         m_stop = Stop::NoResponse;
         m_view.ShowNoResponse();
@@ -251,7 +253,18 @@ void PluTransfer::OnPluRecordReply(std::span<const uint8_t> payload) {
     const int n = payload[1] + 256 * payload[2];
     if (n != m_currentPlu)
         return;
-    if (m_kind == TransferKind::WriteRange || m_kind == TransferKind::PriceChange) {
+    if (m_kind == TransferKind::PriceChange) {
+        // A reply that carries another price is no confirmation of the one written.
+        const uint32_t price = payload.size() >= 19 ? BcdToInt(payload.subspan(15, 4)) : ~0u;
+        if (price != m_writtenPrice) {
+            m_priceMismatch = true;
+            m_replyPrice = price;
+            return;
+        }
+        m_dispatcher.CompleteWait();
+        return;
+    }
+    if (m_kind == TransferKind::WriteRange) {
         m_dispatcher.CompleteWait();
         return;
     }
@@ -265,4 +278,49 @@ void PluTransfer::OnPluRecordReply(std::span<const uint8_t> payload) {
         m_view.FillGridRow(n);
     }
     m_dispatcher.CompleteWait();
+}
+
+PluTransfer::PriceChangeResult PluTransfer::ChangePrice(int plu, std::span<const uint8_t> command,
+                                                        uint32_t priceHundredths) {
+    if (m_running || m_dispatcher.IsWaiting() || !m_dispatcher.EnsurePortOpen())
+        return PriceChangeResult::NotStarted;
+    m_kind = TransferKind::PriceChange;
+    m_currentPlu = m_lastPlu = plu;
+    m_writtenPrice = priceHundredths;
+    m_running = true;
+    m_stop = Stop::None;
+    PriceChangeResult result = PriceChangeResult::NoResponse;
+    m_priceMismatch = false;
+    for (int attempt = 0;; ++attempt) {
+        if (attempt >= PriceAttempts) {
+            result = m_priceMismatch ? PriceChangeResult::WrongPrice : PriceChangeResult::NoResponse;
+            break;
+        }
+        TRS232Form& rs232 = m_dispatcher.RS232();
+        if (!rs232.Serial().IsOpen()) {
+            result = PriceChangeResult::Cancelled;
+            break;
+        }
+        rs232.Serial().PurgeBuffers(true, true);
+        m_priceMismatch = false;
+        rs232.SendFrame(command);
+        int32_t w = m_dispatcher.WaitReply(PluReadCode, ReplyDispatcher::TransferTimeout);
+        QCoreApplication::processEvents();
+        // Close ends the exchange: the price may already be in the register,
+        // so the command is not sent again.
+        if (!m_dispatcher.KeepWaiting() || m_stop != Stop::None)
+            w = ReplyDispatcher::WaitCancelled;
+        if (w == ReplyDispatcher::WaitReplied) {
+            result = PriceChangeResult::Written;
+            break;
+        }
+        if (w == ReplyDispatcher::WaitCancelled) {
+            result = PriceChangeResult::Cancelled;
+            break;
+        }
+    }
+    StopTransfer();
+    m_running = false;
+    m_stop = Stop::None;
+    return result;
 }

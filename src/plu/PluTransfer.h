@@ -78,6 +78,15 @@ class PluTransfer : public QObject {
     // The program is closing: no further step runs.
     void Abandon();
 
+    // The new-price exchange of the fiscal printer page: the command is sent
+    // at most twice; it succeeds only on a reply for the same PLU carrying the
+    // price written. The PC table is left as it is.
+    enum class PriceChangeResult { Written, NoResponse, WrongPrice, Cancelled, NotStarted };
+    PriceChangeResult ChangePrice(int plu, std::span<const uint8_t> command, uint32_t priceHundredths);
+    static constexpr int PriceAttempts = 2;
+    // The price in hundredths of the last reply that named the PLU but another price.
+    [[nodiscard]] uint32_t ReplyPrice() const { return m_replyPrice; }
+
     void RunTransfer();
     void TransferStep();
     [[nodiscard]] int SendCurrent();
@@ -94,6 +103,10 @@ class PluTransfer : public QObject {
     [[nodiscard]] int Transferred() const { return m_transferred; }
     // Where a running or cut-short range stands, in words.
     [[nodiscard]] QString StoppedText() const;
+
+  signals:
+    // A step is about to run: other exchanges (the header lines) give way.
+    void StepStarting();
 
   private:
     [[nodiscard]] bool Writing() const {
@@ -128,5 +141,8 @@ class PluTransfer : public QObject {
     std::optional<uint32_t> m_typedStock;
 
     int32_t m_firstPlu = 0;
+    uint32_t m_writtenPrice = 0;
+    uint32_t m_replyPrice = 0;
+    bool m_priceMismatch = false;
     QElapsedTimer m_clock;
 };

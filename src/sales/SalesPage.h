@@ -1,16 +1,106 @@
 #pragma once
 
+#include "monitor/SalesJournalHooks.h"
+#include "sales/SaleCommands.h"
 #include "shell/ModePage.h"
 
-// The fiscal printer page. Its group Sales holds the whole page, so that the
+#include <QTimer>
+
+class BarcodeRules;
+class PluTable;
+class PluTransfer;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class ReplyDispatcher;
+class StatusReplies;
+
+// The fiscal printer page: a receipt run from the PC, PLU by PLU, by number,
+// description or scanned barcode; its subtotal, payment and status; and the
+// new price of one PLU. Its group Sales holds the whole page, so that the
 // register software version can switch the page off at once.
-class SalesPage : public ModePage {
+class SalesPage : public ModePage, public SalesJournalHooks {
     Q_OBJECT
   public:
     explicit SalesPage(QWidget* parent = nullptr);
 
+    // The PC table, the link, the weighing rules, the transfer sequencer that
+    // runs the new-price exchange and the status replies; they exist only
+    // after the page.
+    void Attach(const PluTable& table, ReplyDispatcher& dispatcher, const BarcodeRules& barcodes,
+                PluTransfer& transfer, StatusReplies& statusReplies);
+
     [[nodiscard]] QWidget* SalesGroup() const { return m_sales; }
 
+    // The page's commands; F3 to F6 reach the first four.
+    void NormalSaleClick();
+    void CorrectionClick();
+    void SubTotalClick();
+    void CashClick();
+    void CardClick();
+    void CheckClick();
+    void SCancelClick();
+    void ImmCorrectionClick();
+    void ErrorStClick();
+    void ReceiptStClick();
+    void WritePrClick();
+    void DescriptionSearch();
+    void BarcodeEntry();
+
+    // SalesJournalHooks
+    void SubtotalRecorded(const QString& amountText) override;
+    void ReceiptClosed() override;
+
+    void PageShow() override;
+
+  signals:
+    void ThanksRequested();
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
   private:
+    void BuildControls();
+    void ConnectControls();
+    void PluCodeChanged(const QString& text);
+    void EmptySaleFields();
+    // Builds the frame (its checks may refuse it with a message) and sends it,
+    // opening the port first when it is closed.
+    template <typename Build> bool SendBuilt(Build build);
+    void Send(const SaleFrame& frame);
+    void KeyUp(QObject* field);
+    void AmountChanged();
+    void PercentChanged();
+    void ShowError(const QString& text);
+    void SelectPlu(int plu);
+
     QWidget* m_sales;
+    QLineEdit* m_pluCode = nullptr;
+    QLineEdit* m_description = nullptr;
+    QLineEdit* m_barcode = nullptr;
+    QLineEdit* m_quantity = nullptr;
+    QPushButton* m_normalSale = nullptr;
+    QLineEdit* m_subtotal = nullptr;
+    QComboBox* m_payment = nullptr;
+    QPlainTextEdit* m_errorBox = nullptr;
+    QLabel* m_receiptStatus = nullptr;
+    QLineEdit* m_amount = nullptr;
+    QPushButton* m_amIn = nullptr;
+    QPushButton* m_amDec = nullptr;
+    QLineEdit* m_percent = nullptr;
+    QPushButton* m_perIn = nullptr;
+    QPushButton* m_perDec = nullptr;
+    QGroupBox* m_newPriceBox = nullptr;
+    QLineEdit* m_pricePlu = nullptr;
+    QLineEdit* m_price = nullptr;
+    QPushButton* m_writePrice = nullptr;
+    QTimer* m_priceTimer = nullptr;
+
+    const PluTable* m_table = nullptr;
+    ReplyDispatcher* m_dispatcher = nullptr;
+    const BarcodeRules* m_barcodes = nullptr;
+    PluTransfer* m_transfer = nullptr;
 };

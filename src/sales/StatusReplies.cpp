@@ -2,6 +2,7 @@
 
 #include "common/ShellSettings.h"
 #include "protocol/ReplyDispatcher.h"
+#include "sales/SaleCommands.h"
 #include "sales/SaleReplies.h"
 
 StatusReplies::StatusReplies(ReplyDispatcher& dispatcher, QObject* parent)
@@ -9,10 +10,18 @@ StatusReplies::StatusReplies(ReplyDispatcher& dispatcher, QObject* parent)
     setObjectName(QStringLiteral("StatusReplies"));
     m_dispatcher.SetHandler(ErrorStatusCode,
                             [this](std::span<const uint8_t> payload) { ErrorStatusReply(payload); });
+    m_dispatcher.SetHandler(ReceiptStatusCode,
+                            [this](std::span<const uint8_t> payload) { ReceiptStatusReply(payload); });
 }
 
 StatusReplies::~StatusReplies() {
     m_dispatcher.SetHandler(ErrorStatusCode, {});
+    m_dispatcher.SetHandler(ReceiptStatusCode, {});
+}
+
+void StatusReplies::ReceiptStatusReply(std::span<const uint8_t> payload) {
+    if (const auto text = DecodeReceiptStatus(payload, Shell().UiLanguage))
+        emit ReceiptStatusReceived(*text);
 }
 
 void StatusReplies::ErrorStatusReply(std::span<const uint8_t> payload) {

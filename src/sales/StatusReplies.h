@@ -7,7 +7,8 @@
 
 class ReplyDispatcher;
 
-// The one handler of the register's error status reply. The reply may answer
+// The one handler of the register's error status reply (and of the receipt
+// status reply beside it). The reply may answer
 // the sales page's Error Status or the Reports page's Z report; both listen
 // here, so neither takes the code away from the other.
 class StatusReplies : public QObject {
@@ -17,11 +18,14 @@ class StatusReplies : public QObject {
     ~StatusReplies() override;
 
     void ErrorStatusReply(std::span<const uint8_t> payload);
+    void ReceiptStatusReply(std::span<const uint8_t> payload);
 
   signals:
     // line: the error box's text in the language of the moment, empty for no
     // error. A reply too short to carry the status byte is not passed on.
     void ErrorStatusReceived(quint8 status, const QString& line);
+    // The receipt status panel's text, empty for a state it does not know.
+    void ReceiptStatusReceived(const QString& text);
 
   private:
     ReplyDispatcher& m_dispatcher;

@@ -6,6 +6,8 @@
 #include "exchange/TPLUPrintForm.h"
 #include "exchange/TRepStatusForm.h"
 #include "exchange/ViewerPage.h"
+#include "header/HeaderPage.h"
+#include "header/TMessageForm.h"
 #include "monitor/ExternalPluRequest.h"
 #include "monitor/JournalMonitor.h"
 #include "monitor/MonitorPage.h"
@@ -14,6 +16,8 @@
 #include "reports/ReportsPage.h"
 #include "reports/TOperForm.h"
 #include "reports/TPLUStat.h"
+#include "sales/SalesPage.h"
+#include "sales/StatusReplies.h"
 #include "shell/FormSet.h"
 #include "shell/MainMenus.h"
 #include "shell/MessageBoxes.h"
@@ -25,6 +29,7 @@
 #include <QAbstractTextDocumentLayout>
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
@@ -223,6 +228,38 @@ int SaveScreenshots(FormSet& forms, const QString& dir) {
         save(window, QStringLiteral("ProgSheet_transfer_") + suffix);
         plu->ShowStatusPanel(false);
         plu->SetRangeRunning(false, TransferKind::ReadRange);
+        // The fiscal printer page in a receipt: a PLU chosen, the new-price
+        // box open, the receipt and error status shown.
+        SalesPage* sales = window.SalesSheet();
+        window.ShowPage(sales);
+        sales->findChild<QLineEdit*>(QStringLiteral("SPLUCode"))->setText(QStringLiteral("1"));
+        sales->findChild<QLineEdit*>(QStringLiteral("WgtPcs"))->setText(QStringLiteral("2"));
+        sales->SubtotalRecorded(QStringLiteral("12.40"));
+        sales->findChild<QPushButton*>(QStringLiteral("NewPLUPrBtn"))->click();
+        sales->findChild<QLineEdit*>(QStringLiteral("PLUCodePrice"))->setText(QStringLiteral("1"));
+        sales->findChild<QLineEdit*>(QStringLiteral("PriceCh"))->setText(QStringLiteral("1.99"));
+        const std::array<uint8_t, 2> inside{'V', 'I'};
+        window.ErrorStatusReplies()->ReceiptStatusReply(inside);
+        const std::array<uint8_t, 2> notActive{' ', 0x30};
+        window.ErrorStatusReplies()->ErrorStatusReply(notActive);
+        save(window, QStringLiteral("SalesSheet_receipt_") + suffix);
+        sales->findChild<QWidget*>(QStringLiteral("NewPrGroupBox"))->hide();
+        // The header page with the simulated register's lines, and the thanks editor.
+        HeaderPage* header = window.CompanySheet();
+        window.ShowPage(header);
+        const char* lines[] = {"  ORVEX",          "      DEMO SHOP", "MAIN STREET 1", "11000 BELGRADE",
+                               "TEL 011 123 4567", "PIB 100123456",   "PDV 123456789", "OX01234567"};
+        for (int n = 1; n <= HeaderLineCount; ++n)
+            header->ShowLine(
+                {n, uint8_t(n == 1 ? 3 : 0), QString::fromLatin1(lines[n - 1]).leftJustified(21)});
+        save(window, QStringLiteral("CompanySheet_lines_") + suffix);
+        header->ClearHeaderLinesClick();
+        TMessageForm& thanks = forms.MessageForm();
+        thanks.Open();
+        thanks.Line()->setText(QStringLiteral("      THANK YOU"));
+        thanks.findChild<QCheckBox*>(QStringLiteral("Center9"))->setChecked(true);
+        save(thanks, QStringLiteral("TMessageForm_") + suffix);
+        thanks.CloseClick();
         // The statistics dialogs over the Reports page.
         window.ShowPage(window.DailySheet());
         TPLUStat& pluStat = forms.PLUStat();

@@ -8,6 +8,7 @@
 #include "exchange/TextFileCommands.h"
 #include "exchange/ViewerPage.h"
 #include "header/HeaderPage.h"
+#include "header/HeaderSequence.h"
 #include "header/TMessageForm.h"
 #include "monitor/JournalMonitor.h"
 #include "monitor/MonitorPage.h"
@@ -275,6 +276,32 @@ void TUserForm::Attach(FormSet& forms) {
     m_journal = std::make_unique<JournalMonitor>(*m_dispatcher, forms.DataForm().Table());
     ConnectJournal();
     ConnectReports(forms);
+    ConnectSales(forms);
+}
+
+void TUserForm::ConnectSales(FormSet& forms) {
+    m_headerSequence = std::make_unique<HeaderSequence>(*m_dispatcher);
+    m_salesPage->Attach(forms.DataForm().Table(), *m_dispatcher, forms.Barcodes(), *m_pluPage->Transfer(),
+                        *m_statusReplies);
+    m_headerPage->Attach(*m_headerSequence);
+    TMessageForm& thanks = forms.MessageForm();
+    thanks.Attach(*m_headerSequence);
+    connect(m_pluPage->Transfer(), &PluTransfer::StepStarting, m_headerSequence.get(),
+            &HeaderSequence::ResetMode);
+    // Like F7 to F9 on the PLU page: the keys sell only where the sale can be seen.
+    const std::pair<const char*, void (SalesPage::*)()> keys[] = {
+        {"ShortSale", &SalesPage::NormalSaleClick},
+        {"ShortCorrection", &SalesPage::CorrectionClick},
+        {"ShortSubtotal", &SalesPage::SubTotalClick},
+        {"ShortCash", &SalesPage::CashClick}};
+    for (const auto& [name, handler] : keys) {
+        OnAction(name, [this, handler] {
+            if (m_shownPage == m_salesPage && m_salesPage->SalesGroup()->isEnabled())
+                (m_salesPage->*handler)();
+        });
+    }
+    OnAction("MnThanksMsg", [&thanks] { thanks.Open(); });
+    connect(m_salesPage, &SalesPage::ThanksRequested, &thanks, &TMessageForm::Open);
 }
 
 void TUserForm::ConnectReports(FormSet& forms) {

@@ -9,6 +9,7 @@
 class DailyReports;
 class FormSet;
 class HeaderPage;
+class HeaderSequence;
 class HintsPanel;
 class JournalMonitor;
 class MainMenus;
@@ -46,6 +47,7 @@ class TUserForm : public QMainWindow {
     [[nodiscard]] StatusReplies* ErrorStatusReplies() const { return m_statusReplies.get(); }
     [[nodiscard]] DailyReports* Reports() const { return m_reports.get(); }
     [[nodiscard]] PluStatSeries* PluSeries() const { return m_pluSeries.get(); }
+    [[nodiscard]] HeaderSequence* HeaderLines() const { return m_headerSequence.get(); }
     [[nodiscard]] TextFileCommands* FileCommands() const { return m_fileCommands; }
     [[nodiscard]] MainMenus* Menus() const { return m_menus; }
     [[nodiscard]] QStackedWidget* PageControl() const { return m_pageControl; }
@@ -104,6 +106,7 @@ class TUserForm : public QMainWindow {
     void ConnectDatabase(FormSet& forms);
     void ConnectJournal();
     void ConnectReports(FormSet& forms);
+    void ConnectSales(FormSet& forms);
     void SetConnectionControls(bool open);
     void SetPageHint(int lang);
     void PageShown(ModePage* page);
@@ -139,6 +142,7 @@ class TUserForm : public QMainWindow {
     std::unique_ptr<StatusReplies> m_statusReplies;
     std::unique_ptr<DailyReports> m_reports;
     std::unique_ptr<PluStatSeries> m_pluSeries;
+    std::unique_ptr<HeaderSequence> m_headerSequence;
     TextFileCommands* m_fileCommands = nullptr;
     CaptionApplier m_captions;
     const PluTable* m_database = nullptr;

@@ -5,6 +5,7 @@
 #include "monitor/JournalMonitor.h"
 #include "monitor/MonitorPage.h"
 #include "monitor/SalesJournalHooks.h"
+#include "sales/SalesPage.h"
 #include "shell/StartPage.h"
 #include "sim/InProcessRegister.h"
 #include "sim/RegisterModel.h"
@@ -172,8 +173,16 @@ TEST_F(MonitorTest, SubtotalAndReceiptCloseReachTheSalesPageHooks) {
     const QString sep = QLocale::system().decimalPoint();
     EXPECT_EQ(subtotals, QStringList({QStringLiteral("1234") + sep + QStringLiteral("56")}));
     EXPECT_EQ(closed, 1);
-    // The fiscal printer page implements the hooks when it comes; until then none is active.
+    // While the fiscal printer page is up, its subtotal field follows the journal.
     Item("Sales1")->trigger();
+    ASSERT_NE(Window().ActiveSalesHooks(), nullptr);
+    auto* subtotal = Window().SalesSheet()->findChild<QLineEdit*>(QStringLiteral("SubtEdit"));
+    ASSERT_NE(subtotal, nullptr);
+    Receive(Subtotal);
+    EXPECT_EQ(subtotal->text(), QStringLiteral("1234") + sep + QStringLiteral("56"));
+    Receive(Bytes("4F 00 00 00 00 25 50 00 00 00 42 00 03 01 05 09 0E 03 D4 07"));
+    EXPECT_EQ(subtotal->text(), QString());
+    Item("Monitor1")->trigger();
     EXPECT_EQ(Window().ActiveSalesHooks(), nullptr);
 }
 

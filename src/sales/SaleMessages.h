@@ -1,0 +1,24 @@
+#pragma once
+
+#include "common/Captions.h"
+
+// The fiscal printer page's own refusals and notices.
+namespace SaleMessages {
+inline constexpr Caption OutOfRange{"%1: '%2' is not a number from 0 to %3. Nothing was sent.",
+                                    "%1: '%2' nije broj od 0 do %3. Ništa nije poslato."};
+inline constexpr Caption BadPlu{"PLU Code: '%1' is not a PLU number from 0 to 9999. Nothing was sent.",
+                                "PLU kod: '%1' nije PLU broj od 0 do 9999. Ništa nije poslato."};
+inline constexpr Caption Quantity{"Weight / Pieces", "Težina / Komada"};
+inline constexpr Caption Payment{"Total/Cash", "Ukupno/Gotovina"};
+inline constexpr Caption Price{"Price", "Cena"};
+inline constexpr Caption Amount{"By Amount", "Po iznosu"};
+inline constexpr Caption Percent{"By Percentage", "Po procentima"};
+inline constexpr Caption PriceOk{"Price...OK!", "Cena...OK!"};
+inline constexpr Caption PriceWrong{"The register answered PLU %1 with the price %2 instead of %3.",
+                                    "Kasa je za PLU %1 odgovorila cenom %2 umesto %3."};
+inline constexpr Caption NoDescription{"No PLU description begins with '%1'.",
+                                       "Nijedan opis PLU ne počinje sa '%1'."};
+inline constexpr Caption NoBarcode{"No PLU has the barcode '%1'.", "Nijedan PLU nema barkod '%1'."};
+inline constexpr Caption Busy{"Another exchange with the register is running; the price was not sent.",
+                              "U toku je druga razmena sa kasom; cena nije poslata."};
+} // namespace SaleMessages

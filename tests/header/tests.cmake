@@ -1,0 +1,6 @@
+list(APPEND ORVEX_CORE_TESTS
+    ${CMAKE_CURRENT_LIST_DIR}/HeaderFramesTest.cpp
+)
+list(APPEND ORVEX_LINK_TESTS
+    ${CMAKE_CURRENT_LIST_DIR}/HeaderSequenceTest.cpp
+)

@@ -1,0 +1,264 @@
+#include "../shell/ShellFixture.h"
+
+#include "barcodes/BarcodeTypeTable.h"
+#include "header/HeaderPage.h"
+#include "header/TMessageForm.h"
+#include "sales/SalesPage.h"
+#include "support/ScriptedPeer.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+using Payload = ScriptedPeer::Payload;
+
+// The fiscal printer page, the header page and the thanks editor with a
+// scripted register on COM1 that answers nothing unless a test says so.
+class SalesPageTest : public ShellTest {
+  protected:
+    void SetUp() override {
+        ShellTest::SetUp();
+        ASSERT_TRUE(peer.Ok());
+        TCommPortDriver::SetDeviceOverride(pnCOM1, peer.DevicePath());
+        Item("MnEnglish")->trigger();
+        Item("Sales1")->trigger();
+        forms->DataForm().Table()[7].SetDescription("MILK");
+        forms->DataForm().Table()[40].SetBarcode("2112345");
+        forms->DataForm().Table()[41].SetBarcode("21123450A7890");
+        forms->Barcodes().SetApplied(BarcodeTypeTable::Defaults());
+    }
+    QLineEdit* Edit(const char* name) const { return Control<QLineEdit>(name); }
+    void Retype(const char* name, const QString& text) {
+        Edit(name)->clear();
+        QTest::keyClicks(Edit(name), text);
+    }
+    std::vector<Payload> Sent(int settleMs = 150) {
+        (void)peer.QuietFor(settleMs);
+        return peer.Received();
+    }
+
+    ScriptedPeer peer;
+};
+
+TEST_F(SalesPageTest, PluNumberFillsTheFieldsAndSaleSendsOnePieceThenEmpties) {
+    EXPECT_FALSE(Control<QPushButton>("NormalSale")->isEnabled());
+    Retype("SPLUCode", "7");
+    EXPECT_EQ(Edit("SaleDescrEdit")->text(), "MILK");
+    EXPECT_TRUE(Control<QPushButton>("NormalSale")->isEnabled());
+    Edit("SPLUCode")->clear();
+    EXPECT_FALSE(Control<QPushButton>("NormalSale")->isEnabled());
+    QTest::keyClick(Edit("SPLUCode"), Qt::Key_Return);
+    EXPECT_TRUE(Sent().empty());
+
+    Retype("SPLUCode", "7");
+    Item("ShortSale")->trigger();
+    ASSERT_EQ(Sent().size(), 1u);
+    EXPECT_EQ(Hex(peer.Received()[0]), Hex(Bytes("3F 07 00 00 00 10 00 4E")));
+    for (const char* name : {"SPLUCode", "SaleDescrEdit", "WgtPcs", "SalesBrcdLable"})
+        EXPECT_TRUE(Edit(name)->text().isEmpty()) << name;
+
+    Retype("SPLUCode", "7");
+    Item("ShortCorrection")->trigger();
+    ASSERT_EQ(Sent().size(), 2u);
+    EXPECT_EQ(Hex(peer.Received()[1]), Hex(Bytes("3F 07 00 00 00 10 00 43")));
+    EXPECT_EQ(Edit("SPLUCode")->text(), "7");
+    QTest::keyClick(Edit("WgtPcs"), Qt::Key_Escape);
+    ASSERT_EQ(Sent().size(), 3u);
+    EXPECT_EQ(Hex(peer.Received()[2]), "5A");
+}
+
+// F3 to F6 used to sell from whichever page was showing.
+TEST_F(SalesPageTest, FunctionKeysActOnlyOnTheShownEnabledSalesPage) {
+    Retype("SPLUCode", "7");
+    Item("PLUsProg")->trigger();
+    for (const char* key : {"ShortSale", "ShortCorrection", "ShortSubtotal", "ShortCash"})
+        Item(key)->trigger();
+    EXPECT_TRUE(Sent().empty());
+    Item("Sales1")->trigger();
+    Window().SalesSheet()->SalesGroup()->setEnabled(false);
+    Item("ShortSubtotal")->trigger();
+    EXPECT_TRUE(Sent().empty());
+    Window().SalesSheet()->SalesGroup()->setEnabled(true);
+    Item("ShortSubtotal")->trigger();
+    ASSERT_EQ(Sent().size(), 1u);
+    EXPECT_EQ(Hex(peer.Received()[0]), "4C");
+}
+
+TEST_F(SalesPageTest, KeyFiltersAndLimitsAtKeyRelease) {
+    Retype("SPLUCode", "12345");
+    EXPECT_EQ(Edit("SPLUCode")->text(), "9999");
+    Retype("WgtPcs", "1a2x");
+    EXPECT_EQ(Edit("WgtPcs")->text(), "12");
+    Retype("WgtPcs", "123456");
+    EXPECT_EQ(Edit("WgtPcs")->text(), QString("99999.999").replace('.', QLocale::system().decimalPoint()));
+    QLineEdit* payment = Control<QComboBox>("SPayment")->lineEdit();
+    payment->clear();
+    QTest::keyClicks(payment, "123456789");
+    EXPECT_EQ(payment->text(), QString("99999999.99").replace('.', QLocale::system().decimalPoint()));
+    // Shortcuts and navigation keys pass the filters untouched.
+    Retype("SPLUCode", "12");
+    QTest::keyClick(Edit("SPLUCode"), Qt::Key_Left);
+    QTest::keyClick(Edit("SPLUCode"), Qt::Key_Delete);
+    EXPECT_EQ(Edit("SPLUCode")->text(), "1");
+    Retype("SaleDescrEdit", "milk");
+    EXPECT_EQ(Edit("SaleDescrEdit")->text(), "MILK");
+}
+
+// Values that bypass the key filters (pasted, set) used to be cut or wrapped
+// into the frame; now they are refused with a message and nothing is sent.
+TEST_F(SalesPageTest, OutOfRangeValuesAreRefusedWithAMessageAndNothingSent) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"WgtPcs", "123456789"}, {"WgtPcs", "-1"}, {"WgtPcs", "1e400"}, {"SPLUCode", "12a"}};
+    for (const auto& [field, text] : cases) {
+        Edit("SPLUCode")->setText("7");
+        Edit(field)->setText(text);
+        Item("ShortSale")->trigger();
+        EXPECT_FALSE(Edit("SPLUCode")->text().isEmpty()) << field << " " << text;
+        Edit("WgtPcs")->clear();
+    }
+    Control<QComboBox>("SPayment")->setEditText("123456789012");
+    Control<QPushButton>("Cash")->click();
+    EXPECT_TRUE(Sent().empty());
+    ASSERT_EQ(boxes.size(), 5u);
+    EXPECT_TRUE(boxes[0].Text.contains("'123456789'"));
+    EXPECT_TRUE(boxes[4].Text.contains("Nothing was sent"));
+}
+
+TEST_F(SalesPageTest, BarcodesByWeighingRuleAndPlainLookup) {
+    Retype("SalesBrcdLable", "2112345067890");
+    QTest::keyClick(Edit("SalesBrcdLable"), Qt::Key_Return);
+    EXPECT_EQ(Edit("SPLUCode")->text(), "40");
+    EXPECT_EQ(Edit("WgtPcs")->text(), QString("6.789").replace('.', QLocale::system().decimalPoint()));
+    EXPECT_TRUE(Sent().empty());
+    // Weight characters that are not digits: no weighing match, the plain barcode counts.
+    Edit("WgtPcs")->clear();
+    Retype("SalesBrcdLable", "21123450A7890");
+    QTest::keyClick(Edit("SalesBrcdLable"), Qt::Key_Return);
+    EXPECT_EQ(Edit("SPLUCode")->text(), "41");
+    EXPECT_EQ(Edit("WgtPcs")->text(), "");
+    EXPECT_TRUE(boxes.empty());
+    Retype("SalesBrcdLable", "999");
+    QTest::keyClick(Edit("SalesBrcdLable"), Qt::Key_Return);
+    EXPECT_EQ(Edit("SPLUCode")->text(), "");
+}
+
+TEST_F(SalesPageTest, ErrorAndReceiptStatusReplies) {
+    peer.SetResponder([](const Payload& got) {
+        if (got[0] == 'X')
+            return std::vector<Payload>{{' ', 0x42}};
+        if (got[0] == 'V')
+            return std::vector<Payload>{{'V', 'P'}};
+        return std::vector<Payload>{};
+    });
+    Control<QPushButton>("ErrorSt")->click();
+    Control<QPushButton>("ReceiptSt")->click();
+    auto* box = Control<QPlainTextEdit>("ErrorStatLabel");
+    EXPECT_TRUE(WaitUntil([&] { return !box->toPlainText().isEmpty(); }));
+    EXPECT_EQ(box->toPlainText(), "E42-The operation is not allowed");
+    EXPECT_TRUE(WaitUntil([&] { return Control<QLabel>("RcptStatLabel")->text() == "Payment"; }));
+    peer.SetResponder([](const Payload&) { return std::vector<Payload>{{' ', 0x5A}}; });
+    Control<QPushButton>("ErrorSt")->click();
+    EXPECT_TRUE(WaitUntil([&] { return box->toPlainText().isEmpty(); }));
+}
+
+TEST_F(SalesPageTest, ThanksEditorCentresSendsAndClosesByItsRules) {
+    TMessageForm& editor = forms->MessageForm();
+    Item("MnThanksMsg")->trigger();
+    EXPECT_TRUE(editor.isVisible());
+    auto* center = editor.findChild<QCheckBox*>("Center9");
+    editor.Line()->setText("ABCDEFGHIJ");
+    center->click();
+    EXPECT_EQ(editor.Line()->text(), QString(6, ' ') + "ABCDEFGHIJ");
+    center->click();
+    EXPECT_EQ(editor.Line()->text(), "ABCDEFGHIJ");
+    // Space toggles the box instead of closing the editor.
+    center->setFocus();
+    QTest::keyClick(center, Qt::Key_Space);
+    EXPECT_TRUE(center->isChecked());
+    EXPECT_TRUE(editor.isVisible());
+    QTest::keyClick(center, Qt::Key_A);
+    EXPECT_FALSE(editor.isVisible());
+    EXPECT_EQ(editor.Line()->text(), "");
+    EXPECT_TRUE(Sent().empty());
+
+    editor.Open();
+    QTest::keyClick(editor.Line(), Qt::Key_Return);
+    EXPECT_TRUE(Sent().empty());
+    peer.SetResponder([](const Payload&) { return std::vector<Payload>{{'S'}}; });
+    editor.findChild<QPushButton*>("Write9Line")->click();
+    ASSERT_EQ(Sent().size(), 1u);
+    EXPECT_EQ(Hex(peer.Received()[0]),
+              Hex(Bytes("53 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00")));
+    EXPECT_FALSE(editor.isVisible());
+    // A late answer does nothing to an editor opened again.
+    editor.Open();
+    editor.Line()->setText("NEW");
+    peer.Send({'S'});
+    RunEventsFor(100);
+    EXPECT_TRUE(editor.isVisible());
+    EXPECT_EQ(editor.Line()->text(), "NEW");
+    editor.CloseClick();
+}
+
+TEST_F(SalesPageTest, HeaderWriteAsksWithoutAReadAndRefusesWhatCannotBePrinted) {
+    Item("Header1")->trigger();
+    HeaderPage& page = *Window().CompanySheet();
+    answer = QMessageBox::No;
+    Control<QPushButton>("DescCommit")->click();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(boxes[0].Text.contains("Write them anyway?"));
+    EXPECT_TRUE(Sent().empty());
+
+    answer = QMessageBox::Yes;
+    page.Line(2)->setText(QString::fromUtf8("SHOP €"));
+    Control<QPushButton>("DescCommit")->click();
+    ASSERT_EQ(boxes.size(), 3u);
+    EXPECT_TRUE(boxes[2].Text.contains("Line 2")) << boxes[2].Text.toStdString();
+    EXPECT_TRUE(Sent().empty());
+
+    // Double width keeps a longer text, but it is not written until shortened.
+    page.Line(2)->setText(QString(15, 'X'));
+    Control<QCheckBox>("DoubleWidth2")->click();
+    EXPECT_EQ(page.Line(2)->text(), QString(15, 'X'));
+    Control<QPushButton>("DescCommit")->click();
+    ASSERT_EQ(boxes.size(), 5u);
+    EXPECT_TRUE(boxes[4].Text.contains("Shorten")) << boxes[4].Text.toStdString();
+    EXPECT_TRUE(Sent().empty());
+    // Typing cannot grow it further.
+    QTest::keyClicks(page.Line(2), "Y");
+    EXPECT_EQ(page.Line(2)->text(), QString(15, 'X'));
+}
+
+} // namespace
+
+namespace {
+
+// A header read started while the new price waits for its answer used to
+// empty the page and take the other exchange's reply; it is refused instead.
+TEST_F(SalesPageTest, AHeaderReadDuringAnotherExchangeIsRefusedAndKeepsThePage) {
+    HeaderPage& page = *Window().CompanySheet();
+    page.Line(1)->setText("KEEP");
+    Control<QPushButton>("NewPLUPrBtn")->click();
+    Retype("PLUCodePrice", "7");
+    Retype("PriceCh", "2");
+    QTimer::singleShot(200, [&] {
+        Control<QPushButton>("DescRead")->click();
+        Dispatcher().CancelWait();
+    });
+    Control<QPushButton>("WritePr")->click();
+    EXPECT_EQ(page.Line(1)->text(), "KEEP");
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].Text, "Another exchange with the register is running.");
+    // Only the price command went out, once: the Close-like cancel does not resend.
+    ASSERT_EQ(Sent().size(), 1u);
+    EXPECT_EQ(peer.Received()[0][0], '^');
+}
+
+} // namespace
