@@ -82,6 +82,9 @@ class TCommPortDriver : public QObject {
     bool OpenPort();
     void ClosePort();
     [[nodiscard]] bool IsOpen() const;
+    // Whether the open device's driver hands received bytes on at once (Linux
+    // low-latency mode, asked for on every open).
+    [[nodiscard]] bool LowLatency() const { return IsOpen() && m_lowLatency; }
     void ApplyLineSettings();
     void PurgeBuffers(bool input, bool output);
     [[nodiscard]] int16_t OutputFreeSpace() const;
@@ -169,4 +172,5 @@ class TCommPortDriver : public QObject {
     uint16_t m_outputTimeout = 4000;
     uint16_t m_specialb = 0;
     bool m_reading = false;
+    bool m_lowLatency = false;
 };
