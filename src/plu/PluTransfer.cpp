@@ -11,6 +11,7 @@
 
 PluTransfer::PluTransfer(ReplyDispatcher& dispatcher, PluTable& table, PluTransferView& view, QObject* parent)
     : QObject(parent), m_dispatcher(dispatcher), m_table(table), m_view(view) {
+    m_replyTimeoutMs = ReplyDispatcher::TransferTimeout;
     m_dispatcher.SetHandler(PluReadCode,
                             [this](std::span<const uint8_t> payload) { OnPluRecordReply(payload); });
     connect(&m_dispatcher, &ReplyDispatcher::PortLost, this, &PluTransfer::OnPortLost);
@@ -130,7 +131,7 @@ void PluTransfer::TransferStep() {
         return;
     }
     ++m_failureCount;
-    int32_t w = m_dispatcher.WaitReply(PluReadCode, ReplyDispatcher::TransferTimeout);
+    int32_t w = m_dispatcher.WaitReply(PluReadCode, m_replyTimeoutMs);
     // A Cancel pressed just as the reply came still counts.
     QCoreApplication::processEvents();
     if (!m_dispatcher.KeepWaiting() || m_portLost || !m_step)

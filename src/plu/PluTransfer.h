@@ -87,6 +87,9 @@ class PluTransfer : public QObject {
     [[nodiscard]] int32_t LastPlu() const { return m_lastPlu; }
     [[nodiscard]] int32_t FailureCount() const { return m_failureCount; }
     [[nodiscard]] bool PairHalf() const { return m_pairHalf; }
+    // How long each attempt waits for its reply: the register's 3000 ms unless
+    // a soak of thousands of lost frames needs it shorter.
+    void SetReplyTimeout(int ms) { m_replyTimeoutMs = ms; }
 
   private:
     [[nodiscard]] bool Writing() const {
@@ -118,4 +121,5 @@ class PluTransfer : public QObject {
 
     int32_t m_firstPlu = 0;
     QElapsedTimer m_clock;
+    int m_replyTimeoutMs = 0; // set to the register's time-out on construction
 };
