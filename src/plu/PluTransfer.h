@@ -99,6 +99,7 @@ class PluTransfer : public QObject {
     void Advance();
     void ReportProgress();
     void OnPortLost();
+    void PurgeBuffers();
 
     ReplyDispatcher& m_dispatcher;
     PluTable& m_table;
@@ -115,6 +116,8 @@ class PluTransfer : public QObject {
     int m_replyIndicator = IndicatorWidth;
     bool m_running = false;
     bool m_portLost = false;
+    // While set, PLU replies are stale ones being cleared away.
+    bool m_droppingReplies = false;
     // The stock typed for a single write of both parts, taken before the
     // constant half's reply brings the register's old stock into the entry.
     std::optional<uint32_t> m_typedStock;

@@ -172,6 +172,15 @@ void TCommPortDriver::PurgeBuffers(bool input, bool output) {
     m_packetStartTick = -1;
 }
 
+void TCommPortDriver::ReadReceived() {
+    // A line that never falls quiet must not hold the caller: a few rounds take
+    // what has come; the rest arrives through the event loop as usual.
+    constexpr int Rounds = 8;
+    for (int i = 0; i < Rounds && IsOpen() && m_port->waitForReadyRead(0); ++i) {
+    }
+    OnPollTick();
+}
+
 int16_t TCommPortDriver::OutputFreeSpace() const {
     if (!IsOpen())
         return -1;

@@ -87,6 +87,9 @@ class TCommPortDriver : public QObject {
     [[nodiscard]] bool LowLatency() const { return IsOpen() && m_lowLatency; }
     void ApplyLineSettings();
     void PurgeBuffers(bool input, bool output);
+    // Hands on at once what the device has received so far, as a poll tick
+    // would, without waiting for the event loop to announce it.
+    void ReadReceived();
     [[nodiscard]] int16_t OutputFreeSpace() const;
     // Bytes written, negated when the output stayed full for OutputTimeout ms.
     int32_t WriteData(std::span<const uint8_t> data);
