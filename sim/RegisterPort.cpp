@@ -276,7 +276,8 @@ void RegisterPort::Pump() {
     qint64 allowed = m_out.size();
     if (paced && !m_out.isEmpty()) {
         const double byteNs = 1e10 / double(m_options.Speed);
-        const qint64 due = qint64(std::floor(double(m_clock.nsecsElapsed() - m_periodStartNs) / byteNs)) + 1;
+        // A byte reaches the far end once its stop bit is out, as from a UART.
+        const qint64 due = qint64(std::floor(double(m_clock.nsecsElapsed() - m_periodStartNs) / byteNs));
         allowed = std::clamp<qint64>(due - m_periodBytes, 0, m_out.size());
     }
     if (allowed > 0) {
@@ -300,13 +301,13 @@ void RegisterPort::Pump() {
         StopPace();
         m_writeNotifier->setEnabled(true);
     } else {
-        // Next when the next byte may start, then a slice at a time, but the
-        // last byte of what waits exactly when it is due.
+        // Next when the next byte is through, then a slice at a time, but the
+        // last byte of what waits exactly when it is through.
         const double byteNs = 1e10 / double(m_options.Speed);
         const qint64 now = m_clock.nsecsElapsed();
-        const qint64 nextDue = m_periodStartNs + qint64(std::ceil(double(m_periodBytes) * byteNs)) - now;
+        const qint64 nextDue = m_periodStartNs + qint64(std::ceil(double(m_periodBytes + 1) * byteNs)) - now;
         const qint64 lastDue =
-            m_periodStartNs + qint64(std::ceil(double(m_periodBytes + m_out.size() - 1) * byteNs)) - now;
+            m_periodStartNs + qint64(std::ceil(double(m_periodBytes + m_out.size()) * byteNs)) - now;
         ArmPace(std::max(nextDue, std::min(PaceSliceNs, lastDue)));
     }
 }
