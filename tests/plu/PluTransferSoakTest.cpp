@@ -232,6 +232,39 @@ class PluTransferSoak : public ::testing::Test {
         return expected;
     }
 
+    // Frames the register sent, and how many of them the line dropped or broke.
+    struct LineCounts {
+        int Sent = 0;
+        int Dropped = 0;
+        int Broken = 0;
+    };
+    [[nodiscard]] LineCounts CountLine() const {
+        QFile trace(traceDir.filePath(QStringLiteral("line.trace")));
+        LineCounts counts;
+        if (!trace.open(QIODevice::ReadOnly | QIODevice::Text))
+            return counts;
+        int whole = 0;
+        FrameReceiver receiver;
+        receiver.SetOnFrame([&](uint8_t) { ++whole; });
+        while (!trace.atEnd()) {
+            const QList<QByteArray> fields = trace.readLine().trimmed().split(' ');
+            if (fields.size() < 3 || (fields[1] != "OUT" && fields[1] != "DROP"))
+                continue;
+            ++counts.Sent;
+            if (fields[1] == "DROP") {
+                ++counts.Dropped;
+                continue;
+            }
+            QByteArray wire;
+            for (qsizetype i = 2; i < fields.size(); ++i)
+                wire += QByteArray::fromHex(fields[i]);
+            const int before = whole;
+            receiver.Feed(std::span(reinterpret_cast<const uint8_t*>(wire.constData()), size_t(wire.size())));
+            counts.Broken += whole == before ? 1 : 0;
+        }
+        return counts;
+    }
+
     // Write everything, then read everything back into an empty table.
     void WriteAndReadBack(int scope, bool selling) {
         FillRandomly(table, 20261210);
@@ -256,6 +289,9 @@ class PluTransferSoak : public ::testing::Test {
                     "%d restarts, %d messages\n",
                     selling ? " while selling" : "", PluTable::Size, scope, writeSeconds, writeRestarts,
                     writeMessages, readSeconds, readRestarts, int(view.Messages.size()) - writeMessages);
+        const LineCounts line = CountLine();
+        std::printf("soak%s: the register sent %d frames, the line dropped %d and broke %d\n",
+                    selling ? " while selling" : "", line.Sent, line.Dropped, line.Broken);
         for (const QString& m : view.Messages)
             std::printf("  message: %s\n", qPrintable(m));
     }
