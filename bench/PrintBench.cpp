@@ -7,6 +7,7 @@
 //     the latest, and a line with no handshake loses what overflows;
 //   - the time taken before the print dialog (the print buffer is filled),
 //     which the longest gap covers too.
+#include "BenchSupport.h"
 #include "exchange/FileDialogs.h"
 #include "exchange/TextFileCommands.h"
 #include "exchange/ViewerPage.h"
@@ -47,41 +48,6 @@ QString JournalDay() {
     return lines.join(QLatin1Char('\n'));
 }
 
-int PdfPages(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return -1;
-    const QByteArray pdf = file.readAll();
-    return int(pdf.count("/Type /Page\n") + pdf.count("/Type /Page\r"));
-}
-
-// The longest time between two turns of the event loop while it watches.
-class GapWatch : public QObject {
-  public:
-    GapWatch() {
-        m_timer.setTimerType(Qt::PreciseTimer);
-        m_timer.setInterval(1);
-        connect(&m_timer, &QTimer::timeout, this, [this] {
-            m_longestNs = qMax(m_longestNs, m_clock.nsecsElapsed());
-            m_clock.start();
-        });
-    }
-    void Start() {
-        m_longestNs = 0;
-        m_clock.start();
-        m_timer.start();
-    }
-    double StopMs() {
-        m_timer.stop();
-        return double(qMax(m_longestNs, m_clock.nsecsElapsed())) / 1e6;
-    }
-
-  private:
-    QTimer m_timer;
-    QElapsedTimer m_clock;
-    qint64 m_longestNs = 0;
-};
-
 void PrintBufferSetUp(QTextEdit& printRich) {
     printRich.setReadOnly(true);
     printRich.setAcceptRichText(false);
@@ -96,8 +62,7 @@ void PrintBufferSetUp(QTextEdit& printRich) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    UseOffscreenWithoutDisplay();
     QApplication app(argc, argv);
     QTemporaryDir dir;
     const QString text = JournalDay();

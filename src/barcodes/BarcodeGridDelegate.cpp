@@ -1,5 +1,7 @@
 #include "barcodes/BarcodeGridDelegate.h"
 
+#include "shell/TypedKeys.h"
+
 #include <QFocusEvent>
 #include <QKeyEvent>
 
@@ -36,13 +38,14 @@ void BarcodeGridDelegate::CloseOpenEditor() {
 bool BarcodeGridDelegate::eventFilter(QObject* object, QEvent* event) {
     if (object == m_editor && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
-        const QString text = key->text();
+        const QString text = TypedText(key);
         if (key->key() == Qt::Key_Backspace) {
             emit KeyAccepted();
-        } else if (text.size() == 1 && text[0].isPrint()) {
-            const char16_t c = text[0].unicode();
-            if ((c < u'0' || c > u'9') && c != u'.')
-                return true;
+        } else if (!text.isEmpty()) {
+            for (const QChar c : text) {
+                if ((c < u'0' || c > u'9') && c != u'.')
+                    return true;
+            }
             emit KeyAccepted();
         }
     }

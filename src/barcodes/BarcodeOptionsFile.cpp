@@ -1,5 +1,7 @@
 #include "barcodes/BarcodeOptionsFile.h"
 
+#include "common/FileHeadWriter.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -44,13 +46,7 @@ QString SaveBarcodeTypes(const BarcodeTypeTable& table, const QString& directory
             return QStringLiteral("Cannot write to options file");
         return QString();
     }
-    QFile old(path);
-    if (!old.open(QIODevice::ReadWrite | QIODevice::ExistingOnly))
-        return QStringLiteral("Cannot write to options file!");
-    QByteArray bytes = table.ToBytes();
-    if (old.size() > BarcodeTypeFileSize && old.seek(BarcodeTypeFileSize))
-        bytes += old.readAll();
-    if (!WriteReplacing(path, bytes))
+    if (WriteFileHead(path, table.ToBytes()) != HeadWrite::Done)
         return QStringLiteral("Cannot write to options file!");
     return QString();
 }

@@ -53,3 +53,9 @@ void BarcodeRules::ApplyEdits() {
 void BarcodeRules::DropEdits() {
     m_edited = m_applied;
 }
+
+bool RuleWithinChecks(const BarcodeRule& rule) {
+    const auto twoDigits = [](int32_t v) { return v >= 0 && v <= 99; };
+    return twoDigits(rule.Header) && twoDigits(rule.Code) && twoDigits(rule.Weight) &&
+           rule.Code + rule.Weight <= 19;
+}

@@ -14,6 +14,11 @@ struct BarcodeRule {
     friend bool operator==(const BarcodeRule&, const BarcodeRule&) = default;
 };
 
+// What the rules dialog lets a user enter: each number of up to two digits,
+// Code and Weight together at most 19 digits. A rule from a damaged options
+// file may hold anything else.
+[[nodiscard]] bool RuleWithinChecks(const BarcodeRule& rule);
+
 inline constexpr int BarcodeRuleCount = 6;
 inline constexpr int BarcodeTypeFileSize = 72;
 

@@ -65,6 +65,13 @@ int NumberOf(const QString& text) {
     return int(value);
 }
 
+// A cell holds digits only; letters (pasted) or a full stop make no number.
+bool IsNumber(const QString& text) {
+    return !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) {
+        return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+    });
+}
+
 } // namespace
 
 TBarcodeForm::TBarcodeForm(BarcodeRules& rules, QWidget* parent) : QDialog(parent), m_rules(rules) {
@@ -138,6 +145,7 @@ TBarcodeForm::TBarcodeForm(BarcodeRules& rules, QWidget* parent) : QDialog(paren
     connect(m_delegate, &BarcodeGridDelegate::EditingStarted, this, &TBarcodeForm::BarcdGridGetEditText);
     connect(m_delegate, &BarcodeGridDelegate::TextEdited, this, &TBarcodeForm::BarcdGridSetEditText);
     connect(m_delegate, &BarcodeGridDelegate::KeyAccepted, this, &TBarcodeForm::BarcdGridKeyPress);
+    connect(m_delegate, &QAbstractItemDelegate::closeEditor, this, &TBarcodeForm::EditorClosed);
 
     UpdateTexts();
     ShowAppliedRules();
@@ -148,6 +156,7 @@ void TBarcodeForm::ShowDialog() {
     show();
     raise();
     activateWindow();
+    ShowDamagedRules();
 }
 
 void TBarcodeForm::SetLanguage(int language) {
@@ -200,29 +209,35 @@ void TBarcodeForm::BarcdGridGetEditText(int row, int column) {
 
 void TBarcodeForm::BarcdGridSetEditText(int row, int column, const QString& text) {
     m_grid->item(row, column)->setText(text);
+    // An empty cell is a number on its way: it is judged when the editing ends.
+    if (text.isEmpty())
+        return;
     const bool tooLong = text.size() >= 3;
     const bool sumTooLong = CellNumber(row, CodeColumn) + qint64(CellNumber(row, WeightColumn)) >= 20;
     QString message;
-    switch (column) {
-    case HeaderColumn:
-        if (tooLong)
-            message = QStringLiteral("Header must be up to 2 characters long!");
-        break;
-    case CodeColumn:
-        if (tooLong)
-            message = QStringLiteral("Code must be up to 2 characters long!");
-        else if (sumTooLong)
-            message = QStringLiteral("Code and Weight must be up to 19 characters long!");
-        break;
-    case WeightColumn:
-        if (tooLong)
-            message = QStringLiteral("Weight must be up to 2 characters long!");
-        else if (sumTooLong)
-            message = QStringLiteral("Code and Weight must be up to 19 characters long!");
-        break;
-    default:
-        break;
-    }
+    if (!IsNumber(text))
+        message = NotANumberMessage(column);
+    else
+        switch (column) {
+        case HeaderColumn:
+            if (tooLong)
+                message = QStringLiteral("Header must be up to 2 characters long!");
+            break;
+        case CodeColumn:
+            if (tooLong)
+                message = QStringLiteral("Code must be up to 2 characters long!");
+            else if (sumTooLong)
+                message = QStringLiteral("Code and Weight must be up to 19 characters long!");
+            break;
+        case WeightColumn:
+            if (tooLong)
+                message = QStringLiteral("Weight must be up to 2 characters long!");
+            else if (sumTooLong)
+                message = QStringLiteral("Code and Weight must be up to 19 characters long!");
+            break;
+        default:
+            break;
+        }
     // The cell is put right before the message appears, so the grid and the
     // edited rules never hold the refused text.
     if (!message.isEmpty() && m_editRow >= 0 && m_editColumn >= 0)
@@ -231,6 +246,44 @@ void TBarcodeForm::BarcdGridSetEditText(int row, int column, const QString& text
         row, {CellNumber(row, HeaderColumn), CellNumber(row, CodeColumn), CellNumber(row, WeightColumn)});
     if (!message.isEmpty())
         ShowMessage(message);
+}
+
+QString TBarcodeForm::NotANumberMessage(int column) {
+    static const char* const names[] = {"Header", "Code", "Weight"};
+    return QStringLiteral("%1 must be a number!").arg(QLatin1String(names[std::clamp(column, 0, 2)]));
+}
+
+void TBarcodeForm::EditorClosed() {
+    if (m_editRow < 0 || m_editColumn < 0)
+        return;
+    QTableWidgetItem* cell = m_grid->item(m_editRow, m_editColumn);
+    if (IsNumber(cell->text()))
+        return;
+    // Left empty: the number it had comes back rather than a silent 0.
+    cell->setText(QString::number(m_editNumber));
+    m_rules.SetEditedRule(m_editRow, {CellNumber(m_editRow, HeaderColumn), CellNumber(m_editRow, CodeColumn),
+                                      CellNumber(m_editRow, WeightColumn)});
+    ShowMessage(NotANumberMessage(m_editColumn));
+}
+
+void TBarcodeForm::ShowDamagedRules() {
+    QStringList damaged;
+    const BarcodeTypeTable& applied = m_rules.Applied();
+    for (int r = 0; r < BarcodeRuleCount; ++r) {
+        const BarcodeRule& rule = applied.Rules[size_t(r)];
+        if (!RuleWithinChecks(rule))
+            damaged << QStringLiteral("type %1 (header %2, code %3, weight %4)")
+                           .arg(r + 1)
+                           .arg(rule.Header)
+                           .arg(rule.Code)
+                           .arg(rule.Weight);
+    }
+    if (damaged.isEmpty())
+        return;
+    ShowMessage(
+        QStringLiteral("These barcode rules from ComOpts.ini are damaged: %1.\nA damaged rule matches "
+                       "no barcode; correct it here and apply.")
+            .arg(damaged.join(QStringLiteral(", "))));
 }
 
 void TBarcodeForm::ApplyBtnClick() {

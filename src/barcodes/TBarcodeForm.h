@@ -44,6 +44,11 @@ class TBarcodeForm : public QDialog {
     void BarcdGridGetEditText(int row, int column);
     void BarcdGridSetEditText(int row, int column, const QString& text);
     void BarcdGridKeyPress();
+    void EditorClosed();
+    // Rules from a damaged options file, which the grid's checks would
+    // refuse, are named when the dialog opens.
+    void ShowDamagedRules();
+    [[nodiscard]] static QString NotANumberMessage(int column);
 
     void ShowRules(const BarcodeTypeTable& table);
     void ShowMessage(const QString& text);

@@ -175,6 +175,15 @@ inline constexpr Caption TimeLeft{"%1 left", "preostalo %1"};
 inline constexpr Caption ConnectionLost{
     "The connection to the register was lost at PLU %1.\nThe PLUs transferred before it are kept.",
     "Veza sa kasom je prekinuta kod PLU %1.\nPLU preneti pre njega su sačuvani."};
+inline constexpr Caption StoppedByDisconnect{
+    "The transfer was stopped by the disconnect at PLU %1.\nThe PLUs transferred before it are kept.",
+    "Prenos je zaustavljen raskidanjem veze kod PLU %1.\nPLU preneti pre njega su sačuvani."};
+// The status panel after a range transfer that ended early, and the close
+// query during one: where it stood, and how many PLUs went across.
+inline constexpr Caption StoppedAt{"Stopped at PLU %1: %2 PLUs transferred.",
+                                   "Zaustavljeno kod PLU %1: preneto PLU: %2."};
+inline constexpr Caption Unfinished{"The PLU transfer is not finished: it is at PLU %1, %2 PLUs transferred.",
+                                    "Prenos PLU nije završen: stigao je do PLU %1, preneto PLU: %2."};
 } // namespace Transfer
 
 namespace Reports {
@@ -224,6 +233,12 @@ inline constexpr Caption Tax{"Tax", "Porez"};
 inline constexpr TwinCaption Receipts{{"Receipts", "Računi"}, "\x93\x80\x9B\x97\x8F\x89"};
 inline constexpr Caption ResetType{"Reset Type", "Vrsta resetovanja"};
 inline constexpr Caption ResetDate{"Reset Date :", "Datum resetovanja :"};
+// A reply shorter than its layout: the report's letter, bytes received, bytes expected.
+inline constexpr Caption ShortReport{"Short report '%1' received: %2 of %3 bytes, not shown",
+                                     "Primljen je kratak izveštaj '%1': %2 od %3 bajtova, nije prikazan"};
+// The Z report's state beside its Do button.
+inline constexpr Caption ZRunning{"Z report running ...", "Z izveštaj u toku ..."};
+inline constexpr Caption ZDone{"Z report done", "Z izveštaj je urađen"};
 } // namespace Reports
 
 namespace PluStatistics {
@@ -235,6 +250,8 @@ inline constexpr Caption PluCode{"PLU Code", "PLU kod"};
 inline constexpr Caption Price{"Price", "Cena"};
 inline constexpr Caption Description{"Description", "Opis"};
 inline constexpr Caption Total{"Total", "Ukupno"};
+// The end of a series: the PLUs the register did not answer.
+inline constexpr Caption Unanswered{"No answer from the register for PLU:", "Kasa nije odgovorila za PLU:"};
 } // namespace PluStatistics
 
 namespace Database {

@@ -4,3 +4,6 @@ list(APPEND ORVEX_CORE_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/ShellSettings.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Captions.cpp
 )
+list(APPEND ORVEX_CORE_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/FileHeadWriter.cpp
+)

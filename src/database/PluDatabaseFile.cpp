@@ -1,5 +1,6 @@
 #include "database/PluDatabaseFile.h"
 
+#include "common/FileHeadWriter.h"
 #include "database/PluTable.h"
 
 #include <QDir>
@@ -16,22 +17,6 @@ QString DatabasePath(const QString& directory) {
 bool WriteAll(QIODevice& device, std::span<const std::byte> bytes) {
     return device.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size())) ==
            qint64(bytes.size());
-}
-
-// Copies what follows the table in the old file, a piece at a time, since a
-// file from elsewhere may be of any size.
-bool CopyTail(QFile& from, QIODevice& to) {
-    if (from.size() <= PluTable::ByteSize)
-        return true;
-    if (!from.seek(PluTable::ByteSize))
-        return false;
-    QByteArray chunk;
-    while (!from.atEnd()) {
-        chunk = from.read(1 << 20);
-        if (chunk.isEmpty() || to.write(chunk) != chunk.size())
-            return false;
-    }
-    return true;
 }
 
 DatabaseFileResult Failure(const char* message, int exitStatus = 0) {
@@ -69,17 +54,24 @@ DatabaseFileResult LoadDatabase(PluTable& table, const QString& directory) {
 }
 
 DatabaseFileResult SaveDatabase(const PluTable& table, const QString& directory) {
-    const QString path = DatabasePath(directory);
-    // The old file must still be there and writable: a database that was
-    // deleted or made read-only during the run is left alone.
-    QFile old(path);
-    if (!old.open(QIODevice::ReadWrite | QIODevice::ExistingOnly))
+    const std::span<const std::byte> bytes = table.Bytes();
+    switch (WriteFileHead(DatabasePath(directory), QByteArrayView(reinterpret_cast<const char*>(bytes.data()),
+                                                                  qsizetype(bytes.size())))) {
+    case HeadWrite::Done:
+        return {};
+    case HeadWrite::CannotOpen:
         return Failure("Cannot open database file for writing!");
+    case HeadWrite::CannotWrite:
+        break;
+    }
+    return Failure("Cannot write database file!");
+}
 
+DatabaseFileResult SaveDatabaseTo(const PluTable& table, const QString& path) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return Failure("Cannot open database file for writing!");
-    if (!WriteAll(file, table.Bytes()) || !CopyTail(old, file) || !file.commit())
+    if (!WriteAll(file, table.Bytes()) || !file.commit())
         return Failure("Cannot write database file!");
     return {};
 }

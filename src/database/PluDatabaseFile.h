@@ -26,6 +26,10 @@ struct DatabaseFileResult {
 // as it was.
 [[nodiscard]] DatabaseFileResult SaveDatabase(const PluTable& table, const QString& directory);
 
+// Writes the whole table to a file of the user's choice, replacing it only
+// once it is written whole (a way out when pludb.dat cannot be written).
+[[nodiscard]] DatabaseFileResult SaveDatabaseTo(const PluTable& table, const QString& path);
+
 enum class UpdateAnswer { Yes, No, Cancel };
 
 struct DatabaseCloseResult {

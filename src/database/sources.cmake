@@ -1,7 +1,11 @@
 list(APPEND ORVEX_CORE_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/PluTable.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PluDatabaseFile.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/PluCells.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/PluSearch.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/PluSettings.cpp
 )
 list(APPEND ORVEX_VIEWS_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/PluTableModel.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TDataForm.cpp
 )

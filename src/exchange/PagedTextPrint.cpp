@@ -74,6 +74,11 @@ bool PagedTextPrint::Run(QPrinter& printer) {
     if (!painter.isActive())
         return false;
     LayOut(painter, printer);
+    if (Cancelled()) {
+        painter.end();
+        m_document.reset();
+        return false;
+    }
 
     const QPageRanges ranges = printer.pageRanges();
     const int first = ranges.isEmpty() ? 1 : qMax(1, ranges.firstPage());
@@ -91,6 +96,12 @@ bool PagedTextPrint::Run(QPrinter& printer) {
         RunPendingEvents(false);
         if (printer.printerState() == QPrinter::Aborted || printer.printerState() == QPrinter::Error)
             return false;
+        if (Cancelled()) {
+            painter.end();
+            RemoveInPieces(*m_document, [this] { RunPendingEvents(true); });
+            m_document.reset();
+            return false;
+        }
     }
     const bool ended = painter.end();
     // Freed all at once, a long text would stall the thread once more.
@@ -129,7 +140,16 @@ void PagedTextPrint::LayOut(QPainter& painter, QPrinter& printer) {
     // once and in full: no layout is left for later to run in one long go.
     document.setPageSize(m_body.size());
 
-    AppendInPieces(document, m_text, [this] { RunPendingEvents(true); });
+    // In pieces as AppendInPieces adds them, but a cancel stops the adding.
+    QTextCursor cursor(&document);
+    for (qsizetype from = 0; from < m_text.size() && !Cancelled();) {
+        qsizetype to = m_text.indexOf(QLatin1Char('\n'), qMin(from + PieceChars, m_text.size()));
+        to = to < 0 ? m_text.size() : to + 1;
+        cursor.movePosition(QTextCursor::End);
+        cursor.insertText(m_text.sliced(from, to - from));
+        from = to;
+        RunPendingEvents(true);
+    }
     m_text.clear();
     m_pageCount = document.pageCount();
 }
@@ -158,6 +178,12 @@ void PagedTextPrint::RunPendingEvents(bool whenSliceUsed) {
     if (whenSliceUsed && elapsed < SliceMs)
         return;
     m_longestSliceMs = qMax(m_longestSliceMs, elapsed);
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    QCoreApplication::processEvents(m_cancelled ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
     m_slice.start();
+}
+
+bool PagedTextPrint::Cancelled() {
+    if (m_cancelled && m_cancelled())
+        m_wasCancelled = true;
+    return m_wasCancelled;
 }

@@ -33,7 +33,14 @@ class PagedTextPrint : public QObject {
                                const std::function<void()>& between);
     static void RemoveInPieces(QTextDocument& document, const std::function<void()>& between);
 
-    // False when the printer could not be started or failed during the job.
+    // Lets the user stop the job: pending events then include user input
+    // (the caller keeps it to a Cancel button, say with a modal dialog), and
+    // the job ends at the next slice once cancelled() holds.
+    void SetCancelCheck(std::function<bool()> cancelled) { m_cancelled = std::move(cancelled); }
+    [[nodiscard]] bool WasCancelled() const { return m_wasCancelled; }
+
+    // False when the printer could not be started, failed during the job, or
+    // the job was cancelled.
     bool Run(QPrinter& printer);
 
     // The pages of the laid-out text (known once the text is laid out).
@@ -50,6 +57,7 @@ class PagedTextPrint : public QObject {
     void LayOut(QPainter& painter, QPrinter& printer);
     void PaintPage(QPainter& painter, int page) const;
     void RunPendingEvents(bool whenSliceUsed);
+    [[nodiscard]] bool Cancelled();
 
     QString m_text;
     QFont m_font;
@@ -61,4 +69,6 @@ class PagedTextPrint : public QObject {
     int m_pageCount = 0;
     QElapsedTimer m_slice;
     qint64 m_longestSliceMs = 0;
+    std::function<bool()> m_cancelled;
+    bool m_wasCancelled = false;
 };

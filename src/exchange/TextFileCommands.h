@@ -31,15 +31,16 @@ class TextFileCommands : public QObject {
     [[nodiscard]] QString TargetText() const;
     // Prints PrintRich; false when the printer failed.
     bool PrintBuffer(QPrinter& printer);
-    // A print job is under way: pending events run during it, and whatever
-    // they start must not pull the job's ground away.
-    [[nodiscard]] bool IsPrinting() const { return m_printing; }
+    // A print job or a file being viewed is under way: pending events run
+    // during it, and whatever they start must not pull the job's ground away.
+    [[nodiscard]] bool IsBusy() const { return m_printing || m_viewing; }
 
   signals:
     // After each printed page of the running job.
     void PagePrinted(int page, int pages);
-    // The print job (or the dialog before it) is over.
-    void PrintFinished();
+    // The print job (or the dialog before it), or the loading of a viewed
+    // file, is over.
+    void JobFinished();
 
   private:
     bool PrintText(QPrinter& printer, const QString& text);
@@ -49,4 +50,5 @@ class TextFileCommands : public QObject {
     QTextEdit& m_printRich;
     ViewOfTarget m_views;
     bool m_printing = false;
+    bool m_viewing = false;
 };

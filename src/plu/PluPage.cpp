@@ -1,15 +1,16 @@
 #include "plu/PluPage.h"
 
 #include "barcodes/BarcodeTypeTable.h"
+#include "common/Captions.h"
+#include "common/ShellSettings.h"
 #include "database/PluTable.h"
 #include "plu/PluMessages.h"
 #include "protocol/ConversionError.h"
 #include "protocol/Converts.h"
 #include "protocol/RegisterCharset.h"
 #include "protocol/ReplyDispatcher.h"
-#include "common/Captions.h"
 #include "shell/MessageBoxes.h"
-#include "common/ShellSettings.h"
+#include "shell/TypedKeys.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -46,6 +47,12 @@ constexpr char BarcodeExists[] = "This barcode already exists, PLU Code: ";
 constexpr char PluReportQuestion[] =
     "This operation prints all available PLUs in the cash register.\nDo you want to continue?";
 constexpr char PluReportTitle[] = "Orvex Warning!";
+constexpr Caption YesText{"Yes", "Da"};
+constexpr Caption NoText{"No", "Ne"};
+constexpr Caption WriteAllQuestion{
+    "Write %1 PLUs (PLU %2 to %3) from the PC to the register?\nThe register's programming of these PLUs "
+    "will be replaced.",
+    "Upisati %1 PLU (PLU %2 do %3) iz računara u kasu?\nProgramiranje ovih PLU u kasi biće zamenjeno."};
 constexpr uint8_t PluReportCode = 'n';
 
 QChar DecimalSeparator() {
@@ -95,14 +102,20 @@ void Deselect(QRadioButton* a, QRadioButton* b) {
 // typing, so that an edit never brings in a character that could not have
 // been typed. Text the field already holds (a record from a file, say) stays
 // editable: only an edit that adds refused characters is undone.
+// An optional value rule refuses edits that would leave a value the field
+// cannot hold.
 class KeyFilterValidator : public QValidator {
   public:
-    KeyFilterValidator(QLineEdit* field, std::function<bool(QChar)> rejected)
-        : QValidator(field), m_rejected(std::move(rejected)), m_accepted(field->text()) {
+    KeyFilterValidator(QLineEdit* field, std::function<bool(QChar)> rejected,
+                       std::function<bool(const QString&)> valueAllowed = {})
+        : QValidator(field), m_rejected(std::move(rejected)), m_valueAllowed(std::move(valueAllowed)),
+          m_accepted(field->text()) {
         connect(field, &QLineEdit::textChanged, this, [this](const QString& text) { m_accepted = text; });
     }
 
     State validate(QString& input, int&) const override {
+        if (m_valueAllowed && !m_valueAllowed(input))
+            return Invalid;
         return Refused(input) > Refused(m_accepted) ? Invalid : Acceptable;
     }
 
@@ -112,8 +125,17 @@ class KeyFilterValidator : public QValidator {
     }
 
     std::function<bool(QChar)> m_rejected;
+    std::function<bool(const QString&)> m_valueAllowed;
     QString m_accepted;
 };
+
+// The flags hold departments 1 to 15; the list offers 1 to 9, and a record
+// from a file or the register may bring the others.
+bool DepartmentAllowed(const QString& text) {
+    bool ok = false;
+    const int department = text.toInt(&ok);
+    return text.isEmpty() || (ok && department >= 1 && department <= int(FlagDepartmentMask));
+}
 
 QString MinutesSeconds(qint64 ms) {
     const qint64 s = (ms + 500) / 1000;
@@ -173,7 +195,7 @@ QWidget* PluPage::BuildRecordPanel() {
     m_department->setEditable(true);
     for (int d = 1; d <= 9; ++d)
         m_department->addItem(QString::number(d));
-    m_department->lineEdit()->setMaxLength(1);
+    m_department->lineEdit()->setMaxLength(2);
     m_department->setFixedWidth(52);
     m_active = Radio(m_constsPanel, "Active", "Active");
     m_inactive = Radio(m_constsPanel, "Inactive", "Inactive");
@@ -363,7 +385,8 @@ void PluPage::ConnectControls() {
     };
     for (QLineEdit* field : {m_pluNum, m_fromNPlu, m_toNPlu})
         filter(field, [](QChar c) { return CodeKeyRejected(c); });
-    filter(m_department->lineEdit(), [](QChar c) { return NonZeroDigitKeyRejected(c); });
+    m_department->lineEdit()->setValidator(new KeyFilterValidator(
+        m_department->lineEdit(), [](QChar c) { return DigitKeyRejected(c); }, DepartmentAllowed));
     for (QLineEdit* field : {m_price, m_cost, m_stock})
         filter(field, [](QChar c) { return DecimalKeyRejected(c, DecimalSeparator()); });
     filter(m_description,
@@ -456,7 +479,7 @@ bool PluPage::KeyRejected(QObject* field, QChar c) const {
     if (field == m_pluNum || field == m_fromNPlu || field == m_toNPlu)
         return CodeKeyRejected(c);
     if (field == m_department->lineEdit())
-        return NonZeroDigitKeyRejected(c);
+        return DigitKeyRejected(c);
     if (field == m_price || field == m_cost || field == m_stock)
         return DecimalKeyRejected(c, DecimalSeparator());
     if (field == m_description)
@@ -479,8 +502,7 @@ bool PluPage::KeyRejected(QObject* field, QChar c) const {
 bool PluPage::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
     case QEvent::KeyPress: {
-        auto* key = static_cast<QKeyEvent*>(event);
-        QString text = key->text();
+        QString text = TypedText(static_cast<QKeyEvent*>(event));
         if (text.isEmpty())
             break;
         // Register texts are typed in capitals, as with Caps Lock on.
@@ -875,8 +897,29 @@ void PluPage::ReadAllClick() {
 
 void PluPage::SerialProgStartClick() {
     Guarded([this] {
-        if (m_transfer)
-            m_transfer->WriteRange(RangeNumber(m_fromNPlu), RangeNumber(m_toNPlu));
+        if (!m_transfer || !m_table)
+            return;
+        const int from = RangeNumber(m_fromNPlu);
+        const int to = RangeNumber(m_toNPlu);
+        if (from > to)
+            return;
+        // One click replaces the register's programming of the whole range
+        // (0-9999 unless changed): it is asked first, No by default.
+        int count = to - from + 1;
+        if (ActiveOnly()) {
+            count = 0;
+            for (int n = from; n <= to; ++n)
+                count += ((*m_table)[n].Flags & FlagActive) ? 1 : 0;
+        }
+        const auto answer = MessageBoxes::Show(
+            this, {Captions::Closing::PluProgramWarning.Text(),
+                   WriteAllQuestion.Text().arg(count).arg(from).arg(to),
+                   QMessageBox::Warning,
+                   QMessageBox::Yes | QMessageBox::No,
+                   QMessageBox::No,
+                   {{QMessageBox::Yes, YesText.Text()}, {QMessageBox::No, NoText.Text()}}});
+        if (answer == QMessageBox::Yes)
+            m_transfer->WriteRange(from, to);
     });
 }
 
@@ -927,6 +970,17 @@ void PluPage::ShowProgress(int done, int total, qint64 msLeft) {
 
 void PluPage::ShowMessage(const QString& text) {
     MessageBoxes::Plain(this, text);
+}
+
+void PluPage::ShowStopped(const QString& text) {
+    m_progress->setText(text);
+    m_statusPanel->setVisible(true);
+}
+
+QString PluPage::UnfinishedTransfer() const {
+    if (!m_transfer || !m_transfer->IsRunning())
+        return {};
+    return Captions::Transfer::Unfinished.Text().arg(m_transfer->CurrentPlu()).arg(m_transfer->Transferred());
 }
 
 void PluPage::ShowNoResponse() {

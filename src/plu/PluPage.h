@@ -78,6 +78,9 @@ class PluPage : public ModePage, public PluTransferView {
     void SetRangeRunning(bool running, TransferKind kind) override;
     void ShowMessage(const QString& text) override;
     void ShowNoResponse() override;
+    void ShowStopped(const QString& text) override;
+    // Said by the close query while a transfer runs; empty otherwise.
+    [[nodiscard]] QString UnfinishedTransfer() const;
 
   signals:
     // For the database window: a row to refill, or the whole grid.

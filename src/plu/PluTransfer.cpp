@@ -1,10 +1,10 @@
 #include "plu/PluTransfer.h"
 
+#include "common/Captions.h"
+#include "common/ShellSettings.h"
 #include "database/PluTable.h"
 #include "plu/PluMessages.h"
 #include "protocol/ReplyDispatcher.h"
-#include "common/Captions.h"
-#include "common/ShellSettings.h"
 
 #include <QCoreApplication>
 #include <algorithm>
@@ -15,6 +15,7 @@ PluTransfer::PluTransfer(ReplyDispatcher& dispatcher, PluTable& table, PluTransf
     m_dispatcher.SetHandler(PluReadCode,
                             [this](std::span<const uint8_t> payload) { OnPluRecordReply(payload); });
     connect(&m_dispatcher, &ReplyDispatcher::PortLost, this, &PluTransfer::OnPortLost);
+    connect(&m_dispatcher, &ReplyDispatcher::ClosedByUser, this, &PluTransfer::OnClosedByUser);
 }
 
 PluTransfer::~PluTransfer() {
@@ -75,10 +76,22 @@ void PluTransfer::Abandon() {
 }
 
 void PluTransfer::OnPortLost() {
-    if (!m_running)
+    if (!m_running || !m_step)
         return;
-    m_portLost = true;
+    m_stop = Stop::PortLost;
     m_dispatcher.CancelWait();
+}
+
+void PluTransfer::OnClosedByUser() {
+    // A transfer abandoned by the closing program says nothing more.
+    if (!m_running || !m_step)
+        return;
+    m_stop = Stop::ClosedByUser;
+    m_dispatcher.CancelWait();
+}
+
+QString PluTransfer::StoppedText() const {
+    return Captions::Transfer::StoppedAt.Text().arg(m_currentPlu).arg(m_transferred);
 }
 
 void PluTransfer::RunTransfer() {
@@ -88,7 +101,8 @@ void PluTransfer::RunTransfer() {
     m_view.ShowStatusPanel(true);
     m_pairHalf = m_view.WriteScope() == 0;
     m_typedStock.reset();
-    m_portLost = false;
+    m_stop = Stop::None;
+    m_transferred = 0;
     m_running = true;
     m_firstPlu = m_currentPlu;
     m_clock.start();
@@ -98,14 +112,19 @@ void PluTransfer::RunTransfer() {
         (this->*m_step)();
     m_running = false;
     m_view.ShowStatusPanel(false);
-    if (m_portLost) {
-        m_portLost = false;
+    const bool range = m_kind == TransferKind::ReadRange || m_kind == TransferKind::WriteRange;
+    if (range && m_stop != Stop::None)
+        m_view.ShowStopped(StoppedText());
+    if (m_stop == Stop::PortLost)
         m_view.ShowMessage(Captions::Transfer::ConnectionLost.Text().arg(m_currentPlu));
-    }
+    else if (m_stop == Stop::ClosedByUser)
+        m_view.ShowMessage(Captions::Transfer::StoppedByDisconnect.Text().arg(m_currentPlu));
+    m_stop = Stop::None;
 }
 
 void PluTransfer::TransferStep() {
     if (m_failureCount >= GiveUpCount) {
+        m_stop = Stop::NoResponse;
         m_view.ShowNoResponse();
         StopTransfer();
         return;
@@ -134,7 +153,7 @@ void PluTransfer::TransferStep() {
     int32_t w = m_dispatcher.WaitReply(PluReadCode, m_replyTimeoutMs);
     // A Cancel pressed just as the reply came still counts.
     QCoreApplication::processEvents();
-    if (!m_dispatcher.KeepWaiting() || m_portLost || !m_step)
+    if (!m_dispatcher.KeepWaiting() || m_stop != Stop::None || !m_step)
         w = ReplyDispatcher::WaitCancelled;
     switch (w) {
     case ReplyDispatcher::WaitReplied:
@@ -163,6 +182,7 @@ void PluTransfer::Advance() {
     }
     if (Writing() && m_view.WriteScope() == 2)
         m_pairHalf = false;
+    ++m_transferred;
     ++m_currentPlu;
     ReportProgress();
 }
@@ -187,7 +207,8 @@ int PluTransfer::SendCurrent() {
     TRS232Form& rs232 = m_dispatcher.RS232();
     // A device that vanished between two steps leaves nothing to send to.
     if (!rs232.Serial().IsOpen()) {
-        m_portLost = true;
+        if (m_stop == Stop::None)
+            m_stop = Stop::PortLost;
         return Refused;
     }
     PurgeBuffers();

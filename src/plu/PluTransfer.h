@@ -40,6 +40,9 @@ class PluTransferView {
     virtual void SetRangeRunning(bool running, TransferKind kind) = 0;
     virtual void ShowMessage(const QString& text) = 0;
     virtual void ShowNoResponse() = 0;
+    // A range transfer ended before its end: where it stopped and how many
+    // PLUs went across, for a view that keeps it in sight.
+    virtual void ShowStopped(const QString& text) { (void)text; }
 };
 
 // Moves PLU records between the PC table and the register, one request and
@@ -87,6 +90,10 @@ class PluTransfer : public QObject {
     [[nodiscard]] int32_t LastPlu() const { return m_lastPlu; }
     [[nodiscard]] int32_t FailureCount() const { return m_failureCount; }
     [[nodiscard]] bool PairHalf() const { return m_pairHalf; }
+    // PLUs sent or read whole in the running (or last) transfer.
+    [[nodiscard]] int Transferred() const { return m_transferred; }
+    // Where a running or cut-short range stands, in words.
+    [[nodiscard]] QString StoppedText() const;
     // How long each attempt waits for its reply: the register's 3000 ms unless
     // a soak of thousands of lost frames needs it shorter.
     void SetReplyTimeout(int ms) { m_replyTimeoutMs = ms; }
@@ -99,6 +106,7 @@ class PluTransfer : public QObject {
     void Advance();
     void ReportProgress();
     void OnPortLost();
+    void OnClosedByUser();
     void PurgeBuffers();
 
     ReplyDispatcher& m_dispatcher;
@@ -115,7 +123,10 @@ class PluTransfer : public QObject {
     int m_requestIndicator = 0;
     int m_replyIndicator = IndicatorWidth;
     bool m_running = false;
-    bool m_portLost = false;
+    // Why the transfer ended before its last PLU.
+    enum class Stop { None, PortLost, ClosedByUser, NoResponse };
+    Stop m_stop = Stop::None;
+    int m_transferred = 0;
     // While set, PLU replies are stale ones being cleared away.
     bool m_droppingReplies = false;
     // The stock typed for a single write of both parts, taken before the

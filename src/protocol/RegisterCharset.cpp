@@ -80,6 +80,10 @@ uint8_t FromRegisterChar(uint8_t c, int charset) {
 }
 
 bool CharAllowed(uint8_t c, int charset, QStringView font) {
+    // Space, digits, punctuation and the capitals A to Z reach the register
+    // unchanged under every charset, so every field takes them.
+    if (c >= 0x20 && c <= 0x5A)
+        return true;
     switch (charset) {
     case RegisterCharsets::Cyrillic:
         if (Find(CyrillicTable.Windows, c))
@@ -88,7 +92,7 @@ bool CharAllowed(uint8_t c, int charset, QStringView font) {
     case RegisterCharsets::Latin:
         return Find(LatinTable.Windows, c).has_value();
     default:
-        return c >= 0x20 && c <= 0x5A;
+        return false;
     }
 }
 

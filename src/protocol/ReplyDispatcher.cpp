@@ -1,7 +1,7 @@
 #include "protocol/ReplyDispatcher.h"
 
-#include "protocol/ClockReply.h"
 #include "common/ShellSettings.h"
+#include "protocol/ClockReply.h"
 
 #include <QEventLoop>
 #include <utility>
@@ -110,6 +110,7 @@ void ReplyDispatcher::Disconnect() {
         return;
     m_rs232.Serial().ClosePort();
     emit ConnectionChanged(false);
+    emit ClosedByUser();
 }
 
 void ReplyDispatcher::ToggleConnection() {

@@ -83,6 +83,8 @@ class ReplyDispatcher : public QObject {
     void ConnectionChanged(bool open);
     void PortOpenFailed(const QString& device);
     void PortLost(const QString& device, const QString& reason);
+    // The user closed the port (Disconnect), as opposed to losing it.
+    void ClosedByUser();
     // The formatted clock of a 'Q' reply, in the language of the moment.
     void ClockReceived(const QString& text);
 

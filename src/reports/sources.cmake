@@ -1,4 +1,12 @@
+list(APPEND ORVEX_CORE_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/ReportDecoder.cpp
+)
+list(APPEND ORVEX_LINK_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/DailyReports.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/PluStatSeries.cpp
+)
 list(APPEND ORVEX_VIEWS_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/ReportDialog.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ReportsPage.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TOperForm.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TPLUStat.cpp

@@ -140,12 +140,18 @@ uint32_t TCommPortDriver::ActualBaudRate() const {
     return IsOpen() ? static_cast<uint32_t>(m_port->baudRate()) : 0;
 }
 
+TCommPortDriver::ModemLines TCommPortDriver::LineSignals() const {
+    if (m_hwHandshaking == hhRTSCTS)
+        return {m_enableDtr, std::nullopt};
+    return {m_enableDtr, false};
+}
+
 void TCommPortDriver::ApplyLineSettings() {
     if (!IsOpen())
         return;
     const uint32_t rate = m_speed == brcust ? m_specialb : BaudRateOf(m_speed);
     m_specialb = static_cast<uint16_t>(rate & 0xFFFF);
-    // Failures here (a pseudo-terminal refuses DTR, for one) leave the port usable;
+    // Failures here (a pseudo-terminal has no modem lines, for one) leave the port usable;
     // nothing is checked, as with the platform's own control block.
     m_port->setBaudRate(static_cast<qint32>(rate));
     m_port->setDataBits(static_cast<QSerialPort::DataBits>(static_cast<int>(m_dataBits) + 5));
@@ -157,7 +163,10 @@ void TCommPortDriver::ApplyLineSettings() {
         m_port->setFlowControl(QSerialPort::SoftwareControl);
     else
         m_port->setFlowControl(QSerialPort::NoFlowControl);
-    m_port->setDataTerminalReady(m_enableDtr);
+    const ModemLines lines = LineSignals();
+    m_port->setDataTerminalReady(lines.Dtr);
+    if (lines.Rts)
+        m_port->setRequestToSend(*lines.Rts);
     m_port->clearError();
     PurgeBuffers(true, true);
 }

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -132,6 +133,13 @@ class TCommPortDriver : public QObject {
     void SetOutputTimeout(uint16_t v) { m_outputTimeout = v; }
     [[nodiscard]] uint16_t Specialb() const { return m_specialb; }
     void SetSpecialb(uint16_t v) { m_specialb = v; }
+    // The modem lines ApplyLineSettings sets: DTR as EnableDTROnOpen says; RTS
+    // low without RTS/CTS handshake, left to the handshake (no value) with it.
+    struct ModemLines {
+        bool Dtr;
+        std::optional<bool> Rts;
+    };
+    [[nodiscard]] ModemLines LineSignals() const;
     // The rate the open port runs at (after ApplyLineSettings).
     [[nodiscard]] uint32_t ActualBaudRate() const;
     [[nodiscard]] size_t ReceiveBufferSize() const { return m_receiveBuffer.size(); }

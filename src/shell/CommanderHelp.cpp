@@ -1,9 +1,9 @@
 #include "shell/CommanderHelp.h"
 
-#include "shell/Browser.h"
 #include "common/Captions.h"
-#include "shell/MessageBoxes.h"
 #include "common/ShellSettings.h"
+#include "shell/Browser.h"
+#include "shell/MessageBoxes.h"
 
 namespace CommanderHelp {
 

@@ -2,6 +2,7 @@
 
 #include "barcodes/BarcodeOptionsFile.h"
 #include "barcodes/TBarcodeForm.h"
+#include "common/ShellSettings.h"
 #include "database/PluDatabaseFile.h"
 #include "database/TDataForm.h"
 #include "exchange/TExpImpForm.h"
@@ -13,7 +14,6 @@
 #include "serial/TRS232Form.h"
 #include "shell/MainMenus.h"
 #include "shell/MessageBoxes.h"
-#include "common/ShellSettings.h"
 #include "shell/TDLForm.h"
 #include "shell/TIntroForm.h"
 #include "shell/TUserForm.h"

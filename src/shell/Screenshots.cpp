@@ -1,27 +1,44 @@
 #include "shell/Screenshots.h"
 
 #include "barcodes/TBarcodeForm.h"
+#include "common/ShellSettings.h"
 #include "database/TDataForm.h"
+#include "exchange/TPLUPrintForm.h"
+#include "exchange/TRepStatusForm.h"
 #include "exchange/ViewerPage.h"
 #include "monitor/ExternalPluRequest.h"
 #include "monitor/JournalMonitor.h"
 #include "monitor/MonitorPage.h"
 #include "plu/PluPage.h"
+#include "reports/DailyReports.h"
+#include "reports/ReportsPage.h"
+#include "reports/TOperForm.h"
+#include "reports/TPLUStat.h"
 #include "shell/FormSet.h"
 #include "shell/MainMenus.h"
+#include "shell/MessageBoxes.h"
 #include "shell/ModePage.h"
-#include "common/ShellSettings.h"
 #include "shell/StartPage.h"
 #include "shell/TIntroForm.h"
 #include "shell/TUserForm.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
 #include <QStackedWidget>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <array>
+#include <functional>
 
 #if __has_include("sim/RegisterModel.h")
 #include "sim/RegisterModel.h"
@@ -64,6 +81,105 @@ void ShowSimulatedJournal(FormSet& forms) {
 #endif
 }
 
+// The six reports of a simulated day, as the register would answer them.
+void ShowSimulatedReports(FormSet& forms) {
+#ifdef ORVEX_SCREENSHOT_JOURNAL
+    TUserForm& window = forms.UserForm();
+    if (!window.Reports())
+        return;
+    ReportsPage* page = window.DailySheet();
+    page->ClearRichClick();
+    RegisterModel model(7);
+    // The register asks the PC for the PLUs it does not hold; here nobody has them.
+    std::array<uint8_t, 21> notFound{'N', 0xFF, 0xFF};
+    // Selling goes on until the last receipt has closed: the Z report runs outside one.
+    for (int step = 0; step < 1000 && (step < 200 || model.Day().ReceiptOpen()); ++step) {
+        model.SellStep();
+        if (model.AwaitingPluAnswer())
+            (void)model.Answer(std::span<const uint8_t>(notFound));
+    }
+    const ReportStyle style = window.Reports()->Style();
+    const PluTable& table = forms.DataForm().Table();
+    const auto show = [&](const QByteArray& reply) {
+        page->AppendLines(
+            DecodeReport(std::span(reinterpret_cast<const uint8_t*>(reply.constData()), size_t(reply.size())),
+                         style, table));
+    };
+    show(model.Day().TaxReport());
+    show(model.Day().DepartmentReport());
+    show(model.Day().StatusReport());
+    show(model.Day().OperatorReport(1));
+    page->AppendLines(PluReportHeading(style));
+    for (int n = 1; n <= 20; ++n)
+        show(model.Day().PluReport(n));
+    page->AppendLines({UnansweredPlusLine({7}, style), QString()});
+    model.Answer(QByteArray(1, char(RunZReportCode)));
+    show(model.Day().LastZReport());
+#else
+    Q_UNUSED(forms);
+#endif
+}
+
+// The report view scrolled to each report's heading in turn.
+template <typename Save> void SaveEachReport(TUserForm& window, Save& save, const QString& suffix) {
+    QTextEdit* view = window.DailySheet()->DailyRich();
+    int shot = 0;
+    for (QTextBlock block = view->document()->begin(); block.isValid(); block = block.next()) {
+        const QString text = block.text();
+        if (!text.startsWith(QStringLiteral("------ ")) && text != Captions::Reports::LastZReport.Text())
+            continue;
+        QTextCursor cursor(block);
+        view->setTextCursor(cursor);
+        QApplication::processEvents();
+        view->verticalScrollBar()->setValue(
+            int(view->document()->documentLayout()->blockBoundingRect(block).top()));
+        save(window, QStringLiteral("DailySheet_report%1_").arg(++shot) + suffix);
+    }
+}
+
+// The database window with its search page and settings panel, and the
+// printing wizard's pages with a preview.
+void ShowDatabaseWindows(FormSet& forms, const std::function<void(QWidget&, const QString&)>& save) {
+    TDataForm& data = forms.DataForm();
+    const auto named = [](QWidget& form, const char* name) {
+        return form.findChild<QWidget*>(QString::fromLatin1(name));
+    };
+    // The search reports its count in a box, which would wait for a click.
+    MessageBoxes::SetHook([](const MessageRequest&) { return QMessageBox::Ok; });
+    data.show();
+    static_cast<QLineEdit*>(named(data, "PLUCode"))->setText(QStringLiteral("125"));
+    save(data, QStringLiteral("TDataForm_grid"));
+    data.FindPLUsClick();
+    static_cast<QLineEdit*>(named(data, "SearchDescrEdit"))->setText(QStringLiteral("COD  12"));
+    data.SearchBtnClick();
+    save(data, QStringLiteral("TDataForm_search"));
+    data.FindPLUsClick();
+    data.ShowSetsClick();
+    static_cast<QComboBox*>(named(data, "FieldComboBox"))->setCurrentIndex(4);
+    save(data, QStringLiteral("TDataForm_settings"));
+    data.ShowSetsClick();
+    data.close();
+
+    TPLUPrintForm& wizard = forms.PLUPrintForm();
+    wizard.show();
+    for (const char* field : {"Description2", "PLUPrice", "PLUDept", "PLUWP", "PLUA"})
+        static_cast<QAbstractButton*>(named(wizard, field))->setChecked(true);
+    save(wizard, QStringLiteral("TPLUPrintForm_fields"));
+    wizard.ChoiceNextClick();
+    static_cast<QAbstractButton*>(named(wizard, "FromToAll"))->click();
+    static_cast<QLineEdit*>(named(wizard, "To"))->setText(QStringLiteral("60"));
+    save(wizard, QStringLiteral("TPLUPrintForm_final"));
+    wizard.PreviewClick();
+    save(wizard, QStringLiteral("TPLUPrintForm_preview"));
+    wizard.close();
+    TRepStatusForm& status = forms.RepStatusForm();
+    status.Start(1000);
+    status.SetProgress(400, QStringLiteral("40 %"));
+    save(status, QStringLiteral("TRepStatusForm"));
+    status.Finish();
+    MessageBoxes::SetHook({});
+}
+
 } // namespace
 
 int SaveScreenshots(FormSet& forms, const QString& dir) {
@@ -87,10 +203,14 @@ int SaveScreenshots(FormSet& forms, const QString& dir) {
             auto* page = qobject_cast<ModePage*>(pages->widget(i));
             if (page == window.MonitorSheet())
                 ShowSimulatedJournal(forms);
+            if (page == window.DailySheet())
+                ShowSimulatedReports(forms);
             if (page == window.ViewerSheet())
                 window.ViewerSheet()->ShowText(window.MonitorSheet()->MonListBox()->toPlainText());
             window.ShowPage(page);
             save(window, page->objectName() + QLatin1Char('_') + suffix);
+            if (page == window.DailySheet())
+                SaveEachReport(window, save, suffix);
         }
         // The PLU page as it looks a quarter into reading a range of 1000.
         PluPage* plu = window.ProgSheet();
@@ -103,6 +223,19 @@ int SaveScreenshots(FormSet& forms, const QString& dir) {
         save(window, QStringLiteral("ProgSheet_transfer_") + suffix);
         plu->ShowStatusPanel(false);
         plu->SetRangeRunning(false, TransferKind::ReadRange);
+        // The statistics dialogs over the Reports page.
+        window.ShowPage(window.DailySheet());
+        TPLUStat& pluStat = forms.PLUStat();
+        pluStat.show();
+        pluStat.PLUCode()->setText(QStringLiteral("1"));
+        pluStat.PLUCode2()->setText(QStringLiteral("20"));
+        save(pluStat, QStringLiteral("TPLUStat_") + suffix);
+        pluStat.hide();
+        TOperForm& operForm = forms.OperForm();
+        operForm.show();
+        operForm.OperCode()->setEditText(QStringLiteral("3"));
+        save(operForm, QStringLiteral("TOperForm_") + suffix);
+        operForm.hide();
         window.ShowPage(window.StartSheet());
         // Every menu down to the submenus, and the modes popup.
         QList<QMenu*> menus{window.Menus()->ModesPopup()};
@@ -120,6 +253,9 @@ int SaveScreenshots(FormSet& forms, const QString& dir) {
             save(*menu, QStringLiteral("Menu_") + menu->objectName() + QLatin1Char('_') + suffix);
             menu->hide();
         }
+        ShowDatabaseWindows(forms, [&](QWidget& widget, const QString& name) {
+            save(widget, name + QLatin1Char('_') + suffix);
+        });
     }
     forms.IntroForm().show();
     save(forms.IntroForm(), QStringLiteral("TIntroForm"));

@@ -1,5 +1,6 @@
 #include "shell/TUserForm.h"
 
+#include "common/ShellSettings.h"
 #include "database/PluDatabaseFile.h"
 #include "database/TDataForm.h"
 #include "exchange/TPLUPrintForm.h"
@@ -14,18 +15,21 @@
 #include "plu/PluPage.h"
 #include "protocol/RegisterCharset.h"
 #include "protocol/ReplyDispatcher.h"
+#include "reports/DailyReports.h"
+#include "reports/PluStatSeries.h"
 #include "reports/ReportsPage.h"
 #include "reports/TOperForm.h"
 #include "reports/TPLUStat.h"
 #include "sales/SalesPage.h"
+#include "sales/StatusReplies.h"
 #include "shell/CharsetSwitch.h"
 #include "shell/CommanderHelp.h"
+#include "shell/FailedSaveQuery.h"
 #include "shell/FormSet.h"
 #include "shell/HintsPanel.h"
 #include "shell/MainMenus.h"
 #include "shell/MenuShortcutGuard.h"
 #include "shell/MessageBoxes.h"
-#include "common/ShellSettings.h"
 #include "shell/StartPage.h"
 #include "shell/TDLForm.h"
 #include "shell/TIntroForm.h"
@@ -169,8 +173,8 @@ void TUserForm::BuildPages() {
                 return nullptr;
             return pages[target]->TextViews().value(0);
         });
-    connect(m_fileCommands, &TextFileCommands::PrintFinished, this, [this] {
-        if (std::exchange(m_closeAfterPrint, false))
+    connect(m_fileCommands, &TextFileCommands::JobFinished, this, [this] {
+        if (std::exchange(m_closeAfterJob, false))
             QTimer::singleShot(0, this, &QWidget::close);
     });
     connect(m_startPage, &StartPage::ExitCommanderClicked, this, &QWidget::close);
@@ -267,8 +271,29 @@ void TUserForm::Attach(FormSet& forms) {
         m_captions.AddForm(dialog->objectName(), dialog);
     ConnectDispatcher();
     ConnectPluPage(forms);
+    ConnectDatabase(forms);
     m_journal = std::make_unique<JournalMonitor>(*m_dispatcher, forms.DataForm().Table());
     ConnectJournal();
+    ConnectReports(forms);
+}
+
+void TUserForm::ConnectReports(FormSet& forms) {
+    const PluTable& table = forms.DataForm().Table();
+    m_statusReplies = std::make_unique<StatusReplies>(*m_dispatcher);
+    m_reports = std::make_unique<DailyReports>(*m_dispatcher, *m_statusReplies, table);
+    m_pluSeries = std::make_unique<PluStatSeries>(*m_reports, table);
+    m_reportsPage->Attach(*m_reports);
+    TPLUStat& pluStat = forms.PLUStat();
+    TOperForm& operForm = forms.OperForm();
+    pluStat.SetOwner(this);
+    pluStat.Attach(*m_reports, *m_pluSeries, *m_reportsPage);
+    operForm.SetOwner(this);
+    operForm.Attach(*m_reports);
+    connect(m_reportsPage, &ReportsPage::PluStatRequested, &pluStat, &QWidget::show);
+    connect(m_reportsPage, &ReportsPage::OperStatRequested, &operForm, &QWidget::show);
+    connect(&pluStat, &TPLUStat::ShowReportsRequested, this, [this] { ShowPage(m_reportsPage); });
+    connect(&operForm, &TOperForm::ShowReportsRequested, this, [this] { ShowPage(m_reportsPage); });
+    connect(this, &TUserForm::Closing, m_pluSeries.get(), &PluStatSeries::Stop);
 }
 
 void TUserForm::ConnectPluPage(FormSet& forms) {
@@ -286,6 +311,33 @@ void TUserForm::ConnectPluPage(FormSet& forms) {
     OnAction("BarcMnOn", [this] { m_pluPage->SetUniquenessCheck(true); });
     OnAction("BarcMnOff", [this] { m_pluPage->SetUniquenessCheck(false); });
     connect(this, &TUserForm::Closing, m_pluPage->Transfer(), &PluTransfer::Abandon);
+}
+
+void TUserForm::ConnectDatabase(FormSet& forms) {
+    TDataForm& data = forms.DataForm();
+    TPLUPrintForm& printing = forms.PLUPrintForm();
+    printing.Attach(data.Table(), forms.RepStatusForm());
+    OnAction("PLUDBShow", [&data] {
+        data.show();
+        data.raise();
+        data.activateWindow();
+    });
+    OnAction("PLUDBPrint1", [&printing] {
+        printing.show();
+        printing.raise();
+        printing.activateWindow();
+    });
+    connect(m_pluPage, &PluPage::GridRowChanged, &data, &TDataForm::FillGridRow);
+    connect(m_pluPage, &PluPage::GridStale, &data, &TDataForm::SetGridStale);
+    connect(this, &TUserForm::LanguageApplied, &data, &TDataForm::SetLanguage);
+    // The page shows an entry the window just changed: it shows it anew, so
+    // that a later write on the PC cannot put the old values back.
+    connect(&data, &TDataForm::TableChanged, this, [this](int from, int to) {
+        bool ok = false;
+        const int n = m_pluPage->PLUNum()->text().toInt(&ok);
+        if (ok && n >= from && n <= to)
+            m_pluPage->ShowTableRecord(n);
+    });
 }
 
 void TUserForm::ConnectJournal() {
@@ -491,7 +543,9 @@ void TUserForm::SetTextFontSize(int points) {
 
 void TUserForm::SetWordWrap(bool on) {
     Shell().WordWrap = on;
-    for (ModePage* page : std::initializer_list<ModePage*>{m_monitorPage, m_reportsPage, m_viewerPage}) {
+    if (!m_viewerPage->SetWordWrap(on))
+        MessageBoxes::Plain(this, ViewerPage::TooManyLinesToWrap.Text());
+    for (ModePage* page : std::initializer_list<ModePage*>{m_monitorPage, m_reportsPage}) {
         for (QWidget* view : page->TextViews()) {
             if (auto* plain = qobject_cast<QPlainTextEdit*>(view))
                 plain->setLineWrapMode(on ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
@@ -546,6 +600,9 @@ void TUserForm::ShowNoResponse() {
 bool TUserForm::FormCloseQuery() {
     // File dialogs may have moved the working directory; pludb.dat lives in the start one.
     QDir::setCurrent(Shell().StartDirectory);
+    const QString unfinished = m_pluPage->UnfinishedTransfer();
+    if (!unfinished.isEmpty())
+        MessageBoxes::Plain(this, unfinished);
     if (m_database) {
         const auto ask = [this] {
             const auto answer = MessageBoxes::Show(
@@ -560,22 +617,33 @@ bool TUserForm::FormCloseQuery() {
             *m_database, Shell().StartDirectory, Shell().PlusReadFromRegister, Shell().DatabaseChanged, ask);
         if (!result.CloseAllowed)
             return false;
-        if (!result.Message.isEmpty())
-            MessageBoxes::Plain(this, result.Message);
+        // A failed save must not end the program with the run's work in it.
+        if (!result.Message.isEmpty()) {
+            switch (AskAfterFailedSave(this, *m_database, Shell().StartDirectory, result.Message)) {
+            case FailedSaveOutcome::Back:
+                return false;
+            case FailedSaveOutcome::QuitWithoutSaving:
+                m_exitStatus = 1;
+                break;
+            case FailedSaveOutcome::Saved:
+                break;
+            }
+        }
     }
+    // A transfer ends quietly before the port closes under it.
+    emit Closing();
     if (m_dispatcher) {
         m_dispatcher->Disconnect();
         m_dispatcher->CancelWait();
     }
-    emit Closing();
     return true;
 }
 
 void TUserForm::closeEvent(QCloseEvent* event) {
-    // A print job lets pending events run, a close among them: the window
-    // closes once the job has ended, not under it.
-    if (m_fileCommands->IsPrinting()) {
-        m_closeAfterPrint = true;
+    // A print job or a file coming into the viewer lets pending events run, a
+    // close among them: the window closes once the job has ended, not under it.
+    if (m_fileCommands->IsBusy()) {
+        m_closeAfterJob = true;
         event->ignore();
         return;
     }

@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 
+class DailyReports;
 class FormSet;
 class HeaderPage;
 class HintsPanel;
@@ -14,6 +15,7 @@ class MainMenus;
 class ModePage;
 class MonitorPage;
 class PluPage;
+class PluStatSeries;
 class PluTable;
 class QStackedWidget;
 class QToolButton;
@@ -22,6 +24,7 @@ class ReportsPage;
 class SalesPage;
 class SalesJournalHooks;
 class StartPage;
+class StatusReplies;
 class TextFileCommands;
 class TRS232Form;
 class ViewerPage;
@@ -40,6 +43,9 @@ class TUserForm : public QMainWindow {
 
     [[nodiscard]] ReplyDispatcher* Dispatcher() const { return m_dispatcher.get(); }
     [[nodiscard]] JournalMonitor* Journal() const { return m_journal.get(); }
+    [[nodiscard]] StatusReplies* ErrorStatusReplies() const { return m_statusReplies.get(); }
+    [[nodiscard]] DailyReports* Reports() const { return m_reports.get(); }
+    [[nodiscard]] PluStatSeries* PluSeries() const { return m_pluSeries.get(); }
     [[nodiscard]] TextFileCommands* FileCommands() const { return m_fileCommands; }
     [[nodiscard]] MainMenus* Menus() const { return m_menus; }
     [[nodiscard]] QStackedWidget* PageControl() const { return m_pageControl; }
@@ -69,6 +75,9 @@ class TUserForm : public QMainWindow {
     void ShowNoResponse();
     // The close query: false keeps the window open.
     bool FormCloseQuery();
+    // What the program ends with: non-zero when the user quit although the
+    // database could not be saved.
+    [[nodiscard]] int ExitStatus() const { return m_exitStatus; }
     void TerminateClick();
     // The PC PLU table that the close query saves to pludb.dat.
     void SetDatabase(const PluTable* table) { m_database = table; }
@@ -92,7 +101,9 @@ class TUserForm : public QMainWindow {
     void ConnectMenus();
     void ConnectDispatcher();
     void ConnectPluPage(FormSet& forms);
+    void ConnectDatabase(FormSet& forms);
     void ConnectJournal();
+    void ConnectReports(FormSet& forms);
     void SetConnectionControls(bool open);
     void SetPageHint(int lang);
     void PageShown(ModePage* page);
@@ -125,9 +136,13 @@ class TUserForm : public QMainWindow {
     std::unique_ptr<ReplyDispatcher> m_dispatcher;
     // Goes before the dispatcher that calls it.
     std::unique_ptr<JournalMonitor> m_journal;
+    std::unique_ptr<StatusReplies> m_statusReplies;
+    std::unique_ptr<DailyReports> m_reports;
+    std::unique_ptr<PluStatSeries> m_pluSeries;
     TextFileCommands* m_fileCommands = nullptr;
     CaptionApplier m_captions;
     const PluTable* m_database = nullptr;
     bool m_activated = false;
-    bool m_closeAfterPrint = false;
+    bool m_closeAfterJob = false;
+    int m_exitStatus = 0;
 };

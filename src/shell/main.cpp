@@ -113,7 +113,8 @@ int main(int argc, char** argv) {
         QObject::connect(&forms.UserForm(), &TUserForm::TerminateRequested, &app,
                          [] { QApplication::exit(0); });
         forms.UserForm().show();
-        return QApplication::exec();
+        const int status = QApplication::exec();
+        return status != 0 ? status : forms.UserForm().ExitStatus();
     } catch (const std::exception& error) {
         QMessageBox::critical(nullptr, QStringLiteral("Orvex Commander"),
                               QString::fromLocal8Bit(error.what()));

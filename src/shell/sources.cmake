@@ -3,6 +3,7 @@ list(APPEND ORVEX_VIEWS_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/CaptionApplier.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CharsetSwitch.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CommanderHelp.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/FailedSaveQuery.cpp
     ${CMAKE_CURRENT_LIST_DIR}/FormSet.cpp
     ${CMAKE_CURRENT_LIST_DIR}/HintsPanel.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MainMenus.cpp
@@ -14,4 +15,5 @@ list(APPEND ORVEX_VIEWS_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/TDLForm.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TIntroForm.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TUserForm.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/TypedKeys.cpp
 )

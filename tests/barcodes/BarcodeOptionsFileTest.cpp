@@ -67,6 +67,16 @@ TEST_F(OptionsFile, SaveRoundTripsAndKeepsBytesBeyondTheRules) {
         << "no temporary file left";
 }
 
+TEST_F(OptionsFile, FolderThatTakesNoNewFileIsSavedInPlace) {
+    WriteFile(Path(), BarcodeTypeTable::Defaults().ToBytes() + "TAIL");
+    if (!LockFolderEntries(dir.path()))
+        GTEST_SKIP() << "this file system cannot lock a folder";
+    const QString message = SaveBarcodeTypes(Custom(), dir.path());
+    UnlockFolderEntries(dir.path());
+    EXPECT_TRUE(message.isEmpty()) << message.toStdString();
+    EXPECT_EQ(ReadFile(Path()), Custom().ToBytes() + "TAIL");
+}
+
 TEST_F(OptionsFile, UnwritablePlacesGetTheirMessages) {
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("ComOpts.ini")));
     const BarcodeOptionsLoad load = LoadBarcodeTypes(dir.path());

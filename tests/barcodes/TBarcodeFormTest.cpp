@@ -1,6 +1,7 @@
 #include "barcodes/TBarcodeForm.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -132,12 +133,61 @@ TEST_F(BarcodeForm, OnlyDigitsFullStopAndBackspaceAreTyped) {
     ASSERT_TRUE(editor);
     QTest::keyClick(editor, Qt::Key_Backspace);
     EXPECT_EQ(Cell(2, 0), "3");
-    QTest::keyClicks(editor, ".");
-    EXPECT_EQ(Cell(2, 0), "3.");
-    EXPECT_EQ(rules.Edited().Rules[2].Header, 3) << "the number is the leading digits";
+    EXPECT_EQ(rules.Edited().Rules[2].Header, 3);
+}
+
+// A cell that is no number (a full stop typed, letters pasted, or left empty)
+// gets back the number it had, with the check's message; it is never kept as
+// a 0 nobody typed.
+TEST_F(BarcodeForm, ACellThatIsNoNumberGetsItsNumberBack) {
+    EXPECT_EQ(Type(2, 0, "3.").toStdString(), "Header must be a number!");
+    EXPECT_EQ(Cell(2, 0), "27");
+    EXPECT_EQ(rules.Edited().Rules[2].Header, 27);
+
+    Type(3, 2, "");
+    QLineEdit* editor = OpenEditor();
+    ASSERT_TRUE(editor);
+    QApplication::clipboard()->setText(QStringLiteral("4x"));
+    EXPECT_EQ(MessageShownBy([&] { editor->paste(); }).toStdString(), "Weight must be a number!");
+    EXPECT_EQ(Cell(3, 2), "5");
+    EXPECT_EQ(rules.Edited().Rules[3].Weight, 5);
+
+    Type(4, 1, "");
+    editor = OpenEditor();
+    ASSERT_TRUE(editor);
     QTest::keyClick(editor, Qt::Key_Backspace);
-    QTest::keyClick(editor, Qt::Key_Backspace);
-    EXPECT_EQ(rules.Edited().Rules[2].Header, 0) << "an empty cell reads as 0";
+    EXPECT_EQ(Cell(4, 1), "") << "an empty cell waits for the end of the editing";
+    // The grid closes the editor just after the key.
+    EXPECT_EQ(MessageShownBy([&] {
+                  QTest::keyClick(editor, Qt::Key_Return);
+                  QCoreApplication::processEvents();
+              }).toStdString(),
+              "Code must be a number!");
+    EXPECT_EQ(Cell(4, 1), "7");
+    EXPECT_EQ(rules.Edited().Rules[4].Code, 7);
+}
+
+// Rules from a damaged ComOpts.ini, which the checks would refuse, are named
+// in one message as the dialog opens; they stay as they are (matching
+// nothing) until the user corrects them.
+TEST(BarcodeFormDamagedRules, AreNamedOnceWhenTheDialogOpens) {
+    BarcodeRules damaged;
+    BarcodeTypeTable table = BarcodeTypeTable::Defaults();
+    table.Rules[1] = {22, -3, 5};
+    table.Rules[4] = {56, 15, 10};
+    damaged.SetApplied(table);
+    TBarcodeForm form(damaged);
+    const QString text = MessageShownBy([&] { form.ShowDialog(); });
+    EXPECT_EQ(text.toStdString(),
+              "These barcode rules from ComOpts.ini are damaged: type 2 (header 22, code -3, "
+              "weight 5), type 5 (header 56, code 15, weight 10).\nA damaged rule matches "
+              "no barcode; correct it here and apply.");
+    EXPECT_EQ(damaged.Applied(), table);
+    form.reject();
+    BarcodeRules sound;
+    sound.SetApplied(BarcodeTypeTable::Defaults());
+    TBarcodeForm soundForm(sound);
+    EXPECT_EQ(MessageShownBy([&] { soundForm.ShowDialog(); }), QString());
 }
 
 TEST_F(BarcodeForm, ApplyPutsTheRulesInForceAndTurnsIntoClose) {

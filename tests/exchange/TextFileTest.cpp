@@ -1,4 +1,5 @@
 #include "exchange/TextFile.h"
+#include "common/ShellSettings.h"
 #include "protocol/RegisterCharset.h"
 #include "support/HexDump.h"
 #include "support/TestFiles.h"
@@ -6,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace {
@@ -89,14 +91,19 @@ TEST_F(TextFileTest, FilesOverTheLimitAreRefused) {
     EXPECT_EQ(LoadTextFile(path, RegisterCharsets::Cyrillic, 1000).Text, QString(1000, QLatin1Char('x')));
     const TextFileRead over = LoadTextFile(path, RegisterCharsets::Cyrillic, 999);
     EXPECT_TRUE(over.Text.isEmpty());
-    EXPECT_TRUE(over.Error.contains(QStringLiteral("too large"))) << over.Error.toStdString();
+    EXPECT_EQ(over.Error, TooLargeToView.Text().arg(path).arg(0));
 
+    Shell().UiLanguage = ShellSettings::Serbian;
     const TextFileRead endless =
         LoadTextFile(QStringLiteral("/dev/zero"), RegisterCharsets::Cyrillic, 4 * 1024 * 1024);
     EXPECT_TRUE(endless.Text.isEmpty());
-    EXPECT_EQ(
-        endless.Error,
-        QStringLiteral("The file \"/dev/zero\" is too large to view: the viewer takes files of up to 4 MB."));
+    // In the language of the moment: both are there.
+    Shell().UiLanguage = ShellSettings::English;
+    EXPECT_EQ(LoadTextFile(QStringLiteral("/dev/zero"), RegisterCharsets::Cyrillic).Error,
+              QStringLiteral("The file \"/dev/zero\" cannot be viewed: it is not a regular file (a "
+                             "pipe, a device or a folder)."));
+    EXPECT_EQ(endless.Error, QString::fromUtf8("Datoteka \"/dev/zero\" ne može da se prikaže: nije obična "
+                                               "datoteka (cev, uređaj ili fascikla)."));
     EXPECT_EQ(MaxViewedFileBytes, 64 * 1024 * 1024);
 }
 
@@ -109,6 +116,59 @@ TEST_F(TextFileTest, BinaryFilesAreReadWhole) {
     EXPECT_EQ(read.Error, QString());
     EXPECT_EQ(read.Text, QStringLiteral("\x01") + QChar(0) + QChar(0xFF) + QLatin1Char('\n') + QChar(0) +
                              QLatin1Char('z'));
+}
+
+// A file is read and decoded in pieces: a CR LF, or a character of several
+// UTF-8 bytes, that falls on the border of two pieces comes in whole, and the
+// caller's between runs once a piece.
+TEST_F(TextFileTest, PiecesJoinWithoutSplittingLineBreaksOrCharacters) {
+    const QString path = PathOf("pieces.txt");
+    const qsizetype piece = 512 * 1024;
+    // Shifted so that the CR LF, a two-byte character and the lone CR each
+    // straddle the border in turn.
+    for (qsizetype shift : {-7, -3, -1, 0}) {
+        QByteArray bytes(piece + shift, 'a');
+        bytes += "\r\n\xD0\x96\xD0\x96\r"; // "ЖЖ" and a lone CR
+        bytes += QByteArray(piece, 'b');
+        WriteFile(path, bytes);
+        int pieces = 0;
+        const TextFileRead read =
+            LoadTextFile(path, RegisterCharsets::Latin, MaxViewedFileBytes, [&](qint64, qint64) {
+                ++pieces;
+                return true;
+            });
+        EXPECT_EQ(read.Error, QString());
+        EXPECT_EQ(read.Text, QString(piece + shift, QLatin1Char('a')) + QString::fromUtf8("\nЖЖ\n") +
+                                 QString(piece, QLatin1Char('b')))
+            << "shift " << shift;
+        EXPECT_GE(pieces, 4) << "read and decoded in pieces";
+    }
+}
+
+// The caller's step sees the work grow to its whole and can stop it: a
+// stopped read gives no text and says it was cancelled.
+TEST_F(TextFileTest, AStepThatSaysStopEndsTheReadWithNoText) {
+    const QString path = PathOf("stop.txt");
+    WriteFile(path, QByteArray(3 * 512 * 1024, 'x'));
+    std::vector<std::pair<qint64, qint64>> seen;
+    const TextFileRead whole =
+        LoadTextFile(path, RegisterCharsets::Cyrillic, MaxViewedFileBytes, [&](qint64 done, qint64 total) {
+            seen.emplace_back(done, total);
+            return true;
+        });
+    EXPECT_FALSE(whole.Cancelled);
+    ASSERT_FALSE(seen.empty());
+    EXPECT_EQ(seen.back().first, seen.back().second) << "the last step is the whole work";
+    EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
+    for (int stopAt : {1, 4}) {
+        int steps = 0;
+        const TextFileRead read = LoadTextFile(path, RegisterCharsets::Cyrillic, MaxViewedFileBytes,
+                                               [&](qint64, qint64) { return ++steps < stopAt; });
+        EXPECT_TRUE(read.Cancelled) << stopAt;
+        EXPECT_TRUE(read.Text.isEmpty());
+        EXPECT_TRUE(read.Error.isEmpty());
+        EXPECT_EQ(steps, stopAt) << "nothing more is done once stopped";
+    }
 }
 
 TEST_F(TextFileTest, AFileThatCannotBeReadIsReported) {

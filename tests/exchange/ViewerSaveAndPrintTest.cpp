@@ -2,6 +2,7 @@
 #include "support/TestFiles.h"
 
 #include "exchange/FileDialogs.h"
+#include "exchange/TextFile.h"
 #include "exchange/TextFileCommands.h"
 #include "exchange/ViewerPage.h"
 #include "monitor/JournalMonitor.h"
@@ -10,9 +11,13 @@
 
 #include <QPlainTextEdit>
 #include <QPrinter>
+#include <QProgressDialog>
 #include <QPushButton>
+#include <QTextBlock>
 #include <QTextEdit>
+#include <QTimer>
 #include <QToolButton>
+#include <sys/stat.h>
 
 namespace {
 
@@ -126,7 +131,7 @@ TEST_F(ViewerTest, FailuresAreShownAndReportedAsSuch) {
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].Title, QStringLiteral("Orvex Commander"));
     EXPECT_TRUE(boxes[0].Text.contains(chosenFile));
-    EXPECT_EQ(Viewer(), QString()) << "the view was emptied before the file was read";
+    EXPECT_EQ(Viewer(), QStringLiteral("old")) << "a file that cannot be read leaves the shown text";
 
     Window().ViewerSheet()->ShowText(QStringLiteral("text"));
     chosenFile = PathOf("no-such-folder/out.txt");
@@ -220,6 +225,134 @@ TEST_F(ViewerTest, TheViewsShareFontSizeAndWrapButNotThePrintBuffer) {
     EXPECT_EQ(Window().MonitorSheet()->PrintRich()->lineWrapMode(), QTextEdit::NoWrap);
     Item("MnCRAsciiletters")->trigger();
     EXPECT_EQ(Window().MonitorSheet()->PrintRich()->font().family(), QStringLiteral("OrvexChars"));
+}
+
+// A pipe would hold the window in open() until somebody writes to it; a
+// folder or a file over the limit is no text to show either. Each is refused
+// by name, and the text on show stays.
+TEST_F(ViewerTest, WhatCannotBeViewedIsRefusedByNameAndTheShownTextStays) {
+    Item("Viewer1")->trigger();
+    Window().ViewerSheet()->ShowText(QStringLiteral("kept"));
+    const QString fifo = PathOf("pipe");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QFile large(PathOf("large.txt"));
+    ASSERT_TRUE(large.open(QIODevice::WriteOnly) && large.resize(MaxViewedFileBytes + 1));
+    large.close();
+    const QString folder = PathOf("folder");
+    ASSERT_TRUE(QDir().mkdir(folder));
+    struct Row {
+        QString Path;
+        const char* Says;
+    };
+    for (const Row& row : {Row{fifo, "not a regular file"}, Row{folder, "not a regular file"},
+                           Row{large.fileName(), "too large"}}) {
+        boxes.clear();
+        chosenFile = row.Path;
+        Item("ViewFile")->trigger();
+        ASSERT_EQ(boxes.size(), 1u) << row.Says;
+        EXPECT_TRUE(boxes[0].Text.contains(row.Path)) << boxes[0].Text.toStdString();
+        EXPECT_TRUE(boxes[0].Text.contains(QLatin1String(row.Says))) << boxes[0].Text.toStdString();
+        EXPECT_EQ(Viewer(), QStringLiteral("kept"));
+    }
+}
+
+// A file of one very long line: the window keeps running its events while it
+// comes in, the view shows the line in pieces short enough to lay out (also
+// wrapped), and Save writes the file back as it was.
+TEST_F(ViewerTest, AVeryLongLineIsShownInPiecesAndSavedBackWhole) {
+    QByteArray line;
+    for (int i = 0; line.size() < 3 * 1024 * 1024; ++i)
+        line += "ART" + QByteArray::number(i) + ' ';
+    const QByteArray file = line + "\r\nsecond line\r\n";
+    WriteFile(PathOf("long.txt"), file);
+    Item("Viewer1")->trigger();
+    bool eventsRan = false;
+    QTimer::singleShot(0, [&eventsRan] { eventsRan = true; });
+    chosenFile = PathOf("long.txt");
+    Item("ViewFile")->trigger();
+    EXPECT_TRUE(eventsRan) << "events run while the file comes in";
+    EXPECT_TRUE(boxes.empty());
+
+    const QPlainTextEdit* view = Window().ViewerSheet()->ViewRich();
+    EXPECT_EQ(view->blockCount(),
+              (line.size() + ViewerPage::DisplayLineChars - 1) / ViewerPage::DisplayLineChars + 1);
+    for (QTextBlock block = view->document()->begin(); block.isValid(); block = block.next())
+        ASSERT_LE(block.length() - 1, ViewerPage::DisplayLineChars);
+    EXPECT_EQ(view->document()->lastBlock().text(), QStringLiteral("second line"));
+    EXPECT_EQ(Window().ViewerSheet()->Text().size(), line.size() + 12);
+
+    Item("WRYes")->trigger();
+    EXPECT_EQ(view->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+    EXPECT_TRUE(boxes.empty());
+
+    chosenFile = PathOf("saved.txt");
+    Item("SaveFile")->trigger();
+    EXPECT_TRUE(ReadFile(PathOf("saved.txt")) == file) << "the saved file differs from the one viewed";
+}
+
+// Wrapping lays the whole text out in one go: a text of very many lines stays
+// unwrapped, and the user is told so in the language of the window.
+TEST_F(ViewerTest, ATextOfVeryManyLinesIsShownUnwrappedAndSaysSo) {
+    QByteArray many;
+    for (int i = 0; i <= ViewerPage::MaxWrappedLines; ++i)
+        many += QByteArray::number(i) + "\r\n";
+    WriteFile(PathOf("many.txt"), many);
+    WriteFile(PathOf("few.txt"), "a\r\nb\r\n");
+    const QPlainTextEdit* view = Window().ViewerSheet()->ViewRich();
+    Item("Viewer1")->trigger();
+    Item("WRYes")->trigger();
+    chosenFile = PathOf("many.txt");
+    Item("ViewFile")->trigger();
+    EXPECT_EQ(view->blockCount(), ViewerPage::MaxWrappedLines + 1);
+    EXPECT_EQ(view->lineWrapMode(), QPlainTextEdit::NoWrap);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].Text, ViewerPage::TooManyLinesToWrap.Text(ShellSettings::English));
+
+    Item("MnSerbian")->trigger();
+    Item("WRNo")->trigger();
+    Item("WRYes")->trigger();
+    ASSERT_EQ(boxes.size(), 2u) << "No is no question; Yes again is refused again";
+    EXPECT_EQ(boxes[1].Text, ViewerPage::TooManyLinesToWrap.Text(ShellSettings::Serbian));
+
+    chosenFile = PathOf("few.txt");
+    Item("ViewFile")->trigger();
+    EXPECT_EQ(view->lineWrapMode(), QPlainTextEdit::WidgetWidth) << "a short text is wrapped as asked";
+    EXPECT_EQ(boxes.size(), 2u);
+}
+
+// A large file shows its progress with a Cancel; Cancel while it is read
+// leaves the text on show, Cancel while it goes into the view leaves the
+// view empty rather than half a file.
+TEST_F(ViewerTest, ViewingALargeFileCanBeCancelled) {
+    QByteArray lines;
+    while (lines.size() < 4 * 1024 * 1024)
+        lines += "# PLU SALE\tMILK 1L\tPLU:12\tPrice:1,99\r\n";
+    WriteFile(PathOf("large.txt"), lines);
+    Item("Viewer1")->trigger();
+    chosenFile = PathOf("large.txt");
+    for (const double cancelAt : {0.2, 0.8}) {
+        Window().ViewerSheet()->ShowText(QStringLiteral("kept"));
+        QTimer poll;
+        QString label;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            auto* progress = Window().findChild<QProgressDialog*>(QStringLiteral("ViewProgress"));
+            if (progress && progress->value() >= cancelAt * progress->maximum()) {
+                label = progress->labelText();
+                progress->cancel();
+            }
+        });
+        poll.start(0);
+        Item("ViewFile")->trigger();
+        poll.stop();
+        EXPECT_TRUE(label.contains(QStringLiteral(" of 4.0 MB,"))) << label.toStdString();
+        if (cancelAt < 0.5) {
+            EXPECT_EQ(Viewer(), QStringLiteral("kept"));
+        } else {
+            EXPECT_EQ(Viewer(), QString());
+            EXPECT_TRUE(Window().ViewerSheet()->Text().isEmpty());
+        }
+    }
+    EXPECT_TRUE(boxes.empty());
 }
 
 } // namespace

@@ -37,6 +37,7 @@ class FakeTransferView : public PluTransferView {
     void SetRangeRunning(bool running, TransferKind) override { RangeRunning.push_back(running); }
     void ShowMessage(const QString& text) override { Messages.push_back(text); }
     void ShowNoResponse() override { ++NoResponses; }
+    void ShowStopped(const QString& text) override { Stopped.push_back(text); }
 
     int Scope = 1;
     bool Active = false;
@@ -56,4 +57,5 @@ class FakeTransferView : public PluTransferView {
     std::vector<bool> RangeRunning;
     std::vector<QString> Messages;
     int NoResponses = 0;
+    std::vector<QString> Stopped;
 };

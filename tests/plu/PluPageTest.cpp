@@ -405,6 +405,8 @@ INSTANTIATE_TEST_SUITE_P(
         PasteRow{"PriceLetters", "Price", RegisterCharsets::Default, "", "abc", ""},
         PasteRow{"PriceAboveTheLimit", "Price", RegisterCharsets::Default, "", "12345678", "999999.99"},
         PasteRow{"DepartmentZero", "Department", RegisterCharsets::Default, "", "0", ""},
+        PasteRow{"DepartmentTwelve", "Department", RegisterCharsets::Default, "", "12", "12"},
+        PasteRow{"DepartmentAboveFifteen", "Department", RegisterCharsets::Default, "1", "6", "1"},
         PasteRow{"BarcodeBackslash", "Barcode", RegisterCharsets::Default, "", "12\\3", ""},
         PasteRow{"BarcodeDigits", "Barcode", RegisterCharsets::Default, "", "3850001", "3850001"}),
     [](const auto& info) { return std::string(info.param.Name); });
@@ -495,7 +497,8 @@ TEST_F(PluPageTest, ClosingTheWindowDuringARangeReadEndsItAtOnce) {
     EXPECT_LT(clock.elapsed(), ReplyDispatcher::TransferTimeout) << "no further attempt after the close";
     EXPECT_EQ(peer.Received().size(), 1u);
     EXPECT_FALSE(Page()->Transfer()->IsRunning());
-    EXPECT_TRUE(boxes.empty()) << "no no-response warning on the way out";
+    ASSERT_EQ(boxes.size(), 1u) << "no no-response warning on the way out";
+    EXPECT_EQ(boxes[0].Text, QStringLiteral("Prenos PLU nije završen: stigao je do PLU 0, preneto PLU: 0."));
     EXPECT_FALSE(Dispatcher().IsOpen());
     EXPECT_TRUE(peer.QuietFor(200));
 }
@@ -507,3 +510,105 @@ TEST_F(PluPageTest, ShowDbShowsTheDatabaseWindow) {
 }
 
 } // namespace
+
+// Navigation and editing keys are no typed characters: every filtered field
+// lets Tab move on, and Home, Delete and the arrows edit as anywhere else.
+TEST_F(PluPageTest, NavigationAndEditingKeysKeepTheirMeaningInEveryFilteredField) {
+    Window().show();
+    Window().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&Window()));
+    Page()->ShowTableRecord(0);
+    QLineEdit* department = Control<QComboBox>("Department")->lineEdit();
+    for (QLineEdit* field : {Edit("PLUNum"), department, Edit("Price"), Edit("Cost"), Edit("Stock"),
+                             Edit("Description"), Edit("Barcode"), Edit("FromNPlu"), Edit("ToNPlu")}) {
+        const std::string name =
+            field->objectName().toStdString() + (field == department ? "Department" : "");
+        // Keys in PLUNum show other entries, which set the stock state again.
+        if (field == Edit("Stock"))
+            Control<QRadioButton>("ProgStock")->click();
+        ASSERT_TRUE(field->isEnabled() && !field->isReadOnly()) << name;
+        field->setText(field == department ? QStringLiteral("7") : QStringLiteral("123"));
+        field->setFocus();
+        ASSERT_TRUE(WaitUntil([&] { return field->hasFocus(); })) << name;
+        QTest::keyClick(field, Qt::Key_Home);
+        QTest::keyClick(field, Qt::Key_Delete);
+        EXPECT_EQ(field->text(), field == department ? QString() : QStringLiteral("23")) << name;
+        QTest::keyClick(field, Qt::Key_End);
+        QTest::keyClick(field, Qt::Key_Left);
+        QTest::keyClick(field, Qt::Key_Backspace);
+        if (field != department) {
+            EXPECT_EQ(field->text(), QStringLiteral("3")) << name;
+        }
+        QTest::keyClick(field, Qt::Key_Tab);
+        EXPECT_FALSE(field->hasFocus()) << name << ": Tab leaves the field";
+        field->setFocus();
+        QTest::keyClick(field, Qt::Key_Backtab, Qt::ShiftModifier);
+        EXPECT_FALSE(field->hasFocus()) << name << ": Shift+Tab leaves the field";
+    }
+}
+
+// What a newcomer types first: a plain description in Latin capitals and
+// digits, or in Cyrillic, under the default Cyrillic charset.
+TEST_F(PluPageTest, DescriptionTakesLettersDigitsAndCyrillicUnderTheCyrillicCharset) {
+    Shell().RegisterCharset = RegisterCharsets::Cyrillic;
+    for (const QString& typed :
+         {QStringLiteral("mleko 1l"), QStringLiteral("COD   12"), QString::fromUtf8("млеко 1л")}) {
+        Edit("Description")->clear();
+        // Key by key with its text, as a keyboard with a Cyrillic layout sends it.
+        for (const QChar c : typed)
+            QTest::sendKeyEvent(QTest::Click, Edit("Description"), Qt::Key_unknown, QString(c),
+                                Qt::NoModifier);
+        EXPECT_EQ(Edit("Description")->text(), typed.toUpper());
+    }
+    Edit("Description")->clear();
+    Type("Description", QStringLiteral("a~b"));
+    EXPECT_EQ(Edit("Description")->text(), QStringLiteral("AB"))
+        << "what the register cannot show is refused";
+    Edit("Price")->setText(QStringLiteral("0.00"));
+    Edit("Price")->setFocus();
+    QTest::keyClick(Edit("Price"), Qt::Key_Home);
+    QTest::keyClick(Edit("Price"), Qt::Key_Delete);
+    EXPECT_EQ(Edit("Price")->text(), QStringLiteral(".00"));
+}
+
+// A department the list does not offer (10 to 15, from a file or the
+// register) is shown whole and written back as it was.
+TEST_F(PluPageTest, DepartmentsAboveNineAreShownAndKept) {
+    Table()[5].Flags = FlagActive | 12;
+    Table()[5].SetDescription("BREAD");
+    Edit("PLUNum")->clear();
+    Type("PLUNum", "5");
+    EXPECT_EQ(Control<QComboBox>("Department")->currentText(), QStringLiteral("12"));
+    EXPECT_TRUE(Checked("Active"));
+    Item("ShortWritePC")->trigger(); // F7
+    EXPECT_EQ(Table()[5].Department(), 12);
+    EXPECT_EQ(Table()[5].Flags & FlagActive, FlagActive);
+}
+
+// One click of "Write all to ECR" would replace the register's programming of
+// the whole range: it asks first, naming how many PLUs and which, No by
+// default; only Yes sends.
+TEST_F(PluPageTest, WriteAllAsksFirstWithTheCountAndTheRange) {
+    Item("MnEnglish")->trigger();
+    Edit("FromNPlu")->setText(QStringLiteral("3"));
+    Edit("ToNPlu")->setText(QStringLiteral("7"));
+    Table()[4].Flags = FlagActive | 1;
+    Table()[6].Flags = FlagActive | 2;
+    peer.SetResponder(
+        [](const Payload& got) { return std::vector<Payload>{RecordReply(got[1] + 256 * got[2])}; });
+    answer = QMessageBox::No;
+    Control<QPushButton>("SerialProgStart")->click();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].Text, QStringLiteral("Write 5 PLUs (PLU 3 to 7) from the PC to the register?\nThe "
+                                            "register's programming of these PLUs will be replaced."));
+    EXPECT_EQ(boxes[0].Default, QMessageBox::No);
+    EXPECT_TRUE(peer.QuietFor(100)) << "No sends nothing";
+
+    Control<QRadioButton>("WRActive")->click();
+    answer = QMessageBox::Yes;
+    Control<QPushButton>("SerialProgStart")->click();
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_TRUE(boxes[1].Text.startsWith(QStringLiteral("Write 2 PLUs (PLU 3 to 7)")))
+        << "only the active ones";
+    ASSERT_TRUE(WaitUntil([&] { return peer.Received().size() >= 2; }));
+}

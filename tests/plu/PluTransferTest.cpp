@@ -1,12 +1,12 @@
 #include "plu/PluTransfer.h"
+#include "common/Captions.h"
+#include "common/ShellSettings.h"
 #include "database/PluTable.h"
 #include "plu/FakeTransferView.h"
 #include "plu/PluMessages.h"
 #include "protocol/RegisterCharset.h"
 #include "protocol/ReplyDispatcher.h"
 #include "serial/FrameCodec.h"
-#include "common/Captions.h"
-#include "common/ShellSettings.h"
 #include "support/HexDump.h"
 #include "support/ScriptedPeer.h"
 #include "support/WaitUntil.h"
@@ -172,6 +172,8 @@ TEST_F(PluTransferTest, SilentRegisterGetsFiveRequestsThreeSecondsApartThenTheWa
     for (size_t i = 1; i < at.size(); ++i)
         EXPECT_GE(at[i] - at[i - 1], ReplyDispatcher::TransferTimeout - 100) << "between attempts " << i;
     EXPECT_EQ(view.NoResponses, 1);
+    EXPECT_EQ(view.Stopped, std::vector<QString>{Captions::Transfer::StoppedAt.Text().arg(10).arg(0)})
+        << "the status panel says where it stopped";
     EXPECT_EQ(view.RangeRunning.back(), false);
     EXPECT_EQ(transfer.FailureCount(), 0);
     EXPECT_FALSE(dispatcher.CommandTimer().isActive());
@@ -375,10 +377,33 @@ TEST_F(PluTransferTest, CancelEndsTheRangeAfterTheCurrentWait) {
     EXPECT_EQ(table[11].DescriptionText(), "R11");
     EXPECT_TRUE(table[12].DescriptionText().isEmpty());
     EXPECT_EQ(view.NoResponses, 0);
+    EXPECT_TRUE(view.Stopped.empty()) << "a cancel is no stop to explain";
     EXPECT_EQ(view.RangeRunning.back(), false);
     EXPECT_FALSE(transfer.IsRunning());
     EXPECT_FALSE(dispatcher.CommandTimer().isActive());
     EXPECT_TRUE(peer.QuietFor(200));
+}
+
+// Disconnect (Ctrl+Z) during a range is the user's doing: the transfer ends at
+// once and says so, not that the line was lost.
+TEST_F(PluTransferTest, ADisconnectEndsTheRangeAndSaysItWasTheDisconnect) {
+    peer.SetResponder([&](const Payload& got) {
+        const int n = PluOf(got);
+        if (n == 12) {
+            QTimer::singleShot(0, &dispatcher, &ReplyDispatcher::Disconnect);
+            return std::vector<Payload>{};
+        }
+        return std::vector<Payload>{RecordReply(n)};
+    });
+    QElapsedTimer clock;
+    clock.start();
+    transfer.ReadRange(10, 20);
+
+    EXPECT_LT(clock.elapsed(), ReplyDispatcher::TransferTimeout);
+    EXPECT_EQ(view.Messages, std::vector<QString>{Captions::Transfer::StoppedByDisconnect.Text().arg(12)});
+    EXPECT_EQ(view.Stopped, std::vector<QString>{Captions::Transfer::StoppedAt.Text().arg(12).arg(2)});
+    EXPECT_EQ(view.NoResponses, 0);
+    EXPECT_FALSE(transfer.IsRunning());
 }
 
 TEST_F(PluTransferTest, AVanishedDeviceEndsTheTransferAndKeepsWhatWasRead) {
@@ -399,6 +424,7 @@ TEST_F(PluTransferTest, AVanishedDeviceEndsTheTransferAndKeepsWhatWasRead) {
     EXPECT_EQ(view.NoResponses, 0);
     ASSERT_EQ(view.Messages.size(), 1u);
     EXPECT_EQ(view.Messages[0], Captions::Transfer::ConnectionLost.Text().arg(12));
+    EXPECT_EQ(view.Stopped, std::vector<QString>{Captions::Transfer::StoppedAt.Text().arg(12).arg(2)});
     EXPECT_FALSE(transfer.IsRunning());
     EXPECT_EQ(view.RangeRunning.back(), false);
 }

@@ -59,10 +59,28 @@ TEST(RegisterCharset, CharAllowedFollowsCharsetAndFont) {
     EXPECT_TRUE(CharAllowed(zhe, 204, Courier));
     EXPECT_FALSE(CharAllowed(numero, 204, Courier));
     EXPECT_TRUE(CharAllowed(numero, 204, Orvex));
-    EXPECT_FALSE(CharAllowed('A', 204, Courier));
     EXPECT_TRUE(CharAllowed(Win(QString::fromUtf8("Š"), 238), 238, Courier));
-    EXPECT_TRUE(CharAllowed('Z', 1, Courier));
-    EXPECT_FALSE(CharAllowed('a', 1, Courier));
+    EXPECT_FALSE(CharAllowed(Win(QString::fromUtf8("Я"), 204), 238, Courier));
+}
+
+// What the register shows unchanged (0x20 to 0x5A) is typed under every
+// charset and font; small letters and what lies above 'Z' are not.
+TEST(RegisterCharset, PlainCapitalsDigitsAndPunctuationAreAllowedUnderEveryCharset) {
+    for (int charset : {1, 204, 238}) {
+        for (const QStringView font : {Courier, Orvex}) {
+            for (uint8_t c : {uint8_t(' '), uint8_t('0'), uint8_t('9'), uint8_t('A'), uint8_t('M'),
+                              uint8_t('Z'), uint8_t('.'), uint8_t('?'), uint8_t('%')})
+                EXPECT_TRUE(CharAllowed(c, charset, font)) << int(c) << " charset " << charset;
+            for (uint8_t c : {uint8_t('a'), uint8_t('z'), uint8_t('['), uint8_t('~'), uint8_t(0x1F)})
+                EXPECT_FALSE(CharAllowed(c, charset, font)) << int(c) << " charset " << charset;
+        }
+    }
+    for (const char* text : {"MLEKO 1L", "COD   12"}) {
+        for (const QChar c : QString::fromLatin1(text))
+            EXPECT_FALSE(RegisterTextKeyRejected(c, 204, Courier)) << text;
+    }
+    for (const QChar c : QString::fromUtf8("МЛЕКО 1Л"))
+        EXPECT_FALSE(RegisterTextKeyRejected(c, 204, Courier));
 }
 
 TEST(RegisterCharset, KeyFilterKeepsControlsAndSpaceAndRejectsWhatTheCodePageLacks) {
@@ -71,7 +89,7 @@ TEST(RegisterCharset, KeyFilterKeepsControlsAndSpaceAndRejectsWhatTheCodePageLac
     EXPECT_TRUE(RegisterTextKeyRejected(uint8_t('a'), 1, Courier));
     EXPECT_FALSE(RegisterTextKeyRejected(QChar(u'Ж'), 204, Courier));
     EXPECT_TRUE(RegisterTextKeyRejected(QChar(u'Ж'), 238, Courier));
-    EXPECT_TRUE(RegisterTextKeyRejected(QChar(u'?'), 204, Courier));
+    EXPECT_TRUE(RegisterTextKeyRejected(QChar(u'a'), 204, Courier));
     EXPECT_TRUE(RegisterTextKeyRejected(QChar(u'€'), 1, Courier));
 }
 

@@ -63,6 +63,25 @@ TEST(TCommPortDriver, SetterRules) {
     EXPECT_EQ(d.ComPortInBufSize(), 6000) << "a packet larger than the buffer raises it again";
 }
 
+// Without RTS/CTS handshake the program holds RTS low, as the register's line
+// expects; with it, the handshake drives RTS. DTR follows EnableDTROnOpen.
+TEST(TCommPortDriver, ModemLinesFollowTheHandshake) {
+    struct Case {
+        TComPortHwHandshaking Hw;
+        bool EnableDtr;
+        bool Dtr;
+        std::optional<bool> Rts;
+    };
+    for (const Case& c : {Case{hhNONE, true, true, false}, Case{hhNONE, false, false, false},
+                          Case{hhRTSCTS, true, true, std::nullopt}}) {
+        TCommPortDriver d;
+        d.SetComPortHwHandshaking(c.Hw);
+        d.SetEnableDTROnOpen(c.EnableDtr);
+        EXPECT_EQ(d.LineSignals().Dtr, c.Dtr);
+        EXPECT_EQ(d.LineSignals().Rts, c.Rts) << "handshake " << int(c.Hw);
+    }
+}
+
 TEST(TCommPortDriver, RatesAndTransferTimes) {
     EXPECT_EQ(TransferTime(br19200, 1), 1u);
     EXPECT_EQ(TransferTime(br9600, 100), 104u);

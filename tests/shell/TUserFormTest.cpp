@@ -1,18 +1,21 @@
 #include "ShellFixture.h"
 
+#include "common/Captions.h"
+#include "exchange/FileDialogs.h"
 #include "exchange/TPLUPrintForm.h"
 #include "exchange/ViewerPage.h"
 #include "monitor/MonitorPage.h"
 #include "plu/PluPage.h"
 #include "reports/ReportsPage.h"
 #include "sales/SalesPage.h"
-#include "common/Captions.h"
 #include "shell/StartPage.h"
 #include "shell/TDLForm.h"
 #include "shell/TIntroForm.h"
 #include "sim/InProcessRegister.h"
+#include "support/TestFiles.h"
 
 #include <QComboBox>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -516,4 +519,74 @@ TEST_F(ShellTest, CharsetItemsSetTheCharsetAndTheFontOfTheViews) {
     Item("DefCSet")->trigger();
     EXPECT_EQ(Shell().RegisterCharset, 1);
     EXPECT_EQ(Window().DailySheet()->DailyRich()->font().family(), QStringLiteral("Courier New"));
+}
+
+// A save that fails at close (pludb.dat turned into a folder: no user, not
+// even root, can write it) lets the user try again, save elsewhere, quit
+// without saving (the program then ends with a failure status) or go back,
+// which is what Enter and Escape do.
+TEST_F(ShellTest, AFailedSaveAtCloseOffersAWayOutAndNeverQuitsSilently) {
+    const QString database = QDir(workDir.path()).filePath(QStringLiteral("pludb.dat"));
+    ASSERT_TRUE(QFile::remove(database));
+    ASSERT_TRUE(QDir().mkdir(database));
+    const QString elsewhere = QDir(workDir.path()).filePath(QStringLiteral("saved-elsewhere.dat"));
+    FileDialogs::SetFileHook([&](const FileDialogs::FileRequest& request) {
+        EXPECT_TRUE(request.Save);
+        return elsewhere;
+    });
+    std::vector<QMessageBox::StandardButton> answers;
+    MessageBoxes::SetHook([&](const MessageRequest& request) {
+        boxes.push_back(request);
+        if (answers.empty())
+            return QMessageBox::Cancel;
+        const QMessageBox::StandardButton next = answers.front();
+        answers.erase(answers.begin());
+        return next;
+    });
+    Item("MnEnglish")->trigger();
+    forms->DataForm().Table()[7].SetDescription("CHANGED");
+
+    struct Row {
+        std::vector<QMessageBox::StandardButton> Answers;
+        bool Closes;
+        int ExitStatus;
+        bool SavedElsewhere;
+        size_t Boxes;
+    };
+    const Row rows[] = {
+        {{QMessageBox::Cancel}, false, 0, false, 1},
+        {{QMessageBox::Retry, QMessageBox::Cancel}, false, 0, false, 2},
+        {{QMessageBox::Save}, true, 0, true, 1},
+        {{QMessageBox::Discard}, true, 1, false, 1},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(::testing::Message() << "first answer " << row.Answers.front());
+        Shell().DatabaseChanged = true;
+        QFile::remove(elsewhere);
+        boxes.clear();
+        answers = row.Answers;
+        EXPECT_EQ(Window().FormCloseQuery(), row.Closes);
+        EXPECT_EQ(Window().ExitStatus(), row.ExitStatus);
+        ASSERT_EQ(boxes.size(), row.Boxes);
+        const MessageRequest& box = boxes[0];
+        EXPECT_EQ(box.Title, QStringLiteral("PLU Program Warning"));
+        EXPECT_TRUE(
+            box.Text.startsWith(QStringLiteral("The PLU database was not saved:\nCannot open database file "
+                                               "for writing!")))
+            << box.Text.toStdString();
+        EXPECT_EQ(box.Buttons,
+                  QMessageBox::Retry | QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+        EXPECT_EQ(box.Default, QMessageBox::Cancel);
+        ASSERT_EQ(box.ButtonTexts.size(), 4u);
+        EXPECT_EQ(box.ButtonTexts[3].second, QStringLiteral("Back to the program"));
+        EXPECT_TRUE(QFileInfo(database).isDir()) << "the old database stays as it was";
+        if (row.SavedElsewhere) {
+            const auto bytes = forms->DataForm().Table().Bytes();
+            EXPECT_TRUE(ReadFile(elsewhere) ==
+                        QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size())));
+        } else {
+            EXPECT_FALSE(QFile::exists(elsewhere));
+        }
+    }
+    FileDialogs::SetFileHook({});
 }

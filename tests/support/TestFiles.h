@@ -16,3 +16,10 @@ inline void WriteFile(const QString& path, const QByteArray& bytes) {
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     ASSERT_EQ(f.write(bytes), bytes.size());
 }
+
+// Keeps a folder from taking new files (or renames) while its files stay
+// writable, as a shared folder may be set up. Root is not stopped by folder
+// permissions, so root marks the folder immutable instead. False when neither
+// works here (the test then has nothing to show).
+bool LockFolderEntries(const QString& dir);
+void UnlockFolderEntries(const QString& dir);

@@ -1,0 +1,52 @@
+#include "common/FileHeadWriter.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace {
+
+bool WriteAll(QIODevice& to, QByteArrayView bytes) {
+    return to.write(bytes.data(), bytes.size()) == bytes.size();
+}
+
+// Copies what follows the head, a piece at a time, since a file from
+// elsewhere may be of any size.
+bool CopyTail(QFile& from, qint64 headSize, QIODevice& to) {
+    if (from.size() <= headSize)
+        return true;
+    if (!from.seek(headSize))
+        return false;
+    while (!from.atEnd()) {
+        const QByteArray chunk = from.read(1 << 20);
+        if (chunk.isEmpty() || !WriteAll(to, chunk))
+            return false;
+    }
+    return true;
+}
+
+HeadWrite WriteInPlace(QFile& file, QByteArrayView head) {
+    if (!file.seek(0) || !WriteAll(file, head) || !file.flush())
+        return HeadWrite::CannotWrite;
+    return HeadWrite::Done;
+}
+
+} // namespace
+
+HeadWrite WriteFileHead(const QString& path, QByteArrayView head) {
+    // The old file must still be there and writable: one that was deleted or
+    // made read-only meanwhile is left alone.
+    QFile old(path);
+    if (!old.open(QIODevice::ReadWrite | QIODevice::ExistingOnly))
+        return HeadWrite::CannotOpen;
+
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        if (!QFileInfo(QFileInfo(path).absolutePath()).isWritable())
+            return WriteInPlace(old, head);
+        return HeadWrite::CannotOpen;
+    }
+    if (!WriteAll(file, head) || !CopyTail(old, head.size(), file) || !file.commit())
+        return HeadWrite::CannotWrite;
+    return HeadWrite::Done;
+}

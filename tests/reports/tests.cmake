@@ -1,0 +1,12 @@
+list(APPEND ORVEX_CORE_TESTS
+    ${CMAKE_CURRENT_LIST_DIR}/ReportDecoderTest.cpp
+)
+list(APPEND ORVEX_VIEWS_TESTS
+    ${CMAKE_CURRENT_LIST_DIR}/ReportsPageTest.cpp
+)
+list(APPEND ORVEX_VIEWS_TESTS
+    ${CMAKE_CURRENT_LIST_DIR}/ReportsSimTest.cpp
+)
+list(APPEND ORVEX_LINK_TESTS
+    ${CMAKE_CURRENT_LIST_DIR}/PluStatSeriesTest.cpp
+)

@@ -1,0 +1,3 @@
+list(APPEND ORVEX_CORE_TESTS
+    ${CMAKE_CURRENT_LIST_DIR}/SaleRepliesTest.cpp
+)
