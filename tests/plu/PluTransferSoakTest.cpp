@@ -379,6 +379,9 @@ TEST_F(PluTransferSoak, ADeviceVanishingMidRangeIsReportedAndAReconnectResumesCl
         ASSERT_LE(stoppedAt, to) << "the range ended before the device went";
         ASSERT_EQ(view.Messages.size(), 1u);
         EXPECT_EQ(view.Messages[0], Captions::Transfer::ConnectionLost.Text().arg(stoppedAt));
+        ASSERT_EQ(view.Stopped.size(), 1u);
+        EXPECT_EQ(view.Stopped[0], transfer->StoppedText());
+        EXPECT_EQ(transfer->Transferred(), stoppedAt - from);
         EXPECT_EQ(view.NoResponses, 0);
         EXPECT_FALSE(dispatcher->IsOpen());
         EXPECT_FALSE(transfer->IsRunning());
