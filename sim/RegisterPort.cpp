@@ -9,6 +9,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
+#include <sys/timerfd.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -19,6 +20,9 @@ namespace {
 constexpr qsizetype MaxQueuedBytes = 64 * 1024;
 // How often a line nobody has open is looked at again.
 constexpr int FarEndPollMs = 50;
+// The longest the pacer sleeps while bytes wait: what a wake-up hands the line
+// in one write.
+constexpr qint64 PaceSliceNs = 1'000'000;
 
 void AppendStuffed(QByteArray& out, uint8_t b) {
     if (b == Frame::Escape || b == Frame::Start || b == Frame::End) {
@@ -38,9 +42,18 @@ std::span<const uint8_t> BytesOf(const QByteArray& a) {
 RegisterPort::RegisterPort(RegisterModel& model, SimOptions options, QObject* parent)
     : QObject(parent), m_model(model), m_options(std::move(options)) {
     m_receiver.SetOnFrame([this](uint8_t) { OnFrame(); });
-    m_paceTimer.setTimerType(Qt::PreciseTimer);
-    m_paceTimer.setInterval(1);
-    connect(&m_paceTimer, &QTimer::timeout, this, &RegisterPort::Pump);
+    // A timer of nanoseconds rather than QTimer's milliseconds: woken on a
+    // millisecond grid, a frame's last bytes would leave up to a millisecond
+    // late, which at 115200 bit/s is a sixth of a PLU reply.
+    m_paceFd = timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
+    if (m_paceFd >= 0) {
+        m_paceNotifier = std::make_unique<QSocketNotifier>(m_paceFd, QSocketNotifier::Read);
+        connect(m_paceNotifier.get(), &QSocketNotifier::activated, this, [this] {
+            uint64_t expirations = 0;
+            (void)::read(m_paceFd, &expirations, sizeof expirations);
+            Pump();
+        });
+    }
     connect(&m_model, &RegisterModel::Unsolicited, this,
             [this](const QByteArray& payload) { Send(payload); });
     m_farEndTimer.setInterval(FarEndPollMs);
@@ -50,6 +63,27 @@ RegisterPort::RegisterPort(RegisterModel& model, SimOptions options, QObject* pa
 
 RegisterPort::~RegisterPort() {
     Close();
+    m_paceNotifier.reset();
+    if (m_paceFd >= 0)
+        ::close(m_paceFd);
+}
+
+void RegisterPort::ArmPace(qint64 inNs) {
+    if (m_paceFd < 0)
+        return;
+    // Zero would disarm the timer: a byte already due still needs a wake-up.
+    inNs = std::max<qint64>(inNs, 1000);
+    itimerspec when{};
+    when.it_value.tv_sec = time_t(inNs / 1'000'000'000);
+    when.it_value.tv_nsec = long(inNs % 1'000'000'000);
+    timerfd_settime(m_paceFd, 0, &when, nullptr);
+}
+
+void RegisterPort::StopPace() {
+    if (m_paceFd < 0)
+        return;
+    const itimerspec never{};
+    timerfd_settime(m_paceFd, 0, &never, nullptr);
 }
 
 bool RegisterPort::Open(QString* error) {
@@ -92,7 +126,7 @@ bool RegisterPort::Open(QString* error) {
 }
 
 void RegisterPort::Close() {
-    m_paceTimer.stop();
+    StopPace();
     m_farEndTimer.stop();
     m_readNotifier.reset();
     m_writeNotifier.reset();
@@ -164,7 +198,7 @@ void RegisterPort::SetFarEndOpen(bool open) {
         m_receiver.ResetFrame();
         m_out.clear();
         m_blocked = false;
-        m_paceTimer.stop();
+        StopPace();
         if (m_writeNotifier)
             m_writeNotifier->setEnabled(false);
         m_farEndTimer.start();
@@ -242,7 +276,8 @@ void RegisterPort::Pump() {
     qint64 allowed = m_out.size();
     if (paced && !m_out.isEmpty()) {
         const double byteNs = 1e10 / double(m_options.Speed);
-        const qint64 due = qint64(std::floor(double(m_clock.nsecsElapsed() - m_periodStartNs) / byteNs)) + 1;
+        // A byte reaches the far end once its stop bit is out, as from a UART.
+        const qint64 due = qint64(std::floor(double(m_clock.nsecsElapsed() - m_periodStartNs) / byteNs));
         allowed = std::clamp<qint64>(due - m_periodBytes, 0, m_out.size());
     }
     if (allowed > 0) {
@@ -259,14 +294,21 @@ void RegisterPort::Pump() {
         }
     }
     if (m_out.isEmpty()) {
-        m_paceTimer.stop();
+        StopPace();
         emit Drained();
     } else if (m_blocked || !paced) {
         // Woken when the listener has read some of what waits.
-        m_paceTimer.stop();
+        StopPace();
         m_writeNotifier->setEnabled(true);
-    } else if (!m_paceTimer.isActive()) {
-        m_paceTimer.start();
+    } else {
+        // Next when the next byte is through, then a slice at a time, but the
+        // last byte of what waits exactly when it is through.
+        const double byteNs = 1e10 / double(m_options.Speed);
+        const qint64 now = m_clock.nsecsElapsed();
+        const qint64 nextDue = m_periodStartNs + qint64(std::ceil(double(m_periodBytes + 1) * byteNs)) - now;
+        const qint64 lastDue =
+            m_periodStartNs + qint64(std::ceil(double(m_periodBytes + m_out.size()) * byteNs)) - now;
+        ArmPace(std::max(nextDue, std::min(PaceSliceNs, lastDue)));
     }
 }
 

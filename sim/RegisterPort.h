@@ -52,6 +52,9 @@ class RegisterPort : public QObject {
     void CheckFarEnd();
     void OnFrame();
     void Pump();
+    // The pacer wakes Pump once, inNs from now.
+    void ArmPace(qint64 inNs);
+    void StopPace();
     void Trace(const char* direction, const QByteArray& wire);
     [[nodiscard]] QByteArray Wire(const QByteArray& payload, bool corrupt) const;
 
@@ -67,7 +70,8 @@ class RegisterPort : public QObject {
     QFile m_trace;
 
     QByteArray m_out;
-    QTimer m_paceTimer;
+    int m_paceFd = -1;
+    std::unique_ptr<QSocketNotifier> m_paceNotifier;
     QElapsedTimer m_clock;
     qint64 m_periodStartNs = 0;
     qint64 m_periodBytes = 0;

@@ -77,7 +77,10 @@ QString BarcodeSampleText(const QString& header, int code, int weight, QChar dec
     // The grid holds two-digit numbers; a damaged options file may hold more.
     constexpr int MaxPart = 99;
     QString codePart;
-    for (int i = 0; i < std::min(code - int(header.size()), MaxPart); ++i)
+    // In 64 bits: a damaged file's most negative code must not wrap round to a
+    // long code part.
+    const qint64 codeDigits = std::min<qint64>(qint64(code) - header.size(), MaxPart);
+    for (qint64 i = 0; i < codeDigits; ++i)
         codePart += QString::number(i);
     QString weightPart;
     for (int i = 1; i <= std::min(weight, MaxPart); ++i)

@@ -12,6 +12,7 @@
 
 PluTransfer::PluTransfer(ReplyDispatcher& dispatcher, PluTable& table, PluTransferView& view, QObject* parent)
     : QObject(parent), m_dispatcher(dispatcher), m_table(table), m_view(view) {
+    m_replyTimeoutMs = ReplyDispatcher::TransferTimeout;
     m_dispatcher.SetHandler(PluReadCode,
                             [this](std::span<const uint8_t> payload) { OnPluRecordReply(payload); });
     connect(&m_dispatcher, &ReplyDispatcher::PortLost, this, &PluTransfer::OnPortLost);
@@ -151,7 +152,7 @@ void PluTransfer::TransferStep() {
         return;
     }
     ++m_failureCount;
-    int32_t w = m_dispatcher.WaitReply(PluReadCode, ReplyDispatcher::TransferTimeout);
+    int32_t w = m_dispatcher.WaitReply(PluReadCode, m_replyTimeoutMs);
     // A Cancel pressed just as the reply came still counts.
     QCoreApplication::processEvents();
     if (!m_dispatcher.KeepWaiting() || m_stop != Stop::None || !m_step)
@@ -165,7 +166,7 @@ void PluTransfer::TransferStep() {
                          m_currentPlu);
         --m_replyIndicator;
         Advance();
-        m_dispatcher.RS232().Serial().PurgeBuffers(true, true);
+        PurgeBuffers();
         break;
     case ReplyDispatcher::WaitTimedOut:
         ++m_failureCount;
@@ -212,7 +213,7 @@ int PluTransfer::SendCurrent() {
             m_stop = Stop::PortLost;
         return Refused;
     }
-    rs232.Serial().PurgeBuffers(true, true);
+    PurgeBuffers();
     if (!Writing()) {
         rs232.SendFrame(EncodePluRead(n));
         return Sent;
@@ -226,16 +227,30 @@ int PluTransfer::SendCurrent() {
             m_view.ShowMessage(command.Refusal);
             return Refused;
         }
-        rs232.Serial().PurgeBuffers(true, true);
+        PurgeBuffers();
         rs232.SendFrame(*command.Payload);
         return Sent;
     }
     const std::optional<uint32_t> stock =
         m_kind == TransferKind::WriteOne && scope == 2 ? m_typedStock : std::nullopt;
     const StockWriteCommand command = EncodeStockWrite(entry, n, stock);
-    rs232.Serial().PurgeBuffers(true, true);
+    PurgeBuffers();
     rs232.SendFrame(command);
     return Sent;
+}
+
+// A late reply to an earlier request must not count for the next one, so the
+// input is cleared of PLU replies before each request and after each success.
+// The cashier's journal records and PLU requests may be among what has come:
+// thrown away with it, they would be missing from the monitor for good. So what
+// has arrived is handed on with its PLU replies dropped. The output is purged
+// first, so that an answer to a PLU request handed on here still leaves.
+void PluTransfer::PurgeBuffers() {
+    TCommPortDriver& serial = m_dispatcher.RS232().Serial();
+    serial.PurgeBuffers(false, true);
+    m_droppingReplies = true;
+    serial.ReadReceived();
+    m_droppingReplies = false;
 }
 
 void PluTransfer::StopTransfer() {
@@ -247,6 +262,8 @@ void PluTransfer::StopTransfer() {
 }
 
 void PluTransfer::OnPluRecordReply(std::span<const uint8_t> payload) {
+    if (m_droppingReplies)
+        return;
     // Too short to name its PLU: it cannot be the awaited one.
     if (payload.size() < 3)
         return;

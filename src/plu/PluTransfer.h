@@ -103,6 +103,9 @@ class PluTransfer : public QObject {
     [[nodiscard]] int Transferred() const { return m_transferred; }
     // Where a running or cut-short range stands, in words.
     [[nodiscard]] QString StoppedText() const;
+    // How long each attempt waits for its reply: the register's 3000 ms unless
+    // a soak of thousands of lost frames needs it shorter.
+    void SetReplyTimeout(int ms) { m_replyTimeoutMs = ms; }
 
   signals:
     // A step is about to run: other exchanges (the header lines) give way.
@@ -117,6 +120,7 @@ class PluTransfer : public QObject {
     void ReportProgress();
     void OnPortLost();
     void OnClosedByUser();
+    void PurgeBuffers();
 
     ReplyDispatcher& m_dispatcher;
     PluTable& m_table;
@@ -136,6 +140,8 @@ class PluTransfer : public QObject {
     enum class Stop { None, PortLost, ClosedByUser, NoResponse };
     Stop m_stop = Stop::None;
     int m_transferred = 0;
+    // While set, PLU replies are stale ones being cleared away.
+    bool m_droppingReplies = false;
     // The stock typed for a single write of both parts, taken before the
     // constant half's reply brings the register's old stock into the entry.
     std::optional<uint32_t> m_typedStock;
@@ -145,4 +151,5 @@ class PluTransfer : public QObject {
     uint32_t m_replyPrice = 0;
     bool m_priceMismatch = false;
     QElapsedTimer m_clock;
+    int m_replyTimeoutMs = 0; // set to the register's time-out on construction
 };

@@ -5,6 +5,11 @@
 #include <algorithm>
 #include <cmath>
 
+#ifdef Q_OS_LINUX
+#include <linux/serial.h>
+#include <sys/ioctl.h>
+#endif
+
 namespace {
 
 constexpr uint32_t RateTable[] = {110,   300,   600,   1200,  2400,  4800,  9600,
@@ -39,6 +44,24 @@ QSerialPort::Parity ParityOf(TComPortParity v) {
     default:
         return QSerialPort::NoParity;
     }
+}
+
+// Many USB serial adapters hold received bytes for up to 16 ms before handing
+// them on, which would dominate a PLU exchange of a few milliseconds; asked for
+// low latency, they hand each byte on at once. Devices without the setting (a
+// pseudo-terminal) refuse, and are used as they are.
+bool RequestLowLatency([[maybe_unused]] qintptr handle) {
+#ifdef Q_OS_LINUX
+    serial_struct serial{};
+    if (handle < 0 || ::ioctl(int(handle), TIOCGSERIAL, &serial) != 0)
+        return false;
+    if (serial.flags & ASYNC_LOW_LATENCY)
+        return true;
+    serial.flags |= ASYNC_LOW_LATENCY;
+    return ::ioctl(int(handle), TIOCSSERIAL, &serial) == 0;
+#else
+    return false;
+#endif
 }
 
 } // namespace
@@ -100,6 +123,7 @@ bool TCommPortDriver::OpenPort() {
     m_port->setPortName(m_openDevice);
     if (!m_port->open(QIODevice::ReadWrite))
         return false;
+    m_lowLatency = RequestLowLatency(m_port->handle());
     ApplyLineSettings();
     m_pollTimer.start(m_pollingDelay);
     return true;
@@ -155,6 +179,15 @@ void TCommPortDriver::PurgeBuffers(bool input, bool output) {
     if (input)
         m_port->clear(QSerialPort::Input);
     m_packetStartTick = -1;
+}
+
+void TCommPortDriver::ReadReceived() {
+    // A line that never falls quiet must not hold the caller: a few rounds take
+    // what has come; the rest arrives through the event loop as usual.
+    constexpr int Rounds = 8;
+    for (int i = 0; i < Rounds && IsOpen() && m_port->waitForReadyRead(0); ++i) {
+    }
+    OnPollTick();
 }
 
 int16_t TCommPortDriver::OutputFreeSpace() const {

@@ -83,8 +83,14 @@ class TCommPortDriver : public QObject {
     bool OpenPort();
     void ClosePort();
     [[nodiscard]] bool IsOpen() const;
+    // Whether the open device's driver hands received bytes on at once (Linux
+    // low-latency mode, asked for on every open).
+    [[nodiscard]] bool LowLatency() const { return IsOpen() && m_lowLatency; }
     void ApplyLineSettings();
     void PurgeBuffers(bool input, bool output);
+    // Hands on at once what the device has received so far, as a poll tick
+    // would, without waiting for the event loop to announce it.
+    void ReadReceived();
     [[nodiscard]] int16_t OutputFreeSpace() const;
     // Bytes written, negated when the output stayed full for OutputTimeout ms.
     int32_t WriteData(std::span<const uint8_t> data);
@@ -177,4 +183,5 @@ class TCommPortDriver : public QObject {
     uint16_t m_outputTimeout = 4000;
     uint16_t m_specialb = 0;
     bool m_reading = false;
+    bool m_lowLatency = false;
 };

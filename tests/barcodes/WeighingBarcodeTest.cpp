@@ -3,6 +3,7 @@
 #include "protocol/ConversionError.h"
 
 #include <gtest/gtest.h>
+#include <limits>
 
 namespace {
 
@@ -104,4 +105,8 @@ TEST(BarcodeSample, TextOfTheSampleBox) {
               "Barcode Sample: 2 0123 12\n\nHeader: 2\nCode: 0123\nWeight: 0,012\n\nPrint: 2012312");
     EXPECT_LT(BarcodeSampleText("20", 2147483647, 2147483647, '.').size(), 2000)
         << "damaged rules stay bounded";
+    EXPECT_EQ(BarcodeSampleText("10", std::numeric_limits<int>::min(), std::numeric_limits<int>::min(), '.')
+                  .toStdString(),
+              "Barcode Sample: 10  \n\nHeader: 10\nCode: \nWeight: 0.000\n\nPrint: 10")
+        << "the most negative code from a damaged file shows no code part";
 }

@@ -29,7 +29,11 @@ class FakeTransferView : public PluTransferView {
         Replies.push_back(indicator);
         ReplyPlus.push_back(plu);
     }
-    void ShowProgress(int done, int total, qint64) override { Progress.push_back({done, total}); }
+    void ShowProgress(int done, int total, qint64) override {
+        Progress.push_back({done, total});
+        if (OnProgress)
+            OnProgress(done, total);
+    }
     void SetRangeRunning(bool running, TransferKind) override { RangeRunning.push_back(running); }
     void ShowMessage(const QString& text) override { Messages.push_back(text); }
     void ShowNoResponse() override { ++NoResponses; }
@@ -38,6 +42,7 @@ class FakeTransferView : public PluTransferView {
     int Scope = 1;
     bool Active = false;
     std::function<void(int)> OnPutPage;
+    std::function<void(int, int)> OnProgress;
 
     std::vector<int> PutPages;
     std::vector<PluRecord> Shown;

@@ -6,6 +6,7 @@
 #include "plu/PluMessages.h"
 #include "protocol/RegisterCharset.h"
 #include "protocol/ReplyDispatcher.h"
+#include "serial/FrameCodec.h"
 #include "support/HexDump.h"
 #include "support/ScriptedPeer.h"
 #include "support/WaitUntil.h"
@@ -269,6 +270,36 @@ INSTANTIATE_TEST_SUITE_P(Scopes, PluTransferScopeTest,
                                            ScopeRow{"ConstantFields", 1, {'\\', '\\'}},
                                            ScopeRow{"Both", 2, {'\\', 'Y', '\\', 'Y'}}),
                          [](const auto& info) { return std::string(info.param.Name); });
+
+TEST_F(PluTransferTest, RecordsArrivingBetweenTwoPlusReachTheirHandlersAndStaleRepliesAreDropped) {
+    std::vector<Payload> journal;
+    dispatcher.SetHandler('O', [&](std::span<const uint8_t> p) { journal.push_back(AsPayload(p)); });
+    // Between the reply for PLU 10 and the request for 11 the cashier closes a
+    // receipt, and a late reply naming 11 (another PLU's contents) comes too;
+    // both wait unread in the port when the transfer clears its input.
+    Payload stale = RecordReply(11, 0x43);
+    stale[3] = 'S';
+    view.OnProgress = [&](int done, int) {
+        if (done != 1)
+            return;
+        std::vector<uint8_t> wire;
+        for (const Payload& p : {Payload{'O', 0x00, 0x00, 0x12, 0x34}, stale}) {
+            std::vector<uint8_t> frame(EncodedFrameSize(p));
+            frame.resize(EncodeFrame(p, frame));
+            wire.insert(wire.end(), frame.begin(), frame.end());
+        }
+        peer.SendRaw(wire);
+        ASSERT_TRUE(peer.SentBytesWait());
+    };
+    transfer.ReadRange(10, 11);
+
+    ASSERT_EQ(journal.size(), 1u) << "the payment record that came between two PLUs was thrown away";
+    EXPECT_EQ(Hex(journal[0]), "4F 00 00 12 34");
+    EXPECT_EQ(table[11].DescriptionText(), "R11") << "the stale reply was taken for PLU 11";
+    EXPECT_EQ(table[11].Flags, 0x41);
+    EXPECT_EQ(Sent().size(), 2u);
+    EXPECT_TRUE(view.Messages.empty());
+}
 
 TEST_F(PluTransferTest, ReadRangeWithBothScopesStillAsksEachPluOnce) {
     view.Scope = 2;

@@ -102,6 +102,7 @@ TEST(TCommPortDriver, MissingDeviceStaysClosed) {
 
 TEST_F(DriverOnPty, OpensReceivesWritesAndCloses) {
     ASSERT_TRUE(driver.OpenPort());
+    EXPECT_FALSE(driver.LowLatency()) << "a pseudo-terminal refuses low latency and is used as it is";
     EXPECT_TRUE(driver.OpenPort()) << "opening an open port changes nothing";
     driver.SetComPort(pnCOM2);
     EXPECT_EQ(driver.ComPort(), pnCOM1) << "the port number is kept while open";

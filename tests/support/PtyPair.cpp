@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <poll.h>
 #include <pty.h>
 #include <termios.h>
 #include <unistd.h>
@@ -32,6 +33,13 @@ void PtyPair::Close() {
     if (m_master >= 0)
         ::close(m_master);
     m_master = m_slave = -1;
+}
+
+bool PtyPair::InputWaitsAtFarEnd(int timeoutMs) const {
+    if (m_slave < 0)
+        return false;
+    pollfd p{m_slave, POLLIN, 0};
+    return ::poll(&p, 1, timeoutMs) > 0 && (p.revents & POLLIN);
 }
 
 void PtyPair::Write(std::span<const uint8_t> bytes) {

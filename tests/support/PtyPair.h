@@ -19,6 +19,9 @@ class PtyPair {
     [[nodiscard]] bool Ok() const { return m_master >= 0; }
     [[nodiscard]] QString DevicePath() const { return m_path; }
     [[nodiscard]] int MasterFd() const { return m_master; }
+    // True once bytes wait to be read at the program's end of the line (they
+    // stay there), false when none arrive within timeoutMs.
+    [[nodiscard]] bool InputWaitsAtFarEnd(int timeoutMs) const;
 
     void Write(std::span<const uint8_t> bytes);
     void Write(const std::vector<uint8_t>& bytes) { Write(std::span<const uint8_t>(bytes)); }

@@ -52,6 +52,10 @@ class ScriptedPeer : public QObject {
         Send(std::span<const uint8_t>(payload.begin(), payload.size()));
     }
     void SendRaw(std::span<const uint8_t> bytes) { m_pty.Write(bytes); }
+    // True once what was sent waits in the program's input, unread.
+    [[nodiscard]] bool SentBytesWait(int timeoutMs = 2000) const {
+        return m_pty.InputWaitsAtFarEnd(timeoutMs);
+    }
 
   private:
     void ReadAvailable();
