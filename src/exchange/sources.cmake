@@ -1,6 +1,10 @@
 list(APPEND ORVEX_CORE_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/TextFile.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PluPrintout.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/SheetRows.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/OoxmlSheet.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/SheetWriters.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/PluSheet.cpp
 )
 list(APPEND ORVEX_VIEWS_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/FileDialogs.cpp

@@ -1,6 +1,9 @@
 list(APPEND ORVEX_CORE_TESTS
     ${CMAKE_CURRENT_LIST_DIR}/TextFileTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PluPrintoutTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/SheetTestSupport.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/PluSheetTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/SheetReadersTest.cpp
 )
 list(APPEND ORVEX_VIEWS_TESTS
     ${CMAKE_CURRENT_LIST_DIR}/PrintDuringTrafficTest.cpp
