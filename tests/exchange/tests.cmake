@@ -10,4 +10,5 @@ list(APPEND ORVEX_VIEWS_TESTS
     ${CMAKE_CURRENT_LIST_DIR}/PrintDuringTrafficTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ViewerSaveAndPrintTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TPLUPrintFormTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/SpreadsheetExchangeTest.cpp
 )
