@@ -58,15 +58,19 @@ QString ReadStringItem(QXmlStreamReader& xml) {
     int phonetic = 0;
     while (!xml.atEnd()) {
         const auto token = xml.readNext();
+        if (token != QXmlStreamReader::StartElement && token != QXmlStreamReader::EndElement)
+            continue;
+        const QStringView qualified = xml.qualifiedName();
+        const QStringView name = qualified.mid(qualified.lastIndexOf(u':') + 1);
         if (token == QXmlStreamReader::StartElement) {
-            if (xml.name() == u"rPh")
+            if (name == u"rPh")
                 ++phonetic;
-            else if (xml.name() == u"t" && phonetic == 0)
+            else if (name == u"t" && phonetic == 0)
                 text += xml.readElementText(QXmlStreamReader::IncludeChildElements);
-        } else if (token == QXmlStreamReader::EndElement) {
-            if (xml.name() == u"rPh")
+        } else {
+            if (name == u"rPh")
                 --phonetic;
-            else if (xml.name() == u"si" || xml.name() == u"is")
+            else if (name == u"si" || name == u"is")
                 break;
         }
     }
@@ -188,13 +192,23 @@ SheetError ReadWorkbook(zip* archive, SheetRows& rows, const SheetLimits& limits
         return true;
     };
 
+    // Names are compared without their prefix: namespace processing costs
+    // more than all the rest of the reading.
     QXmlStreamReader xml(sheetBytes);
+    xml.setNamespaceProcessing(false);
+    const auto local = [&xml] {
+        const QStringView name = xml.qualifiedName();
+        return name.mid(name.lastIndexOf(u':') + 1);
+    };
     int row = 0;
     int column = 0;
+    QString value;
+    QString inlineText;
     while (!xml.atEnd()) {
         if (xml.readNext() != QXmlStreamReader::StartElement)
             continue;
-        if (xml.name() == u"row") {
+        const QStringView name = local();
+        if (name == u"row") {
             const auto r = xml.attributes().value(QLatin1String("r"));
             row = r.isEmpty() ? row + 1 : r.toInt();
             column = 0;
@@ -204,36 +218,45 @@ SheetError ReadWorkbook(zip* archive, SheetRows& rows, const SheetLimits& limits
                 break; // rows come in order: nothing further is kept
             continue;
         }
-        if (xml.name() != u"c")
+        if (name != u"c")
             continue;
-        const auto attributes = xml.attributes();
-        const QString type = attributes.value(QLatin1String("t")).toString();
-        const auto reference = attributes.value(QLatin1String("r"));
+        enum { Number, Shared, Inline, Text } type = Number;
         int cellRow = row;
-        if (reference.isEmpty()) {
-            ++column;
-        } else if (!ParseReference(reference, cellRow, column)) {
-            return SheetError::Damaged;
+        {
+            const QXmlStreamAttributes attributes = xml.attributes();
+            const QStringView t = attributes.value(QLatin1String("t"));
+            if (t == u"s")
+                type = Shared;
+            else if (t == u"inlineStr")
+                type = Inline;
+            else if (t == u"str" || t == u"e" || t == u"d")
+                type = Text;
+            const QStringView reference = attributes.value(QLatin1String("r"));
+            if (reference.isEmpty())
+                ++column;
+            else if (!ParseReference(reference, cellRow, column))
+                return SheetError::Damaged;
         }
         bool formula = false;
         bool hasValue = false;
-        QString value;
-        QString inlineText;
+        value.clear();
+        inlineText.clear();
         while (!xml.atEnd()) {
             const auto token = xml.readNext();
-            if (token == QXmlStreamReader::EndElement && xml.name() == u"c")
+            if (token == QXmlStreamReader::EndElement && local() == u"c")
                 break;
             if (token != QXmlStreamReader::StartElement)
                 continue;
-            if (xml.name() == u"f") {
+            const QStringView part = local();
+            if (part == u"f") {
                 formula = true;
                 xml.skipCurrentElement();
-            } else if (xml.name() == u"v") {
+            } else if (part == u"v") {
                 // Some writers leave an empty value behind a formula they
                 // never computed.
                 value = xml.readElementText();
-                hasValue = !value.isEmpty() || type == u"str";
-            } else if (xml.name() == u"is") {
+                hasValue = !value.isEmpty() || type == Text;
+            } else if (part == u"is") {
                 hasValue = true;
                 inlineText = ReadStringItem(xml);
             }
@@ -247,20 +270,20 @@ SheetError ReadWorkbook(zip* archive, SheetRows& rows, const SheetLimits& limits
             cell.Type = SheetCell::Kind::UncomputedFormula;
         } else if (!hasValue) {
             continue;
-        } else if (type == u"s") {
+        } else if (type == Shared) {
             bool ok = false;
-            const qsizetype index = value.trimmed().toLongLong(&ok);
+            const qsizetype index = QStringView(value).trimmed().toLongLong(&ok);
             QString text;
             if (!ok || !sharedString(index, text))
                 return SheetError::Damaged; // a string the package lacks
             cell = SheetCell::OfText(text);
-        } else if (type == u"inlineStr") {
+        } else if (type == Inline) {
             cell = SheetCell::OfText(inlineText);
-        } else if (type == u"str" || type == u"e" || type == u"d") {
+        } else if (type == Text) {
             cell = SheetCell::OfText(value);
         } else {
             bool ok = false;
-            const double number = value.trimmed().toDouble(&ok);
+            const double number = QStringView(value).trimmed().toDouble(&ok);
             if (!ok)
                 return SheetError::Damaged;
             cell = SheetCell::OfNumber(number);

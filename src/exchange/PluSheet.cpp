@@ -62,6 +62,19 @@ bool IsWhole(double v) {
 // Register text of a cell: false when a character has no place in the
 // register's charset.
 bool RegisterBytes(const QString& text, const PluCells::Style& style, QByteArray& bytes) {
+    // Every code page of the register keeps ASCII as it is; only other texts
+    // need the (slow) round trip through the code page.
+    bool ascii = true;
+    for (QChar c : text)
+        ascii = ascii && c.unicode() < 0x80;
+    if (ascii && !style.RegisterFont) {
+        bytes = text.toLatin1();
+        static const QString plain = QString::fromLatin1(PlainFontName);
+        for (char c : bytes)
+            if (!CharAllowed(uint8_t(c), style.Charset, plain))
+                return false;
+        return true;
+    }
     bytes = PluCells::TypedBytes(text, style);
     if (PluCells::StoredText(bytes, style) != text)
         return false;

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryFile>
+#include <QXmlStreamReader>
 
 #include <orcus/orcus_ods.hpp>
 #include <orcus/spreadsheet/import_interface.hpp>
@@ -492,6 +493,21 @@ SheetError ReadPackage(const QByteArray& bytes, bool ods, SheetRows& rows, const
         zip_discard(archive);
         return result;
     }
+    // orcus stops the whole program on an assertion for some malformed XML:
+    // the parts it reads are checked to be well-formed first.
+    for (const QString part : {QStringLiteral("content.xml"), QStringLiteral("styles.xml")}) {
+        QByteArray xml;
+        const bool present = Ooxml::ReadPart(archive, part, limits.UnpackedBytes, xml);
+        if (!present && part == u"styles.xml")
+            continue;
+        QXmlStreamReader reader(xml);
+        while (present && !reader.atEnd())
+            reader.readNext();
+        if (!present || reader.hasError()) {
+            zip_discard(archive);
+            return SheetError::Damaged;
+        }
+    }
     zip_discard(archive);
     Factory factory(rows.RowLimit(), rows.ColumnLimit(), limits.UnpackedBytes);
     orcus::orcus_ods filter(&factory);
@@ -587,8 +603,7 @@ SheetError Guarded(SheetRows& rows, const std::function<SheetError()>& read) {
         result = stop.Error;
     } catch (const std::bad_alloc&) {
         result = SheetError::TooLarge;
-    } catch (const std::exception& e) {
-        qWarning("sheet: %s", e.what());
+    } catch (const std::exception&) {
         result = SheetError::Damaged;
     } catch (...) {
         result = SheetError::Damaged;

@@ -161,6 +161,11 @@ TEST(SheetReaders, DamagedFilesGiveOneReasonAndNoRows) {
         EXPECT_EQ(ReadSheetBytes(c.Bytes, QString::fromLatin1(c.Format), rows), c.Error);
         EXPECT_EQ(rows.RowCount(), 0);
     }
+    // A package whose content.xml once stopped the whole program inside orcus.
+    const QByteArray malformedOds = ReadFile(QStringLiteral(ORVEX_FIXTURES_DIR "/ods-malformed-content.ods"));
+    ASSERT_FALSE(malformedOds.isEmpty());
+    EXPECT_EQ(ReadSheetBytes(malformedOds, QStringLiteral("ods"), rows), SheetError::Damaged);
+
     SheetLimits tight;
     tight.FileBytes = good.size() - 1;
     EXPECT_EQ(ReadSheetBytes(good, QStringLiteral("xlsx"), rows, tight), SheetError::TooLarge);
