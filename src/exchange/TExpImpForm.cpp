@@ -20,6 +20,8 @@ TExpImpForm::TExpImpForm(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("TExpImpForm"));
     setWindowTitle(DataExchange.Text());
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    // No other window takes input while the table is being read or written.
+    setWindowModality(Qt::ApplicationModal);
     auto* layout = new QVBoxLayout(this);
     m_progress = new QProgressBar(this);
     m_progress->setObjectName(QStringLiteral("ExpImpAnimate"));
