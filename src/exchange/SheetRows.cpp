@@ -2,6 +2,7 @@
 
 #include "exchange/OoxmlSheet.h"
 
+#include <QDataStream>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryFile>
@@ -14,7 +15,12 @@
 #include <freexl.h>
 #include <zip.h>
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cctype>
+#include <cerrno>
 #include <cmath>
 #include <exception>
 #include <functional>
@@ -45,6 +51,15 @@ QStringList ReadableSheetFormats() {
     return {QStringLiteral("xlsx"), QStringLiteral("xlsm"), QStringLiteral("ods"),
             QStringLiteral("xls"),  QStringLiteral("csv"),  QStringLiteral("txt")};
 }
+
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define ORVEX_HAS_ASAN 1
+#endif
+#endif
+#ifndef ORVEX_HAS_ASAN
+#define ORVEX_HAS_ASAN 0
+#endif
 
 namespace {
 
@@ -495,7 +510,7 @@ SheetError ReadPackage(const QByteArray& bytes, bool ods, SheetRows& rows, const
     }
     // orcus stops the whole program on an assertion for some malformed XML:
     // the parts it reads are checked to be well-formed first.
-    for (const QString part : {QStringLiteral("content.xml"), QStringLiteral("styles.xml")}) {
+    for (const QString& part : {QStringLiteral("content.xml"), QStringLiteral("styles.xml")}) {
         QByteArray xml;
         const bool present = Ooxml::ReadPart(archive, part, limits.UnpackedBytes, xml);
         if (!present && part == u"styles.xml")
@@ -580,6 +595,95 @@ SheetError ReadXlsFile(const QString& path, SheetRows& rows, const SheetLimits& 
     return result;
 }
 
+// libfreexl reads past its buffers on some damaged files and takes memory as
+// the file's dimensions say. It therefore runs in a child process with a
+// memory ceiling; the child hands the kept cells back through a pipe, and a
+// child that dies means a damaged file.
+SheetError ReadXlsIsolated(const QString& path, SheetRows& rows, const SheetLimits& limits) {
+    int pipeEnds[2];
+    if (::pipe(pipeEnds) != 0)
+        return SheetError::CannotOpen;
+    const pid_t child = ::fork();
+    if (child < 0) {
+        ::close(pipeEnds[0]);
+        ::close(pipeEnds[1]);
+        return SheetError::CannotOpen;
+    }
+    if (child == 0) {
+        ::close(pipeEnds[0]);
+#if !defined(__SANITIZE_ADDRESS__) && !ORVEX_HAS_ASAN
+        // (AddressSanitizer reserves far more address space than this.)
+        const rlim_t ceiling = rlim_t(limits.UnpackedBytes) * 4 + (256ULL << 20);
+        struct rlimit limit = {ceiling, ceiling};
+        ::setrlimit(RLIMIT_AS, &limit);
+#endif
+        SheetRows kept(rows.RowLimit(), rows.ColumnLimit());
+        SheetError error = SheetError::Damaged;
+        try {
+            error = ReadXlsFile(path, kept, limits);
+        } catch (...) {
+            error = SheetError::Damaged;
+        }
+        QByteArray out;
+        {
+            QDataStream stream(&out, QIODevice::WriteOnly);
+            stream << qint32(error) << qint32(kept.RowCount());
+            for (int r = 1; r <= kept.RowCount(); ++r)
+                for (int c = 1; c <= kept.ColumnLimit(); ++c) {
+                    const SheetCell& cell = kept.Cell(r, c);
+                    stream << qint32(cell.Type) << cell.Text << cell.Number;
+                }
+        }
+        const char* data = out.constData();
+        qsizetype left = out.size();
+        while (left > 0) {
+            const ssize_t written = ::write(pipeEnds[1], data, size_t(left));
+            if (written <= 0)
+                break;
+            data += written;
+            left -= written;
+        }
+        ::_exit(0);
+    }
+    ::close(pipeEnds[1]);
+    QByteArray in;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = ::read(pipeEnds[0], buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            break;
+        in.append(buffer, got);
+    }
+    ::close(pipeEnds[0]);
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return SheetError::Damaged;
+    QDataStream stream(in);
+    qint32 error = 0, rowCount = 0;
+    stream >> error >> rowCount;
+    if (stream.status() != QDataStream::Ok || rowCount < 0 || rowCount > rows.RowLimit())
+        return SheetError::Damaged;
+    if (SheetError(error) != SheetError::None)
+        return SheetError(error);
+    for (int r = 1; r <= rowCount; ++r)
+        for (int c = 1; c <= rows.ColumnLimit(); ++c) {
+            qint32 type = 0;
+            SheetCell cell;
+            stream >> type >> cell.Text >> cell.Number;
+            if (stream.status() != QDataStream::Ok || type < 0 ||
+                type > qint32(SheetCell::Kind::UncomputedFormula))
+                return SheetError::Damaged;
+            cell.Type = SheetCell::Kind(type);
+            if (cell.Type != SheetCell::Kind::Empty)
+                rows.Set(r, c, std::move(cell));
+        }
+    return SheetError::None;
+}
+
 QString FormatOf(const QString& path) {
     return QFileInfo(path).suffix().toLower();
 }
@@ -626,7 +730,7 @@ SheetError ReadSheetBytes(const QByteArray& bytes, const QString& format, SheetR
         QTemporaryFile file;
         if (!file.open() || file.write(bytes) != bytes.size() || !file.flush())
             return SheetError::CannotOpen;
-        return Guarded(rows, [&] { return ReadXlsFile(file.fileName(), rows, limits); });
+        return Guarded(rows, [&] { return ReadXlsIsolated(file.fileName(), rows, limits); });
     }
     return Guarded(rows, [&] { return ReadBytes(bytes, lower, rows, limits); });
 }
@@ -643,7 +747,7 @@ SheetError ReadSheetFile(const QString& path, SheetRows& rows, const SheetLimits
         return SheetError::TooLarge;
     if (format == u"xls") {
         file.close();
-        return Guarded(rows, [&] { return ReadXlsFile(path, rows, limits); });
+        return Guarded(rows, [&] { return ReadXlsIsolated(path, rows, limits); });
     }
     const QByteArray bytes = file.readAll();
     if (bytes.size() != file.size())

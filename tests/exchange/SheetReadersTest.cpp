@@ -166,6 +166,12 @@ TEST(SheetReaders, DamagedFilesGiveOneReasonAndNoRows) {
     ASSERT_FALSE(malformedOds.isEmpty());
     EXPECT_EQ(ReadSheetBytes(malformedOds, QStringLiteral("ods"), rows), SheetError::Damaged);
 
+    // An .xls on which libfreexl reads past a buffer: the reading process
+    // survives it.
+    const QByteArray badXls = ReadFile(QStringLiteral(ORVEX_FIXTURES_DIR "/xls-bad-string.xls"));
+    ASSERT_FALSE(badXls.isEmpty());
+    EXPECT_EQ(ReadSheetBytes(badXls, QStringLiteral("xls"), rows), SheetError::Damaged);
+
     SheetLimits tight;
     tight.FileBytes = good.size() - 1;
     EXPECT_EQ(ReadSheetBytes(good, QStringLiteral("xlsx"), rows, tight), SheetError::TooLarge);
