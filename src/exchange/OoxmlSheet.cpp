@@ -4,6 +4,7 @@
 
 #include <zip.h>
 
+#include <cstring>
 #include <vector>
 
 namespace Ooxml {
@@ -76,6 +77,306 @@ QString ReadStringItem(QXmlStreamReader& xml) {
     }
     return text;
 }
+
+// The sheet part is the bulk of a workbook; it is scanned by hand, as a
+// general XML reader takes several times as long for these few elements.
+// Only what a worksheet holds is understood: a document type, or anything
+// malformed on the way to the cells, makes the part damaged.
+class SheetScanner {
+  public:
+    explicit SheetScanner(const QByteArray& bytes)
+        : m_p(bytes.constData()), m_end(bytes.constData() + bytes.size()) {}
+
+    SheetError Read(SheetRows& rows, const std::function<bool(qsizetype, QString&)>& sharedString) {
+        Tag tag;
+        // Up to the cells.
+        do {
+            if (!NextTag(tag))
+                return SheetError::Damaged;
+        } while (!(tag.Kind == Tag::Start && tag.Local == "sheetData"));
+        if (tag.SelfClosing)
+            return SheetError::None;
+        int row = 0;
+        int column = 0;
+        for (;;) {
+            if (!NextTag(tag))
+                return SheetError::Damaged;
+            if (tag.Kind == Tag::End && tag.Local == "sheetData")
+                return SheetError::None;
+            if (tag.Kind != Tag::Start)
+                continue;
+            if (tag.Local == "row") {
+                QByteArray r;
+                row = Attribute(tag, "r", r) ? r.toInt() : row + 1;
+                column = 0;
+                if (row <= 0)
+                    return SheetError::Damaged;
+                if (row > rows.RowLimit())
+                    return SheetError::None; // rows come in order: nothing further is kept
+                continue;
+            }
+            if (tag.Local != "c") {
+                if (!tag.SelfClosing && !SkipElement(tag.Local))
+                    return SheetError::Damaged;
+                continue;
+            }
+            QByteArray type, reference;
+            Attribute(tag, "t", type);
+            int cellRow = row;
+            if (!Attribute(tag, "r", reference))
+                ++column;
+            else if (!ParseReference(QString::fromLatin1(reference), cellRow, column))
+                return SheetError::Damaged;
+            bool formula = false;
+            bool hasValue = false;
+            QByteArray value;
+            QString inlineText;
+            if (!tag.SelfClosing) {
+                for (;;) {
+                    Tag part;
+                    if (!NextTag(part))
+                        return SheetError::Damaged;
+                    if (part.Kind == Tag::End && part.Local == "c")
+                        break;
+                    if (part.Kind != Tag::Start)
+                        continue;
+                    if (part.Local == "f") {
+                        formula = true;
+                        if (!part.SelfClosing && !SkipElement(part.Local))
+                            return SheetError::Damaged;
+                    } else if (part.Local == "v") {
+                        if (!part.SelfClosing && !ReadText(value))
+                            return SheetError::Damaged;
+                        hasValue = !value.isEmpty() || type == "str";
+                    } else if (part.Local == "is") {
+                        hasValue = true;
+                        if (!part.SelfClosing && !ReadInline(inlineText))
+                            return SheetError::Damaged;
+                    } else if (!part.SelfClosing && !SkipElement(part.Local)) {
+                        return SheetError::Damaged;
+                    }
+                }
+            }
+            if (cellRow > rows.RowLimit() || column > rows.ColumnLimit())
+                continue;
+            SheetCell cell;
+            if (formula && !hasValue) {
+                cell.Type = SheetCell::Kind::UncomputedFormula;
+            } else if (!hasValue) {
+                continue;
+            } else if (type == "s") {
+                bool ok = false;
+                const qsizetype index = value.trimmed().toLongLong(&ok);
+                QString text;
+                if (!ok || !sharedString(index, text))
+                    return SheetError::Damaged; // a string the package lacks
+                cell = SheetCell::OfText(text);
+            } else if (type == "inlineStr") {
+                cell = SheetCell::OfText(inlineText);
+            } else if (type == "str" || type == "e" || type == "d") {
+                cell = SheetCell::OfText(QString::fromUtf8(value));
+            } else {
+                bool ok = false;
+                const double number = value.trimmed().toDouble(&ok);
+                if (!ok)
+                    return SheetError::Damaged;
+                cell = SheetCell::OfNumber(number);
+            }
+            rows.Set(cellRow, column, std::move(cell));
+        }
+    }
+
+  private:
+    struct Tag {
+        enum { Start, End, Other } Kind = Other;
+        QByteArrayView Local;
+        QByteArrayView Attributes;
+        bool SelfClosing = false;
+    };
+
+    static bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+    const char* Find(const char* from, QByteArrayView what) const {
+        const QByteArrayView rest(from, m_end - from);
+        const qsizetype at = rest.indexOf(what);
+        return at < 0 ? nullptr : from + at;
+    }
+
+    // The next tag after any text; false at the end or on a malformed one.
+    bool NextTag(Tag& tag) {
+        const char* open = static_cast<const char*>(std::memchr(m_p, '<', size_t(m_end - m_p)));
+        if (!open || open + 1 >= m_end)
+            return false;
+        m_p = open + 1;
+        tag = Tag{};
+        if (*m_p == '?' || *m_p == '!') {
+            if (QByteArrayView(m_p, m_end - m_p).startsWith("!--")) {
+                const char* close = Find(m_p, "-->");
+                if (!close)
+                    return false;
+                m_p = close + 3;
+                return true;
+            }
+            if (*m_p == '!')
+                return false; // a document type or CDATA: not in a worksheet
+            const char* close = Find(m_p, "?>");
+            if (!close)
+                return false;
+            m_p = close + 2;
+            return true;
+        }
+        const char* close = static_cast<const char*>(std::memchr(m_p, '>', size_t(m_end - m_p)));
+        if (!close)
+            return false;
+        const char* nameStart = m_p;
+        if (*nameStart == '/') {
+            tag.Kind = Tag::End;
+            ++nameStart;
+        } else {
+            tag.Kind = Tag::Start;
+        }
+        const char* nameEnd = nameStart;
+        while (nameEnd < close && !IsSpace(*nameEnd) && *nameEnd != '/')
+            ++nameEnd;
+        if (nameEnd == nameStart)
+            return false;
+        QByteArrayView name(nameStart, nameEnd - nameStart);
+        const qsizetype colon = name.lastIndexOf(':');
+        tag.Local = colon < 0 ? name : name.sliced(colon + 1);
+        tag.SelfClosing = tag.Kind == Tag::Start && close[-1] == '/';
+        tag.Attributes = QByteArrayView(nameEnd, (tag.SelfClosing ? close - 1 : close) - nameEnd);
+        m_p = close + 1;
+        return true;
+    }
+
+    // The attribute's value with its entities decoded.
+    static bool Attribute(const Tag& tag, QByteArrayView name, QByteArray& value) {
+        QByteArrayView rest = tag.Attributes;
+        while (!rest.isEmpty()) {
+            qsizetype i = 0;
+            while (i < rest.size() && IsSpace(rest[i]))
+                ++i;
+            const qsizetype nameStart = i;
+            while (i < rest.size() && rest[i] != '=' && !IsSpace(rest[i]))
+                ++i;
+            const QByteArrayView found = rest.sliced(nameStart, i - nameStart);
+            while (i < rest.size() && (IsSpace(rest[i]) || rest[i] == '='))
+                ++i;
+            if (i >= rest.size() || (rest[i] != '"' && rest[i] != '\''))
+                return false;
+            const char quote = rest[i];
+            const qsizetype valueStart = ++i;
+            while (i < rest.size() && rest[i] != quote)
+                ++i;
+            if (i >= rest.size())
+                return false;
+            if (found == name)
+                return Decode(rest.sliced(valueStart, i - valueStart), value);
+            rest = rest.sliced(i + 1);
+        }
+        return false;
+    }
+
+    static bool Decode(QByteArrayView raw, QByteArray& out) {
+        out.clear();
+        if (!raw.contains('&')) {
+            out = raw.toByteArray();
+            return true;
+        }
+        out.reserve(raw.size());
+        for (qsizetype i = 0; i < raw.size(); ++i) {
+            if (raw[i] != '&') {
+                out += raw[i];
+                continue;
+            }
+            const qsizetype semi = raw.indexOf(';', i);
+            if (semi < 0 || semi - i > 10)
+                return false;
+            const QByteArrayView entity = raw.sliced(i + 1, semi - i - 1);
+            if (entity == "lt")
+                out += '<';
+            else if (entity == "gt")
+                out += '>';
+            else if (entity == "amp")
+                out += '&';
+            else if (entity == "quot")
+                out += '"';
+            else if (entity == "apos")
+                out += '\'';
+            else if (entity.startsWith('#')) {
+                bool ok = false;
+                const uint code = entity.startsWith("#x") ? entity.sliced(2).toByteArray().toUInt(&ok, 16)
+                                                          : entity.sliced(1).toByteArray().toUInt(&ok, 10);
+                if (!ok || code == 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+                    return false;
+                const char32_t c = char32_t(code);
+                out += QString::fromUcs4(&c, 1).toUtf8();
+            } else {
+                return false;
+            }
+            i = semi;
+        }
+        return true;
+    }
+
+    // The text up to the element's end tag (no child elements).
+    bool ReadText(QByteArray& text) {
+        const char* open = static_cast<const char*>(std::memchr(m_p, '<', size_t(m_end - m_p)));
+        if (!open || open + 1 >= m_end || open[1] != '/')
+            return false;
+        if (!Decode(QByteArrayView(m_p, open - m_p), text))
+            return false;
+        Tag end;
+        m_p = open;
+        return NextTag(end) && end.Kind == Tag::End;
+    }
+
+    // All <t> texts of an inline string up to </is>, phonetic runs left out.
+    bool ReadInline(QString& text) {
+        QByteArray utf8;
+        for (;;) {
+            Tag tag;
+            if (!NextTag(tag))
+                return false;
+            if (tag.Kind == Tag::End && tag.Local == "is")
+                break;
+            if (tag.Kind != Tag::Start || tag.SelfClosing)
+                continue;
+            if (tag.Local == "t") {
+                QByteArray piece;
+                if (!ReadText(piece))
+                    return false;
+                utf8 += piece;
+            } else if (tag.Local == "rPh") {
+                if (!SkipElement(tag.Local))
+                    return false;
+            }
+        }
+        text = QString::fromUtf8(utf8);
+        return true;
+    }
+
+    // Past the end of an element whose start tag was just read.
+    bool SkipElement(QByteArrayView local) {
+        int depth = 1;
+        const QByteArray name = local.toByteArray();
+        while (depth > 0) {
+            Tag tag;
+            if (!NextTag(tag))
+                return false;
+            if (tag.Local != name)
+                continue;
+            if (tag.Kind == Tag::Start && !tag.SelfClosing)
+                ++depth;
+            else if (tag.Kind == Tag::End)
+                --depth;
+        }
+        return true;
+    }
+
+    const char* m_p;
+    const char* m_end;
+};
 
 } // namespace
 
@@ -192,105 +493,9 @@ SheetError ReadWorkbook(zip* archive, SheetRows& rows, const SheetLimits& limits
         return true;
     };
 
-    // Names are compared without their prefix: namespace processing costs
-    // more than all the rest of the reading.
-    QXmlStreamReader xml(sheetBytes);
-    xml.setNamespaceProcessing(false);
-    const auto local = [&xml] {
-        const QStringView name = xml.qualifiedName();
-        return name.mid(name.lastIndexOf(u':') + 1);
-    };
-    int row = 0;
-    int column = 0;
-    QString value;
-    QString inlineText;
-    while (!xml.atEnd()) {
-        if (xml.readNext() != QXmlStreamReader::StartElement)
-            continue;
-        const QStringView name = local();
-        if (name == u"row") {
-            const auto r = xml.attributes().value(QLatin1String("r"));
-            row = r.isEmpty() ? row + 1 : r.toInt();
-            column = 0;
-            if (row <= 0)
-                return SheetError::Damaged;
-            if (row > rows.RowLimit())
-                break; // rows come in order: nothing further is kept
-            continue;
-        }
-        if (name != u"c")
-            continue;
-        enum { Number, Shared, Inline, Text } type = Number;
-        int cellRow = row;
-        {
-            const QXmlStreamAttributes attributes = xml.attributes();
-            const QStringView t = attributes.value(QLatin1String("t"));
-            if (t == u"s")
-                type = Shared;
-            else if (t == u"inlineStr")
-                type = Inline;
-            else if (t == u"str" || t == u"e" || t == u"d")
-                type = Text;
-            const QStringView reference = attributes.value(QLatin1String("r"));
-            if (reference.isEmpty())
-                ++column;
-            else if (!ParseReference(reference, cellRow, column))
-                return SheetError::Damaged;
-        }
-        bool formula = false;
-        bool hasValue = false;
-        value.clear();
-        inlineText.clear();
-        while (!xml.atEnd()) {
-            const auto token = xml.readNext();
-            if (token == QXmlStreamReader::EndElement && local() == u"c")
-                break;
-            if (token != QXmlStreamReader::StartElement)
-                continue;
-            const QStringView part = local();
-            if (part == u"f") {
-                formula = true;
-                xml.skipCurrentElement();
-            } else if (part == u"v") {
-                // Some writers leave an empty value behind a formula they
-                // never computed.
-                value = xml.readElementText();
-                hasValue = !value.isEmpty() || type == Text;
-            } else if (part == u"is") {
-                hasValue = true;
-                inlineText = ReadStringItem(xml);
-            }
-        }
-        if (xml.hasError())
-            break;
-        if (cellRow > rows.RowLimit() || column > rows.ColumnLimit())
-            continue;
-        SheetCell cell;
-        if (formula && !hasValue) {
-            cell.Type = SheetCell::Kind::UncomputedFormula;
-        } else if (!hasValue) {
-            continue;
-        } else if (type == Shared) {
-            bool ok = false;
-            const qsizetype index = QStringView(value).trimmed().toLongLong(&ok);
-            QString text;
-            if (!ok || !sharedString(index, text))
-                return SheetError::Damaged; // a string the package lacks
-            cell = SheetCell::OfText(text);
-        } else if (type == Inline) {
-            cell = SheetCell::OfText(inlineText);
-        } else if (type == Text) {
-            cell = SheetCell::OfText(value);
-        } else {
-            bool ok = false;
-            const double number = QStringView(value).trimmed().toDouble(&ok);
-            if (!ok)
-                return SheetError::Damaged;
-            cell = SheetCell::OfNumber(number);
-        }
-        rows.Set(cellRow, column, std::move(cell));
-    }
-    return xml.hasError() ? SheetError::Damaged : SheetError::None;
+    SheetScanner scanner(sheetBytes);
+    const auto sharedText = [&](qsizetype index, QString& text) { return sharedString(index, text); };
+    return scanner.Read(rows, sharedText);
 }
 
 } // namespace Ooxml

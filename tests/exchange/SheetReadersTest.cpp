@@ -234,3 +234,47 @@ TEST(SheetReaders, CellsBeyondTheKeptPartTakeNoRows) {
     rows.Set(4, 1, SheetCell::OfNumber(1));
     EXPECT_EQ(rows.RowCount(), 1);
 }
+
+TEST(SheetReaders, WorksheetXmlAsOtherWritersShapeIt) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("shaped.xlsx"));
+    // Prefixed elements, the active tab on the second sheet, entities, a
+    // comment, empty and self-closing cells, a shared formula with its value,
+    // a rich inline string with a phonetic run.
+    ORVEX_RUN_PYTHON(QStringLiteral(R"(
+import sys, zipfile
+ns = 'xmlns:x="http://schemas.openxmlformats.org/spreadsheetml/2006/main" xmlns:r="http://schemas.openxmlformats.org/officeDocument/2006/relationships"'
+sheet2 = ('<?xml version="1.0" encoding="UTF-8"?><x:worksheet ' + ns + '><x:dimension ref="A1:C3"/><x:sheetData>'
+  '<!-- written by hand --><x:row r="2"><x:c r="A2" s="1"/><x:c r="B2" t="inlineStr"><x:is><x:r><x:t>A&amp;B</x:t></x:r>'
+  '<x:r><x:t xml:space="preserve"> &#x41;&#66;</x:t></x:r><x:rPh><x:t>IGNORED</x:t></x:rPh></x:is></x:c>'
+  '<x:c r="C2"><x:f t="shared" si="0"/><x:v>2.5</x:v></x:c></x:row>'
+  '<x:row><x:c><x:v>7</x:v></x:c><x:c t="str"><x:f>"S"</x:f><x:v>S&lt;T</x:v></x:c></x:row>'
+  '</x:sheetData></x:worksheet>')
+sheet1 = '<worksheet xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main"><sheetData><row r="1"><c r="A1"><v>99</v></c></row></sheetData></worksheet>'
+wb = ('<x:workbook ' + ns + '><x:bookViews><x:workbookView activeTab="1"/></x:bookViews><x:sheets>'
+  '<x:sheet name="One" sheetId="1" r:id="rId1"/><x:sheet name="Two" sheetId="2" r:id="rId2"/></x:sheets></x:workbook>')
+rels = ('<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">'
+  '<Relationship Id="rId1" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet" Target="worksheets/one.xml"/>'
+  '<Relationship Id="rId2" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet" Target="/xl/worksheets/two.xml"/>'
+  '</Relationships>')
+top = ('<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">'
+  '<Relationship Id="rId1" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument" Target="xl/workbook.xml"/>'
+  '</Relationships>')
+with zipfile.ZipFile(sys.argv[1], "w", zipfile.ZIP_DEFLATED) as z:
+    z.writestr("_rels/.rels", top)
+    z.writestr("xl/workbook.xml", wb)
+    z.writestr("xl/_rels/workbook.xml.rels", rels)
+    z.writestr("xl/worksheets/one.xml", sheet1)
+    z.writestr("xl/worksheets/two.xml", sheet2)
+)"),
+                     {path});
+    SheetRows rows(10, 11);
+    ASSERT_EQ(ReadSheetFile(path, rows), SheetError::None);
+    EXPECT_TRUE(rows.Cell(1, 1).IsEmpty()); // that is the other sheet's
+    EXPECT_TRUE(rows.Cell(2, 1).IsEmpty());
+    EXPECT_EQ(rows.Cell(2, 2).Text, QStringLiteral("A&B AB"));
+    EXPECT_EQ(rows.Cell(2, 3).Type, SheetCell::Kind::Number);
+    EXPECT_EQ(rows.Cell(2, 3).Number, 2.5);
+    EXPECT_EQ(rows.Cell(3, 1).Number, 7);
+    EXPECT_EQ(rows.Cell(3, 2).Text, QStringLiteral("S<T"));
+}
