@@ -12,7 +12,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
-#include <QLocale>
 #include <QThread>
 #include <QTimer>
 
@@ -74,15 +73,6 @@ QString ReadErrorText(SheetError error, const QString& path) {
     default:
         return Damaged.Text().arg(name);
     }
-}
-
-PluCells::Style ExchangeStyle() {
-    PluCells::Style style;
-    style.Language = Shell().UiLanguage;
-    style.Charset = Shell().RegisterCharset;
-    style.DecimalSeparator =
-        QLocale().decimalPoint().isEmpty() ? QLatin1Char('.') : QLocale().decimalPoint().front();
-    return style;
 }
 
 } // namespace
@@ -193,7 +183,8 @@ void SpreadsheetExchange::MnExportClick() {
 void SpreadsheetExchange::ExportStep() {
     QElapsedTimer clock;
     clock.start();
-    const PluCells::Style style = ExchangeStyle();
+    // The sheet carries the very texts the database grid shows.
+    const PluCells::Style style = m_data.CurrentStyle();
     const PluTable& table = m_data.Table();
     int last = 0;
     while (!m_progress.ExchangeCancelled()) {
@@ -267,7 +258,8 @@ void SpreadsheetExchange::ImportRead(SheetError error) {
         ShowError(text);
         return;
     }
-    m_import = std::make_unique<PluSheet::PluImport>(*m_rows, Shell().DescriptionColumn, ExchangeStyle());
+    m_import =
+        std::make_unique<PluSheet::PluImport>(*m_rows, Shell().DescriptionColumn, m_data.CurrentStyle());
     QTimer::singleShot(0, this, &SpreadsheetExchange::ImportStep);
 }
 
