@@ -50,6 +50,8 @@ class TDataForm : public QDialog {
     void SetLanguage(int lang);
     // The PLU the grid's current row shows, -1 for none.
     [[nodiscard]] int CurrentPlu() const;
+    // How the grid makes its texts (language, decimal separator, charset).
+    [[nodiscard]] PluCells::Style CurrentStyle() const;
 
     // Handlers, also driven by tests.
     void GoToPLUClick();
@@ -85,7 +87,6 @@ class TDataForm : public QDialog {
     void DataFSearchShow();
     void SetGridCharset(int charset, bool registerFont, QAction* item);
     void NormaliseEntry(int n);
-    [[nodiscard]] PluCells::Style CurrentStyle() const;
     [[nodiscard]] int Language() const;
 
     PluTable m_table;

@@ -3,6 +3,7 @@
 #include "common/ShellSettings.h"
 #include "database/PluDatabaseFile.h"
 #include "database/TDataForm.h"
+#include "exchange/SpreadsheetExchange.h"
 #include "exchange/TPLUPrintForm.h"
 #include "exchange/TRepStatusForm.h"
 #include "exchange/TextFileCommands.h"
@@ -354,6 +355,11 @@ void TUserForm::ConnectDatabase(FormSet& forms) {
         printing.raise();
         printing.activateWindow();
     });
+    auto* exchange =
+        new SpreadsheetExchange(this, data, forms.ExpImpForm(), m_pluPage->findChild<QLineEdit*>("FromNPlu"),
+                                m_pluPage->findChild<QLineEdit*>("ToNPlu"));
+    OnAction("MnExport", [exchange] { exchange->MnExportClick(); });
+    OnAction("MnImport", [exchange] { exchange->MnImportClick(); });
     connect(m_pluPage, &PluPage::GridRowChanged, &data, &TDataForm::FillGridRow);
     connect(m_pluPage, &PluPage::GridStale, &data, &TDataForm::SetGridStale);
     connect(this, &TUserForm::LanguageApplied, &data, &TDataForm::SetLanguage);

@@ -1,9 +1,14 @@
 list(APPEND ORVEX_CORE_TESTS
     ${CMAKE_CURRENT_LIST_DIR}/TextFileTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PluPrintoutTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/SheetTestSupport.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/PluSheetTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/SheetReadersTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/SheetTemplateTest.cpp
 )
 list(APPEND ORVEX_VIEWS_TESTS
     ${CMAKE_CURRENT_LIST_DIR}/PrintDuringTrafficTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ViewerSaveAndPrintTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TPLUPrintFormTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/SpreadsheetExchangeTest.cpp
 )
