@@ -7,6 +7,7 @@
 // The simulated line carries the program's frames at the line speed too and
 // answers only once a command has come in whole, so 1.00 would be a line never
 // idle; the goal is 1.10 or less.
+#include "QuietTransferView.h"
 #include "common/ShellSettings.h"
 #include "database/PluTable.h"
 #include "plu/PluMessages.h"
@@ -23,25 +24,6 @@ namespace {
 
 constexpr int PluRange = 1000;
 constexpr double Goal = 1.10;
-
-// A page that shows nothing and writes the constant fields of every PLU.
-class QuietView : public PluTransferView {
-  public:
-    [[nodiscard]] int WriteScope() const override { return 1; }
-    [[nodiscard]] bool ActiveOnly() const override { return false; }
-    void PutPageToTable(int) override {}
-    void ShowReceivedRecord(const PluRecord&) override {}
-    void FillGridRow(int) override {}
-    void SetGridStale() override {}
-    void ShowStatusPanel(bool) override {}
-    void ShowRequest(const QString&, int) override {}
-    void ShowReply(const QString&, int) override {}
-    void ShowProgress(int, int, qint64) override {}
-    void SetRangeRunning(bool, TransferKind) override {}
-    void ShowMessage(const QString& text) override { std::fprintf(stderr, "%s\n", qPrintable(text)); }
-    void ShowNoResponse() override { ++NoResponses; }
-    int NoResponses = 0;
-};
 
 struct Run {
     double Seconds = 0;
@@ -74,7 +56,7 @@ Run Measure(uint32_t speed, TComPortBaudRate rate, bool write) {
         table[n].Flags = 0x41;
         table[n].SetBarcode(QByteArray::number(3850000 + n));
     }
-    QuietView view;
+    QuietTransferView view;
     PluTransfer transfer(dispatcher, table, view);
 
     Run run;

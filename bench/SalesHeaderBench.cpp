@@ -6,6 +6,7 @@
 // (10 bits a byte). The register answers only once a command has come in
 // whole, so 1.00 would be a line never idle; the goal is 1.10 or less.
 
+#include "QuietTransferView.h"
 #include "barcodes/BarcodeTypeTable.h"
 #include "common/ShellSettings.h"
 #include "database/PluTable.h"
@@ -29,23 +30,6 @@ namespace {
 constexpr double Goal = 1.10;
 constexpr uint32_t Speed = 19200;
 constexpr int Sales = 40;
-
-class QuietView : public PluTransferView {
-  public:
-    [[nodiscard]] int WriteScope() const override { return 1; }
-    [[nodiscard]] bool ActiveOnly() const override { return false; }
-    void PutPageToTable(int) override {}
-    void ShowReceivedRecord(const PluRecord&) override {}
-    void FillGridRow(int) override {}
-    void SetGridStale() override {}
-    void ShowStatusPanel(bool) override {}
-    void ShowRequest(const QString&, int) override {}
-    void ShowReply(const QString&, int) override {}
-    void ShowProgress(int, int, qint64) override {}
-    void SetRangeRunning(bool, TransferKind) override {}
-    void ShowMessage(const QString&) override {}
-    void ShowNoResponse() override {}
-};
 
 struct Run {
     double Seconds = 0;
@@ -85,7 +69,7 @@ int main(int argc, char** argv) {
     ReplyDispatcher dispatcher(rs232);
     PluTable table;
     BarcodeRules barcodes;
-    QuietView view;
+    QuietTransferView view;
     PluTransfer transfer(dispatcher, table, view);
     StatusReplies statusReplies(dispatcher);
     HeaderSequence header(dispatcher);
