@@ -23,6 +23,7 @@
 #include <QFileInfo>
 #include <QMap>
 #include <QTimer>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -163,6 +164,8 @@ class Run {
   public:
     Run(CtlContext& context, CommandLine line) : m_context(context), m_line(std::move(line)) {}
     ~Run() {
+        if (m_simulator && m_context.SimulatorStopping)
+            m_context.SimulatorStopping(*m_simulator);
         m_dispatcher.reset();
         m_rs232.reset();
         m_simulator.reset();
@@ -198,7 +201,8 @@ class Run {
     int ZReport();
     int PrintLines(const QStringList& lines);
     QString DatabasePath() const;
-    bool LoadTable();
+    // newFileAllowed: a --db file that is not there yet starts empty (a read creates it).
+    bool LoadTable(bool newFileAllowed = false);
     bool SaveTable();
 
     CtlContext& m_context;
@@ -353,6 +357,8 @@ bool Run::StartLink() {
     }
     TCommPortDriver::SetDeviceOverride(pnCOM1, device);
     m_device = device;
+    if (m_context.SimulatorStarted)
+        m_context.SimulatorStarted(*m_simulator);
     return true;
 }
 
@@ -378,7 +384,7 @@ QString Run::DatabasePath() const {
     return QFileInfo(path).absoluteFilePath();
 }
 
-bool Run::LoadTable() {
+bool Run::LoadTable(bool newFileAllowed) {
     const QFileInfo info(DatabasePath());
     // pludb.dat is the program's own, created with its defaults when missing;
     // a file named otherwise must be there.
@@ -388,12 +394,14 @@ bool Run::LoadTable() {
             FailFile(info.filePath(), result.Message);
         return result.Ok;
     }
+    m_table.Clear();
+    if (newFileAllowed && !info.exists())
+        return true;
     QFile file(info.filePath());
     if (!file.open(QIODevice::ReadOnly)) {
         FailFile(info.filePath(), QStringLiteral("Cannot open database file for reading!"));
         return false;
     }
-    m_table.Clear();
     const std::span<std::byte> bytes = m_table.Bytes();
     const QByteArray data = file.read(qint64(bytes.size()));
     std::memcpy(bytes.data(), data.constData(), size_t(data.size()));
@@ -426,7 +434,7 @@ int Run::Plu() {
         if (scope < 0)
             return Usage(QStringLiteral("--scope takes stock, constant or both"));
     }
-    if (!LoadTable() || !StartLink())
+    if (!LoadTable(!write) || !StartLink())
         return CtlFailed;
     if (!m_dispatcher->EnsurePortOpen())
         return Fail(QStringLiteral("cannot open the port"));

@@ -4,6 +4,9 @@
 
 #include <QStringList>
 #include <QTextStream>
+#include <functional>
+
+class InProcessRegister;
 
 // Exit statuses of orvexctl.
 inline constexpr int CtlSuccess = 0;
@@ -18,6 +21,10 @@ struct CtlContext {
     // Progress of long commands goes to Err only when it is a terminal.
     bool ProgressOnErr = false;
     SimOptions Simulator;
+    // Called with the --simulate register once it runs and before it stops:
+    // a test sets the scene and looks at what the command left there.
+    std::function<void(InProcessRegister&)> SimulatorStarted;
+    std::function<void(InProcessRegister&)> SimulatorStopping;
 };
 
 // The register from a shell: runs one command line (without the program name)

@@ -1,0 +1,283 @@
+#include "ctl/CtlRunner.h"
+#include "database/PluDatabaseFile.h"
+#include "database/PluTable.h"
+#include "plu/PluRecord.h"
+#include "sim/InProcessRegister.h"
+#include "sim/RegisterModel.h"
+#include "support/WaitUntil.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <cstring>
+#include <gtest/gtest.h>
+
+namespace {
+
+SimPlu Article(const char* description, uint32_t priceHundredths) {
+    SimPlu plu;
+    std::memcpy(plu.Description.data(), description,
+                std::min(std::strlen(description), plu.Description.size()));
+    plu.Price = priceHundredths;
+    plu.Flags = SimPlu::FlagActive | 1;
+    return plu;
+}
+
+struct CtlResult {
+    int Status = -1;
+    QString Out;
+    QString Err;
+};
+
+// Commands run in this process, in a folder of their own (where pludb.dat is
+// looked for), against an unpaced simulated register.
+class OrvexCtlTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        previous = QDir::currentPath();
+        QDir::setCurrent(dir.path());
+    }
+    void TearDown() override { QDir::setCurrent(previous); }
+
+    CtlResult Ctl(const QStringList& args) {
+        CtlResult result;
+        QTextStream out(&result.Out);
+        QTextStream err(&result.Err);
+        CtlContext context{out, err, false, simOptions, started, stopping};
+        context.Simulator.Speed = 0;
+        result.Status = RunOrvexCtl(args, context);
+        return result;
+    }
+    CtlResult Sim(const QString& command) {
+        return Ctl(QStringList{QStringLiteral("--simulate")} + command.split(QLatin1Char(' ')));
+    }
+    QString Path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
+
+    QTemporaryDir dir;
+    QString previous;
+    SimOptions simOptions;
+    std::function<void(InProcessRegister&)> started;
+    std::function<void(InProcessRegister&)> stopping;
+};
+
+TEST_F(OrvexCtlTest, ClockPrintsTheRegistersTimeAndDate) {
+    started = [](InProcessRegister& sim) {
+        sim.WithModel([](RegisterModel& model) {
+            model.SetClock([] { return QDateTime(QDate(2004, 12, 3), QTime(14, 5, 9)); });
+        });
+    };
+    const CtlResult r = Sim(QStringLiteral("clock"));
+    EXPECT_EQ(r.Status, CtlSuccess) << r.Err.toStdString();
+    EXPECT_EQ(r.Out, QStringLiteral("Time : 14:5:9\nDate : 3-12-2004\n"));
+    EXPECT_TRUE(r.Err.isEmpty());
+
+    const CtlResult sr = Sim(QStringLiteral("clock --lang sr"));
+    EXPECT_EQ(sr.Status, CtlSuccess);
+    EXPECT_TRUE(sr.Out.endsWith(QStringLiteral(" : 3-12-2004\n"))) << sr.Out.toStdString();
+    EXPECT_NE(sr.Out, r.Out);
+}
+
+TEST_F(OrvexCtlTest, PluReadFillsTheDatabaseAndPrintsTheRange) {
+    started = [](InProcessRegister& sim) {
+        sim.WithModel([](RegisterModel& model) { model.SetPlu(2, Article("TEA", 150)); });
+    };
+    const CtlResult r = Sim(QStringLiteral("plu read 1 3"));
+    ASSERT_EQ(r.Status, CtlSuccess) << r.Err.toStdString();
+    const QStringList lines = r.Out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("1\t")));
+    EXPECT_TRUE(lines[1].startsWith(QStringLiteral("2\tTEA\t\t1.50\t"))) << lines[1].toStdString();
+    EXPECT_TRUE(lines[2].startsWith(QStringLiteral("3\t")));
+
+    PluTable saved;
+    ASSERT_TRUE(LoadDatabase(saved, dir.path()).Ok);
+    EXPECT_EQ(saved[2].DescriptionText(), QByteArray("TEA"));
+    EXPECT_DOUBLE_EQ(saved[2].Price, 1.50);
+
+    // Another file named with --db is created by a read, and left alone by the default one.
+    const CtlResult other = Sim(QStringLiteral("plu read 2 2 --db %1").arg(Path("other.dat")));
+    ASSERT_EQ(other.Status, CtlSuccess) << other.Err.toStdString();
+    EXPECT_EQ(QFile(Path("other.dat")).size(), PluTable::ByteSize);
+}
+
+TEST_F(OrvexCtlTest, PluWriteSendsTheDatabasesActivePlusInTheScopeAsked) {
+    PluTable table;
+    table[5].SetDescription("SOAP");
+    table[5].Price = 3.25;
+    table[5].Flags = FlagActive | 2;
+    table[6].SetDescription("IDLE");
+    table[6].Price = 9.99;
+    ASSERT_TRUE(SaveDatabaseTo(table, Path("db.dat")).Ok);
+
+    SimPlu five, six;
+    stopping = [&](InProcessRegister& sim) {
+        sim.WithModel([&](RegisterModel& model) {
+            five = model.Plu(5);
+            six = model.Plu(6);
+        });
+    };
+    const CtlResult r =
+        Sim(QStringLiteral("plu write 5 6 --active --scope constant --db %1").arg(Path("db.dat")));
+    ASSERT_EQ(r.Status, CtlSuccess) << r.Err.toStdString();
+    EXPECT_EQ(r.Out, QStringLiteral("1 PLUs written\n"));
+    EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(five.Description.data()), 4), QByteArray("SOAP"));
+    EXPECT_EQ(five.Price, 325u);
+    EXPECT_NE(six.Price, 999u);
+
+    // A database to write from must be there.
+    const CtlResult missing = Sim(QStringLiteral("plu write 1 2 --db %1").arg(Path("none.dat")));
+    EXPECT_EQ(missing.Status, CtlFailed);
+    EXPECT_TRUE(missing.Err.startsWith(QStringLiteral("orvexctl plu write: %1: ").arg(Path("none.dat"))))
+        << missing.Err.toStdString();
+}
+
+TEST_F(OrvexCtlTest, ReportsPrintTheLinesOfTheReportsPage) {
+    const struct {
+        const char* Command;
+        const char* FirstLine;
+    } cases[] = {
+        {"report vat", "------   Daily Sales per TAX   ------"},
+        {"report dept", "------   Daily Sales per Department   ------"},
+        {"report status", "------   Daily Status Changes   ------"},
+        {"report last-z", "Last Z Report"},
+        {"report operator 1", "------   Daily Operator Statistics   ------"},
+    };
+    for (const auto& c : cases) {
+        const CtlResult r = Sim(QString::fromLatin1(c.Command));
+        EXPECT_EQ(r.Status, CtlSuccess) << c.Command << ": " << r.Err.toStdString();
+        EXPECT_EQ(r.Out.section(QLatin1Char('\n'), 0, 0), QString::fromLatin1(c.FirstLine)) << c.Command;
+        EXPECT_GT(r.Out.count(QLatin1Char('\n')), 3) << c.Command;
+    }
+}
+
+TEST_F(OrvexCtlTest, PluReportAsksForTheDatabasesActivePlusAndPrintsTheirSales) {
+    PluTable table;
+    for (int n : {7, 8}) {
+        table[n].SetDescription(n == 7 ? "MILK" : "BREAD");
+        table[n].Flags = FlagActive | 1;
+    }
+    ASSERT_TRUE(SaveDatabaseTo(table, Path("db.dat")).Ok);
+    started = [](InProcessRegister& sim) {
+        sim.WithModel([](RegisterModel& model) {
+            SimPlu milk = Article("MILK", 150);
+            milk.Quantity = 3;
+            milk.Total = 450;
+            model.SetPlu(7, milk);
+            model.SetPlu(8, Article("BREAD", 80));
+        });
+    };
+    const CtlResult r = Sim(QStringLiteral("report plu 1 100 --db %1").arg(Path("db.dat")));
+    ASSERT_EQ(r.Status, CtlSuccess) << r.Err.toStdString();
+    EXPECT_TRUE(r.Out.contains(QStringLiteral("MILK"))) << r.Out.toStdString();
+    EXPECT_TRUE(r.Out.contains(QStringLiteral("4.50"))) << r.Out.toStdString();
+    // Nothing sold, nothing shown, as on the page.
+    EXPECT_FALSE(r.Out.contains(QStringLiteral("BREAD")));
+}
+
+TEST_F(OrvexCtlTest, ZReportRunsOnlyWithYes) {
+    const CtlResult refused = Sim(QStringLiteral("z-report"));
+    EXPECT_EQ(refused.Status, CtlFailed);
+    EXPECT_TRUE(refused.Out.isEmpty());
+    EXPECT_TRUE(refused.Err.startsWith(QStringLiteral("orvexctl z-report: ")));
+    EXPECT_TRUE(refused.Err.contains(QStringLiteral("--yes")));
+
+    const CtlResult done = Sim(QStringLiteral("z-report --yes"));
+    EXPECT_EQ(done.Status, CtlSuccess) << done.Err.toStdString();
+    EXPECT_EQ(done.Out, QStringLiteral("Z report done\n"));
+}
+
+TEST_F(OrvexCtlTest, UsageErrorsEndWithTwoAndNothingSent) {
+    bool simulatorStarted = false;
+    started = [&](InProcessRegister&) { simulatorStarted = true; };
+    const QStringList cases[] = {
+        {},
+        {QStringLiteral("--simulate"), QStringLiteral("bogus")},
+        {QStringLiteral("--simulate"), QStringLiteral("clock"), QStringLiteral("now")},
+        {QStringLiteral("--simulate"), QStringLiteral("clock"), QStringLiteral("--db"), QStringLiteral("x")},
+        {QStringLiteral("--simulate"), QStringLiteral("plu"), QStringLiteral("read"), QStringLiteral("3"),
+         QStringLiteral("1")},
+        {QStringLiteral("--simulate"), QStringLiteral("plu"), QStringLiteral("read"), QStringLiteral("1"),
+         QStringLiteral("10000")},
+        {QStringLiteral("--simulate"), QStringLiteral("plu"), QStringLiteral("write"), QStringLiteral("1"),
+         QStringLiteral("2"), QStringLiteral("--scope"), QStringLiteral("all")},
+        {QStringLiteral("--simulate"), QStringLiteral("report"), QStringLiteral("operator"),
+         QStringLiteral("16")},
+        {QStringLiteral("--simulate"), QStringLiteral("report"), QStringLiteral("weekly")},
+        {QStringLiteral("--simulate"), QStringLiteral("--speed"), QStringLiteral("1234"),
+         QStringLiteral("clock")},
+        {QStringLiteral("--simulate"), QStringLiteral("--port"), QStringLiteral("/dev/null"),
+         QStringLiteral("clock")},
+        {QStringLiteral("--simulate"), QStringLiteral("clock"), QStringLiteral("--speed")},
+        {QStringLiteral("--simulate"), QStringLiteral("--frobnicate"), QStringLiteral("clock")},
+    };
+    for (const QStringList& args : cases) {
+        const CtlResult r = Ctl(args);
+        EXPECT_EQ(r.Status, CtlUsage) << args.join(QLatin1Char(' ')).toStdString();
+        EXPECT_TRUE(r.Out.isEmpty()) << args.join(QLatin1Char(' ')).toStdString();
+        EXPECT_TRUE(r.Err.contains(QStringLiteral("usage: orvexctl")));
+    }
+    EXPECT_FALSE(simulatorStarted);
+
+    const CtlResult help = Ctl({QStringLiteral("plu"), QStringLiteral("write"), QStringLiteral("--help")});
+    EXPECT_EQ(help.Status, CtlSuccess);
+    EXPECT_TRUE(help.Out.contains(QStringLiteral("plu write FROM TO [--scope stock|constant|both]")));
+    EXPECT_FALSE(help.Out.contains(QStringLiteral("plu read")));
+}
+
+TEST_F(OrvexCtlTest, NoAnswerAndNoPortEndWithOneNamingCommandAndPort) {
+    const CtlResult noPort = Ctl({QStringLiteral("--port"), Path("no-such-device"), QStringLiteral("clock")});
+    EXPECT_EQ(noPort.Status, CtlFailed);
+    EXPECT_EQ(noPort.Err,
+              QStringLiteral("orvexctl clock: %1: cannot open the port\n").arg(Path("no-such-device")));
+
+    QString device;
+    simOptions.Silent = true;
+    started = [&](InProcessRegister& sim) { device = sim.DevicePath(); };
+    const CtlResult silent = Sim(QStringLiteral("report vat"));
+    EXPECT_EQ(silent.Status, CtlFailed);
+    EXPECT_TRUE(silent.Out.isEmpty());
+    EXPECT_EQ(silent.Err,
+              QStringLiteral("orvexctl report vat: %1: There is no Orvex response\n").arg(device));
+}
+
+// The program itself against the simulator program, two processes on one
+// pseudo-terminal, as a cron job on a machine with the register would run.
+TEST(OrvexCtlProgramTest, TalksToTheSimulatorProgramOverAPseudoTerminal) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QProcess sim;
+    sim.start(QStringLiteral(ORVEX_SIM_PROGRAM), {QStringLiteral("--speed"), QStringLiteral("0")});
+    ASSERT_TRUE(sim.waitForStarted(5000));
+    ASSERT_TRUE(WaitUntil([&] { return sim.canReadLine(); }, 5000));
+    const QString device = QString::fromLocal8Bit(sim.readLine()).trimmed();
+    ASSERT_TRUE(device.startsWith(QStringLiteral("/dev/"))) << device.toStdString();
+
+    const auto run = [&](const QStringList& command) {
+        QProcess ctl;
+        ctl.setWorkingDirectory(dir.path());
+        ctl.start(QStringLiteral(ORVEXCTL_PROGRAM), QStringList{QStringLiteral("--port"), device} + command);
+        EXPECT_TRUE(ctl.waitForFinished(20000));
+        EXPECT_EQ(ctl.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(ctl.exitCode(), CtlSuccess) << ctl.readAllStandardError().toStdString();
+        return QString::fromLocal8Bit(ctl.readAllStandardOutput());
+    };
+    const QString clock = run({QStringLiteral("clock")});
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^Time : \\d+:\\d+:\\d+\\nDate : \\d+-\\d+-\\d+\\n$"))
+                    .match(clock)
+                    .hasMatch())
+        << clock.toStdString();
+    const QStringList plus =
+        run({QStringLiteral("plu"), QStringLiteral("read"), QStringLiteral("1"), QStringLiteral("3")})
+            .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(plus.size(), 3);
+    EXPECT_TRUE(plus[2].startsWith(QStringLiteral("3\t")));
+    EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("pludb.dat"))));
+
+    sim.terminate();
+    EXPECT_TRUE(sim.waitForFinished(5000));
+}
+
+} // namespace
