@@ -5,6 +5,8 @@
 #include "database/PluCells.h"
 #include "database/PluDatabaseFile.h"
 #include "database/PluTable.h"
+#include "exchange/PluSheet.h"
+#include "exchange/SheetRows.h"
 #include "plu/PluTransfer.h"
 #include "protocol/ReplyDispatcher.h"
 #include "reports/DailyReports.h"
@@ -47,6 +49,13 @@ constexpr CommandHelp Commands[] = {
     {"report", "report vat|dept|status|last-z | report plu FROM TO [--db FILE] | report operator N",
      "Prints a daily report of the register, the same lines as the Reports page. A PLU report asks "
      "for the PLUs of the range that are active in the database; operators are 1 to 15."},
+    {"export", "export FILE [FROM TO] [--db FILE]",
+     "Writes PLUs FROM to TO of the database (all of them by default) to a spreadsheet, .xlsx or .csv "
+     "by the name's extension, in the columns of Database > Export. The file is written whole or not at "
+     "all."},
+    {"import", "import FILE [--db FILE]",
+     "Takes the PLUs of a spreadsheet (.xlsx, .xlsm, .ods, .xls, .csv) into the database, as "
+     "Database > Import does, and prints what was taken and what was skipped. Talks to no register."},
     {"z-report", "z-report --yes",
      "Runs the Z report, which closes the register's day. Refused without --yes."},
 };
@@ -199,6 +208,8 @@ class Run {
     int Plu();
     int Report();
     int ZReport();
+    int Export();
+    int Import();
     int PrintLines(const QStringList& lines);
     QString DatabasePath() const;
     // newFileAllowed: a --db file that is not there yet starts empty (a read creates it).
@@ -332,6 +343,10 @@ int Run::Execute() {
     }
     if (first == QLatin1String("report"))
         return Report();
+    if (first == QLatin1String("export"))
+        return Export();
+    if (first == QLatin1String("import"))
+        return Import();
     if (first == QLatin1String("z-report")) {
         if (m_line.Words.size() != 1 || !OnlyOptions({"--yes"}))
             return Usage(QStringLiteral("z-report takes only --yes"));
@@ -565,6 +580,84 @@ int Run::ZReport() {
     if (!result->isEmpty())
         return Fail(*result);
     m_context.Out << Captions::Reports::ZDone.Text() << "\n";
+    return CtlSuccess;
+}
+
+PluCells::Style FileStyle() {
+    PluCells::Style style;
+    style.Language = Shell().UiLanguage;
+    style.Charset = Shell().RegisterCharset;
+    return style;
+}
+
+int Run::Export() {
+    const QStringList& w = m_line.Words;
+    if ((w.size() != 2 && w.size() != 4) || !OnlyOptions({"--db"}))
+        return Usage(QStringLiteral("export takes FILE and optionally FROM and TO"));
+    int from = 0;
+    int to = PluTable::Size - 1;
+    if (w.size() == 4) {
+        const std::optional<int> f = Number(w[2]);
+        const std::optional<int> t = Number(w[3]);
+        if (!f || !t || !PluTable::Contains(*f) || !PluTable::Contains(*t) || *f > *t)
+            return Usage(QStringLiteral("export takes PLU numbers 0 to %1, FROM not above TO")
+                             .arg(PluTable::Size - 1));
+        from = *f;
+        to = *t;
+    }
+    const QString target = QFileInfo(w[1]).absoluteFilePath();
+    std::unique_ptr<SheetWriter> writer = MakeSheetWriter(target);
+    if (!writer)
+        return Usage(QStringLiteral("export writes .xlsx or .csv files"));
+    if (!LoadTable())
+        return CtlFailed;
+    const PluCells::Style style = FileStyle();
+    writer->AddRow(PluSheet::TitleRow(style.Language));
+    for (int n = from; n <= to; ++n)
+        writer->AddRow(PluSheet::ExportRow(m_table[n], n, style));
+    if (writer->Finish() != SheetError::None)
+        return FailFile(target, QStringLiteral("the file could not be written; no file was made"));
+    m_context.Out << (to - from + 1) << " PLUs exported to " << target << "\n";
+    return CtlSuccess;
+}
+
+int Run::Import() {
+    const QStringList& w = m_line.Words;
+    if (w.size() != 2 || !OnlyOptions({"--db"}))
+        return Usage(QStringLiteral("import takes FILE"));
+    const QString source = QFileInfo(w[1]).absoluteFilePath();
+    if (!LoadTable(true))
+        return CtlFailed;
+    SheetRows rows(PluSheet::LastDataRow, PluSheet::ReadColumns);
+    switch (ReadSheetFile(source, rows)) {
+    case SheetError::None:
+        break;
+    case SheetError::CannotOpen:
+        return FailFile(source, QStringLiteral("the file cannot be opened; nothing was imported"));
+    case SheetError::Unsupported:
+        return FailFile(source,
+                        QStringLiteral("not a spreadsheet format that can be read; nothing was imported"));
+    case SheetError::Encrypted:
+        return FailFile(source, QStringLiteral("the file is protected by a password; nothing was imported"));
+    case SheetError::TooLarge:
+        return FailFile(source, QStringLiteral("the file is too large; nothing was imported"));
+    default:
+        return FailFile(source, QStringLiteral("the file is damaged; nothing was imported"));
+    }
+    PluSheet::PluImport import(rows, Shell().DescriptionColumn, FileStyle());
+    ProgressLine progress(m_context);
+    while (!import.Done()) {
+        import.Step(m_table, 200);
+        progress.Show(import.RowsDone(), import.RowsTotal(), -1);
+    }
+    progress.Finish();
+    const PluSheet::ImportSummary& summary = import.Summary();
+    const QString text = summary.Text(Shell().UiLanguage).trimmed();
+    if (summary.Imported == 0)
+        return FailFile(source, QString(text).replace(QLatin1Char('\n'), QLatin1Char(' ')));
+    if (!SaveTable())
+        return CtlFailed;
+    m_context.Out << text << "\n";
     return CtlSuccess;
 }
 

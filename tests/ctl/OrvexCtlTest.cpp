@@ -243,6 +243,50 @@ TEST_F(OrvexCtlTest, NoAnswerAndNoPortEndWithOneNamingCommandAndPort) {
               QStringLiteral("orvexctl report vat: %1: There is no Orvex response\n").arg(device));
 }
 
+TEST_F(OrvexCtlTest, ExportAndImportGoThroughTheSpreadsheetColumns) {
+    PluTable table;
+    table[1].SetDescription("MILK");
+    table[1].Price = 1.19;
+    table[1].Flags = FlagActive | 1;
+    table[2].SetDescription("BREAD");
+    table[2].Price = 0.65;
+    ASSERT_TRUE(SaveDatabaseTo(table, Path("db.dat")).Ok);
+
+    const CtlResult exported = Ctl({QStringLiteral("export"), Path("plus.csv"), QStringLiteral("1"),
+                                    QStringLiteral("2"), QStringLiteral("--db"), Path("db.dat")});
+    ASSERT_EQ(exported.Status, CtlSuccess) << exported.Err.toStdString();
+    QFile csv(Path("plus.csv"));
+    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+    const QStringList rows = QString::fromUtf8(csv.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    csv.close();
+    ASSERT_EQ(rows.size(), 3);
+    EXPECT_TRUE(rows[1].startsWith(QStringLiteral("1,\"MILK\",\"\",1.19,"))) << rows[1].toStdString();
+    EXPECT_TRUE(rows[2].startsWith(QStringLiteral("2,\"BREAD\","))) << rows[2].toStdString();
+
+    ASSERT_TRUE(csv.open(QIODevice::WriteOnly));
+    csv.write(QString(rows.join(QLatin1Char('\n')))
+                  .replace(QStringLiteral("BREAD"), QStringLiteral("ROLLS"))
+                  .toUtf8());
+    csv.close();
+    const CtlResult imported =
+        Ctl({QStringLiteral("import"), Path("plus.csv"), QStringLiteral("--db"), Path("new.dat")});
+    ASSERT_EQ(imported.Status, CtlSuccess) << imported.Err.toStdString();
+    EXPECT_TRUE(imported.Out.contains(QStringLiteral("PLUs imported: 2"))) << imported.Out.toStdString();
+    QFile db(Path("new.dat"));
+    ASSERT_TRUE(db.open(QIODevice::ReadOnly));
+    const QByteArray bytes = db.readAll();
+    ASSERT_EQ(bytes.size(), PluTable::ByteSize);
+    PluTable back;
+    std::memcpy(back.Bytes().data(), bytes.constData(), size_t(bytes.size()));
+    EXPECT_EQ(back[2].DescriptionText(), QByteArray("ROLLS"));
+    EXPECT_DOUBLE_EQ(back[1].Price, 1.19);
+
+    const CtlResult missing = Ctl({QStringLiteral("import"), Path("none.csv")});
+    EXPECT_EQ(missing.Status, CtlFailed);
+    EXPECT_TRUE(missing.Err.startsWith(QStringLiteral("orvexctl import: %1: ").arg(Path("none.csv"))));
+    EXPECT_EQ(Ctl({QStringLiteral("export"), Path("plus.pdf")}).Status, CtlUsage);
+}
+
 // The program itself against the simulator program, two processes on one
 // pseudo-terminal, as a cron job on a machine with the register would run.
 TEST(OrvexCtlProgramTest, TalksToTheSimulatorProgramOverAPseudoTerminal) {
