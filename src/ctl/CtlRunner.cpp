@@ -7,6 +7,7 @@
 #include "database/PluTable.h"
 #include "exchange/PluSheet.h"
 #include "exchange/SheetRows.h"
+#include "monitor/JournalMonitor.h"
 #include "plu/PluTransfer.h"
 #include "protocol/ReplyDispatcher.h"
 #include "reports/DailyReports.h"
@@ -56,6 +57,9 @@ constexpr CommandHelp Commands[] = {
     {"import", "import FILE [--db FILE]",
      "Takes the PLUs of a spreadsheet (.xlsx, .xlsm, .ods, .xls, .csv) into the database, as "
      "Database > Import does, and prints what was taken and what was skipped. Talks to no register."},
+    {"monitor", "monitor [--db FILE]",
+     "Prints the sales journal lines as the register sends them and answers the register's PLU requests "
+     "from the database, until interrupted (SIGINT or SIGTERM)."},
     {"z-report", "z-report --yes",
      "Runs the Z report, which closes the register's day. Refused without --yes."},
 };
@@ -209,6 +213,7 @@ class Run {
     int Report();
     int ZReport();
     int Export();
+    int Monitor();
     int Import();
     int PrintLines(const QStringList& lines);
     QString DatabasePath() const;
@@ -343,6 +348,11 @@ int Run::Execute() {
     }
     if (first == QLatin1String("report"))
         return Report();
+    if (first == QLatin1String("monitor")) {
+        if (m_line.Words.size() != 1 || !OnlyOptions({"--db"}))
+            return Usage(QStringLiteral("monitor takes only --db"));
+        return Monitor();
+    }
     if (first == QLatin1String("export"))
         return Export();
     if (first == QLatin1String("import"))
@@ -364,7 +374,11 @@ bool Run::StartLink() {
     // Started only once the command line has been checked whole.
     if (!m_line.Has("--simulate"))
         return true;
-    m_simulator = std::make_unique<InProcessRegister>(m_context.Simulator);
+    SimOptions options = m_context.Simulator;
+    // Only the journal wants a cashier at work; other answers stay as they are.
+    if (m_command != QLatin1String("monitor"))
+        options.SellEveryMs = 0;
+    m_simulator = std::make_unique<InProcessRegister>(options);
     const QString device = m_simulator->Start();
     if (device.isEmpty()) {
         Fail(QStringLiteral("the simulated register did not start: %1").arg(m_simulator->ErrorString()));
@@ -580,6 +594,27 @@ int Run::ZReport() {
     if (!result->isEmpty())
         return Fail(*result);
     m_context.Out << Captions::Reports::ZDone.Text() << "\n";
+    return CtlSuccess;
+}
+
+int Run::Monitor() {
+    if (!LoadTable() || !StartLink())
+        return CtlFailed;
+    if (!m_dispatcher->EnsurePortOpen())
+        return Fail(QStringLiteral("cannot open the port"));
+    JournalMonitor monitor(*m_dispatcher, m_table);
+    monitor.SetRegisterFontQuery([] { return false; });
+    QObject::connect(&monitor, &JournalMonitor::LineDecoded, &monitor, [this](const QString& line) {
+        m_context.Out << line << "\n" << Qt::flush;
+    });
+    QString lost;
+    QObject::connect(m_dispatcher.get(), &ReplyDispatcher::PortLost, &monitor,
+                     [&](const QString&, const QString& reason) {
+                         lost = reason.isEmpty() ? QStringLiteral("the device went away") : reason;
+                     });
+    RunUntil([&] { return !lost.isEmpty() || (m_context.StopRequested && m_context.StopRequested()); }, -1);
+    if (!lost.isEmpty())
+        return Fail(lost);
     return CtlSuccess;
 }
 

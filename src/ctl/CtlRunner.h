@@ -25,6 +25,8 @@ struct CtlContext {
     // a test sets the scene and looks at what the command left there.
     std::function<void(InProcessRegister&)> SimulatorStarted;
     std::function<void(InProcessRegister&)> SimulatorStopping;
+    // monitor runs until this says stop (SIGINT or SIGTERM in the program).
+    std::function<bool()> StopRequested;
 };
 
 // The register from a shell: runs one command line (without the program name)

@@ -2,16 +2,46 @@
 #include "sim/InProcessRegister.h"
 
 #include <QCoreApplication>
+#include <QSocketNotifier>
 #include <QTextStream>
+#include <csignal>
+#include <sys/socket.h>
 #include <unistd.h>
+
+namespace {
+
+// SIGINT and SIGTERM reach the event loop through this pair: the handler only
+// writes a byte, the loop reads it and ends the command in order (the port
+// closed, files complete).
+int g_signalPair[2] = {-1, -1};
+
+void OnSignal(int) {
+    const char byte = 1;
+    (void)!::write(g_signalPair[1], &byte, 1);
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("orvexctl"));
     QTextStream out(stdout);
     QTextStream err(stderr);
-    CtlContext context{out, err, ::isatty(STDERR_FILENO) == 1, InProcessRegister::ProgramDefaults()};
-    // A register that sells on its own has no place in a script's answers.
-    context.Simulator.SellEveryMs = 0;
+    CtlContext context{out, err, ::isatty(STDERR_FILENO) == 1, InProcessRegister::ProgramDefaults(), {},
+                       {},  {}};
+
+    bool stop = false;
+    std::unique_ptr<QSocketNotifier> notifier;
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPair) == 0) {
+        notifier = std::make_unique<QSocketNotifier>(g_signalPair[0], QSocketNotifier::Read);
+        QObject::connect(notifier.get(), &QSocketNotifier::activated, notifier.get(), [&] {
+            char byte = 0;
+            (void)!::read(g_signalPair[0], &byte, 1);
+            stop = true;
+        });
+        std::signal(SIGINT, OnSignal);
+        std::signal(SIGTERM, OnSignal);
+    }
+    context.StopRequested = [&] { return stop; };
     return RunOrvexCtl(app.arguments().mid(1), context);
 }

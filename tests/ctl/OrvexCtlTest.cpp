@@ -46,7 +46,7 @@ class OrvexCtlTest : public ::testing::Test {
         CtlResult result;
         QTextStream out(&result.Out);
         QTextStream err(&result.Err);
-        CtlContext context{out, err, false, simOptions, started, stopping};
+        CtlContext context{out, err, false, simOptions, started, stopping, stopRequested};
         context.Simulator.Speed = 0;
         result.Status = RunOrvexCtl(args, context);
         return result;
@@ -61,6 +61,7 @@ class OrvexCtlTest : public ::testing::Test {
     SimOptions simOptions;
     std::function<void(InProcessRegister&)> started;
     std::function<void(InProcessRegister&)> stopping;
+    std::function<bool()> stopRequested;
 };
 
 TEST_F(OrvexCtlTest, ClockPrintsTheRegistersTimeAndDate) {
@@ -243,6 +244,32 @@ TEST_F(OrvexCtlTest, NoAnswerAndNoPortEndWithOneNamingCommandAndPort) {
               QStringLiteral("orvexctl report vat: %1: There is no Orvex response\n").arg(device));
 }
 
+TEST_F(OrvexCtlTest, MonitorPrintsJournalLinesUntilAskedToStop) {
+    simOptions.SellEveryMs = 20;
+    QString seen;
+    int polls = 0;
+    // The stop request stands in for SIGINT after a few lines, or after a bounded wait.
+    QString* out = nullptr;
+    started = [&](InProcessRegister&) {};
+    stopRequested = [&] {
+        ++polls;
+        return (out && out->count(QLatin1Char('\n')) >= 6) || polls > 2000;
+    };
+    CtlResult r;
+    QTextStream o(&r.Out);
+    QTextStream e(&r.Err);
+    out = &r.Out;
+    CtlContext context{o, e, false, simOptions, started, stopping, stopRequested};
+    context.Simulator.Speed = 0;
+    r.Status = RunOrvexCtl({QStringLiteral("--simulate"), QStringLiteral("monitor")}, context);
+    EXPECT_EQ(r.Status, CtlSuccess) << r.Err.toStdString();
+    const QStringList lines = r.Out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_GE(lines.size(), 6) << r.Out.toStdString();
+    for (const QString& line : lines)
+        EXPECT_TRUE(line.startsWith(QStringLiteral("# "))) << line.toStdString();
+    EXPECT_TRUE(r.Out.contains(QStringLiteral("# PLU SALE\t"))) << r.Out.toStdString();
+}
+
 TEST_F(OrvexCtlTest, ExportAndImportGoThroughTheSpreadsheetColumns) {
     PluTable table;
     table[1].SetDescription("MILK");
@@ -319,6 +346,27 @@ TEST(OrvexCtlProgramTest, TalksToTheSimulatorProgramOverAPseudoTerminal) {
     ASSERT_EQ(plus.size(), 3);
     EXPECT_TRUE(plus[2].startsWith(QStringLiteral("3\t")));
     EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("pludb.dat"))));
+
+    // monitor: a sale step typed at the simulator comes out as journal lines;
+    // SIGTERM ends it in order, with success.
+    QProcess monitor;
+    monitor.setWorkingDirectory(dir.path());
+    monitor.start(QStringLiteral(ORVEXCTL_PROGRAM),
+                  {QStringLiteral("--port"), device, QStringLiteral("monitor")});
+    ASSERT_TRUE(monitor.waitForStarted(5000));
+    QByteArray journal;
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            sim.write("\n");
+            journal += monitor.readAllStandardOutput();
+            return journal.contains("# OPEN RECEIPT");
+        },
+        10000))
+        << journal.toStdString();
+    monitor.terminate();
+    ASSERT_TRUE(monitor.waitForFinished(5000));
+    EXPECT_EQ(monitor.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(monitor.exitCode(), CtlSuccess) << monitor.readAllStandardError().toStdString();
 
     sim.terminate();
     EXPECT_TRUE(sim.waitForFinished(5000));
