@@ -248,7 +248,7 @@ int Run::Help(const QString& command) {
         << "Options:\n"
         << "  --port DEV     the register's serial device (default COM1, /dev/ttyS0)\n"
         << "  --simulate     talk to a simulated register started in this process\n"
-        << "  --speed BPS    the line speed in bit/s (default 9600; 19200 with --simulate)\n"
+        << "  --speed BPS    the line speed: 9600, 19200 (the default) or 38400 bit/s\n"
         << "  --lang en|sr   the language of reports and messages (default en)\n\n"
         << "Commands:\n";
     for (const CommandHelp& c : Commands)
@@ -279,13 +279,14 @@ bool Run::Connect() {
     m_rs232 = std::make_unique<TRS232Form>();
     m_dispatcher = std::make_unique<ReplyDispatcher>(*m_rs232);
     m_dispatcher->ChangePort(pnCOM1);
-    TComPortBaudRate speed = m_line.Has("--simulate") ? br19200 : br9600;
+    // The speeds the register offers, as in the program's Speed menu; 19200 unless asked.
+    TComPortBaudRate speed = br19200;
     if (m_line.Has("--speed")) {
         const std::optional<int> bps = Number(m_line.Value("--speed"));
         bool found = false;
-        for (int r = br110; r < brcust && bps; ++r) {
-            if (BaudRateOf(TComPortBaudRate(r)) == uint32_t(*bps)) {
-                speed = TComPortBaudRate(r);
+        for (TComPortBaudRate r : {br9600, br19200, br38400}) {
+            if (bps && BaudRateOf(r) == uint32_t(*bps)) {
+                speed = r;
                 found = true;
             }
         }
@@ -326,7 +327,8 @@ int Run::Execute() {
     if (m_line.Has("--port"))
         TCommPortDriver::SetDeviceOverride(pnCOM1, m_line.Value("--port"));
     if (!Connect())
-        return Usage(QStringLiteral("no line speed of %1 bit/s").arg(m_line.Value("--speed")));
+        return Usage(
+            QStringLiteral("--speed takes 9600, 19200 or 38400, not %1").arg(m_line.Value("--speed")));
 
     const QString& first = m_line.Words.first();
     if (first == QLatin1String("clock")) {
@@ -349,7 +351,9 @@ int Run::Execute() {
     if (first == QLatin1String("report"))
         return Report();
     if (first == QLatin1String("monitor")) {
-        if (m_line.Words.size() != 1 || !OnlyOptions({"--db"}))
+        if (!OnlyOptions({"--db"}))
+            return CtlUsage;
+        if (m_line.Words.size() != 1)
             return Usage(QStringLiteral("monitor takes only --db"));
         return Monitor();
     }
@@ -358,7 +362,9 @@ int Run::Execute() {
     if (first == QLatin1String("import"))
         return Import();
     if (first == QLatin1String("z-report")) {
-        if (m_line.Words.size() != 1 || !OnlyOptions({"--yes"}))
+        if (!OnlyOptions({"--yes"}))
+            return CtlUsage;
+        if (m_line.Words.size() != 1)
             return Usage(QStringLiteral("z-report takes only --yes"));
         if (!m_line.Has("--yes")) {
             m_context.Err << "orvexctl z-report: " << m_device
@@ -512,10 +518,14 @@ int Run::Report() {
     const qsizetype dailyIndex = daily.indexOf(kind);
     std::optional<int> first, last, operatorNumber;
     if (dailyIndex >= 0) {
-        if (w.size() != 2 || !OnlyOptions({}))
+        if (!OnlyOptions({}))
+            return CtlUsage;
+        if (w.size() != 2)
             return Usage(QStringLiteral("report %1 takes no arguments").arg(kind));
     } else if (kind == QLatin1String("plu")) {
-        if (w.size() != 4 || !OnlyOptions({"--db"}))
+        if (!OnlyOptions({"--db"}))
+            return CtlUsage;
+        if (w.size() != 4)
             return Usage(QStringLiteral("report plu takes FROM and TO"));
         first = Number(w[2]);
         last = Number(w[3]);
@@ -525,7 +535,9 @@ int Run::Report() {
         if (!LoadTable())
             return CtlFailed;
     } else if (kind == QLatin1String("operator")) {
-        if (w.size() != 3 || !OnlyOptions({}))
+        if (!OnlyOptions({}))
+            return CtlUsage;
+        if (w.size() != 3)
             return Usage(QStringLiteral("report operator takes N"));
         operatorNumber = Number(w[2]);
         if (!operatorNumber || *operatorNumber < 1 || *operatorNumber > Operators)
@@ -627,7 +639,9 @@ PluCells::Style FileStyle() {
 
 int Run::Export() {
     const QStringList& w = m_line.Words;
-    if ((w.size() != 2 && w.size() != 4) || !OnlyOptions({"--db"}))
+    if (!OnlyOptions({"--db"}))
+        return CtlUsage;
+    if ((w.size() != 2 && w.size() != 4))
         return Usage(QStringLiteral("export takes FILE and optionally FROM and TO"));
     int from = 0;
     int to = PluTable::Size - 1;
@@ -658,7 +672,9 @@ int Run::Export() {
 
 int Run::Import() {
     const QStringList& w = m_line.Words;
-    if (w.size() != 2 || !OnlyOptions({"--db"}))
+    if (!OnlyOptions({"--db"}))
+        return CtlUsage;
+    if (w.size() != 2)
         return Usage(QStringLiteral("import takes FILE"));
     const QString source = QFileInfo(w[1]).absoluteFilePath();
     if (!LoadTable(true))
