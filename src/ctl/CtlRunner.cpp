@@ -225,6 +225,11 @@ class Run {
     CommandLine m_line;
     QString m_command;
     QString m_device;
+    // SIGINT or SIGTERM during a register command: the running wait or
+    // transfer is cancelled and the command ends with what it has.
+    QTimer m_interruptPoll;
+    bool m_interrupted = false;
+    std::function<void()> m_onInterrupt;
     PluTable m_table;
     std::unique_ptr<InProcessRegister> m_simulator;
     std::unique_ptr<TRS232Form> m_rs232;
@@ -377,6 +382,20 @@ int Run::Execute() {
 }
 
 bool Run::StartLink() {
+    if (m_context.StopRequested && m_command != QLatin1String("monitor")) {
+        m_interruptPoll.setInterval(50);
+        QObject::connect(&m_interruptPoll, &QTimer::timeout, &m_interruptPoll, [this] {
+            if (!m_context.StopRequested())
+                return;
+            m_interruptPoll.stop();
+            m_interrupted = true;
+            if (m_onInterrupt)
+                m_onInterrupt();
+            if (m_dispatcher)
+                m_dispatcher->CancelWait();
+        });
+        m_interruptPoll.start();
+    }
     // Started only once the command line has been checked whole.
     if (!m_line.Has("--simulate"))
         return true;
@@ -404,8 +423,10 @@ int Run::Clock() {
     QObject::connect(m_dispatcher.get(), &ReplyDispatcher::ClockReceived, m_dispatcher.get(),
                      [&](const QString& t) { text = t; });
     m_dispatcher->RequestClock();
-    RunUntil([&] { return !text.isEmpty() || m_dispatcher->ExpectedReply() == 0; },
+    RunUntil([&] { return !text.isEmpty() || m_dispatcher->ExpectedReply() == 0 || m_interrupted; },
              ReplyDispatcher::ReplyTimeout + 1000);
+    if (text.isEmpty() && m_interrupted)
+        return Fail(QStringLiteral("interrupted"));
     if (text.isEmpty())
         return Fail(Captions::Link::NoResponse.Text());
     // The page shows it on two lines with a blank between; one line each is enough here.
@@ -477,14 +498,19 @@ int Run::Plu() {
     ProgressLine progress(m_context);
     CtlTransferView view(progress, scope, m_line.Has("--active"));
     PluTransfer transfer(*m_dispatcher, m_table, view);
+    m_onInterrupt = [&] { transfer.Cancel(); };
     if (write)
         transfer.WriteRange(*from, *to);
     else
         transfer.ReadRange(*from, *to);
+    m_onInterrupt = {};
     progress.Finish();
     // PLUs read before a failure are the register's own: they are kept.
     if (!write && transfer.Transferred() > 0 && !SaveTable())
         return CtlFailed;
+    if (m_interrupted)
+        return Fail(QStringLiteral("interrupted: ") +
+                    (view.Failure().isEmpty() ? transfer.StoppedText() : view.Failure()));
     if (!view.Failure().isEmpty())
         return Fail(view.Failure());
     if (write) {
@@ -567,10 +593,15 @@ int Run::Report() {
         QObject::connect(&series, &PluStatSeries::Finished, &series, [&](PluStatSeries::End e) { end = e; });
         if (!series.Start(*first, *last))
             return Fail(QStringLiteral("cannot open the port"));
+        m_onInterrupt = [&] { series.Stop(); };
         // The series ends by itself: each PLU has its time-out and a silent register stops it.
-        RunUntil([&] { return end.has_value(); }, -1);
+        RunUntil([&] { return end.has_value() || m_interrupted; }, -1);
+        m_onInterrupt = {};
         progress.Finish();
         PrintLines(lines);
+        if (m_interrupted)
+            return Fail(
+                QStringLiteral("interrupted after %1 of %2 PLUs").arg(series.Done()).arg(series.Total()));
         if (*end == PluStatSeries::End::NoResponse)
             return Fail(Captions::Link::NoResponse.Text());
         return CtlSuccess;
@@ -582,8 +613,10 @@ int Run::Report() {
             : reports.RequestReport(uint8_t(TaxReportCode + dailyIndex + (dailyIndex == 3 ? 2 : 0)));
     if (!sent)
         return Fail(QStringLiteral("cannot open the port"));
-    RunUntil([&] { return replied || m_dispatcher->ExpectedReply() == 0; },
+    RunUntil([&] { return replied || m_dispatcher->ExpectedReply() == 0 || m_interrupted; },
              ReplyDispatcher::ReplyTimeout + 1000);
+    if (!replied && m_interrupted)
+        return Fail(QStringLiteral("interrupted"));
     if (!replied)
         return Fail(Captions::Link::NoResponse.Text());
     return PrintLines(lines);
@@ -600,7 +633,10 @@ int Run::ZReport() {
     if (!reports.RunZReport())
         return Fail(QStringLiteral("cannot open the port"));
     // The Z report's own time-out ends the wait when the register stays silent.
-    RunUntil([&] { return result.has_value() || unanswered; }, -1);
+    RunUntil([&] { return result.has_value() || unanswered || m_interrupted; }, -1);
+    if (!result && m_interrupted)
+        return Fail(
+            QStringLiteral("interrupted before the register answered; it may still run the Z report"));
     if (!result)
         return Fail(Captions::Link::NoResponse.Text());
     if (!result->isEmpty())

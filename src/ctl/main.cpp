@@ -15,7 +15,9 @@ namespace {
 // closed, files complete).
 int g_signalPair[2] = {-1, -1};
 
-void OnSignal(int) {
+void OnSignal(int signal) {
+    // A second one ends the program at once, should the first not be heard.
+    std::signal(signal, SIG_DFL);
     const char byte = 1;
     (void)!::write(g_signalPair[1], &byte, 1);
 }

@@ -7,6 +7,7 @@
 #include "support/WaitUntil.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
@@ -268,6 +269,21 @@ TEST_F(OrvexCtlTest, MonitorPrintsJournalLinesUntilAskedToStop) {
     for (const QString& line : lines)
         EXPECT_TRUE(line.startsWith(QStringLiteral("# "))) << line.toStdString();
     EXPECT_TRUE(r.Out.contains(QStringLiteral("# PLU SALE\t"))) << r.Out.toStdString();
+}
+
+TEST_F(OrvexCtlTest, AnInterruptEndsARangeTransferEarlyWithOne) {
+    // A silent register would keep a range of 100 PLUs busy for minutes.
+    simOptions.Silent = true;
+    int polls = 0;
+    stopRequested = [&] { return ++polls > 4; };
+    QElapsedTimer clock;
+    clock.start();
+    const CtlResult r = Sim(QStringLiteral("plu read 1 100"));
+    EXPECT_LT(clock.elapsed(), 3000);
+    EXPECT_EQ(r.Status, CtlFailed);
+    EXPECT_TRUE(r.Out.isEmpty());
+    EXPECT_TRUE(r.Err.startsWith(QStringLiteral("orvexctl plu read: "))) << r.Err.toStdString();
+    EXPECT_TRUE(r.Err.contains(QStringLiteral(": interrupted"))) << r.Err.toStdString();
 }
 
 TEST_F(OrvexCtlTest, ExportAndImportGoThroughTheSpreadsheetColumns) {
