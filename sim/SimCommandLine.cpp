@@ -49,8 +49,7 @@ void SimCommandLine::AddOptions(QCommandLineParser& parser) {
          QStringLiteral("Simulated register: character set of the --plus file's texts (204 Cyrillic, 238 "
                         "Latin, 1 none)."),
          QStringLiteral("code")},
-        {QStringLiteral("trace"),
-         QStringLiteral("Simulated register: write every frame in and out to <file>."),
+        {QStringLiteral("trace"), QStringLiteral("Write every frame on the line, in and out, to <file>."),
          QStringLiteral("file")},
     });
 }

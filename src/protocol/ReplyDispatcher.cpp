@@ -4,6 +4,7 @@
 #include "protocol/ClockReply.h"
 
 #include <QEventLoop>
+#include <QFileInfo>
 #include <utility>
 
 ReplyDispatcher::ReplyDispatcher(TRS232Form& rs232, QObject* parent) : QObject(parent), m_rs232(rs232) {
@@ -15,9 +16,14 @@ ReplyDispatcher::ReplyDispatcher(TRS232Form& rs232, QObject* parent) : QObject(p
     connect(&m_rs232, &TRS232Form::ReplyReceived, this, &ReplyDispatcher::DispatchReply);
     connect(&m_rs232.Serial(), &TCommPortDriver::PortLost, this,
             [this](const QString& device, const QString& reason) {
+                m_lostDevice = device;
+                m_reconnectTimer.start();
                 emit ConnectionChanged(false);
                 emit PortLost(device, reason);
             });
+    m_reconnectTimer.setObjectName(QStringLiteral("ReconnectTimer"));
+    m_reconnectTimer.setInterval(ReconnectPollMs);
+    connect(&m_reconnectTimer, &QTimer::timeout, this, &ReplyDispatcher::LookForLostDevice);
     SetHandler(ClockCode, [this](std::span<const uint8_t> payload) { ShowClock(payload); });
 }
 
@@ -105,7 +111,25 @@ bool ReplyDispatcher::EnsurePortOpen() {
     return true;
 }
 
+void ReplyDispatcher::LookForLostDevice() {
+    // Opened again by the user, or moved to another device: nothing to wait for.
+    if (IsOpen() || m_rs232.Serial().CurrentDeviceName() != m_lostDevice) {
+        m_reconnectTimer.stop();
+        return;
+    }
+    // A device node that is back may not be usable yet (permissions are set a
+    // moment after it appears): a failed open just waits for the next look.
+    if (!QFileInfo::exists(m_lostDevice) || !m_rs232.Serial().OpenPort())
+        return;
+    m_reconnectTimer.stop();
+    m_rs232.ResetFrame();
+    emit ConnectionChanged(true);
+    emit Reconnected(m_lostDevice);
+}
+
 void ReplyDispatcher::Disconnect() {
+    // Closing is the user's answer to a lost device too: stop waiting for it.
+    m_reconnectTimer.stop();
     if (!IsOpen())
         return;
     m_rs232.Serial().ClosePort();
@@ -128,6 +152,7 @@ void ReplyDispatcher::AfterReopen(bool wasOpen) {
 }
 
 void ReplyDispatcher::ChangePort(TComPortNumber port) {
+    m_reconnectTimer.stop();
     const bool wasOpen = IsOpen();
     m_rs232.ChangePort(port);
     AfterReopen(wasOpen);
@@ -140,6 +165,7 @@ void ReplyDispatcher::ChangeSpeed(TComPortBaudRate speed) {
 }
 
 void ReplyDispatcher::ChangeDevice(const QString& devicePath) {
+    m_reconnectTimer.stop();
     const bool wasOpen = IsOpen();
     // The mapping is read when the port opens, so an open port on the device
     // number is closed first and reopened on the new device.

@@ -75,6 +75,12 @@ class ReplyDispatcher : public QObject {
     void ChangeDevice(const QString& devicePath);
     static constexpr TComPortNumber DevicePortNumber = pnCOM16;
 
+    // After a lost device the same device path is looked for this often and the
+    // port reopened at the same speed when it is back; the user closing the
+    // port or moving to another one ends the watch.
+    static constexpr int ReconnectPollMs = 500;
+    [[nodiscard]] bool WatchingForLostDevice() const { return m_reconnectTimer.isActive(); }
+
     // Asks the register for its clock; the answer comes as ClockReceived.
     void RequestClock();
 
@@ -83,6 +89,8 @@ class ReplyDispatcher : public QObject {
     void ConnectionChanged(bool open);
     void PortOpenFailed(const QString& device);
     void PortLost(const QString& device, const QString& reason);
+    // A lost device came back and the port is open on it again.
+    void Reconnected(const QString& device);
     // The user closed the port (Disconnect), as opposed to losing it.
     void ClosedByUser();
     // The formatted clock of a 'Q' reply, in the language of the moment.
@@ -93,11 +101,14 @@ class ReplyDispatcher : public QObject {
     void ShowClock(std::span<const uint8_t> payload);
     void WakeWait();
     void AfterReopen(bool wasOpen);
+    void LookForLostDevice();
     [[nodiscard]] bool WaitGoesOn() const;
 
     TRS232Form& m_rs232;
     std::array<ReplyHandler, 256> m_handlers;
     QTimer m_commandTimer;
+    QTimer m_reconnectTimer;
+    QString m_lostDevice;
     uint8_t m_expectedReply = 0;
     bool m_replyPending = false;
     bool m_keepWaiting = false;

@@ -71,8 +71,12 @@ void FrameReceiver::EndFrame() {
     if (m_frameLength >= 2) {
         const size_t n = static_cast<size_t>(m_frameLength) - 2;
         const uint16_t received = static_cast<uint16_t>((m_frameBuffer[n] << 8) | m_frameBuffer[n + 1]);
-        if (FrameChecksum({m_frameBuffer.data(), n}) == received && m_onFrame)
-            m_onFrame(m_frameBuffer[0]);
+        if (FrameChecksum({m_frameBuffer.data(), n}) == received) {
+            if (m_onFrame)
+                m_onFrame(m_frameBuffer[0]);
+        } else if (m_onRejected) {
+            m_onRejected();
+        }
     }
     ResetFrame();
 }

@@ -31,7 +31,9 @@ constexpr size_t MaxInbound = 200;
 
 // Rebuilds frames from chunks of received bytes. Chunks may split a frame
 // anywhere, an escape pair included. For every frame whose checksum holds,
-// OnFrame runs with the reply code while FrameBuffer still holds the frame.
+// OnFrame runs with the reply code while FrameBuffer still holds the frame; for
+// every frame whose checksum fails, OnRejected runs the same way (the buffer
+// then holds the bytes as received, checksum included).
 //
 // What the line may throw at it is bounded: more than MaxInbound unstuffed bytes
 // without an end byte drop the frame and everything up to the next start byte;
@@ -41,6 +43,7 @@ class FrameReceiver {
     using FrameHandler = std::function<void(uint8_t code)>;
 
     void SetOnFrame(FrameHandler handler) { m_onFrame = std::move(handler); }
+    void SetOnRejected(std::function<void()> handler) { m_onRejected = std::move(handler); }
     void Feed(std::span<const uint8_t> chunk);
     void ResetFrame();
 
@@ -54,6 +57,7 @@ class FrameReceiver {
     void EndFrame();
 
     FrameHandler m_onFrame;
+    std::function<void()> m_onRejected;
     std::array<uint8_t, Frame::MaxInbound> m_frameBuffer{};
     int m_frameLength = 0;
     bool m_escapePending = false;

@@ -12,7 +12,11 @@ TRS232Form::TRS232Form(QObject* parent) : QObject(parent), m_serial(this) {
     m_serial.OnReceiveData = [this](TCommPortDriver* sender, std::span<const uint8_t> data) {
         SerialReceiveData(sender, data);
     };
-    m_receiver.SetOnFrame([this](uint8_t code) { emit ReplyReceived(code); });
+    m_receiver.SetOnFrame([this](uint8_t code) {
+        TraceReceived(TraceDirection::In);
+        emit ReplyReceived(code);
+    });
+    m_receiver.SetOnRejected([this] { TraceReceived(TraceDirection::Bad); });
 }
 
 int TRS232Form::SendFrame(std::span<const uint8_t> payload) {
@@ -22,8 +26,23 @@ int TRS232Form::SendFrame(std::span<const uint8_t> payload) {
         qWarning("SendFrame: a payload of %zu bytes does not fit a frame; nothing sent", payload.size());
         return 1;
     }
+    if (m_trace.IsOn() && m_serial.IsOpen()) {
+        m_trace.Write(TraceDirection::Out,
+                      QByteArray(reinterpret_cast<const char*>(frame.data()), qsizetype(n)),
+                      payload.empty() ? std::nullopt : std::optional<uint8_t>(payload[0]));
+    }
     m_serial.WriteData({frame.data(), n});
     return 0;
+}
+
+void TRS232Form::TraceReceived(const char* direction) {
+    if (!m_trace.IsOn())
+        return;
+    const int length = m_receiver.FrameLength();
+    const auto& buffer = m_receiver.FrameBuffer();
+    // Two bytes are the checksum; a frame of only those has no code.
+    m_trace.Write(direction, StuffedFrame({buffer.data(), size_t(length)}),
+                  length > 2 ? std::optional<uint8_t>(buffer[0]) : std::nullopt);
 }
 
 int TRS232Form::SendFrame(std::initializer_list<uint8_t> payload) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "serial/FrameCodec.h"
+#include "serial/FrameTrace.h"
 #include "serial/TCommPortDriver.h"
 
 #include <QByteArray>
@@ -43,6 +44,9 @@ class TRS232Form : public QObject {
     void ChangeSpeed(TComPortBaudRate v);
     void ChangePort(TComPortNumber v);
 
+    // Off until started; every frame sent or received is written while on.
+    [[nodiscard]] FrameTrace& Trace() { return m_trace; }
+
     void SetBarcodeEntry(bool on) { m_barcodeEntry = on; }
     [[nodiscard]] bool BarcodeEntry() const { return m_barcodeEntry; }
 
@@ -55,6 +59,9 @@ class TRS232Form : public QObject {
     void BarcodeLineStep(std::span<const uint8_t> data);
 
     TCommPortDriver m_serial;
+    void TraceReceived(const char* direction);
+
     FrameReceiver m_receiver;
+    FrameTrace m_trace;
     bool m_barcodeEntry = false;
 };

@@ -1,5 +1,6 @@
 list(APPEND ORVEX_CORE_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/FrameCodec.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/FrameTrace.cpp
 )
 list(APPEND ORVEX_LINK_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/TCommPortDriver.cpp

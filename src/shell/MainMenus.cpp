@@ -69,6 +69,7 @@ MainMenus::MainMenus(QMainWindow* window) : QObject(window), m_window(window) {
     Add(baud, "mbr9600", "9600", {}, speeds);
     Add(baud, "mbr19200", "19200", {}, speeds, true);
     Add(baud, "mbr38400", "38400", {}, speeds);
+    Add(communication, "MnTraceFile", "Trace to file...")->setCheckable(true);
 
     QMenu* charset = AddMenu(settings, "Languagecharset1", "Language charset");
     QActionGroup* charsets = Group();

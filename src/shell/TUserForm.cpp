@@ -3,6 +3,7 @@
 #include "common/ShellSettings.h"
 #include "database/PluDatabaseFile.h"
 #include "database/TDataForm.h"
+#include "exchange/FileDialogs.h"
 #include "exchange/SpreadsheetExchange.h"
 #include "exchange/TPLUPrintForm.h"
 #include "exchange/TRepStatusForm.h"
@@ -29,6 +30,7 @@
 #include "shell/FailedSaveQuery.h"
 #include "shell/FormSet.h"
 #include "shell/HintsPanel.h"
+#include "shell/LinkCaptions.h"
 #include "shell/MainMenus.h"
 #include "shell/MenuShortcutGuard.h"
 #include "shell/MessageBoxes.h"
@@ -250,6 +252,23 @@ void TUserForm::ConnectMenus() {
         ApplyLanguage(ShellSettings::Serbian);
     });
 
+    OnAction("MnTraceFile", [this] {
+        FrameTrace& trace = m_dispatcher->RS232().Trace();
+        if (trace.IsOn()) {
+            trace.Stop();
+            m_menus->Action(QStringLiteral("MnTraceFile"))->setChecked(false);
+            return;
+        }
+        FileDialogs::FileRequest request;
+        request.Save = true;
+        request.Filter = QStringLiteral("Text File  (*.txt);;All Files  (*)");
+        request.DefaultSuffix = QStringLiteral("txt");
+        const QString path = FileDialogs::SaveFileName(this, request);
+        if (path.isEmpty())
+            m_menus->Action(QStringLiteral("MnTraceFile"))->setChecked(false);
+        else
+            StartTrace(path);
+    });
     OnAction("FS8", [this] { SetTextFontSize(8); });
     OnAction("FS10", [this] { SetTextFontSize(10); });
     OnAction("FS12", [this] { SetTextFontSize(12); });
@@ -405,6 +424,10 @@ void TUserForm::ConnectDispatcher() {
                     this, QStringLiteral("The connection on %1 was lost (%2).\nThe port has been closed.")
                               .arg(device, reason));
             });
+    connect(m_dispatcher.get(), &ReplyDispatcher::Reconnected, this, [this](const QString& device) {
+        m_hints->setText(LinkCaptions::Reconnected.Text().arg(
+            device, QString::number(BaudRateOf(m_dispatcher->RS232().Serial().ComPortSpeed()))));
+    });
     // The box waits in an event loop of its own; shown from inside the frame
     // handler, a frame that began arriving meanwhile would be cut off when the
     // handler returns.
@@ -458,6 +481,16 @@ void TUserForm::FormActivate() {
 
 ModePage* TUserForm::CurrentPage() const {
     return qobject_cast<ModePage*>(m_pageControl->currentWidget());
+}
+
+bool TUserForm::StartTrace(const QString& path) {
+    QString error;
+    const bool on = m_dispatcher->RS232().Trace().Start(path, &error);
+    m_menus->Action(QStringLiteral("MnTraceFile"))->setChecked(on);
+    if (!on)
+        MessageBoxes::Plain(this,
+                            LinkCaptions::TraceOpenFailed.Text().arg(QDir::toNativeSeparators(path), error));
+    return on;
 }
 
 QString TUserForm::HintText() const {

@@ -77,6 +77,9 @@ class TUserForm : public QMainWindow {
     void ShowNoResponse();
     // The close query: false keeps the window open.
     bool FormCloseQuery();
+    // Starts the protocol trace into path; a file that cannot be written is
+    // said in a message and leaves the trace off.
+    bool StartTrace(const QString& path);
     // What the program ends with: non-zero when the user quit although the
     // database could not be saved.
     [[nodiscard]] int ExitStatus() const { return m_exitStatus; }

@@ -23,6 +23,9 @@ std::unique_ptr<InProcessRegister> StartSimulatedRegister(const QCommandLinePars
         QTextStream(stderr) << "orvex-commander: " << error << "\n";
         return nullptr;
     }
+    // Here --trace is the program's own trace; the register writing the same
+    // file as well would interleave the two.
+    simOptions.TraceFile.clear();
     auto simulator = std::make_unique<InProcessRegister>(simOptions);
     const QString device = simulator->Start();
     if (device.isEmpty()) {
@@ -113,6 +116,9 @@ int main(int argc, char** argv) {
         QObject::connect(&forms.UserForm(), &TUserForm::TerminateRequested, &app,
                          [] { QApplication::exit(0); });
         forms.UserForm().show();
+        // A trace that cannot be written is said in a message; the program goes on without it.
+        if (parser.isSet(QStringLiteral("trace")))
+            forms.UserForm().StartTrace(parser.value(QStringLiteral("trace")));
         const int status = QApplication::exec();
         return status != 0 ? status : forms.UserForm().ExitStatus();
     } catch (const std::exception& error) {

@@ -11,6 +11,8 @@
 #include "support/ScriptedPeer.h"
 #include "support/WaitUntil.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -427,6 +429,41 @@ TEST_F(PluTransferTest, AVanishedDeviceEndsTheTransferAndKeepsWhatWasRead) {
     EXPECT_EQ(view.Stopped, std::vector<QString>{Captions::Transfer::StoppedAt.Text().arg(12).arg(2)});
     EXPECT_FALSE(transfer.IsRunning());
     EXPECT_EQ(view.RangeRunning.back(), false);
+}
+
+// The device coming back reopens the port, but the cut transfer stays ended:
+// nothing more is asked of the register until the user starts again.
+TEST_F(PluTransferTest, ACutTransferStaysEndedWhenTheDeviceComesBack) {
+    QTemporaryDir dir;
+    const QString link = dir.filePath(QStringLiteral("ttyORVEX"));
+    ASSERT_TRUE(QFile::link(peer.DevicePath(), link));
+    TCommPortDriver::SetDeviceOverride(pnCOM1, link);
+    peer.SetResponder([&](const Payload& got) {
+        const int n = PluOf(got);
+        if (n == 12) {
+            QFile::remove(link);
+            QTimer::singleShot(0, &peer, &ScriptedPeer::Close);
+            return std::vector<Payload>{};
+        }
+        return std::vector<Payload>{RecordReply(n)};
+    });
+    QString back;
+    QObject::connect(&dispatcher, &ReplyDispatcher::Reconnected, [&](const QString& d) { back = d; });
+    transfer.ReadRange(10, 20);
+    EXPECT_FALSE(transfer.IsRunning());
+
+    ScriptedPeer again;
+    again.SetResponder([](const Payload& got) { return std::vector<Payload>{RecordReply(PluOf(got))}; });
+    ASSERT_TRUE(QFile::link(again.DevicePath(), link + ".new"));
+    ASSERT_TRUE(QFile::rename(link + ".new", link));
+    ASSERT_TRUE(WaitUntil([&] { return back == link; }, ReplyDispatcher::ReconnectPollMs * 6));
+    EXPECT_TRUE(dispatcher.IsOpen());
+    RunEventsFor(200);
+    EXPECT_TRUE(again.Received().empty());
+    EXPECT_FALSE(transfer.IsRunning());
+    EXPECT_NE(table[12].DescriptionText(), "R12") << "PLU 12 was never read";
+    ASSERT_EQ(view.Messages.size(), 1u);
+    EXPECT_EQ(view.Messages[0], Captions::Transfer::ConnectionLost.Text().arg(12));
 }
 
 TEST_F(PluTransferTest, AStartWhileATransferRunsIsIgnored) {

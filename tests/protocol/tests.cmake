@@ -5,4 +5,5 @@ list(APPEND ORVEX_CORE_TESTS
 )
 list(APPEND ORVEX_LINK_TESTS
     ${CMAKE_CURRENT_LIST_DIR}/ReplyDispatcherTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ReconnectTest.cpp
 )

@@ -3,6 +3,9 @@
 #include "support/PtyPair.h"
 #include "support/WaitUntil.h"
 
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -115,4 +118,33 @@ TEST_F(FormOnPty, BarcodeEntryTakesTheFirstLineOfEachChunk) {
     form.SetBarcodeEntry(false);
     pty.Write(Bytes("7E 51 51 51 7F"));
     ASSERT_TRUE(WaitUntil([&] { return codes.size() == 1; }));
+}
+
+// One line per frame in each direction, the failed checksum marked, and
+// nothing more once the trace is turned off.
+TEST_F(FormOnPty, TracesFramesBothWaysUntilTurnedOff) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("trace.txt");
+    QString error;
+    ASSERT_TRUE(form.Trace().Start(path, &error)) << error.toStdString();
+    ASSERT_TRUE(form.Serial().OpenPort());
+    form.SendFrame({0x51});
+    EXPECT_EQ(Hex(pty.ReadAtLeast(5)), "7E 51 51 51 7F");
+    pty.Write(Bytes("7E 61 62 63 84 27 7F 7E 7D 5D 7D 5F 81 FC 7F"));
+    ASSERT_TRUE(WaitUntil([&] { return codes.size() == 1; }));
+    form.Trace().Stop();
+    form.SendFrame({0x51});
+    pty.Write(Bytes("7E 51 51 51 7F"));
+    ASSERT_TRUE(WaitUntil([&] { return codes.size() == 2; }));
+
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly | QIODevice::Text));
+    const QStringList lines = QString::fromLatin1(f.readAll()).split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 3) << lines.join('\n').toStdString();
+    const QRegularExpression stamp(R"(^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}\S* )");
+    for (const QString& line : lines)
+        EXPECT_TRUE(stamp.match(line).hasMatch()) << line.toStdString();
+    EXPECT_TRUE(lines[0].endsWith(" OUT 7E 51 51 51 7F code 51 'Q'")) << lines[0].toStdString();
+    EXPECT_TRUE(lines[1].endsWith(" BAD 7E 61 62 63 84 27 7F code 61 'a'")) << lines[1].toStdString();
+    EXPECT_TRUE(lines[2].endsWith(" IN 7E 7D 5D 7D 5F 81 FC 7F code 7D '}'")) << lines[2].toStdString();
 }

@@ -590,3 +590,60 @@ TEST_F(ShellTest, AFailedSaveAtCloseOffersAWayOutAndNeverQuitsSilently) {
     }
     FileDialogs::SetFileHook({});
 }
+
+// Settings > Communication > Trace to file: on through the save dialog, off
+// on the next click (the file closed, nothing more written), and a file that
+// cannot be written said in words with the trace left off.
+TEST_F(ShellTest, TraceToFileTurnsOnAndOffAndSaysWhyItCannot) {
+    const QString path = QDir(workDir.path()).filePath(QStringLiteral("line.txt"));
+    QString answerPath = path;
+    FileDialogs::SetFileHook([&](const FileDialogs::FileRequest& request) {
+        EXPECT_TRUE(request.Save);
+        return answerPath;
+    });
+    QAction* trace = Item("MnTraceFile");
+    EXPECT_EQ(trace->text(), QStringLiteral("Zapis prenosa u datoteku..."));
+    EXPECT_FALSE(trace->isChecked()) << "off by default";
+    EXPECT_FALSE(Dispatcher().RS232().Trace().IsOn());
+
+    trace->trigger();
+    EXPECT_TRUE(trace->isChecked());
+    Item("Connect1")->trigger();
+    Dispatcher().RS232().SendFrame({0x51});
+    EXPECT_EQ(Hex(pty.ReadAtLeast(5)), "7E 51 51 51 7F");
+    trace->trigger();
+    EXPECT_FALSE(trace->isChecked());
+    EXPECT_FALSE(Dispatcher().RS232().Trace().IsOn());
+    Dispatcher().RS232().SendFrame({0x51});
+    EXPECT_TRUE(ReadFile(path).endsWith(" OUT 7E 51 51 51 7F code 51 'Q'\n")) << ReadFile(path).constData();
+    EXPECT_EQ(ReadFile(path).count('\n'), 1);
+    EXPECT_TRUE(boxes.empty());
+
+    answerPath = QDir(workDir.path()).filePath(QStringLiteral("no/such/dir/line.txt"));
+    for (const char* language : {"MnSerbian", "MnEnglish"}) {
+        boxes.clear();
+        Item(language)->trigger();
+        trace->trigger();
+        EXPECT_FALSE(trace->isChecked());
+        EXPECT_FALSE(Dispatcher().RS232().Trace().IsOn());
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_TRUE(boxes[0].Text.contains(QDir::toNativeSeparators(answerPath)))
+            << boxes[0].Text.toStdString();
+        EXPECT_TRUE(boxes[0].Text.startsWith(QString::fromUtf8(
+            std::string(language) == "MnSerbian" ? "Zapis prenosa ne moze" : "The protocol trace cannot")))
+            << boxes[0].Text.toStdString();
+    }
+    FileDialogs::SetFileHook({});
+}
+
+TEST_F(ShellTest, DeviceBackIsSaidInTheHintPanel) {
+    Item("Connect1")->trigger();
+    for (const char* language : {"MnSerbian", "MnEnglish"}) {
+        Item(language)->trigger();
+        emit Dispatcher().Reconnected(pty.DevicePath());
+        EXPECT_EQ(Window().HintText(),
+                  std::string(language) == "MnSerbian"
+                      ? pty.DevicePath() + " je ponovo prikljucen: port je opet otvoren na 19200 bit/s."
+                      : pty.DevicePath() + " is back: the port is open again at 19200 bit/s.");
+    }
+}

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "common/Captions.h"
+
+// Texts of the line's trace file and of a lost device that came back.
+namespace LinkCaptions {
+
+// %1 the file, %2 the system's reason.
+inline constexpr Caption TraceOpenFailed{"The protocol trace cannot be written to %1:\n%2\nThe trace is off.",
+                                         "Zapis prenosa ne moze da se upise u %1:\n%2\nZapis je iskljucen."};
+// %1 the device, %2 bits per second.
+inline constexpr Caption Reconnected{"%1 is back: the port is open again at %2 bit/s.",
+                                     "%1 je ponovo prikljucen: port je opet otvoren na %2 bit/s."};
+
+} // namespace LinkCaptions
