@@ -12,6 +12,7 @@
 #include <sys/timerfd.h>
 #include <termios.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -38,6 +39,23 @@ std::span<const uint8_t> BytesOf(const QByteArray& a) {
 }
 
 } // namespace
+
+uint32_t RegisterPort::LineSpeed() const {
+    // Both ends of a pseudo-terminal share one set of line settings: the
+    // program's choice is read here.
+    termios settings{};
+    if (m_master < 0 || ::tcgetattr(m_master, &settings) != 0)
+        return 0;
+    static constexpr std::pair<speed_t, uint32_t> Rates[] = {
+        {B1200, 1200},   {B2400, 2400},   {B4800, 4800},     {B9600, 9600},    {B19200, 19200},
+        {B38400, 38400}, {B57600, 57600}, {B115200, 115200}, {B230400, 230400}};
+    const speed_t in = ::cfgetispeed(&settings);
+    for (const auto& [code, bps] : Rates) {
+        if (code == in)
+            return bps;
+    }
+    return 0;
+}
 
 RegisterPort::RegisterPort(RegisterModel& model, SimOptions options, QObject* parent)
     : QObject(parent), m_model(model), m_options(std::move(options)) {
@@ -148,6 +166,9 @@ void RegisterPort::ReadInput() {
         }
         if (n <= 0)
             break;
+        // At another speed a UART reads noise; the register answers none of it.
+        if (m_options.StrictSpeed && LineSpeed() != m_options.Speed)
+            continue;
         if (m_options.Speed > 0) {
             // The pseudo-terminal hands the program's bytes over at once; on a
             // real line they arrive one by one at the line speed.

@@ -40,6 +40,8 @@ class RegisterPort : public QObject {
     [[nodiscard]] qsizetype Pending() const { return m_out.size(); }
     [[nodiscard]] qint64 BytesSent() const { return m_bytesSent; }
     [[nodiscard]] int FramesIn() const { return m_framesIn; }
+    // Bits per second the program has set its end of the line to; 0 when unknown.
+    [[nodiscard]] uint32_t LineSpeed() const;
 
   signals:
     void FrameReceived(const QByteArray& payload);

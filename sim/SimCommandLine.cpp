@@ -26,6 +26,8 @@ void SimCommandLine::AddOptions(QCommandLineParser& parser) {
         {QStringLiteral("speed"),
          QStringLiteral("Simulated register: pace its output at <bps>, 10 bits a byte (0 = unpaced)."),
          QStringLiteral("bps")},
+        {QStringLiteral("strict-speed"),
+         QStringLiteral("Simulated register: hear only a program whose line runs at --speed.")},
         {QStringLiteral("sell-every"),
          QStringLiteral("Simulated register: a cashier's sale step every <ms> (0 = only when asked)."),
          QStringLiteral("ms")},
@@ -82,6 +84,8 @@ QString SimCommandLine::Read(const QCommandLineParser& parser, SimOptions& optio
     options.WrongPluEvery = int(wrongPluEvery);
     options.DelayMs = int(delay);
     options.Charset = int(charset);
+    if (parser.isSet(QStringLiteral("strict-speed")))
+        options.StrictSpeed = true;
     if (parser.isSet(QStringLiteral("silent")))
         options.Silent = true;
     if (parser.isSet(QStringLiteral("plus")))

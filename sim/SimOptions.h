@@ -8,6 +8,9 @@
 struct SimOptions {
     // Bits per second the output is paced at (10 bits a byte); 0 sends at once.
     uint32_t Speed = 19200;
+    // The register hears the program only when the program's end of the line
+    // runs at Speed, as a real register's port would; otherwise any speed works.
+    bool StrictSpeed = false;
     // A cashier's sale step this often; 0 sells nothing on its own.
     int SellEveryMs = 0;
     uint32_t Seed = 1;

@@ -5,4 +5,5 @@ list(APPEND ORVEX_CORE_SOURCES
 )
 list(APPEND ORVEX_LINK_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/ReplyDispatcher.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/RegisterFinder.cpp
 )

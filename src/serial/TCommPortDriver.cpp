@@ -117,12 +117,20 @@ bool TCommPortDriver::IsOpen() const {
 }
 
 bool TCommPortDriver::OpenPort() {
+    return OpenDevice(DeviceName(m_comPort));
+}
+
+bool TCommPortDriver::OpenDevice(const QString& device) {
     if (IsOpen())
         return true;
-    m_openDevice = DeviceName(m_comPort);
+    m_openDevice = device;
     m_port->setPortName(m_openDevice);
-    if (!m_port->open(QIODevice::ReadWrite))
+    if (!m_port->open(QIODevice::ReadWrite)) {
+        m_openError = m_port->errorString();
+        m_port->clearError();
         return false;
+    }
+    m_openError.clear();
     m_lowLatency = RequestLowLatency(m_port->handle());
     ApplyLineSettings();
     m_pollTimer.start(m_pollingDelay);

@@ -81,6 +81,11 @@ class TCommPortDriver : public QObject {
     ~TCommPortDriver() override;
 
     bool OpenPort();
+    // Opens a device by its path rather than through a port number (a search
+    // over the machine's devices); the line settings apply as with OpenPort.
+    bool OpenDevice(const QString& device);
+    // Why the last open failed, in the system's words.
+    [[nodiscard]] QString OpenError() const { return m_openError; }
     void ClosePort();
     [[nodiscard]] bool IsOpen() const;
     // Whether the open device's driver hands received bytes on at once (Linux
@@ -163,6 +168,7 @@ class TCommPortDriver : public QObject {
     QTimer m_pollTimer;
     QElapsedTimer m_clock;
     QString m_openDevice;
+    QString m_openError;
     std::vector<uint8_t> m_receiveBuffer;
     int64_t m_packetStartTick = -1;
 

@@ -7,3 +7,6 @@ list(APPEND ORVEX_LINK_TESTS
     ${CMAKE_CURRENT_LIST_DIR}/ReplyDispatcherTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ReconnectTest.cpp
 )
+list(APPEND ORVEX_SIM_TESTS
+    ${CMAKE_CURRENT_LIST_DIR}/RegisterFinderTest.cpp
+)
