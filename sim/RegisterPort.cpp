@@ -167,7 +167,7 @@ void RegisterPort::ReadInput() {
         if (n <= 0)
             break;
         // At another speed a UART reads noise; the register answers none of it.
-        if (m_options.StrictSpeed && LineSpeed() != m_options.Speed)
+        if (m_options.StrictSpeed && m_options.Speed > 0 && LineSpeed() != m_options.Speed)
             continue;
         if (m_options.Speed > 0) {
             // The pseudo-terminal hands the program's bytes over at once; on a

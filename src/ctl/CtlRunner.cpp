@@ -9,6 +9,7 @@
 #include "exchange/SheetRows.h"
 #include "monitor/JournalMonitor.h"
 #include "plu/PluTransfer.h"
+#include "protocol/RegisterFinder.h"
 #include "protocol/ReplyDispatcher.h"
 #include "reports/DailyReports.h"
 #include "reports/PluStatSeries.h"
@@ -60,6 +61,11 @@ constexpr CommandHelp Commands[] = {
     {"monitor", "monitor [--db FILE]",
      "Prints the sales journal lines as the register sends them and answers the register's PLU requests "
      "from the database, until interrupted (SIGINT or SIGTERM)."},
+    {"detect", "detect",
+     "Looks for the register: asks each serial device (what COM1 to COM4 stand for and every device the "
+     "system detects; only DEV with --port) for the clock at 9600, 19200 and 38400 bit/s and prints, one "
+     "line each, the speed it answers at, no answer, or why it cannot be opened. A device is sent "
+     "nothing but the clock request. Fails when no register answers."},
     {"z-report", "z-report --yes",
      "Runs the Z report, which closes the register's day. Refused without --yes."},
 };
@@ -212,6 +218,7 @@ class Run {
     int Plu();
     int Report();
     int ZReport();
+    int Detect();
     int Export();
     int Monitor();
     int Import();
@@ -343,6 +350,15 @@ int Run::Execute() {
             return CtlUsage;
         return StartLink() ? Clock() : CtlFailed;
     }
+    if (first == QLatin1String("detect")) {
+        if (m_line.Words.size() != 1)
+            return Usage(QStringLiteral("detect takes no arguments"));
+        if (!OnlyOptions({}))
+            return CtlUsage;
+        if (m_line.Has("--speed"))
+            return Usage(QStringLiteral("detect tries every speed itself and takes no --speed"));
+        return StartLink() ? Detect() : CtlFailed;
+    }
     if (first == QLatin1String("plu")) {
         const bool write = m_line.Words.value(1) == QLatin1String("write");
         if (!write && m_line.Words.value(1) != QLatin1String("read"))
@@ -403,6 +419,9 @@ bool Run::StartLink() {
     // Only the journal wants a cashier at work; other answers stay as they are.
     if (m_command != QLatin1String("monitor"))
         options.SellEveryMs = 0;
+    // A search is only worth its name against a register that hears one speed.
+    if (m_command == QLatin1String("detect"))
+        options.StrictSpeed = true;
     m_simulator = std::make_unique<InProcessRegister>(options);
     const QString device = m_simulator->Start();
     if (device.isEmpty()) {
@@ -642,6 +661,40 @@ int Run::ZReport() {
     if (!result->isEmpty())
         return Fail(*result);
     m_context.Out << Captions::Reports::ZDone.Text() << "\n";
+    return CtlSuccess;
+}
+
+int Run::Detect() {
+    // --port (and --simulate, whose register stands in for it) names the one
+    // device to look at; otherwise every device of the machine is asked.
+    const QStringList devices = m_line.Has("--port") || m_line.Has("--simulate")
+                                    ? QStringList{TCommPortDriver::DeviceName(pnCOM1)}
+                                    : RegisterFinder::MachineDevices();
+    RegisterFinder finder;
+    ProgressLine progress(m_context);
+    int answered = 0;
+    QObject::connect(&finder, &RegisterFinder::Probing, &finder,
+                     [&] { progress.Show(finder.StepsDone(), finder.StepsTotal(), finder.MsLeftAtMost()); });
+    QObject::connect(&finder, &RegisterFinder::DeviceDone, &finder, [&](int i) {
+        progress.Finish();
+        const RegisterFinder::Outcome& outcome = finder.Outcomes()[size_t(i)];
+        answered += outcome.Result == RegisterFinder::Outcome::Answered ? 1 : 0;
+        m_context.Out << outcome.Device << ": " << RegisterFinder::OutcomeText(outcome, Shell().UiLanguage)
+                      << "\n"
+                      << Qt::flush;
+    });
+    m_onInterrupt = [&finder] { finder.Cancel(); };
+    finder.Start(devices);
+    RunUntil([&] { return !finder.IsRunning(); }, -1);
+    m_onInterrupt = nullptr;
+    progress.Finish();
+    m_device = devices.size() == 1 ? devices.first() : QStringLiteral("%1 devices").arg(devices.size());
+    if (m_interrupted)
+        return Fail(QStringLiteral("interrupted after %1 of %2 devices")
+                        .arg(finder.Outcomes().size())
+                        .arg(devices.size()));
+    if (answered == 0)
+        return Fail(QStringLiteral("no register answered"));
     return CtlSuccess;
 }
 

@@ -1,5 +1,6 @@
 #include "protocol/RegisterFinder.h"
 
+#include "common/Captions.h"
 #include "protocol/ClockReply.h"
 #include "protocol/ReplyDispatcher.h"
 
@@ -14,7 +15,23 @@ QString SameDeviceKey(const QString& device) {
     return canonical.isEmpty() ? device : canonical;
 }
 
+constexpr Caption AnswersAt{"answers at %1 bit/s", "odgovara na %1 bit/s"};
+constexpr Caption NoAnswer{"no answer", "nema odgovora"};
+constexpr Caption CannotOpen{"cannot be opened: %1", "ne moze da se otvori: %1"};
+
 } // namespace
+
+QString RegisterFinder::OutcomeText(const Outcome& outcome, int lang) {
+    switch (outcome.Result) {
+    case Outcome::Answered:
+        return AnswersAt.Text(lang).arg(BaudRateOf(outcome.Speed));
+    case Outcome::Unopenable:
+        return CannotOpen.Text(lang).arg(outcome.Reason);
+    case Outcome::Silent:
+        break;
+    }
+    return NoAnswer.Text(lang);
+}
 
 RegisterFinder::RegisterFinder(QObject* parent) : QObject(parent) {
     m_timeout.setSingleShot(true);

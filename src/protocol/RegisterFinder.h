@@ -35,6 +35,10 @@ class RegisterFinder : public QObject {
         QString Reason;
     };
 
+    // What became of a device, in words: "answers at 19200 bit/s", "no answer",
+    // "cannot be opened: <the system's reason>".
+    [[nodiscard]] static QString OutcomeText(const Outcome& outcome, int lang);
+
     explicit RegisterFinder(QObject* parent = nullptr);
     ~RegisterFinder() override;
 

@@ -191,6 +191,36 @@ TEST_F(OrvexCtlTest, ZReportRunsOnlyWithYes) {
     EXPECT_EQ(done.Out, QStringLiteral("Z report done\n"));
 }
 
+TEST_F(OrvexCtlTest, DetectNamesTheSpeedTheRegisterAnswersAtOrWhyNoneDid) {
+    SimOptions options;
+    options.Speed = 38400;
+    options.StrictSpeed = true;
+    InProcessRegister sim(options);
+    const QString device = sim.Start();
+    ASSERT_FALSE(device.isEmpty());
+    const CtlResult found = Ctl({QStringLiteral("--port"), device, QStringLiteral("detect")});
+    EXPECT_EQ(found.Status, CtlSuccess) << found.Err.toStdString();
+    EXPECT_EQ(found.Out, device + QStringLiteral(": answers at 38400 bit/s\n"));
+    EXPECT_TRUE(found.Err.isEmpty());
+
+    const QString missing = Path("ttyUSB9");
+    const CtlResult none = Ctl({QStringLiteral("--port"), missing, QStringLiteral("detect"),
+                                QStringLiteral("--lang"), QStringLiteral("sr")});
+    EXPECT_EQ(none.Status, CtlFailed);
+    EXPECT_TRUE(none.Out.startsWith(missing + QStringLiteral(": ne moze da se otvori: ")))
+        << none.Out.toStdString();
+    EXPECT_EQ(none.Err, QStringLiteral("orvexctl detect: %1: no register answered\n").arg(missing));
+
+    const CtlResult simulated = Sim(QStringLiteral("detect"));
+    EXPECT_EQ(simulated.Status, CtlSuccess) << simulated.Err.toStdString();
+    EXPECT_TRUE(simulated.Out.endsWith(QStringLiteral(": answers at 9600 bit/s\n")))
+        << simulated.Out.toStdString();
+
+    EXPECT_EQ(Ctl({QStringLiteral("--speed"), QStringLiteral("9600"), QStringLiteral("detect")}).Status,
+              CtlUsage);
+    EXPECT_EQ(Sim(QStringLiteral("detect now")).Status, CtlUsage);
+}
+
 TEST_F(OrvexCtlTest, UsageErrorsEndWithTwoAndNothingSent) {
     bool simulatorStarted = false;
     started = [&](InProcessRegister&) { simulatorStarted = true; };
