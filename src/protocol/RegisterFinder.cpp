@@ -95,6 +95,14 @@ qint64 RegisterFinder::MsLeftAtMost() const {
     return qint64(StepsTotal() - m_stepsDone) * m_probeTimeoutMs;
 }
 
+QString RegisterFinder::CurrentDevice() const {
+    return m_timeout.isActive() ? m_devices.value(m_device) : QString();
+}
+
+quint32 RegisterFinder::CurrentBitsPerSecond() const {
+    return m_timeout.isActive() ? BaudRateOf(Speeds[m_speed]) : 0;
+}
+
 void RegisterFinder::NextDevice() {
     if (!m_running)
         return;

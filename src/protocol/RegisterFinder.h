@@ -62,6 +62,9 @@ class RegisterFinder : public QObject {
     [[nodiscard]] qint64 MsLeftAtMost() const;
     [[nodiscard]] const std::vector<Outcome>& Outcomes() const { return m_outcomes; }
     [[nodiscard]] const QStringList& Devices() const { return m_devices; }
+    // The device and speed being asked now (empty and 0 between devices).
+    [[nodiscard]] QString CurrentDevice() const;
+    [[nodiscard]] quint32 CurrentBitsPerSecond() const;
 
   signals:
     // A step begins: device at bitsPerSecond.

@@ -31,6 +31,7 @@ MainMenus::MainMenus(QMainWindow* window) : QObject(window), m_window(window) {
 
     QMenu* connection = top("Connection1", "Connection");
     Add(connection, "Connect1", "Connect", Ctrl(Qt::Key_Z));
+    Add(connection, "MnFindRegister", "Find register");
 
     QMenu* tools = top("Tools", "Tools");
     Add(tools, "Monitor1", "Sales Monitor", Ctrl(Qt::Key_A));
@@ -205,8 +206,9 @@ void MainMenus::ListDevices(const QStringList& devices, const QString& checkedDe
         auto* action = new QAction(device, m_portMenu);
         action->setObjectName(QStringLiteral("PortDevice%1").arg(n++));
         action->setCheckable(true);
-        action->setChecked(device == checkedDevice);
         m_portGroup->addAction(action);
+        // Checked once in the group, so that the group unchecks the port it had.
+        action->setChecked(device == checkedDevice);
         m_portMenu->addAction(action);
         connect(action, &QAction::triggered, this, [this, device] { emit DeviceChosen(device); });
         m_deviceActions << action;

@@ -34,6 +34,7 @@
 #include "shell/MainMenus.h"
 #include "shell/MenuShortcutGuard.h"
 #include "shell/MessageBoxes.h"
+#include "shell/RegisterSearch.h"
 #include "shell/StartPage.h"
 #include "shell/TDLForm.h"
 #include "shell/TIntroForm.h"
@@ -209,6 +210,10 @@ void TUserForm::ConnectMenus() {
         {"PopHeader", m_headerPage},        {"PopFileViewer", m_viewerPage}};
     for (const auto& [name, page] : pageItems)
         OnAction(name, [this, page] { ShowPage(page); });
+    OnAction("MnFindRegister", [this] {
+        if (m_registerSearch)
+            m_registerSearch->Start(m_pluPage->Transfer() && m_pluPage->Transfer()->IsRunning());
+    });
     OnAction("MnGetTime", [this] {
         if (m_dispatcher)
             m_dispatcher->RequestClock();
@@ -288,6 +293,9 @@ void TUserForm::ConnectMenus() {
 void TUserForm::Attach(FormSet& forms) {
     m_forms = &forms;
     m_dispatcher = std::make_unique<ReplyDispatcher>(forms.RS232Form());
+    m_registerSearch = new RegisterSearch(*m_dispatcher, *m_menus, this);
+    connect(m_registerSearch, &RegisterSearch::Chosen, this,
+            [this](const QString& text) { m_hints->setText(text); });
     for (QWidget* dialog : forms.Dialogs())
         m_captions.AddForm(dialog->objectName(), dialog);
     ConnectDispatcher();

@@ -20,6 +20,7 @@ class PluStatSeries;
 class PluTable;
 class QStackedWidget;
 class QToolButton;
+class RegisterSearch;
 class ReplyDispatcher;
 class ReportsPage;
 class SalesPage;
@@ -142,6 +143,7 @@ class TUserForm : public QMainWindow {
     std::unique_ptr<ReplyDispatcher> m_dispatcher;
     // Goes before the dispatcher that calls it.
     std::unique_ptr<JournalMonitor> m_journal;
+    RegisterSearch* m_registerSearch = nullptr;
     std::unique_ptr<StatusReplies> m_statusReplies;
     std::unique_ptr<DailyReports> m_reports;
     std::unique_ptr<PluStatSeries> m_pluSeries;

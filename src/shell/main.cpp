@@ -26,6 +26,9 @@ std::unique_ptr<InProcessRegister> StartSimulatedRegister(const QCommandLinePars
     // Here --trace is the program's own trace; the register writing the same
     // file as well would interleave the two.
     simOptions.TraceFile.clear();
+    // Like a real register, it hears only its own speed, so that a wrong speed
+    // shows here as it would in the shop.
+    simOptions.StrictSpeed = true;
     auto simulator = std::make_unique<InProcessRegister>(simOptions);
     const QString device = simulator->Start();
     if (device.isEmpty()) {

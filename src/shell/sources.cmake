@@ -7,6 +7,8 @@ list(APPEND ORVEX_VIEWS_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/FormSet.cpp
     ${CMAKE_CURRENT_LIST_DIR}/HintsPanel.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MainMenus.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/FindRegisterDialog.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/RegisterSearch.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MenuShortcutGuard.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MessageBoxes.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ModePage.cpp

@@ -1,5 +1,6 @@
 list(APPEND ORVEX_VIEWS_TESTS
     ${CMAKE_CURRENT_LIST_DIR}/TUserFormTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/FindRegisterTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/IntroAndHelpTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CaptionConformanceTest.cpp
 )
