@@ -94,6 +94,10 @@ FindRegisterDialog::FindRegisterDialog(RegisterFinder& finder, int lang, QWidget
         ShowProgress(finder.CurrentDevice(), finder.CurrentBitsPerSecond());
 }
 
+bool FindRegisterDialog::Searching() const {
+    return m_finder.IsRunning();
+}
+
 void FindRegisterDialog::reject() {
     // While the search runs, Cancel (and Escape) stop it and leave the list to
     // choose from; once it has ended they close.
@@ -124,8 +128,13 @@ void FindRegisterDialog::ShowProgress(const QString& device, quint32 bitsPerSeco
 
 void FindRegisterDialog::AddOutcome(int index) {
     const RegisterFinder::Outcome& outcome = m_finder.Outcomes()[size_t(index)];
-    auto* item =
-        new QTreeWidgetItem(m_devices, {outcome.Device, RegisterFinder::OutcomeText(outcome, m_lang)});
+    // The port menu's name for the device too, where it has one.
+    QString device = outcome.Device;
+    for (const TComPortNumber port : {pnCOM1, pnCOM2, pnCOM3, pnCOM4}) {
+        if (TCommPortDriver::DeviceName(port) == outcome.Device)
+            device += QStringLiteral(" (%1)").arg(ComPortName(port));
+    }
+    auto* item = new QTreeWidgetItem(m_devices, {device, RegisterFinder::OutcomeText(outcome, m_lang)});
     item->setData(0, Qt::UserRole, index);
     const bool answered = outcome.Result == RegisterFinder::Outcome::Answered;
     if (answered) {

@@ -28,6 +28,7 @@ class FindRegisterDialog : public QDialog {
 
     // Set once Use (or a double click on a device that answered) closed the dialog.
     [[nodiscard]] std::optional<Choice> Chosen() const { return m_chosen; }
+    [[nodiscard]] bool Searching() const;
 
   protected:
     void reject() override;

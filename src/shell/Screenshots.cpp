@@ -1,4 +1,5 @@
 #include "shell/Screenshots.h"
+#include "shell/FindRegisterDialog.h"
 
 #include "barcodes/TBarcodeForm.h"
 #include "common/ShellSettings.h"
@@ -18,6 +19,7 @@
 #include "reports/TPLUStat.h"
 #include "sales/SalesPage.h"
 #include "sales/StatusReplies.h"
+#include "shell/FindRegisterDialog.h"
 #include "shell/FormSet.h"
 #include "shell/MainMenus.h"
 #include "shell/MessageBoxes.h"
@@ -31,6 +33,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QLineEdit>
 #include <QMenu>
@@ -274,6 +277,17 @@ int SaveScreenshots(FormSet& forms, const QString& dir) {
         save(operForm, QStringLiteral("TOperForm_") + suffix);
         operForm.hide();
         window.ShowPage(window.StartSheet());
+        // Connection > Find register over this machine's devices, asking and done.
+        window.Menus()->Action(QStringLiteral("MnFindRegister"))->trigger();
+        if (auto* find = window.findChild<FindRegisterDialog*>()) {
+            save(*find, QStringLiteral("FindRegisterDialog_searching_") + suffix);
+            const QDeadlineTimer deadline(30000);
+            while (find->Searching() && !deadline.hasExpired())
+                QApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+            save(*find, QStringLiteral("FindRegisterDialog_") + suffix);
+            find->close();
+            QApplication::processEvents();
+        }
         // Every menu down to the submenus, and the modes popup.
         QList<QMenu*> menus{window.Menus()->ModesPopup()};
         for (QAction* item : window.menuBar()->actions()) {

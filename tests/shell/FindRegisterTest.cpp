@@ -68,7 +68,7 @@ TEST_F(FindRegisterTest, OneClickOnUseConnectsToTheDeviceAndSpeedThatAnswered) {
 
     const QStringList rows = Rows();
     ASSERT_EQ(rows.size(), 3);
-    EXPECT_EQ(rows[0], pty.DevicePath() + QStringLiteral(" | nema odgovora"));
+    EXPECT_EQ(rows[0], pty.DevicePath() + QStringLiteral(" (COM1) | nema odgovora"));
     EXPECT_TRUE(rows[1].startsWith(missing + QStringLiteral(" | ne moze da se otvori: ")))
         << rows[1].toStdString();
     EXPECT_EQ(rows[2], simDevice + QStringLiteral(" | odgovara na 38400 bit/s"));
