@@ -58,8 +58,14 @@ void FrameTrace::Stop() {
 void FrameTrace::Write(const char* direction, const QByteArray& wire, std::optional<uint8_t> code) {
     if (!m_file)
         return;
-    m_file->write(FrameTraceLine(QDateTime::currentDateTime(), direction, wire, code));
+    const QByteArray line = FrameTraceLine(QDateTime::currentDateTime(), direction, wire, code);
     // Flushed per line: the trace is read when something went wrong, often
     // while the program still runs or after it was killed.
-    m_file->flush();
+    if (m_file->write(line) == line.size() && m_file->flush())
+        return;
+    const QString file = m_file->fileName();
+    const QString reason = m_file->errorString();
+    m_file.reset();
+    if (OnFailed)
+        OnFailed(file, reason);
 }

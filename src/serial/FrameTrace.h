@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -40,6 +41,10 @@ class FrameTrace {
     [[nodiscard]] QString FileName() const { return m_file ? m_file->fileName() : QString(); }
 
     void Write(const char* direction, const QByteArray& wire, std::optional<uint8_t> code);
+
+    // A line that cannot be written (a full disk, a removed stick) ends the
+    // trace; this is told the file and the system's reason, once.
+    std::function<void(const QString& file, const QString& reason)> OnFailed;
 
   private:
     std::unique_ptr<QFile> m_file;

@@ -428,10 +428,16 @@ void TUserForm::ConnectDispatcher() {
                 // A running PLU transfer says itself where it stopped.
                 if (m_pluPage->Transfer() && m_pluPage->Transfer()->IsRunning())
                     return;
-                MessageBoxes::Plain(
-                    this, QStringLiteral("The connection on %1 was lost (%2).\nThe port has been closed.")
-                              .arg(device, reason));
+                MessageBoxes::Plain(this, LinkCaptions::ConnectionLost.Text().arg(device, reason));
             });
+    // Told from inside a frame's handling: the box waits for the event loop.
+    m_dispatcher->RS232().Trace().OnFailed = [this](const QString& file, const QString& reason) {
+        QTimer::singleShot(0, this, [this, file, reason] {
+            m_menus->Action(QStringLiteral("MnTraceFile"))->setChecked(false);
+            MessageBoxes::Plain(
+                this, LinkCaptions::TraceWriteFailed.Text().arg(QDir::toNativeSeparators(file), reason));
+        });
+    };
     connect(m_dispatcher.get(), &ReplyDispatcher::Reconnected, this, [this](const QString& device) {
         m_hints->setText(LinkCaptions::Reconnected.Text().arg(
             device, QString::number(BaudRateOf(m_dispatcher->RS232().Serial().ComPortSpeed()))));

@@ -78,3 +78,19 @@ TEST(FrameTrace, StartFailsInWordsAndStopCloses) {
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll().count('\n'), 1) << "nothing written after the trace was turned off";
 }
+
+TEST(FrameTrace, AFullDiskEndsTheTraceAndSaysWhyOnce) {
+    if (!QFile::exists(QStringLiteral("/dev/full")))
+        GTEST_SKIP() << "no /dev/full here";
+    FrameTrace trace;
+    std::vector<std::pair<QString, QString>> failures;
+    trace.OnFailed = [&](const QString& file, const QString& reason) { failures.emplace_back(file, reason); };
+    QString error;
+    ASSERT_TRUE(trace.Start(QStringLiteral("/dev/full"), &error)) << error.toStdString();
+    trace.Write(TraceDirection::Out, StuffedFrame(Bytes({0x51, 0x51, 0x51})), 0x51);
+    trace.Write(TraceDirection::In, StuffedFrame(Bytes({0x51, 0x51, 0x51})), 0x51);
+    EXPECT_FALSE(trace.IsOn());
+    ASSERT_EQ(failures.size(), 1u);
+    EXPECT_EQ(failures[0].first, QStringLiteral("/dev/full"));
+    EXPECT_FALSE(failures[0].second.isEmpty());
+}

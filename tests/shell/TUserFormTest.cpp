@@ -636,6 +636,28 @@ TEST_F(ShellTest, TraceToFileTurnsOnAndOffAndSaysWhyItCannot) {
     FileDialogs::SetFileHook({});
 }
 
+TEST_F(ShellTest, ATraceThatCannotBeWrittenAnyMoreTurnsItselfOffAndSaysSo) {
+    if (!QFile::exists(QStringLiteral("/dev/full")))
+        GTEST_SKIP() << "no /dev/full here";
+    // A disk that fills up while the trace runs.
+    const QString path = QDir(workDir.path()).filePath(QStringLiteral("line.txt"));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/full"), path));
+    FileDialogs::SetFileHook([&](const FileDialogs::FileRequest&) { return path; });
+    Item("MnEnglish")->trigger();
+    Item("MnTraceFile")->trigger();
+    EXPECT_TRUE(Item("MnTraceFile")->isChecked());
+    Item("Connect1")->trigger();
+    Dispatcher().RS232().SendFrame({0x51});
+    ASSERT_TRUE(WaitUntil([&] { return !boxes.empty(); }, 2000));
+    EXPECT_TRUE(
+        boxes[0].Text.startsWith(QStringLiteral("The protocol trace could not be written to %1:").arg(path)))
+        << boxes[0].Text.toStdString();
+    EXPECT_FALSE(Item("MnTraceFile")->isChecked());
+    EXPECT_FALSE(Dispatcher().RS232().Trace().IsOn());
+    EXPECT_EQ(Hex(pty.ReadAtLeast(5)), "7E 51 51 51 7F") << "the line goes on without its trace";
+    FileDialogs::SetFileHook({});
+}
+
 TEST_F(ShellTest, DeviceBackIsSaidInTheHintPanel) {
     Item("Connect1")->trigger();
     for (const char* language : {"MnSerbian", "MnEnglish"}) {
