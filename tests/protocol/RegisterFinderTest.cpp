@@ -1,6 +1,6 @@
 #include "protocol/RegisterFinder.h"
-#include "sim/InProcessRegister.h"
 #include "support/ScriptedPeer.h"
+#include "support/StrictRegister.h"
 #include "support/WaitUntil.h"
 
 #include <QFile>
@@ -8,15 +8,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-// A register that hears only the speed it is set to, as a real one does.
-std::unique_ptr<InProcessRegister> StrictRegister(uint32_t bps) {
-    SimOptions options;
-    options.Speed = bps;
-    options.StrictSpeed = true;
-    options.SellEveryMs = 0;
-    return std::make_unique<InProcessRegister>(options);
-}
 
 struct FinderRun {
     RegisterFinder finder;

@@ -3,7 +3,7 @@
 #include "protocol/RegisterFinder.h"
 #include "shell/FindRegisterDialog.h"
 #include "shell/RegisterSearch.h"
-#include "sim/InProcessRegister.h"
+#include "support/StrictRegister.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -40,18 +40,10 @@ class FindRegisterTest : public ShellTest {
     QStringList devices;
 };
 
-std::unique_ptr<InProcessRegister> RegisterAt(uint32_t bps) {
-    SimOptions options;
-    options.Speed = bps;
-    options.StrictSpeed = true;
-    options.SellEveryMs = 0;
-    return std::make_unique<InProcessRegister>(options);
-}
-
 } // namespace
 
 TEST_F(FindRegisterTest, OneClickOnUseConnectsToTheDeviceAndSpeedThatAnswered) {
-    auto sim = RegisterAt(38400);
+    auto sim = StrictRegister(38400);
     const QString simDevice = sim->Start();
     ASSERT_FALSE(simDevice.isEmpty());
     const QString missing = workDir.filePath(QStringLiteral("ttyUSB3"));
