@@ -68,6 +68,7 @@ FindRegisterDialog::FindRegisterDialog(RegisterFinder& finder, int lang, QWidget
     m_use = buttons->addButton(UseText.Text(lang), QDialogButtonBox::AcceptRole);
     m_use->setObjectName(QStringLiteral("UseRegister"));
     m_use->setEnabled(false);
+    m_use->setDefault(true);
     m_cancel = buttons->addButton(CancelText.Text(lang), QDialogButtonBox::RejectRole);
     m_cancel->setObjectName(QStringLiteral("CancelFind"));
     layout->addWidget(buttons);

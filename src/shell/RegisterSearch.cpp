@@ -45,6 +45,9 @@ void RegisterSearch::Start(bool exchangeRunning) {
 }
 
 void RegisterSearch::Ended() {
+    // A dialog on its way out may still be told to close again.
+    if (!m_finder)
+        return;
     const auto choice = m_dialog ? m_dialog->Chosen() : std::nullopt;
     m_finder->Cancel();
     if (choice) {
