@@ -2,6 +2,7 @@
 #include "database/PluTable.h"
 #include "plu/FakeTransferView.h"
 #include "plu/PluTransfer.h"
+#include "plu/RandomPlus.h"
 #include "protocol/RegisterCharset.h"
 #include "protocol/ReplyDispatcher.h"
 #include "sim/InProcessRegister.h"
@@ -44,19 +45,6 @@ class PluTransferSimTest : public ::testing::Test {
     std::unique_ptr<PluTransfer> transfer;
 };
 
-// Windows code-page bytes whose register form exists and comes back as the
-// same byte; with same, those the register keeps unchanged (barcodes travel
-// back without conversion).
-QByteArray RoundTripChars(int charset, bool same) {
-    QByteArray chars;
-    for (int c = 0x21; c <= 0xFF; ++c) {
-        const uint8_t r = ToRegisterChar(uint8_t(c), charset);
-        if (r != 0 && FromRegisterChar(r, charset) == c && (!same || r == c))
-            chars += char(c);
-    }
-    return chars;
-}
-
 TEST_F(PluTransferSimTest, TenThousandPlusWrittenAndReadBackMatchFieldByField) {
     Start();
     const int charset = Shell().RegisterCharset;
@@ -65,25 +53,7 @@ TEST_F(PluTransferSimTest, TenThousandPlusWrittenAndReadBackMatchFieldByField) {
     ASSERT_GT(text.size(), 30);
     ASSERT_TRUE(digits.contains("0123456789"));
 
-    std::mt19937 rng(20240611);
-    const auto pick = [&](int below) { return int(rng() % uint32_t(below)); };
-    for (int n = 0; n < PluTable::Size; ++n) {
-        PluRecord& r = table[n];
-        QByteArray description;
-        for (int i = 0, len = 1 + pick(DescriptionLength); i < len; ++i)
-            description += text[pick(int(text.size()))];
-        r.SetDescription(description);
-        r.Price = double(pick(100000000)) / 100.0;
-        r.Unit = uint8_t(pick(UnitCount));
-        const int department = pick(10);
-        r.Flags = uint8_t(department | (department ? FlagActive : 0) | (r.Unit ? FlagDecimalQty : 0) |
-                          (pick(2) ? FlagStockProgrammed : 0) | (pick(4) == 0 ? FlagFreePrice : 0));
-        QByteArray barcode;
-        for (int i = 0, len = pick(BarcodeLength + 1); i < len; ++i)
-            barcode += char('0' + pick(10));
-        r.SetBarcode(barcode);
-        r.Stock = uint32_t(pick(100000000));
-    }
+    FillRandomly(table, 20240611, true);
     const PluTable written = table;
 
     view.Scope = 2;

@@ -12,6 +12,7 @@
 #include "monitor/JournalMonitor.h"
 #include "plu/FakeTransferView.h"
 #include "plu/PluTransfer.h"
+#include "plu/RandomPlus.h"
 #include "protocol/RegisterCharset.h"
 #include "protocol/ReplyDispatcher.h"
 #include "serial/FrameCodec.h"
@@ -45,42 +46,6 @@ SimOptions FaultyLine(uint32_t seed) {
     options.DelayMs = 10;
     options.Seed = seed;
     return options;
-}
-
-// Windows code-page bytes whose register form exists and comes back as the
-// same byte; with same, those the register keeps unchanged.
-QByteArray RoundTripChars(int charset, bool same) {
-    QByteArray chars;
-    for (int c = 0x21; c <= 0xFF; ++c) {
-        const uint8_t r = ToRegisterChar(uint8_t(c), charset);
-        if (r != 0 && FromRegisterChar(r, charset) == c && (!same || r == c))
-            chars += char(c);
-    }
-    return chars;
-}
-
-void FillRandomly(PluTable& table, uint32_t seed) {
-    const int charset = Shell().RegisterCharset;
-    const QByteArray text = RoundTripChars(charset, false);
-    std::mt19937 rng(seed);
-    const auto pick = [&](int below) { return int(rng() % uint32_t(below)); };
-    for (int n = 0; n < PluTable::Size; ++n) {
-        PluRecord& r = table[n];
-        QByteArray description;
-        for (int i = 0, len = 1 + pick(DescriptionLength); i < len; ++i)
-            description += text[pick(int(text.size()))];
-        r.SetDescription(description);
-        r.Price = double(pick(100000000)) / 100.0;
-        r.Unit = uint8_t(pick(UnitCount));
-        const int department = pick(10);
-        r.Flags = uint8_t(department | (department ? FlagActive : 0) | (r.Unit ? FlagDecimalQty : 0) |
-                          (pick(2) ? FlagStockProgrammed : 0));
-        QByteArray barcode;
-        for (int i = 0, len = pick(BarcodeLength + 1); i < len; ++i)
-            barcode += char('0' + pick(10));
-        r.SetBarcode(barcode);
-        r.Stock = uint32_t(pick(100000000));
-    }
 }
 
 // The fields a write sets and a read brings back; the stock only when the
@@ -267,7 +232,7 @@ class PluTransferSoak : public ::testing::Test {
 
     // Write everything, then read everything back into an empty table.
     void WriteAndReadBack(int scope, bool selling) {
-        FillRandomly(table, 20261210);
+        FillRandomly(table, 20261210, false);
         const PluTable written = table;
         view.Scope = scope;
 
