@@ -35,6 +35,7 @@ expected="./usr/bin/orvex-commander
 ./usr/bin/orvexctl
 ./usr/share/applications/orvex-commander.desktop
 ./usr/share/doc/orvex-commander/README.md
+./usr/share/doc/orvex-commander/changelog.Debian.gz
 ./usr/share/doc/orvex-commander/copyright
 ./usr/share/icons/hicolor/256x256/apps/orvex-commander.png
 ./usr/share/icons/hicolor/48x48/apps/orvex-commander.png
