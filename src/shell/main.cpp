@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QIcon>
 #include <QMessageBox>
 #include <QTextStream>
 #include <cstring>
@@ -92,6 +93,10 @@ int main(int argc, char** argv) {
 
     QApplication app(argc, argv);
     SetNames();
+    // Desktops match the window to its menu entry by this name; the icon comes
+    // from the installed icon theme, so a run from the build tree has none.
+    QGuiApplication::setDesktopFileName(QStringLiteral("orvex-commander"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("orvex-commander")));
     QCommandLineParser parser;
     Describe(parser, options);
     parser.process(app);

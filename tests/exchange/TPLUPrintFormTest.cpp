@@ -203,9 +203,12 @@ TEST_F(PrintWizardTest, TheStatusDialogShowsThePagesAndItsCancelStopsThePrintJob
     QTimer watch;
     watch.setInterval(1);
     QObject::connect(&watch, &QTimer::timeout, &status, [&] {
-        // Cancel once a few pages are out.
+        // Cancel once a few pages are out. A page can pass between two looks,
+        // so any page from the third on will do.
         const QString text = status.Percent()->text();
-        if (status.isVisible() && text.startsWith(QStringLiteral("Page 3 of "))) {
+        const QRegularExpressionMatch page =
+            QRegularExpression(QStringLiteral("^Page (\\d+) of ")).match(text);
+        if (shown.isEmpty() && status.isVisible() && page.hasMatch() && page.captured(1).toInt() >= 3) {
             shown = text;
             status.findChild<QPushButton*>(QStringLiteral("CancelButton"))->click();
         }
@@ -214,7 +217,7 @@ TEST_F(PrintWizardTest, TheStatusDialogShowsThePagesAndItsCancelStopsThePrintJob
     Click("FinalNext");
     watch.stop();
     EXPECT_TRUE(
-        QRegularExpression(QStringLiteral("^Page 3 of \\d+, \\d+:\\d\\d left$")).match(shown).hasMatch())
+        QRegularExpression(QStringLiteral("^Page \\d+ of \\d+, \\d+:\\d\\d left$")).match(shown).hasMatch())
         << shown.toStdString();
     EXPECT_TRUE(boxes.empty());
     EXPECT_FALSE(status.isVisible());
