@@ -54,6 +54,18 @@ RegisterFinder::~RegisterFinder() {
     m_rs232.Serial().ClosePort();
 }
 
+namespace {
+constexpr TComPortNumber MenuPorts[] = {pnCOM1, pnCOM2, pnCOM3, pnCOM4};
+} // namespace
+
+std::optional<TComPortNumber> RegisterFinder::ComPortOf(const QString& device) {
+    for (const TComPortNumber port : MenuPorts) {
+        if (TCommPortDriver::DeviceName(port) == device)
+            return port;
+    }
+    return std::nullopt;
+}
+
 QStringList RegisterFinder::MachineDevices() {
     QStringList devices;
     QStringList keys;
@@ -64,7 +76,7 @@ QStringList RegisterFinder::MachineDevices() {
         keys << key;
         devices << device;
     };
-    for (const TComPortNumber port : {pnCOM1, pnCOM2, pnCOM3, pnCOM4})
+    for (const TComPortNumber port : MenuPorts)
         add(TCommPortDriver::DeviceName(port));
     for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
         add(info.systemLocation());

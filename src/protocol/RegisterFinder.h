@@ -2,13 +2,13 @@
 
 #include "serial/TRS232Form.h"
 
-#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 // Looks for the register on the machine's serial devices: each device is opened
@@ -46,6 +46,8 @@ class RegisterFinder : public QObject {
     // command line may map COM1 elsewhere), then every device the system
     // detects, each once however it is named.
     [[nodiscard]] static QStringList MachineDevices();
+    // Which of COM1 to COM4 stands for device, if one does.
+    [[nodiscard]] static std::optional<TComPortNumber> ComPortOf(const QString& device);
 
     void SetProbeTimeout(int ms) { m_probeTimeoutMs = ms; }
     // Starts a search over the devices (a running search is cancelled first).

@@ -131,10 +131,8 @@ void FindRegisterDialog::AddOutcome(int index) {
     const RegisterFinder::Outcome& outcome = m_finder.Outcomes()[size_t(index)];
     // The port menu's name for the device too, where it has one.
     QString device = outcome.Device;
-    for (const TComPortNumber port : {pnCOM1, pnCOM2, pnCOM3, pnCOM4}) {
-        if (TCommPortDriver::DeviceName(port) == outcome.Device)
-            device += QStringLiteral(" (%1)").arg(ComPortName(port));
-    }
+    if (const auto port = RegisterFinder::ComPortOf(outcome.Device))
+        device += QStringLiteral(" (%1)").arg(ComPortName(*port));
     auto* item = new QTreeWidgetItem(m_devices, {device, RegisterFinder::OutcomeText(outcome, m_lang)});
     item->setData(0, Qt::UserRole, index);
     const bool answered = outcome.Result == RegisterFinder::Outcome::Answered;

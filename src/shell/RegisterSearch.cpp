@@ -4,7 +4,6 @@
 #include "common/ShellSettings.h"
 #include "protocol/RegisterFinder.h"
 #include "protocol/ReplyDispatcher.h"
-
 #include "shell/MainMenus.h"
 #include "shell/MessageBoxes.h"
 
@@ -52,14 +51,9 @@ void RegisterSearch::Ended() {
     m_finder->Cancel();
     if (choice) {
         // Through the menu items, so that their checks show the new port and speed.
-        bool numbered = false;
-        for (const TComPortNumber port : {pnCOM1, pnCOM2, pnCOM3, pnCOM4}) {
-            if (!numbered && TCommPortDriver::DeviceName(port) == choice->Device) {
-                m_menus.Action(QStringLiteral("Com%1").arg(int(port) + 1))->trigger();
-                numbered = true;
-            }
-        }
-        if (!numbered) {
+        if (const auto port = RegisterFinder::ComPortOf(choice->Device)) {
+            m_menus.Action(QStringLiteral("Com%1").arg(int(*port) + 1))->trigger();
+        } else {
             m_dispatcher.ChangeDevice(choice->Device);
             m_menus.ListDevices({choice->Device}, choice->Device);
         }

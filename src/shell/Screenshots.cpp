@@ -1,5 +1,4 @@
 #include "shell/Screenshots.h"
-#include "shell/FindRegisterDialog.h"
 
 #include "barcodes/TBarcodeForm.h"
 #include "common/ShellSettings.h"

@@ -17,6 +17,7 @@
 #include "monitor/SalesJournalHooks.h"
 #include "plu/PluPage.h"
 #include "protocol/RegisterCharset.h"
+#include "protocol/RegisterFinder.h"
 #include "protocol/ReplyDispatcher.h"
 #include "reports/DailyReports.h"
 #include "reports/PluStatSeries.h"
@@ -53,7 +54,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
-#include <QSerialPortInfo>
 #include <QStackedWidget>
 #include <QStyle>
 #include <QTextEdit>
@@ -650,13 +650,9 @@ void TUserForm::RefreshPortDevices() {
     if (!m_dispatcher)
         return;
     // Com1 ... Com4 already stand for their own devices.
-    QStringList taken;
-    for (const TComPortNumber port : {pnCOM1, pnCOM2, pnCOM3, pnCOM4})
-        taken << TCommPortDriver::DeviceName(port);
     QStringList devices;
-    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
-        const QString device = info.systemLocation();
-        if (!taken.contains(device) && !devices.contains(device))
+    for (const QString& device : RegisterFinder::MachineDevices()) {
+        if (!RegisterFinder::ComPortOf(device))
             devices << device;
     }
     const TCommPortDriver& serial = m_dispatcher->RS232().Serial();
