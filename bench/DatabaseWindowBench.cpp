@@ -14,10 +14,10 @@
 #include "database/PluSearch.h"
 #include "database/PluTableModel.h"
 #include "database/TDataForm.h"
-#include "exchange/FileDialogs.h"
-#include "exchange/TPLUPrintForm.h"
-#include "exchange/TRepStatusForm.h"
-#include "shell/MessageBoxes.h"
+#include "toolkit/FileDialogs.h"
+#include "printing/TPLUPrintForm.h"
+#include "printing/TRepStatusForm.h"
+#include "toolkit/MessageBoxes.h"
 
 #include <QAbstractButton>
 #include <QApplication>

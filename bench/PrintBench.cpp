@@ -8,9 +8,9 @@
 //   - the time taken before the print dialog (the print buffer is filled),
 //     which the longest gap covers too.
 #include "BenchSupport.h"
-#include "exchange/FileDialogs.h"
-#include "exchange/TextFileCommands.h"
-#include "exchange/ViewerPage.h"
+#include "toolkit/FileDialogs.h"
+#include "viewer/TextFileCommands.h"
+#include "viewer/ViewerPage.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

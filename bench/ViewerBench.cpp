@@ -4,9 +4,9 @@
 // running its events (goal < 50 ms: the port is read there), and the memory
 // the process holds afterwards.
 #include "BenchSupport.h"
-#include "exchange/FileDialogs.h"
-#include "exchange/TextFileCommands.h"
-#include "exchange/ViewerPage.h"
+#include "toolkit/FileDialogs.h"
+#include "viewer/TextFileCommands.h"
+#include "viewer/ViewerPage.h"
 
 #include <QApplication>
 #include <QFile>

@@ -1,7 +1,7 @@
 // The spreadsheet readers on arbitrary bytes: the first byte picks the format,
 // the rest is the file. Any crash, leak, overflow or undefined behaviour is a
 // fault; a refusal with a reason is the expected answer to garbage.
-#include "exchange/SheetRows.h"
+#include "spreadsheets/SheetRows.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "barcodes/BarcodeGridDelegate.h"
 
-#include "shell/TypedKeys.h"
+#include "toolkit/TypedKeys.h"
 
 #include <QFocusEvent>
 #include <QKeyEvent>

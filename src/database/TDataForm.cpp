@@ -9,7 +9,7 @@
 #include "protocol/ConversionError.h"
 #include "protocol/Converts.h"
 #include "protocol/RegisterCharset.h"
-#include "shell/MessageBoxes.h"
+#include "toolkit/MessageBoxes.h"
 
 #include <QAction>
 #include <QActionGroup>

@@ -5,8 +5,8 @@
 #include "header/HeaderSequence.h"
 #include "header/RegisterLineValidator.h"
 #include "protocol/RegisterCharset.h"
-#include "shell/MessageBoxes.h"
-#include "shell/TypedKeys.h"
+#include "toolkit/MessageBoxes.h"
+#include "toolkit/TypedKeys.h"
 
 #include <QCheckBox>
 #include <QFontDatabase>

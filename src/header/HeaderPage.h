@@ -1,7 +1,7 @@
 #pragma once
 
 #include "header/HeaderFrames.h"
-#include "shell/ModePage.h"
+#include "toolkit/ModePage.h"
 
 #include <array>
 

@@ -6,8 +6,8 @@
 #include "header/RegisterLineValidator.h"
 #include "protocol/RegisterCharset.h"
 #include "protocol/ReplyDispatcher.h"
-#include "shell/MessageBoxes.h"
-#include "shell/TypedKeys.h"
+#include "toolkit/MessageBoxes.h"
+#include "toolkit/TypedKeys.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>

@@ -2,7 +2,7 @@
 
 #include "monitor/JournalMonitor.h"
 #include "protocol/RegisterCharset.h"
-#include "shell/CharsetSwitch.h"
+#include "toolkit/CharsetSwitch.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

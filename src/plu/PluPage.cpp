@@ -9,8 +9,8 @@
 #include "protocol/Converts.h"
 #include "protocol/RegisterCharset.h"
 #include "protocol/ReplyDispatcher.h"
-#include "shell/MessageBoxes.h"
-#include "shell/TypedKeys.h"
+#include "toolkit/MessageBoxes.h"
+#include "toolkit/TypedKeys.h"
 
 #include <QApplication>
 #include <QButtonGroup>

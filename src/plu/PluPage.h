@@ -1,7 +1,7 @@
 #pragma once
 
 #include "plu/PluTransfer.h"
-#include "shell/ModePage.h"
+#include "toolkit/ModePage.h"
 
 #include <QTimer>
 #include <memory>

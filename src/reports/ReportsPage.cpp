@@ -3,8 +3,8 @@
 #include "common/Captions.h"
 #include "protocol/RegisterCharset.h"
 #include "reports/DailyReports.h"
-#include "shell/CharsetSwitch.h"
-#include "shell/MessageBoxes.h"
+#include "toolkit/CharsetSwitch.h"
+#include "toolkit/MessageBoxes.h"
 
 #include <QGridLayout>
 #include <QGroupBox>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/ModePage.h"
+#include "toolkit/ModePage.h"
 
 #include <QStringList>
 

@@ -2,7 +2,7 @@
 
 #include "protocol/Converts.h"
 #include "reports/DailyReports.h"
-#include "shell/TypedKeys.h"
+#include "toolkit/TypedKeys.h"
 
 #include <QComboBox>
 #include <QGroupBox>

@@ -6,8 +6,8 @@
 #include "protocol/Converts.h"
 #include "reports/DailyReports.h"
 #include "reports/ReportsPage.h"
-#include "shell/MessageBoxes.h"
-#include "shell/TypedKeys.h"
+#include "toolkit/MessageBoxes.h"
+#include "toolkit/TypedKeys.h"
 
 #include <QGridLayout>
 #include <QGroupBox>

@@ -13,8 +13,8 @@
 #include "protocol/ReplyDispatcher.h"
 #include "sales/SaleMessages.h"
 #include "sales/StatusReplies.h"
-#include "shell/MessageBoxes.h"
-#include "shell/TypedKeys.h"
+#include "toolkit/MessageBoxes.h"
+#include "toolkit/TypedKeys.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -2,7 +2,7 @@
 
 #include "monitor/SalesJournalHooks.h"
 #include "sales/SaleCommands.h"
-#include "shell/ModePage.h"
+#include "toolkit/ModePage.h"
 
 #include <QTimer>
 

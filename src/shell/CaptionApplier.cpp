@@ -1,6 +1,6 @@
 #include "shell/CaptionApplier.h"
 
-#include "shell/ModePage.h"
+#include "toolkit/ModePage.h"
 
 #include <QAbstractButton>
 #include <QAction>

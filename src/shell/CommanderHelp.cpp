@@ -3,7 +3,7 @@
 #include "common/Captions.h"
 #include "common/ShellSettings.h"
 #include "shell/Browser.h"
-#include "shell/MessageBoxes.h"
+#include "toolkit/MessageBoxes.h"
 
 namespace CommanderHelp {
 

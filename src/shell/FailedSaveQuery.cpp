@@ -2,8 +2,8 @@
 
 #include "common/Captions.h"
 #include "database/PluDatabaseFile.h"
-#include "exchange/FileDialogs.h"
-#include "shell/MessageBoxes.h"
+#include "toolkit/FileDialogs.h"
+#include "toolkit/MessageBoxes.h"
 
 namespace {
 

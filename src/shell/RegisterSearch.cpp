@@ -5,7 +5,7 @@
 #include "protocol/RegisterFinder.h"
 #include "protocol/ReplyDispatcher.h"
 #include "shell/MainMenus.h"
-#include "shell/MessageBoxes.h"
+#include "toolkit/MessageBoxes.h"
 
 #include <QAction>
 

@@ -1,7 +1,7 @@
 #include "shell/TIntroForm.h"
 
 #include "shell/Browser.h"
-#include "shell/MessageBoxes.h"
+#include "toolkit/MessageBoxes.h"
 
 #include <QCloseEvent>
 #include <QLabel>

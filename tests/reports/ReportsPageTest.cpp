@@ -1,9 +1,9 @@
 #include "../shell/ShellFixture.h"
 #include "support/TestFiles.h"
 
-#include "exchange/FileDialogs.h"
-#include "exchange/TextFileCommands.h"
-#include "exchange/ViewerPage.h"
+#include "toolkit/FileDialogs.h"
+#include "viewer/TextFileCommands.h"
+#include "viewer/ViewerPage.h"
 #include "monitor/MonitorPage.h"
 #include "reports/DailyReports.h"
 #include "reports/PluStatSeries.h"

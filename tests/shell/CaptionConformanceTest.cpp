@@ -1,7 +1,7 @@
 #include "ShellFixture.h"
 
 #include "common/Captions.h"
-#include "shell/ModePage.h"
+#include "toolkit/ModePage.h"
 #include "shell/TDLForm.h"
 
 #include <QAbstractButton>

@@ -6,7 +6,7 @@
 #include "shell/Browser.h"
 #include "shell/FormSet.h"
 #include "shell/MainMenus.h"
-#include "shell/MessageBoxes.h"
+#include "toolkit/MessageBoxes.h"
 #include "common/ShellSettings.h"
 #include "shell/TUserForm.h"
 #include "support/HexDump.h"

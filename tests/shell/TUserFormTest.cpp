@@ -1,9 +1,9 @@
 #include "ShellFixture.h"
 
 #include "common/Captions.h"
-#include "exchange/FileDialogs.h"
-#include "exchange/TPLUPrintForm.h"
-#include "exchange/ViewerPage.h"
+#include "toolkit/FileDialogs.h"
+#include "printing/TPLUPrintForm.h"
+#include "viewer/ViewerPage.h"
 #include "monitor/MonitorPage.h"
 #include "plu/PluPage.h"
 #include "reports/ReportsPage.h"

@@ -1,0 +1,9 @@
+list(APPEND ORVEX_CORE_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/PluPrintout.cpp
+)
+list(APPEND ORVEX_VIEWS_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/PagedTextPrint.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/UnlaidTextLayout.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/TPLUPrintForm.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/TRepStatusForm.cpp
+)

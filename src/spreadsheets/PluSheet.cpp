@@ -1,0 +1,333 @@
+#include "spreadsheets/PluSheet.h"
+
+#include "common/Captions.h"
+#include "database/PluTable.h"
+#include "protocol/RegisterCharset.h"
+
+#include <QLocale>
+#include <cmath>
+
+namespace PluSheet {
+
+namespace {
+
+struct Reason {
+    Caption Text;
+};
+
+// Why a row was skipped, filled with a column letter and the cell's text.
+constexpr Caption NotWholeNumber{"column %1: '%2' is not a whole number", "kolona %1: '%2' nije ceo broj"};
+constexpr Caption NotNumber{"column %1: '%2' is not a number", "kolona %1: '%2' nije broj"};
+constexpr Caption NoValue{"column %1: a formula without a computed value",
+                          "kolona %1: formula bez izračunate vrednosti"};
+constexpr Caption EmptyDescription{"the description is empty", "opis je prazan"};
+constexpr Caption PriceRange{"column %1: %2 is outside 0 to 999999.99",
+                             "kolona %1: %2 je van opsega 0 do 999999.99"};
+constexpr Caption DeptRange{"column %1: %2 is outside 0 to 9", "kolona %1: %2 je van opsega 0 do 9"};
+constexpr Caption UnitRange{"column %1: %2 is outside 0 to 7", "kolona %1: %2 je van opsega 0 do 7"};
+constexpr Caption StockRange{"column %1: %2 is outside 0 to %3", "kolona %1: %2 je van opsega 0 do %3"};
+constexpr Caption TooLong{"column %1: longer than %2 characters", "kolona %1: duže od %2 znakova"};
+constexpr Caption NotShown{"column %1: characters the register cannot show",
+                           "kolona %1: znakovi koje kasa ne može da prikaže"};
+
+QString Letter(int column) {
+    return QString(QChar(u'A' + column - 1));
+}
+
+RowOutcome Skip(const Caption& why, int column, const QString& a = {}, const QString& b = {}) {
+    RowOutcome outcome;
+    outcome.Result = RowResult::Skip;
+    for (int lang = 0; lang < 2; ++lang) {
+        QString text = why.Text(lang);
+        if (text.contains(u"%1"))
+            text = text.arg(Letter(column));
+        if (text.contains(u"%2"))
+            text = text.arg(a);
+        if (text.contains(u"%2") || text.contains(u"%3"))
+            text = text.arg(b);
+        outcome.Reason[size_t(lang)] = text;
+    }
+    return outcome;
+}
+
+QString ShortText(const SheetCell& cell) {
+    QString text = CellText(cell);
+    return text.size() > 20 ? text.left(20) + QStringLiteral("...") : text;
+}
+
+bool IsWhole(double v) {
+    return std::isfinite(v) && std::floor(v) == v && std::fabs(v) < 1e9;
+}
+
+// Register text of a cell: false when a character has no place in the
+// register's charset.
+bool RegisterBytes(const QString& text, const PluCells::Style& style, QByteArray& bytes) {
+    // Every code page of the register keeps ASCII as it is; only other texts
+    // need the (slow) round trip through the code page.
+    bool ascii = true;
+    for (QChar c : text)
+        ascii = ascii && c.unicode() < 0x80;
+    if (ascii && !style.RegisterFont) {
+        bytes = text.toLatin1();
+        static const QString plain = QString::fromLatin1(PlainFontName);
+        for (char c : bytes)
+            if (!CharAllowed(uint8_t(c), style.Charset, plain))
+                return false;
+        return true;
+    }
+    bytes = PluCells::TypedBytes(text, style);
+    if (PluCells::StoredText(bytes, style) != text)
+        return false;
+    const QString font = QString::fromLatin1(style.RegisterFont ? RegisterFontName : PlainFontName);
+    for (char c : bytes)
+        if (!CharAllowed(uint8_t(c), style.Charset, font))
+            return false;
+    return true;
+}
+
+} // namespace
+
+QString CellText(const SheetCell& cell) {
+    switch (cell.Type) {
+    case SheetCell::Kind::Text:
+        return cell.Text;
+    case SheetCell::Kind::Number:
+        return IsWhole(cell.Number) ? QString::number(qint64(cell.Number))
+                                    : QString::number(cell.Number, 'g', 15);
+    default:
+        return {};
+    }
+}
+
+bool CellNumber(const SheetCell& cell, double& value) {
+    value = 0.0;
+    switch (cell.Type) {
+    case SheetCell::Kind::Empty:
+        return true;
+    case SheetCell::Kind::Number:
+        value = cell.Number;
+        return std::isfinite(value);
+    case SheetCell::Kind::Text: {
+        QString text = cell.Text.trimmed();
+        if (text.startsWith(u'\''))
+            text.remove(0, 1);
+        if (text.isEmpty())
+            return true;
+        text.replace(u',', u'.');
+        bool ok = false;
+        value = QLocale::c().toDouble(text, &ok);
+        return ok && std::isfinite(value);
+    }
+    default:
+        return false;
+    }
+}
+
+SheetRow TitleRow(int language) {
+    SheetRow row;
+    for (int c = 0; c < PluCells::ColumnCount; ++c)
+        if (c != PluCells::Status && c != PluCells::StockStatus)
+            row.push_back(SheetCell::OfText(PluCells::Title(c, language)));
+    return row;
+}
+
+SheetRow ExportRow(const PluRecord& entry, int n, const PluCells::Style& style) {
+    // The numbers are taken from the grid's own texts, so that the sheet shows
+    // the very values the window shows.
+    const auto number = [&](int column, int decimals) {
+        SheetCell text = SheetCell::OfText(PluCells::Text(entry, n, column, style));
+        text.Text.replace(style.DecimalSeparator, u'.');
+        double value = 0.0;
+        (void)CellNumber(text, value);
+        return SheetCell::OfNumber(value, decimals);
+    };
+    const bool pieces = PluCells::EffectiveUnit(entry) == 0;
+    return {
+        SheetCell::OfNumber(n),
+        SheetCell::OfText(PluCells::Text(entry, n, PluCells::Description, style)),
+        SheetCell::OfText(PluCells::Text(entry, n, PluCells::Description2, style)),
+        number(PluCells::Price, 2),
+        number(PluCells::NetPrice, 2),
+        number(PluCells::Dept, -1),
+        SheetCell::OfNumber(entry.Unit),
+        SheetCell::OfText(PluCells::Text(entry, n, PluCells::Barcode, style)),
+        number(PluCells::Stock, pieces ? -1 : 3),
+    };
+}
+
+RowOutcome ReadPluRow(const SheetRows& rows, int row, int descriptionColumn, const PluCells::Style& style) {
+    const SheetCell& codeCell = rows.Cell(row, 1);
+    if (codeCell.IsEmpty())
+        return {};
+    double code = 0.0;
+    if (!CellNumber(codeCell, code) || !IsWhole(code))
+        return Skip(NotWholeNumber, 1, ShortText(codeCell));
+    if (code < 0 || code > PluCount - 1)
+        return {};
+
+    // A description the file cannot tell without a spreadsheet program ends
+    // the import: every row after it would be just as unknown.
+    const SheetCell& descriptionCell = rows.Cell(row, descriptionColumn);
+    const SheetCell& description2Cell = rows.Cell(row, descriptionColumn + 1);
+    if (descriptionCell.Type == SheetCell::Kind::UncomputedFormula ||
+        description2Cell.Type == SheetCell::Kind::UncomputedFormula) {
+        RowOutcome outcome;
+        outcome.Result = RowResult::NeedsRecalculation;
+        return outcome;
+    }
+
+    double values[10] = {};
+    for (int column : {4, 5, 6, 7, 9}) {
+        const SheetCell& cell = rows.Cell(row, column);
+        if (cell.Type == SheetCell::Kind::UncomputedFormula)
+            return Skip(NoValue, column);
+        if (!CellNumber(cell, values[column]))
+            return Skip(NotNumber, column, ShortText(cell));
+    }
+    for (int column : {6, 7})
+        if (!IsWhole(values[column]))
+            return Skip(NotWholeNumber, column, ShortText(rows.Cell(row, column)));
+
+    const QString description = CellText(descriptionCell).left(DescriptionLength);
+    const QString description2 = CellText(description2Cell);
+    if (description.isEmpty())
+        return Skip(EmptyDescription, descriptionColumn);
+    for (int column : {4, 5})
+        if (values[column] < 0 || values[column] > PriceLimit)
+            return Skip(PriceRange, column, CellText(rows.Cell(row, column)));
+    if (values[6] < 0 || values[6] > 9)
+        return Skip(DeptRange, 6, CellText(rows.Cell(row, 6)));
+    if (values[7] < 0 || values[7] > UnitCount - 1)
+        return Skip(UnitRange, 7, CellText(rows.Cell(row, 7)));
+    const int unit = int(values[7]);
+    const double stock = values[9];
+    const double stockLimit = unit == 0 ? 99999999.0 : 99999.999;
+    if (stock < 0 || stock > stockLimit)
+        return Skip(StockRange, 9, CellText(rows.Cell(row, 9)),
+                    unit == 0 ? QStringLiteral("99999999") : QStringLiteral("99999.999"));
+
+    // Spreadsheet programs keep a text that looks like a number by a leading
+    // apostrophe; the register never sees it.
+    QString barcode = CellText(rows.Cell(row, 8));
+    if (barcode.startsWith(u'\''))
+        barcode.remove(0, 1);
+    if (description2.size() > Description2Length)
+        return Skip(TooLong, descriptionColumn + 1, QString::number(Description2Length));
+    if (barcode.size() > BarcodeLength)
+        return Skip(TooLong, 8, QString::number(BarcodeLength));
+
+    QByteArray descriptionBytes, description2Bytes, barcodeBytes;
+    if (!RegisterBytes(description, style, descriptionBytes))
+        return Skip(NotShown, descriptionColumn);
+    if (!RegisterBytes(description2, style, description2Bytes))
+        return Skip(NotShown, descriptionColumn + 1);
+    if (!RegisterBytes(barcode, style, barcodeBytes))
+        return Skip(NotShown, 8);
+
+    RowOutcome outcome;
+    outcome.Result = RowResult::Complete;
+    outcome.Plu = int(code);
+    PluRecord& record = outcome.Record;
+    record.Code = uint32_t(code);
+    record.SetDescription(descriptionBytes);
+    record.SetDescription2(description2Bytes);
+    record.Price = values[4];
+    record.NetPrice = values[5];
+    const int department = int(values[6]);
+    record.Flags = uint8_t(department & FlagDepartmentMask);
+    if (department != 0)
+        record.Flags |= FlagActive;
+    record.Unit = uint8_t(unit);
+    if (unit != 0) {
+        record.Flags |= FlagDecimalQty;
+        record.Stock = uint32_t(std::llround(stock * 1000.0));
+    } else {
+        record.Stock = uint32_t(std::llround(stock));
+    }
+    if (record.Price == 0.0)
+        record.Flags |= FlagFreePrice;
+    if (record.Stock != 0)
+        record.Flags |= FlagStockProgrammed;
+    record.SetBarcode(barcodeBytes);
+    return outcome;
+}
+
+void StorePluRow(PluTable& table, const RowOutcome& outcome) {
+    if (outcome.Result != RowResult::Complete || !table.Contains(outcome.Plu))
+        return;
+    table.StoreRecord(outcome.Record, outcome.Plu);
+    table[outcome.Plu].Code = outcome.Record.Code;
+    table[outcome.Plu].NetPrice = outcome.Record.NetPrice;
+}
+
+PluImport::PluImport(const SheetRows& rows, int descriptionColumn, const PluCells::Style& style)
+    : m_rows(rows), m_descriptionColumn(descriptionColumn), m_style(style) {}
+
+int PluImport::RowsTotal() const {
+    return qMax(0, qMin(m_rows.RowCount(), LastDataRow) - FirstDataRow + 1);
+}
+
+bool PluImport::Step(PluTable& table, int maxRows) {
+    for (int i = 0; i < maxRows && !m_done; ++i) {
+        if (m_row > LastDataRow) {
+            m_done = true;
+            break;
+        }
+        const RowOutcome outcome = ReadPluRow(m_rows, m_row, m_descriptionColumn, m_style);
+        m_lastPluText = CellText(m_rows.Cell(m_row, 1));
+        switch (outcome.Result) {
+        case RowResult::Stop:
+            m_done = true;
+            break;
+        case RowResult::NeedsRecalculation:
+            m_summary.NeedsRecalculation = true;
+            m_summary.RecalculationRow = m_row;
+            m_done = true;
+            break;
+        case RowResult::Skip:
+            ++m_summary.Skipped;
+            if (int(m_summary.SkippedRows.size()) < ImportSummary::ListedSkips)
+                m_summary.SkippedRows.emplace_back(m_row, outcome.Reason);
+            break;
+        case RowResult::Complete:
+            StorePluRow(table, outcome);
+            ++m_summary.Imported;
+            m_summary.FirstPlu = m_summary.FirstPlu < 0 ? outcome.Plu : qMin(m_summary.FirstPlu, outcome.Plu);
+            m_summary.LastPlu = qMax(m_summary.LastPlu, outcome.Plu);
+            break;
+        }
+        if (!m_done)
+            ++m_row;
+    }
+    return m_done;
+}
+
+namespace {
+constexpr Caption ImportedRows{"PLUs imported: %1", "Uvezeno PLU: %1"};
+constexpr Caption SkippedRowsText{"Rows skipped: %1", "Preskočeno redova: %1"};
+constexpr Caption SkippedRowLine{"row %1: %2", "red %1: %2"};
+constexpr Caption FirstListed{"(the first %1 listed)", "(navedeno prvih %1)"};
+constexpr Caption CancelledText{"The import was cancelled at row %1.", "Uvoz je prekinut kod reda %1."};
+constexpr Caption RecalculationText{
+    "Row %1 holds a formula whose value is not stored in the file. Open the file in a spreadsheet "
+    "program, save it and import it again.",
+    "Red %1 sadrži formulu čija vrednost nije sačuvana u datoteci. Otvorite datoteku u programu za "
+    "tabele, sačuvajte je i ponovo uvezite."};
+} // namespace
+
+QString ImportSummary::Text(int language) const {
+    QStringList lines;
+    if (Cancelled)
+        lines << CancelledText.Text(language).arg(CancelledRow);
+    if (NeedsRecalculation)
+        lines << RecalculationText.Text(language).arg(RecalculationRow);
+    lines << ImportedRows.Text(language).arg(Imported);
+    lines << SkippedRowsText.Text(language).arg(Skipped);
+    for (const auto& [row, reason] : SkippedRows)
+        lines << SkippedRowLine.Text(language).arg(row).arg(reason[size_t(language == 0 ? 0 : 1)]);
+    if (Skipped > int(SkippedRows.size()))
+        lines << FirstListed.Text(language).arg(ImportSummary::ListedSkips);
+    return lines.join(u'\n');
+}
+
+} // namespace PluSheet

@@ -1,0 +1,294 @@
+#include "spreadsheets/SpreadsheetExchange.h"
+
+#include "common/Captions.h"
+#include "common/ShellSettings.h"
+#include "database/TDataForm.h"
+#include "toolkit/FileDialogs.h"
+#include "spreadsheets/PluSheet.h"
+#include "spreadsheets/SheetTemplate.h"
+#include "spreadsheets/TExpImpForm.h"
+#include "toolkit/MessageBoxes.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QThread>
+#include <QTimer>
+
+namespace {
+
+constexpr Caption Importing{"Importing data...", "Uvoz podataka..."};
+constexpr Caption Exporting{"Exporting data...", "Izvoz podataka..."};
+constexpr Caption PluRead{"PLU read: ", "Pročitan PLU: "};
+constexpr Caption PluWritten{"PLU written: ", "Upisan PLU: "};
+constexpr Caption ReadingFile{"Reading the file...", "Čitanje datoteke..."};
+constexpr Caption WritingFile{"Writing the file...", "Upisivanje datoteke..."};
+
+constexpr Caption CannotOpen{"The file %1 cannot be opened. Nothing was imported.",
+                             "Datoteka %1 ne može da se otvori. Ništa nije uvezeno."};
+constexpr Caption Unsupported{
+    "The file %1 is of a kind that cannot be read. Choose an .xlsx, .xlsm, .ods, .xls or "
+    ".csv file.",
+    "Datoteka %1 je vrste koja ne može da se pročita. Izaberite .xlsx, .xlsm, .ods, .xls "
+    "ili .csv datoteku."};
+constexpr Caption Damaged{"The file %1 is damaged or is not a spreadsheet. Nothing was imported.",
+                          "Datoteka %1 je oštećena ili nije tabela. Ništa nije uvezeno."};
+constexpr Caption Encrypted{
+    "The file %1 is protected by a password. Save it without a password and import it again.",
+    "Datoteka %1 je zaštićena lozinkom. Sačuvajte je bez lozinke i ponovo je uvezite."};
+constexpr Caption TooLarge{"The file %1 is larger than a PLU sheet can be. Nothing was imported.",
+                           "Datoteka %1 je veća nego što PLU tabela može biti. Ništa nije uvezeno."};
+constexpr Caption Exported{"%1 PLUs exported to %2.", "Izvezeno PLU: %1 u %2."};
+constexpr Caption WriteFailed{"The file %1 could not be written. No file was made.",
+                              "Datoteka %1 ne može da se upiše. Datoteka nije napravljena."};
+constexpr Caption TemplateFailed{
+    "The workbook %1 cannot be used to start from: it is damaged, protected by a "
+    "password or not a workbook. No file was made.",
+    "Radna sveska %1 ne može da posluži kao polazna: oštećena je, zaštićena lozinkom "
+    "ili nije radna sveska. Datoteka nije napravljena."};
+constexpr Caption ExportCancelled{"The export was cancelled. No file was written.",
+                                  "Izvoz je prekinut. Datoteka nije upisana."};
+constexpr Caption XlsTemplate{
+    "A workbook with macros cannot be made from an .xls file. Open it in a spreadsheet "
+    "program, save a copy as .xlsm and choose that copy.",
+    "Radna sveska sa makroima ne može da se napravi od .xls datoteke. Otvorite je u "
+    "programu za tabele, sačuvajte kopiju kao .xlsm i izaberite tu kopiju."};
+constexpr Caption SameAsTemplate{"The workbook to start from is never overwritten. Choose another name.",
+                                 "Polazna radna sveska se nikad ne prepisuje. Izaberite drugo ime."};
+
+// One step of work on the window's thread stays well below what a user notices.
+constexpr qint64 StepBudgetMs = 15;
+
+QString ReadErrorText(SheetError error, const QString& path) {
+    const QString name = QDir::toNativeSeparators(path);
+    switch (error) {
+    case SheetError::CannotOpen:
+        return CannotOpen.Text().arg(name);
+    case SheetError::Unsupported:
+        return Unsupported.Text().arg(name);
+    case SheetError::Encrypted:
+        return Encrypted.Text().arg(name);
+    case SheetError::TooLarge:
+        return TooLarge.Text().arg(name);
+    default:
+        return Damaged.Text().arg(name);
+    }
+}
+
+} // namespace
+
+SpreadsheetExchange::SpreadsheetExchange(QWidget* mainWindow, TDataForm& data, TExpImpForm& progress,
+                                         QLineEdit* from, QLineEdit* to)
+    : QObject(mainWindow), m_mainWindow(mainWindow), m_data(data), m_progress(progress), m_from(from),
+      m_to(to) {
+    setObjectName(QStringLiteral("SpreadsheetExchange"));
+}
+
+SpreadsheetExchange::~SpreadsheetExchange() {
+    if (m_thread) {
+        m_thread->wait();
+        delete m_thread;
+    }
+}
+
+int SpreadsheetExchange::RangeValue(QLineEdit* field) const {
+    // The leading digits, 0 when there are none.
+    const QString text = field ? field->text() : QString();
+    int value = 0;
+    for (QChar c : text) {
+        if (!c.isDigit() || value > PluCount)
+            break;
+        value = value * 10 + c.digitValue();
+    }
+    return value;
+}
+
+void SpreadsheetExchange::ShowError(const QString& text) {
+    MessageRequest request;
+    request.Title = QString::fromLatin1(ProgramTitle);
+    request.Text = text;
+    request.Icon = QMessageBox::Critical;
+    MessageBoxes::Show(m_mainWindow, request);
+}
+
+void SpreadsheetExchange::BeginRun(const QString& caption) {
+    m_running = true;
+    m_mainWindow->setEnabled(false);
+    m_progress.Start(caption);
+}
+
+void SpreadsheetExchange::EndRun() {
+    m_progress.Finish();
+    m_mainWindow->setEnabled(true);
+    m_running = false;
+    m_writer.reset();
+    m_import.reset();
+    m_rows.reset();
+    emit Finished();
+}
+
+void SpreadsheetExchange::RunInThread(std::function<SheetError()> work,
+                                      std::function<void(SheetError)> done) {
+    auto result = std::make_shared<SheetError>(SheetError::None);
+    m_thread = QThread::create([work = std::move(work), result] { *result = work(); });
+    connect(m_thread, &QThread::finished, this, [this, result, done = std::move(done)] {
+        m_thread->deleteLater();
+        m_thread = nullptr;
+        done(*result);
+    });
+    m_thread->start();
+}
+
+void SpreadsheetExchange::MnExportClick() {
+    if (m_running)
+        return;
+    const bool macros = Shell().DescriptionColumn == PluSheet::MacrosDescriptionColumn;
+    QString templatePath;
+    if (macros) {
+        templatePath = FileDialogs::OpenFileName(
+            m_mainWindow,
+            {false, QStringLiteral("Excel workbook with macros (*.xlsm *.xlsx);;Excel 97-2003 (*.xls)"),
+             QStringLiteral("xlsm")});
+        if (templatePath.isEmpty())
+            return;
+        if (QFileInfo(templatePath).suffix().compare(u"xls", Qt::CaseInsensitive) == 0) {
+            ShowError(XlsTemplate.Text());
+            return;
+        }
+    }
+    const QString suffix = macros ? QFileInfo(templatePath).suffix().toLower() : QStringLiteral("xlsx");
+    const QString filter = macros ? QStringLiteral("Excel workbook (*.%1)").arg(suffix)
+                                  : QStringLiteral("Excel workbook (*.xlsx);;CSV UTF-8 (*.csv)");
+    const QString target = FileDialogs::SaveFileName(m_mainWindow, {true, filter, suffix});
+    if (target.isEmpty())
+        return;
+    if (macros && QFileInfo(target).absoluteFilePath() == QFileInfo(templatePath).absoluteFilePath()) {
+        ShowError(SameAsTemplate.Text());
+        return;
+    }
+    m_writer = macros ? MakeTemplateWriter(templatePath, target) : MakeSheetWriter(target);
+    if (!m_writer) {
+        ShowError(WriteFailed.Text().arg(QDir::toNativeSeparators(target)));
+        return;
+    }
+    m_target = target;
+    m_first = qMin(RangeValue(m_from), PluCount - 1);
+    m_next = m_first;
+    m_written = 0;
+    BeginRun(Exporting.Text());
+    m_writer->AddRow(PluSheet::TitleRow(Shell().UiLanguage));
+    QTimer::singleShot(0, this, &SpreadsheetExchange::ExportStep);
+}
+
+void SpreadsheetExchange::ExportStep() {
+    QElapsedTimer clock;
+    clock.start();
+    // The sheet carries the very texts the database grid shows.
+    const PluCells::Style style = m_data.CurrentStyle();
+    const PluTable& table = m_data.Table();
+    int last = 0;
+    while (!m_progress.ExchangeCancelled()) {
+        // The end of the range is read again for every row, as the page's
+        // field may change meanwhile.
+        last = qMin(RangeValue(m_to), PluCount - 1);
+        if (m_next > last || clock.elapsed() >= StepBudgetMs)
+            break;
+        m_writer->AddRow(PluSheet::ExportRow(table[m_next], m_next, style));
+        ++m_next;
+        ++m_written;
+    }
+    if (m_progress.ExchangeCancelled()) {
+        m_writer.reset(); // nothing reaches the target
+        EndRun();
+        MessageBoxes::Plain(m_mainWindow, ExportCancelled.Text());
+        return;
+    }
+    m_progress.SetProgress(m_written, qMax(m_written, last - m_first + 1),
+                           PluWritten.Text() + QString::number(m_next - 1));
+    if (m_next <= last) {
+        QTimer::singleShot(0, this, &SpreadsheetExchange::ExportStep);
+        return;
+    }
+    // Packing the workbook takes longer than a step: it runs beside the window.
+    m_progress.SetProgress(m_written, m_written, WritingFile.Text());
+    SheetWriter* writer = m_writer.get();
+    RunInThread([writer] { return writer->Finish(); }, [this](SheetError error) { ExportWritten(error); });
+}
+
+void SpreadsheetExchange::ExportWritten(SheetError error) {
+    const int written = m_written;
+    const QString target = QDir::toNativeSeparators(m_target);
+    EndRun();
+    if (error == SheetError::None)
+        MessageBoxes::Plain(m_mainWindow, Exported.Text().arg(written).arg(target));
+    else if (error == SheetError::CannotWrite)
+        ShowError(WriteFailed.Text().arg(target));
+    else
+        ShowError(TemplateFailed.Text().arg(target));
+}
+
+void SpreadsheetExchange::MnImportClick() {
+    if (m_running)
+        return;
+    QStringList patterns;
+    for (const QString& format : ReadableSheetFormats())
+        patterns << QStringLiteral("*.") + format;
+    const QString path = FileDialogs::OpenFileName(
+        m_mainWindow, {false, QStringLiteral("Spreadsheets (%1);;All files (*)").arg(patterns.join(u' ')),
+                       QStringLiteral("xlsx")});
+    if (path.isEmpty())
+        return;
+    m_source = path;
+    m_rows = std::make_unique<SheetRows>(PluSheet::LastDataRow, PluSheet::ReadColumns);
+    BeginRun(Importing.Text());
+    m_progress.SetProgress(0, 0, ReadingFile.Text());
+    SheetRows* rows = m_rows.get();
+    RunInThread([path, rows] { return ReadSheetFile(path, *rows); },
+                [this](SheetError error) { ImportRead(error); });
+}
+
+void SpreadsheetExchange::ImportRead(SheetError error) {
+    if (m_progress.ExchangeCancelled()) {
+        EndRun();
+        return;
+    }
+    if (error != SheetError::None) {
+        const QString text = ReadErrorText(error, m_source);
+        EndRun();
+        ShowError(text);
+        return;
+    }
+    m_import =
+        std::make_unique<PluSheet::PluImport>(*m_rows, Shell().DescriptionColumn, m_data.CurrentStyle());
+    QTimer::singleShot(0, this, &SpreadsheetExchange::ImportStep);
+}
+
+void SpreadsheetExchange::ImportStep() {
+    QElapsedTimer clock;
+    clock.start();
+    PluTable& table = m_data.Table();
+    if (m_progress.ExchangeCancelled())
+        m_import->Cancel();
+    while (!m_import->Done() && clock.elapsed() < StepBudgetMs)
+        m_import->Step(table, 50);
+    m_progress.SetProgress(m_import->RowsDone(), m_import->RowsTotal(),
+                           PluRead.Text() + m_import->LastPluText());
+    if (!m_import->Done()) {
+        QTimer::singleShot(0, this, &SpreadsheetExchange::ImportStep);
+        return;
+    }
+    const PluSheet::ImportSummary summary = m_import->Summary();
+    EndRun();
+    if (summary.Imported > 0) {
+        // Leaving the program asks whether to save what came in.
+        Shell().DatabaseChanged = true;
+        Shell().PlusReadFromRegister = true;
+        m_data.PlusChanged(summary.FirstPlu, summary.LastPlu);
+    }
+    MessageRequest request;
+    request.Title = QString::fromLatin1(ProgramTitle);
+    request.Text = summary.Text(Shell().UiLanguage);
+    request.Icon =
+        summary.NeedsRecalculation || summary.Skipped > 0 ? QMessageBox::Warning : QMessageBox::Information;
+    MessageBoxes::Show(m_mainWindow, request);
+}

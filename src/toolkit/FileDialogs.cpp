@@ -1,0 +1,70 @@
+#include "toolkit/FileDialogs.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QPrintDialog>
+#include <QPrinter>
+
+namespace FileDialogs {
+
+namespace {
+
+FileHook& TheFileHook() {
+    static FileHook hook;
+    return hook;
+}
+
+PrintHook& ThePrintHook() {
+    static PrintHook hook;
+    return hook;
+}
+
+QString WithSuffix(const QString& name, const QString& suffix) {
+    if (name.isEmpty() || suffix.isEmpty() || !QFileInfo(name).suffix().isEmpty())
+        return name;
+    return name + QLatin1Char('.') + suffix;
+}
+
+QString RunFileDialog(QWidget* parent, const FileRequest& request) {
+    if (TheFileHook())
+        return TheFileHook()(request);
+    QFileDialog dialog(parent);
+    dialog.setAcceptMode(request.Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(request.Save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setNameFilter(request.Filter);
+    dialog.setDefaultSuffix(request.DefaultSuffix);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+} // namespace
+
+void SetFileHook(FileHook hook) {
+    TheFileHook() = std::move(hook);
+}
+
+void SetPrintHook(PrintHook hook) {
+    ThePrintHook() = std::move(hook);
+}
+
+QString OpenFileName(QWidget* parent, const FileRequest& request) {
+    FileRequest open = request;
+    open.Save = false;
+    return RunFileDialog(parent, open);
+}
+
+QString SaveFileName(QWidget* parent, const FileRequest& request) {
+    FileRequest save = request;
+    save.Save = true;
+    return WithSuffix(RunFileDialog(parent, save), save.DefaultSuffix);
+}
+
+bool RunPrintDialog(QWidget* parent, QPrinter& printer) {
+    if (ThePrintHook())
+        return ThePrintHook()(printer);
+    QPrintDialog dialog(&printer, parent);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+} // namespace FileDialogs

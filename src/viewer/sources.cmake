@@ -1,0 +1,7 @@
+list(APPEND ORVEX_CORE_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/TextFile.cpp
+)
+list(APPEND ORVEX_VIEWS_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/TextFileCommands.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ViewerPage.cpp
+)

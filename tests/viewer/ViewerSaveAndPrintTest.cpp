@@ -1,0 +1,358 @@
+#include "../shell/ShellFixture.h"
+#include "support/TestFiles.h"
+
+#include "toolkit/FileDialogs.h"
+#include "viewer/TextFile.h"
+#include "viewer/TextFileCommands.h"
+#include "viewer/ViewerPage.h"
+#include "monitor/JournalMonitor.h"
+#include "monitor/MonitorPage.h"
+#include "reports/ReportsPage.h"
+
+#include <QPlainTextEdit>
+#include <QPrinter>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QTextBlock>
+#include <QTextEdit>
+#include <QTimer>
+#include <QToolButton>
+#include <sys/stat.h>
+
+namespace {
+
+class ViewerTest : public ShellTest {
+  protected:
+    void SetUp() override {
+        ShellTest::SetUp();
+        Item("MnEnglish")->trigger();
+        FileDialogs::SetFileHook([this](const FileDialogs::FileRequest& request) {
+            fileRequests.push_back(request);
+            return chosenFile;
+        });
+        FileDialogs::SetPrintHook([this](QPrinter& printer) {
+            ++printDialogs;
+            if (pdfFile.isEmpty())
+                return false;
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(pdfFile);
+            return true;
+        });
+    }
+    void TearDown() override {
+        FileDialogs::SetFileHook({});
+        FileDialogs::SetPrintHook({});
+        ShellTest::TearDown();
+    }
+
+    [[nodiscard]] QString PathOf(const char* name) const {
+        return QDir(workDir.path()).filePath(QString::fromLatin1(name));
+    }
+    [[nodiscard]] QString Viewer() const { return Window().ViewerSheet()->ViewRich()->toPlainText(); }
+    [[nodiscard]] QString PrintBuffer() const { return Window().MonitorSheet()->PrintRich()->toPlainText(); }
+    void Journal(const char* hex) { Window().Journal()->JournalRecord(Bytes(hex)); }
+
+    std::vector<FileDialogs::FileRequest> fileRequests;
+    QString chosenFile;
+    QString pdfFile;
+    int printDialogs = 0;
+};
+
+TEST_F(ViewerTest, SavedMonitorLinesViewBackUnchanged) {
+    Item("Monitor1")->trigger();
+    Journal("40 05 00 00 01 23");
+    Item("MnSerbian")->trigger();
+    Journal("4B");
+    const QString monitorText = Window().MonitorSheet()->MonListBox()->toPlainText();
+
+    chosenFile = PathOf("journal"); // typed without an extension
+    Item("SaveFile")->trigger();
+    ASSERT_EQ(fileRequests.size(), 1u);
+    EXPECT_TRUE(fileRequests[0].Save);
+    EXPECT_EQ(fileRequests[0].Filter, TextFileCommands::SaveFilter);
+    EXPECT_EQ(ReadFile(PathOf("journal.txt")),
+              QByteArray("# OPEN RECEIPT\t   \tOperator Number:5\tReceipt Number:123\r\n# KOREKCIJA \r\n"));
+
+    Item("Viewer1")->trigger();
+    EXPECT_FALSE(Item("SaveFile")->isEnabled());
+    chosenFile = PathOf("journal.txt");
+    Control<QToolButton>("View")->click();
+    ASSERT_EQ(fileRequests.size(), 2u);
+    EXPECT_FALSE(fileRequests[1].Save);
+    EXPECT_EQ(fileRequests[1].Filter, TextFileCommands::OpenFilter);
+    EXPECT_EQ(Viewer(), monitorText);
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(ViewerTest, TheReportViewSavedAsXlsIsPlainTextLines) {
+    Window().DailySheet()->DailyRich()->setPlainText(QStringLiteral("Sales\t12,00\nTax\tA"));
+    Window().ViewerSheet()->ShowText(QStringLiteral("not this"));
+    Item("Reports1")->trigger();
+    chosenFile = PathOf("report.xls");
+    Item("SaveFile")->trigger();
+    EXPECT_EQ(ReadFile(chosenFile), QByteArray("Sales\t12,00\r\nTax\tA\r\n"));
+}
+
+TEST_F(ViewerTest, CancelledDialogsChangeNothing) {
+    Item("Monitor1")->trigger();
+    Journal("4B");
+    chosenFile.clear();
+    Item("SaveFile")->trigger();
+    EXPECT_EQ(QDir(workDir.path()).entryList({QStringLiteral("*.txt")}), QStringList());
+    Item("Viewer1")->trigger();
+    Window().ViewerSheet()->ShowText(QStringLiteral("kept"));
+    Item("ViewFile")->trigger();
+    EXPECT_EQ(Viewer(), QStringLiteral("kept"));
+    pdfFile.clear();
+    Item("PrintFile")->trigger();
+    EXPECT_EQ(printDialogs, 1);
+    // The lines wait in the print buffer until the next print.
+    EXPECT_EQ(PrintBuffer(), QStringLiteral("kept"));
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(ViewerTest, ViewingASecondFileReplacesTheFirst) {
+    WriteFile(PathOf("a.txt"), "first\r\nfile\r\n");
+    WriteFile(PathOf("b.rtf"), "second\n");
+    Item("Viewer1")->trigger();
+    chosenFile = PathOf("a.txt");
+    Item("ViewFile")->trigger();
+    EXPECT_EQ(Viewer(), QStringLiteral("first\nfile"));
+    chosenFile = PathOf("b.rtf");
+    Item("ViewFile")->trigger();
+    EXPECT_EQ(Viewer(), QStringLiteral("second"));
+}
+
+TEST_F(ViewerTest, FailuresAreShownAndReportedAsSuch) {
+    Item("Viewer1")->trigger();
+    Window().ViewerSheet()->ShowText(QStringLiteral("old"));
+    chosenFile = PathOf("absent.txt");
+    Item("ViewFile")->trigger();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].Title, QStringLiteral("Orvex Commander"));
+    EXPECT_TRUE(boxes[0].Text.contains(chosenFile));
+    EXPECT_EQ(Viewer(), QStringLiteral("old")) << "a file that cannot be read leaves the shown text";
+
+    Window().ViewerSheet()->ShowText(QStringLiteral("text"));
+    chosenFile = PathOf("no-such-folder/out.txt");
+    Item("SaveFile")->trigger();
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_TRUE(boxes[1].Text.contains(chosenFile));
+
+    pdfFile = PathOf("no-such-folder/out.pdf");
+    Item("PrintFile")->trigger();
+    ASSERT_EQ(boxes.size(), 3u);
+    EXPECT_EQ(boxes[2].Text, QStringLiteral("Could not print file !"));
+    EXPECT_EQ(Viewer(), QStringLiteral("text"));
+}
+
+TEST_F(ViewerTest, PrintTakesThePageOnShowToAPdfFile) {
+    Window().DailySheet()->DailyRich()->setPlainText(QStringLiteral("Daily report\tline 1\nline 2"));
+    Window().ViewerSheet()->ShowText(QStringLiteral("viewer text"));
+    Item("Reports1")->trigger();
+    pdfFile = PathOf("report.pdf");
+    Control<QToolButton>("Print")->click();
+    EXPECT_TRUE(boxes.empty()) << (boxes.empty() ? "" : boxes[0].Text.toStdString());
+    EXPECT_EQ(PrintBuffer(), QStringLiteral("Daily report\tline 1\nline 2"));
+    const QByteArray pdf = ReadFile(pdfFile);
+    EXPECT_TRUE(pdf.startsWith("%PDF-")) << pdf.left(20).toStdString();
+    EXPECT_TRUE(pdf.contains("/Type /Page") || pdf.contains("/Type/Page"));
+
+    // A day of journal lines runs over several pages.
+    Item("Monitor1")->trigger();
+    for (int i = 0; i < 300; ++i)
+        Journal("4C 00 00 00 12 34 56");
+    pdfFile = PathOf("journal.pdf");
+    Item("PrintFile")->trigger();
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(PrintBuffer().count(QLatin1Char('\n')), 299);
+    EXPECT_GE(ReadFile(pdfFile).count("/Type /Page\n") + ReadFile(pdfFile).count("/Type /Page\r"), 2);
+}
+
+// Which commands each step leaves enabled.
+struct Step {
+    const char* Action;
+    std::function<void()> Do;
+    bool View;
+    bool SaveAndPrint;
+    bool ClearViewer;
+};
+
+TEST_F(ViewerTest, EnablingFollowsThePageAndTheViewerText) {
+    WriteFile(PathOf("a.txt"), "one\r\ntwo\r\n");
+    WriteFile(PathOf("empty.txt"), "");
+    const auto show = [this](const char* item) { return [this, item] { Item(item)->trigger(); }; };
+    const auto view = [this](const char* name) {
+        return [this, name] {
+            chosenFile = PathOf(name);
+            Control<QToolButton>("View")->click();
+        };
+    };
+    const Step steps[] = {
+        {"start", [] {}, false, false, false},
+        {"viewer shown, empty", show("Viewer1"), true, false, false},
+        {"a file loaded", view("a.txt"), true, true, true},
+        {"cleared", [this] { Control<QPushButton>("ClearViewer")->click(); }, true, false, false},
+        {"loaded again", view("a.txt"), true, true, true},
+        {"an empty file", view("empty.txt"), true, false, false},
+        {"loaded once more", view("a.txt"), true, true, true},
+        {"monitor shown, empty", show("Monitor1"), false, false, true},
+        {"viewer shown again", show("Viewer1"), true, true, true},
+        {"closed", [this] { Control<QPushButton>("CloseViewerSheet")->click(); }, false, false, true},
+    };
+    for (const Step& step : steps) {
+        step.Do();
+        SCOPED_TRACE(step.Action);
+        EXPECT_EQ(Item("ViewFile")->isEnabled(), step.View);
+        EXPECT_EQ(Control<QToolButton>("View")->isEnabled(), step.View);
+        for (const char* item : {"SaveFile", "PrintFile"})
+            EXPECT_EQ(Item(item)->isEnabled(), step.SaveAndPrint) << item;
+        for (const char* button : {"Save", "Print"})
+            EXPECT_EQ(Control<QToolButton>(button)->isEnabled(), step.SaveAndPrint) << button;
+        EXPECT_EQ(Control<QPushButton>("ClearViewer")->isEnabled(), step.ClearViewer);
+    }
+    EXPECT_EQ(Shell().SaveTarget, 2);
+}
+
+TEST_F(ViewerTest, TheViewsShareFontSizeAndWrapButNotThePrintBuffer) {
+    const int printSize = Window().MonitorSheet()->PrintRich()->font().pointSize();
+    Item("FS10")->trigger();
+    Item("WRYes")->trigger();
+    EXPECT_EQ(Window().ViewerSheet()->ViewRich()->font().pointSize(), 10);
+    EXPECT_EQ(Window().MonitorSheet()->MonListBox()->font().pointSize(), 10);
+    EXPECT_EQ(Window().ViewerSheet()->ViewRich()->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+    EXPECT_EQ(Window().MonitorSheet()->PrintRich()->font().pointSize(), printSize);
+    EXPECT_EQ(Window().MonitorSheet()->PrintRich()->lineWrapMode(), QTextEdit::NoWrap);
+    Item("MnCRAsciiletters")->trigger();
+    EXPECT_EQ(Window().MonitorSheet()->PrintRich()->font().family(), QStringLiteral("OrvexChars"));
+}
+
+// A pipe would hold the window in open() until somebody writes to it; a
+// folder or a file over the limit is no text to show either. Each is refused
+// by name, and the text on show stays.
+TEST_F(ViewerTest, WhatCannotBeViewedIsRefusedByNameAndTheShownTextStays) {
+    Item("Viewer1")->trigger();
+    Window().ViewerSheet()->ShowText(QStringLiteral("kept"));
+    const QString fifo = PathOf("pipe");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QFile large(PathOf("large.txt"));
+    ASSERT_TRUE(large.open(QIODevice::WriteOnly) && large.resize(MaxViewedFileBytes + 1));
+    large.close();
+    const QString folder = PathOf("folder");
+    ASSERT_TRUE(QDir().mkdir(folder));
+    struct Row {
+        QString Path;
+        const char* Says;
+    };
+    for (const Row& row : {Row{fifo, "not a regular file"}, Row{folder, "not a regular file"},
+                           Row{large.fileName(), "too large"}}) {
+        boxes.clear();
+        chosenFile = row.Path;
+        Item("ViewFile")->trigger();
+        ASSERT_EQ(boxes.size(), 1u) << row.Says;
+        EXPECT_TRUE(boxes[0].Text.contains(row.Path)) << boxes[0].Text.toStdString();
+        EXPECT_TRUE(boxes[0].Text.contains(QLatin1String(row.Says))) << boxes[0].Text.toStdString();
+        EXPECT_EQ(Viewer(), QStringLiteral("kept"));
+    }
+}
+
+// A file of one very long line: the window keeps running its events while it
+// comes in, the view shows the line in pieces short enough to lay out (also
+// wrapped), and Save writes the file back as it was.
+TEST_F(ViewerTest, AVeryLongLineIsShownInPiecesAndSavedBackWhole) {
+    QByteArray line;
+    for (int i = 0; line.size() < 3 * 1024 * 1024; ++i)
+        line += "ART" + QByteArray::number(i) + ' ';
+    const QByteArray file = line + "\r\nsecond line\r\n";
+    WriteFile(PathOf("long.txt"), file);
+    Item("Viewer1")->trigger();
+    bool eventsRan = false;
+    QTimer::singleShot(0, [&eventsRan] { eventsRan = true; });
+    chosenFile = PathOf("long.txt");
+    Item("ViewFile")->trigger();
+    EXPECT_TRUE(eventsRan) << "events run while the file comes in";
+    EXPECT_TRUE(boxes.empty());
+
+    const QPlainTextEdit* view = Window().ViewerSheet()->ViewRich();
+    EXPECT_EQ(view->blockCount(),
+              (line.size() + ViewerPage::DisplayLineChars - 1) / ViewerPage::DisplayLineChars + 1);
+    for (QTextBlock block = view->document()->begin(); block.isValid(); block = block.next())
+        ASSERT_LE(block.length() - 1, ViewerPage::DisplayLineChars);
+    EXPECT_EQ(view->document()->lastBlock().text(), QStringLiteral("second line"));
+    EXPECT_EQ(Window().ViewerSheet()->Text().size(), line.size() + 12);
+
+    Item("WRYes")->trigger();
+    EXPECT_EQ(view->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+    EXPECT_TRUE(boxes.empty());
+
+    chosenFile = PathOf("saved.txt");
+    Item("SaveFile")->trigger();
+    EXPECT_TRUE(ReadFile(PathOf("saved.txt")) == file) << "the saved file differs from the one viewed";
+}
+
+// Wrapping lays the whole text out in one go: a text of very many lines stays
+// unwrapped, and the user is told so in the language of the window.
+TEST_F(ViewerTest, ATextOfVeryManyLinesIsShownUnwrappedAndSaysSo) {
+    QByteArray many;
+    for (int i = 0; i <= ViewerPage::MaxWrappedLines; ++i)
+        many += QByteArray::number(i) + "\r\n";
+    WriteFile(PathOf("many.txt"), many);
+    WriteFile(PathOf("few.txt"), "a\r\nb\r\n");
+    const QPlainTextEdit* view = Window().ViewerSheet()->ViewRich();
+    Item("Viewer1")->trigger();
+    Item("WRYes")->trigger();
+    chosenFile = PathOf("many.txt");
+    Item("ViewFile")->trigger();
+    EXPECT_EQ(view->blockCount(), ViewerPage::MaxWrappedLines + 1);
+    EXPECT_EQ(view->lineWrapMode(), QPlainTextEdit::NoWrap);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].Text, ViewerPage::TooManyLinesToWrap.Text(ShellSettings::English));
+
+    Item("MnSerbian")->trigger();
+    Item("WRNo")->trigger();
+    Item("WRYes")->trigger();
+    ASSERT_EQ(boxes.size(), 2u) << "No is no question; Yes again is refused again";
+    EXPECT_EQ(boxes[1].Text, ViewerPage::TooManyLinesToWrap.Text(ShellSettings::Serbian));
+
+    chosenFile = PathOf("few.txt");
+    Item("ViewFile")->trigger();
+    EXPECT_EQ(view->lineWrapMode(), QPlainTextEdit::WidgetWidth) << "a short text is wrapped as asked";
+    EXPECT_EQ(boxes.size(), 2u);
+}
+
+// A large file shows its progress with a Cancel; Cancel while it is read
+// leaves the text on show, Cancel while it goes into the view leaves the
+// view empty rather than half a file.
+TEST_F(ViewerTest, ViewingALargeFileCanBeCancelled) {
+    QByteArray lines;
+    while (lines.size() < 4 * 1024 * 1024)
+        lines += "# PLU SALE\tMILK 1L\tPLU:12\tPrice:1,99\r\n";
+    WriteFile(PathOf("large.txt"), lines);
+    Item("Viewer1")->trigger();
+    chosenFile = PathOf("large.txt");
+    for (const double cancelAt : {0.2, 0.8}) {
+        Window().ViewerSheet()->ShowText(QStringLiteral("kept"));
+        QTimer poll;
+        QString label;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            auto* progress = Window().findChild<QProgressDialog*>(QStringLiteral("ViewProgress"));
+            if (progress && progress->value() >= cancelAt * progress->maximum()) {
+                label = progress->labelText();
+                progress->cancel();
+            }
+        });
+        poll.start(0);
+        Item("ViewFile")->trigger();
+        poll.stop();
+        EXPECT_TRUE(label.contains(QStringLiteral(" of 4.0 MB,"))) << label.toStdString();
+        if (cancelAt < 0.5) {
+            EXPECT_EQ(Viewer(), QStringLiteral("kept"));
+        } else {
+            EXPECT_EQ(Viewer(), QString());
+            EXPECT_TRUE(Window().ViewerSheet()->Text().isEmpty());
+        }
+    }
+    EXPECT_TRUE(boxes.empty());
+}
+
+} // namespace

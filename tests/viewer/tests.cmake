@@ -1,0 +1,6 @@
+list(APPEND ORVEX_CORE_TESTS
+    ${CMAKE_CURRENT_LIST_DIR}/TextFileTest.cpp
+)
+list(APPEND ORVEX_VIEWS_TESTS
+    ${CMAKE_CURRENT_LIST_DIR}/ViewerSaveAndPrintTest.cpp
+)
