@@ -119,8 +119,8 @@ int main(int argc, char** argv) {
     for (int n = 0; n < WritableHeaderLines; ++n) {
         content[size_t(n)].Text = QStringLiteral("HEADER LINE %1").arg(n + 1);
         lines.Bytes += WireSize(EncodeHeaderRequest(n + 1));
-        lines.Bytes +=
-            WireSize(*EncodeHeaderWrite(n + 1, {}, content[size_t(n)].Text, Shell().RegisterCharset).Frame);
+        lines.Bytes += WireSize(
+            *EncodeHeaderWrite(n + 1, {}, content[size_t(n)].Text, Shell().RegisterCharset, 0).Frame);
     }
     for (int n = WritableHeaderLines + 1; n <= HeaderLineCount; ++n)
         lines.Bytes += WireSize(EncodeHeaderRequest(n));

@@ -23,6 +23,23 @@ DatabaseFileResult Failure(const char* message, int exitStatus = 0) {
     return {false, QString::fromLatin1(message), exitStatus};
 }
 
+// A short file leaves the rest of the table as it is; bytes beyond it are ignored.
+DatabaseFileResult ReadTable(PluTable& table, const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return Failure("Cannot open database file for reading!", 1);
+    const std::span<std::byte> bytes = table.Bytes();
+    qint64 done = 0;
+    while (done < qint64(bytes.size())) {
+        const qint64 got =
+            file.read(reinterpret_cast<char*>(bytes.data()) + done, qint64(bytes.size()) - done);
+        if (got <= 0)
+            break;
+        done += got;
+    }
+    return {};
+}
+
 } // namespace
 
 DatabaseFileResult LoadDatabase(PluTable& table, const QString& directory) {
@@ -38,19 +55,14 @@ DatabaseFileResult LoadDatabase(PluTable& table, const QString& directory) {
         table.Clear();
     }
 
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return Failure("Cannot open database file for reading!", 1);
-    const std::span<std::byte> bytes = table.Bytes();
-    qint64 done = 0;
-    while (done < qint64(bytes.size())) {
-        const qint64 got =
-            file.read(reinterpret_cast<char*>(bytes.data()) + done, qint64(bytes.size()) - done);
-        if (got <= 0)
-            break;
-        done += got;
-    }
-    return {};
+    return ReadTable(table, path);
+}
+
+DatabaseFileResult LoadDatabaseFrom(PluTable& table, const QString& path, bool newFileAllowed) {
+    table.Clear();
+    if (newFileAllowed && !QFileInfo::exists(path))
+        return {};
+    return ReadTable(table, path);
 }
 
 DatabaseFileResult SaveDatabase(const PluTable& table, const QString& directory) {

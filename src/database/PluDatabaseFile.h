@@ -20,6 +20,11 @@ struct DatabaseFileResult {
 // the table zero; bytes beyond the table are ignored.
 [[nodiscard]] DatabaseFileResult LoadDatabase(PluTable& table, const QString& directory);
 
+// Fills the table from a database file of any other name: the table is
+// emptied first, and a file that is not there yet leaves it empty when
+// newFileAllowed (a read into a new file creates it later).
+[[nodiscard]] DatabaseFileResult LoadDatabaseFrom(PluTable& table, const QString& path, bool newFileAllowed);
+
 // Writes the whole table over the existing pludb.dat in directory. The file is
 // replaced only once the new contents are on disk, and bytes a longer file holds
 // beyond the table are kept. A missing or unwritable file is reported and left

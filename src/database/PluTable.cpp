@@ -43,3 +43,12 @@ bool PluTable::StoreRecord(const PluRecord& record, int n) {
     entry.VarCheck = record.VarCheck;
     return true;
 }
+
+void PluTable::Tidy(int from, int to) {
+    for (int n = std::max(from, 0); n <= std::min(to, Size - 1); ++n) {
+        PluRecord& entry = m_entries[size_t(n)];
+        if (entry.Unit >= UnitCount)
+            entry.Unit = 0;
+        entry.ConstCheck = 0;
+    }
+}

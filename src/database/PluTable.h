@@ -34,6 +34,12 @@ class PluTable {
     // PC. Returns false, changing nothing, when n is not a PLU number.
     bool StoreRecord(const PluRecord& record, int n);
 
+    // The rules every entry is kept by, whoever filled it (a file, the
+    // register, an import): a unit code the register does not know becomes
+    // "item", and the byte after a full 19-character barcode ends it.
+    void Tidy(int from, int to);
+    void TidyAll() { Tidy(0, Size - 1); }
+
   private:
     std::vector<PluRecord> m_entries;
 };

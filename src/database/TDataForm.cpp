@@ -122,7 +122,7 @@ enum FieldIndex { FDepartment, FDeactivate, FPrice, FNetPrice, FUnit, FStock, FI
 
 } // namespace
 
-TDataForm::TDataForm(QWidget* parent) : QDialog(parent) {
+TDataForm::TDataForm(PluTable& table, QWidget* parent) : QDialog(parent), m_table(table) {
     setObjectName(QStringLiteral("TDataForm"));
     setWindowTitle(QStringLiteral("PLU Data Form"));
     // The main window waits while this one is up.
@@ -365,18 +365,7 @@ void TDataForm::DataCloseClick() {
     close();
 }
 
-void TDataForm::NormaliseEntry(int n) {
-    PluRecord& entry = m_table[n];
-    // A unit code from a foreign file shows as "item" and is kept as one.
-    if (entry.Unit >= UnitCount)
-        entry.Unit = 0;
-    // It ends a barcode of the full 19 characters.
-    entry.ConstCheck = 0;
-}
-
 void TDataForm::FormFill() {
-    for (int n = 0; n < PluTable::Size; ++n)
-        NormaliseEntry(n);
     m_gridModel->SetStyle(CurrentStyle());
     m_searchModel->SetStyle(CurrentStyle());
 }
@@ -388,22 +377,13 @@ void TDataForm::SetGridStale() {
         m_gridStale = true;
 }
 
-void TDataForm::FillGridRow(int n) {
-    if (!PluTable::Contains(n))
-        return;
-    NormaliseEntry(n);
-    m_gridModel->RefreshPlus(n, n);
-    m_searchModel->RefreshAll();
-}
-
-void TDataForm::PlusChanged(int from, int to) {
+void TDataForm::RefreshRows(int from, int to) {
     from = std::max(from, 0);
     to = std::min(to, PluTable::Size - 1);
-    for (int n = from; n <= to; ++n)
-        NormaliseEntry(n);
+    if (from > to)
+        return;
     m_gridModel->RefreshPlus(from, to);
     m_searchModel->RefreshAll();
-    emit TableChanged(from, to);
 }
 
 void TDataForm::SetLanguage(int lang) {
@@ -638,7 +618,7 @@ void TDataForm::OKButtonClick() {
         }
         if (result.Changed > 0) {
             Shell().DatabaseChanged = true;
-            PlusChanged(request.From, request.To);
+            emit TableChanged(request.From, request.To);
         }
         if (!result.KeptMessage.isEmpty())
             MessageBoxes::Plain(this, result.KeptMessage);

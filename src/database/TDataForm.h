@@ -19,14 +19,13 @@ class QRadioButton;
 class QStackedWidget;
 class QTableView;
 
-// The PC PLU database window, one instance for the whole run. It owns the PC's
-// PLU table, which the program loads from pludb.dat as the window is created,
-// shows it whole in a read-only grid, finds PLUs, and changes one field over
-// a range of PLUs at once.
+// The PC PLU database window, one instance for the whole run: it shows the
+// PC's PLU table whole in a read-only grid, finds PLUs, and changes one field
+// over a range of PLUs at once.
 class TDataForm : public QDialog {
     Q_OBJECT
   public:
-    explicit TDataForm(QWidget* parent = nullptr);
+    explicit TDataForm(PluTable& table, QWidget* parent = nullptr);
     ~TDataForm() override;
 
     [[nodiscard]] PluTable& Table() { return m_table; }
@@ -38,11 +37,8 @@ class TDataForm : public QDialog {
     // The whole grid in the current language, after the table was changed
     // wholesale (a range read, a language switch).
     void FormFill();
-    // Entry n was changed elsewhere.
-    void FillGridRow(int n);
-    // Entries from..to were changed (settings, an import): the grid, the
-    // search results and, through TableChanged, the PLU page show them anew.
-    void PlusChanged(int from, int to);
+    // Entries from..to were changed: the grid and the search results show them anew.
+    void RefreshRows(int from, int to);
     // A range read filled the table while the window was hidden: it is
     // refilled the next time it is shown.
     void SetGridStale();
@@ -62,7 +58,7 @@ class TDataForm : public QDialog {
     void DataCloseClick();
 
   signals:
-    // PLUs from..to of the table were changed here; views of them refresh.
+    // PLUs from..to of the table were changed here (the settings); views of them refresh.
     void TableChanged(int from, int to);
 
   protected:
@@ -86,10 +82,9 @@ class TDataForm : public QDialog {
     void RangeExit(QLineEdit* field);
     void DataFSearchShow();
     void SetGridCharset(int charset, bool registerFont, QAction* item);
-    void NormaliseEntry(int n);
     [[nodiscard]] int Language() const;
 
-    PluTable m_table;
+    PluTable& m_table;
     PluTableModel* m_gridModel = nullptr;
     PluTableModel* m_searchModel = nullptr;
     bool m_gridStale = true;

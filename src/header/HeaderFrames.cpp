@@ -7,15 +7,15 @@ namespace {
 
 // The text in register codes, zero-filled to width; or the refusal naming
 // the line and the first character without a register form.
-LineFrameResult RegisterText(int line, const QString& text, int width, int charset, HeaderFrame frame,
-                             size_t at) {
+LineFrameResult RegisterText(int line, const QString& text, int width, int charset, int language,
+                             HeaderFrame frame, size_t at) {
     if (text.size() > width)
-        return {std::nullopt, HeaderMessages::TooLong.Text().arg(line).arg(text.size()).arg(width)};
+        return {std::nullopt, HeaderMessages::TooLong.Text(language).arg(line).arg(text.size()).arg(width)};
     for (qsizetype i = 0; i < text.size(); ++i) {
         const std::optional<uint8_t> windows = CodePageByte(text[i], charset);
         const uint8_t code = windows ? ToRegisterChar(*windows, charset) : 0;
         if (code == 0)
-            return {std::nullopt, HeaderMessages::BadChar.Text().arg(line).arg(text[i])};
+            return {std::nullopt, HeaderMessages::BadChar.Text(language).arg(line).arg(text[i])};
         frame[at + size_t(i)] = code;
     }
     return {std::move(frame), {}};
@@ -51,13 +51,14 @@ HeaderFrame EncodeHeaderRequest(int line) {
     return {HeaderLineCode, uint8_t(line & 0xFF), uint8_t((line >> 8) & 0xFF)};
 }
 
-LineFrameResult EncodeHeaderWrite(int line, HeaderAttributes attributes, const QString& text, int charset) {
+LineFrameResult EncodeHeaderWrite(int line, HeaderAttributes attributes, const QString& text, int charset,
+                                  int language) {
     HeaderFrame frame(3 + HeaderLineWidth, 0);
     frame[0] = HeaderWriteCode;
     frame[1] = uint8_t(line);
     frame[2] = AttributeByte(attributes);
     const int width = attributes.DoubleWidth ? DoubleWidthLineWidth : HeaderLineWidth;
-    return RegisterText(line, text, width, charset, std::move(frame), 3);
+    return RegisterText(line, text, width, charset, language, std::move(frame), 3);
 }
 
 HeaderFrame EncodeHeaderEnd() {
@@ -76,10 +77,10 @@ std::optional<HeaderLine> DecodeHeaderReply(std::span<const uint8_t> payload, in
     return HeaderLine{payload[1], payload[2], FromCodePage(windows, charset)};
 }
 
-LineFrameResult EncodeThanks(const QString& text, int charset) {
+LineFrameResult EncodeThanks(const QString& text, int charset, int language) {
     HeaderFrame frame(1 + HeaderLineWidth, 0);
     frame[0] = ThanksCode;
-    return RegisterText(ThanksLineNumber, text, HeaderLineWidth, charset, std::move(frame), 1);
+    return RegisterText(ThanksLineNumber, text, HeaderLineWidth, charset, language, std::move(frame), 1);
 }
 
 QString CenterHeaderText(const QString& text, int width, bool center) {

@@ -48,12 +48,12 @@ struct LineFrameResult {
 // Refused (nothing to send) when a character has no register form, or the
 // text is longer than the line: 21 characters, 10 with double width.
 [[nodiscard]] LineFrameResult EncodeHeaderWrite(int line, HeaderAttributes attributes, const QString& text,
-                                                int charset);
+                                                int charset, int language);
 [[nodiscard]] HeaderFrame EncodeHeaderEnd();
 // Nothing for a reply shorter than its 24 bytes.
 [[nodiscard]] std::optional<HeaderLine> DecodeHeaderReply(std::span<const uint8_t> payload, int charset);
 
-[[nodiscard]] LineFrameResult EncodeThanks(const QString& text, int charset);
+[[nodiscard]] LineFrameResult EncodeThanks(const QString& text, int charset, int language);
 
 // Header lines: the text trimmed, and with center put after floor((W - L) / 2)
 // blanks.

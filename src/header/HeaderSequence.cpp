@@ -28,7 +28,7 @@ void HeaderSequence::ResetMode() {
 bool HeaderSequence::Start(Mode mode, QString& refusal) {
     // One exchange at a time: a second wait would take the first one's reply.
     if (!CanStart()) {
-        refusal = HeaderMessages::Busy.Text();
+        refusal = HeaderMessages::Busy.Text(m_settings.Language);
         return false;
     }
     if (!m_dispatcher.EnsurePortOpen()) {
@@ -60,7 +60,7 @@ HeaderSequence::Outcome HeaderSequence::Read(int charset) {
     while (m_mode == Mode::Reading && m_line <= HeaderLineCount) {
         const int w = Exchange(EncodeHeaderRequest(m_line));
         if (w == ReplyDispatcher::WaitCancelled) {
-            outcome.Message = HeaderMessages::ReadCancelled.Text().arg(m_line);
+            outcome.Message = HeaderMessages::ReadCancelled.Text(m_settings.Language).arg(m_line);
             break;
         }
         if (m_mode != Mode::Reading)
@@ -71,17 +71,17 @@ HeaderSequence::Outcome HeaderSequence::Read(int charset) {
             continue;
         }
         if (!m_wrongLine) {
-            outcome.Message = HeaderMessages::ReadTimeout.Text().arg(m_line);
+            outcome.Message = HeaderMessages::ReadTimeout.Text(m_settings.Language).arg(m_line);
             break;
         }
         if (++rerequests > Rerequests) {
-            outcome.Message = HeaderMessages::WrongLine.Text().arg(m_line);
+            outcome.Message = HeaderMessages::WrongLine.Text(m_settings.Language).arg(m_line);
             break;
         }
     }
     outcome.Done = m_line > HeaderLineCount;
     if (!outcome.Done && outcome.Message.isEmpty())
-        outcome.Message = HeaderMessages::ReadTimeout.Text().arg(m_line);
+        outcome.Message = HeaderMessages::ReadTimeout.Text(m_settings.Language).arg(m_line);
     m_mode = Mode::Idle;
     m_dispatcher.ClearExpectedReply();
     m_busy = false;
@@ -93,8 +93,8 @@ HeaderSequence::Outcome HeaderSequence::Write(const std::array<LineContent, Writ
     Outcome outcome;
     std::array<HeaderFrame, WritableHeaderLines> frames;
     for (int i = 0; i < WritableHeaderLines; ++i) {
-        LineFrameResult r =
-            EncodeHeaderWrite(i + 1, lines[size_t(i)].Attributes, lines[size_t(i)].Text, charset);
+        LineFrameResult r = EncodeHeaderWrite(i + 1, lines[size_t(i)].Attributes, lines[size_t(i)].Text,
+                                              charset, m_settings.Language);
         if (!r.Frame) {
             outcome.Message = r.Refusal;
             return outcome;
@@ -116,9 +116,9 @@ HeaderSequence::Outcome HeaderSequence::Write(const std::array<LineContent, Writ
             ++m_line;
             continue;
         }
-        why = w == ReplyDispatcher::WaitCancelled ? HeaderMessages::Cancelled.Text()
-              : m_wrongLine                       ? HeaderMessages::OtherLine.Text()
-                                                  : HeaderMessages::NoAnswer.Text();
+        why = w == ReplyDispatcher::WaitCancelled ? HeaderMessages::Cancelled.Text(m_settings.Language)
+              : m_wrongLine                       ? HeaderMessages::OtherLine.Text(m_settings.Language)
+                                                  : HeaderMessages::NoAnswer.Text(m_settings.Language);
         break;
     }
     outcome.Done = m_line > WritableHeaderLines;
@@ -126,9 +126,11 @@ HeaderSequence::Outcome HeaderSequence::Write(const std::array<LineContent, Writ
         m_dispatcher.RS232().SendFrame(EncodeHeaderEnd());
     } else {
         if (why.isEmpty())
-            why = HeaderMessages::NoAnswer.Text();
-        outcome.Message = HeaderMessages::WriteStopped.Text().arg(m_line).arg(
-            why, written.isEmpty() ? HeaderMessages::None.Text() : written.join(QStringLiteral(", ")));
+            why = HeaderMessages::NoAnswer.Text(m_settings.Language);
+        outcome.Message = HeaderMessages::WriteStopped.Text(m_settings.Language)
+                              .arg(m_line)
+                              .arg(why, written.isEmpty() ? HeaderMessages::None.Text(m_settings.Language)
+                                                          : written.join(QStringLiteral(", ")));
     }
     m_mode = Mode::Idle;
     m_dispatcher.ClearExpectedReply();
@@ -138,13 +140,13 @@ HeaderSequence::Outcome HeaderSequence::Write(const std::array<LineContent, Writ
 
 HeaderSequence::Outcome HeaderSequence::WriteThanks(const QString& text, int charset) {
     Outcome outcome;
-    LineFrameResult r = EncodeThanks(text, charset);
+    LineFrameResult r = EncodeThanks(text, charset, m_settings.Language);
     if (!r.Frame) {
         outcome.Message = r.Refusal;
         return outcome;
     }
     if (!CanStart()) {
-        outcome.Message = HeaderMessages::Busy.Text();
+        outcome.Message = HeaderMessages::Busy.Text(m_settings.Language);
         return outcome;
     }
     if (!m_dispatcher.EnsurePortOpen())
@@ -160,7 +162,7 @@ HeaderSequence::Outcome HeaderSequence::WriteThanks(const QString& text, int cha
     m_busy = false;
     outcome.Done = w == ReplyDispatcher::WaitReplied;
     if (!outcome.Done)
-        outcome.Message = HeaderMessages::ThanksTimeout.Text();
+        outcome.Message = HeaderMessages::ThanksTimeout.Text(m_settings.Language);
     return outcome;
 }
 

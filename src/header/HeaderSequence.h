@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/SessionSettings.h"
+
 #include "header/HeaderFrames.h"
 
 #include <QObject>
@@ -16,6 +18,9 @@ class ReplyDispatcher;
 class HeaderSequence : public QObject {
     Q_OBJECT
   public:
+    // Language, charset and separator of what it says and decodes.
+    void SetSettings(const SessionSettings& settings) { m_settings = settings; }
+    [[nodiscard]] const SessionSettings& Settings() const { return m_settings; }
     enum class Mode { Idle, Reading, Writing };
     // A line the register keeps answering for the wrong line is asked again
     // this often before reading gives up.
@@ -69,4 +74,5 @@ class HeaderSequence : public QObject {
     bool m_busy = false;
     bool m_wrongLine = false;
     bool m_thanksPending = false;
+    SessionSettings m_settings;
 };

@@ -3,9 +3,6 @@
 #include "monitor/ExternalPluRequest.h"
 #include "protocol/Converts.h"
 #include "protocol/ReplyDispatcher.h"
-#include "common/ShellSettings.h"
-
-#include <QLocale>
 
 JournalMonitor::JournalMonitor(ReplyDispatcher& dispatcher, const PluTable& table, QObject* parent)
     : QObject(parent), m_dispatcher(dispatcher), m_table(table) {
@@ -30,10 +27,10 @@ JournalMonitor::~JournalMonitor() {
 
 JournalStyle JournalMonitor::Style() const {
     JournalStyle style;
-    style.Language = Shell().UiLanguage;
-    style.Charset = Shell().RegisterCharset;
+    style.Language = m_settings.Language;
+    style.Charset = m_settings.Charset;
     style.RegisterFont = m_registerFont && m_registerFont();
-    style.DecimalSeparator = QLocale::system().decimalPoint().front();
+    style.DecimalSeparator = m_settings.DecimalSeparator;
     return style;
 }
 

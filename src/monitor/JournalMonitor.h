@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/SessionSettings.h"
+
 #include "monitor/JournalDecoder.h"
 
 #include <QObject>
@@ -18,6 +20,9 @@ class ReplyDispatcher;
 class JournalMonitor : public QObject {
     Q_OBJECT
   public:
+    // Language, charset and separator of what it says and decodes.
+    void SetSettings(const SessionSettings& settings) { m_settings = settings; }
+    [[nodiscard]] const SessionSettings& Settings() const { return m_settings; }
     // Whether the monitor view draws register codes (its font is OrvexChars
     // at the Cyrillic charset); asked for every line.
     using RegisterFontQuery = std::function<bool()>;
@@ -52,4 +57,5 @@ class JournalMonitor : public QObject {
     // Wider than the register's own counter: a port left open for weeks must
     // not run it over.
     qint64 m_byteCount = 0;
+    SessionSettings m_settings;
 };

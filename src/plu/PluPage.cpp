@@ -160,7 +160,11 @@ PluPage::PluPage(QWidget* parent)
     PLUNumChange();
 }
 
-PluPage::~PluPage() = default;
+PluPage::~PluPage() {
+    // The transfer outlives the page in the session.
+    if (m_transfer)
+        m_transfer->SetView(nullptr);
+}
 
 QWidget* PluPage::BuildRecordPanel() {
     m_constsPanel = Named(new QFrame(this), "PLUConstsPanel");
@@ -423,12 +427,13 @@ void PluPage::ConnectControls() {
 }
 
 void PluPage::Attach(PluTable& table, ReplyDispatcher& dispatcher, const BarcodeRules& barcodes,
-                     QWidget* databaseWindow) {
+                     PluTransfer& transfer, QWidget* databaseWindow) {
     m_table = &table;
     m_dispatcher = &dispatcher;
     m_barcodes = &barcodes;
     m_databaseWindow = databaseWindow;
-    m_transfer = std::make_unique<PluTransfer>(dispatcher, table, *this);
+    m_transfer = &transfer;
+    transfer.SetView(this);
     connect(&dispatcher.RS232(), &TRS232Form::BarcodeLine, this, &PluPage::OnBarcodeLine);
 }
 
@@ -833,7 +838,7 @@ void PluPage::PutPageToTable(int n) {
     }
     if (scope == 0 || scope == 2)
         entry.Stock = TypedStock();
-    FillGridRow(n);
+    emit GridRowChanged(n);
 }
 
 std::optional<int> PluPage::BarcodeInUse(const QByteArray& barcode, int n) {
@@ -850,27 +855,19 @@ std::optional<int> PluPage::BarcodeInUse(const QByteArray& barcode, int n) {
     return owner;
 }
 
-void PluPage::FillGridRow(int n) {
-    emit GridRowChanged(n);
-}
-
-void PluPage::SetGridStale() {
-    emit GridStale();
-}
-
 // --- transfers ---------------------------------------------------------------
 
 void PluPage::ReadOneBtnClick() {
     Guarded([this] {
         if (m_transfer)
-            m_transfer->ReadOne(PluNumber().value_or(0));
+            m_transfer->ReadOne(PluNumber().value_or(0), ActiveOnly());
     });
 }
 
 void PluPage::WriteOnECRClick() {
     Guarded([this] {
         if (m_transfer)
-            m_transfer->WriteOne(PluNumber());
+            m_transfer->WriteOne(PluNumber(), WriteScope(), ActiveOnly());
     });
 }
 
@@ -885,7 +882,7 @@ void PluPage::ReadAllClick() {
             return;
         const int from = RangeNumber(m_fromNPlu);
         const int to = RangeNumber(m_toNPlu);
-        m_transfer->ReadRange(from, to);
+        m_transfer->ReadRange(from, to, ActiveOnly());
         // The page would otherwise still show the entry as it was before the
         // read, and a write on the PC would put the old values back.
         bool ok = false;
@@ -919,7 +916,7 @@ void PluPage::SerialProgStartClick() {
                    QMessageBox::No,
                    {{QMessageBox::Yes, YesText.Text()}, {QMessageBox::No, NoText.Text()}}});
         if (answer == QMessageBox::Yes)
-            m_transfer->WriteRange(from, to);
+            m_transfer->WriteRange(from, to, WriteScope(), ActiveOnly());
     });
 }
 

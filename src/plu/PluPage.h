@@ -29,11 +29,10 @@ class PluPage : public ModePage, public PluTransferView {
     explicit PluPage(QWidget* parent = nullptr);
     ~PluPage() override;
 
-    // The PC table, the link to the register, the weighing-barcode rules and
-    // the database window, which exist only after the page.
+    // The PC table, the link to the register, the weighing-barcode rules, the
+    // transfer the page shows and the database window, which exist only after the page.
     void Attach(PluTable& table, ReplyDispatcher& dispatcher, const BarcodeRules& barcodes,
-                QWidget* databaseWindow);
-    [[nodiscard]] PluTransfer* Transfer() const { return m_transfer.get(); }
+                PluTransfer& transfer, QWidget* databaseWindow);
 
     [[nodiscard]] QLineEdit* PLUNum() const { return m_pluNum; }
     [[nodiscard]] QComboBox* Flags2Combo() const { return m_unitCombo; }
@@ -64,13 +63,14 @@ class PluPage : public ModePage, public PluTransferView {
     void PLUReportClick();
     void ShowDBClick();
 
+    // 0 stock only, 1 constant fields only, 2 both.
+    [[nodiscard]] int WriteScope() const;
+    // Only the PLUs active in the table take part in a range transfer.
+    [[nodiscard]] bool ActiveOnly() const;
+
     // PluTransferView
-    [[nodiscard]] int WriteScope() const override;
-    [[nodiscard]] bool ActiveOnly() const override;
     void PutPageToTable(int n) override;
     void ShowReceivedRecord(const PluRecord& record) override;
-    void FillGridRow(int n) override;
-    void SetGridStale() override;
     void ShowStatusPanel(bool visible) override;
     void ShowRequest(const QString& indicator, int plu) override;
     void ShowReply(const QString& indicator, int plu) override;
@@ -83,9 +83,8 @@ class PluPage : public ModePage, public PluTransferView {
     [[nodiscard]] QString UnfinishedTransfer() const;
 
   signals:
-    // For the database window: a row to refill, or the whole grid.
+    // The page wrote its fields into entry n of the table.
     void GridRowChanged(int n);
-    void GridStale();
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -131,7 +130,7 @@ class PluPage : public ModePage, public PluTransferView {
     ReplyDispatcher* m_dispatcher = nullptr;
     const BarcodeRules* m_barcodes = nullptr;
     QWidget* m_databaseWindow = nullptr;
-    std::unique_ptr<PluTransfer> m_transfer;
+    PluTransfer* m_transfer = nullptr;
 
     QFrame* m_constsPanel = nullptr;
     QLineEdit* m_pluNum = nullptr;

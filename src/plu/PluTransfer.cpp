@@ -1,7 +1,6 @@
 #include "plu/PluTransfer.h"
 
 #include "common/Captions.h"
-#include "common/ShellSettings.h"
 #include "database/PluTable.h"
 #include "plu/PluMessages.h"
 #include "protocol/Converts.h"
@@ -10,8 +9,8 @@
 #include <QCoreApplication>
 #include <algorithm>
 
-PluTransfer::PluTransfer(ReplyDispatcher& dispatcher, PluTable& table, PluTransferView& view, QObject* parent)
-    : QObject(parent), m_dispatcher(dispatcher), m_table(table), m_view(view) {
+PluTransfer::PluTransfer(ReplyDispatcher& dispatcher, PluTable& table, QObject* parent)
+    : QObject(parent), m_dispatcher(dispatcher), m_table(table) {
     m_replyTimeoutMs = ReplyDispatcher::TransferTimeout;
     m_dispatcher.SetHandler(PluReadCode,
                             [this](std::span<const uint8_t> payload) { OnPluRecordReply(payload); });
@@ -23,21 +22,24 @@ PluTransfer::~PluTransfer() {
     m_dispatcher.SetHandler(PluReadCode, {});
 }
 
-void PluTransfer::ReadOne(int n) {
+void PluTransfer::ReadOne(int n, bool activeOnly) {
     if (m_running || !m_dispatcher.EnsurePortOpen())
         return;
     m_kind = TransferKind::ReadOne;
+    m_activeOnly = activeOnly;
     m_currentPlu = m_lastPlu = n;
     if (PluTable::Contains(n))
         RunTransfer();
 }
 
-void PluTransfer::WriteOne(std::optional<int> n) {
+void PluTransfer::WriteOne(std::optional<int> n, int scope, bool activeOnly) {
     if (m_running || !m_dispatcher.EnsurePortOpen() || !n)
         return;
+    m_scope = scope;
+    m_activeOnly = activeOnly;
     m_currentPlu = m_lastPlu = *n;
     m_kind = TransferKind::WriteOne;
-    m_view.PutPageToTable(*n);
+    View().PutPageToTable(*n);
     if (PluTable::Contains(*n))
         RunTransfer();
 }
@@ -51,20 +53,23 @@ bool PluTransfer::StartRange(TransferKind kind, int from, int to) {
     return true;
 }
 
-void PluTransfer::ReadRange(int from, int to) {
+void PluTransfer::ReadRange(int from, int to, bool activeOnly) {
     if (!StartRange(TransferKind::ReadRange, from, to))
         return;
-    m_view.SetRangeRunning(true, m_kind);
+    m_activeOnly = activeOnly;
+    View().SetRangeRunning(true, m_kind);
     RunTransfer();
-    m_view.SetRangeRunning(false, m_kind);
+    View().SetRangeRunning(false, m_kind);
 }
 
-void PluTransfer::WriteRange(int from, int to) {
+void PluTransfer::WriteRange(int from, int to, int scope, bool activeOnly) {
     if (!StartRange(TransferKind::WriteRange, from, to))
         return;
-    m_view.SetRangeRunning(true, m_kind);
+    m_scope = scope;
+    m_activeOnly = activeOnly;
+    View().SetRangeRunning(true, m_kind);
     RunTransfer();
-    m_view.SetRangeRunning(false, m_kind);
+    View().SetRangeRunning(false, m_kind);
 }
 
 void PluTransfer::Cancel() {
@@ -92,15 +97,15 @@ void PluTransfer::OnClosedByUser() {
 }
 
 QString PluTransfer::StoppedText() const {
-    return Captions::Transfer::StoppedAt.Text().arg(m_currentPlu).arg(m_transferred);
+    return Captions::Transfer::StoppedAt.Text(m_settings.Language).arg(m_currentPlu).arg(m_transferred);
 }
 
 void PluTransfer::RunTransfer() {
     m_failureCount = 0;
     m_requestIndicator = 0;
     m_replyIndicator = IndicatorWidth;
-    m_view.ShowStatusPanel(true);
-    m_pairHalf = m_view.WriteScope() == 0;
+    View().ShowStatusPanel(true);
+    m_pairHalf = m_scope == 0;
     m_typedStock.reset();
     m_stop = Stop::None;
     m_transferred = 0;
@@ -112,14 +117,15 @@ void PluTransfer::RunTransfer() {
     while (m_step)
         (this->*m_step)();
     m_running = false;
-    m_view.ShowStatusPanel(false);
+    View().ShowStatusPanel(false);
     const bool range = m_kind == TransferKind::ReadRange || m_kind == TransferKind::WriteRange;
     if (range && m_stop != Stop::None)
-        m_view.ShowStopped(StoppedText());
+        View().ShowStopped(StoppedText());
     if (m_stop == Stop::PortLost)
-        m_view.ShowMessage(Captions::Transfer::ConnectionLost.Text().arg(m_currentPlu));
+        View().ShowMessage(Captions::Transfer::ConnectionLost.Text(m_settings.Language).arg(m_currentPlu));
     else if (m_stop == Stop::ClosedByUser)
-        m_view.ShowMessage(Captions::Transfer::StoppedByDisconnect.Text().arg(m_currentPlu));
+        View().ShowMessage(
+            Captions::Transfer::StoppedByDisconnect.Text(m_settings.Language).arg(m_currentPlu));
     m_stop = Stop::None;
 }
 
@@ -127,7 +133,7 @@ void PluTransfer::TransferStep() {
     emit StepStarting();
     if (m_failureCount >= GiveUpCount) {
         m_stop = Stop::NoResponse;
-        m_view.ShowNoResponse();
+        View().ShowNoResponse();
         StopTransfer();
         return;
     }
@@ -137,7 +143,7 @@ void PluTransfer::TransferStep() {
     }
     if (m_requestIndicator == IndicatorWidth)
         m_requestIndicator = 0;
-    m_view.ShowRequest(QStringLiteral(">").rightJustified(m_requestIndicator, QLatin1Char(' ')),
+    View().ShowRequest(QStringLiteral(">").rightJustified(m_requestIndicator, QLatin1Char(' ')),
                        m_currentPlu);
     ++m_requestIndicator;
 
@@ -162,7 +168,7 @@ void PluTransfer::TransferStep() {
         m_failureCount = 0;
         if (m_replyIndicator == 0)
             m_replyIndicator = IndicatorWidth;
-        m_view.ShowReply(QStringLiteral("<").rightJustified(m_replyIndicator, QLatin1Char(' ')),
+        View().ShowReply(QStringLiteral("<").rightJustified(m_replyIndicator, QLatin1Char(' ')),
                          m_currentPlu);
         --m_replyIndicator;
         Advance();
@@ -178,11 +184,11 @@ void PluTransfer::TransferStep() {
 }
 
 void PluTransfer::Advance() {
-    if (Writing() && m_view.WriteScope() == 2 && !m_pairHalf) {
+    if (Writing() && m_scope == 2 && !m_pairHalf) {
         m_pairHalf = true;
         return;
     }
-    if (Writing() && m_view.WriteScope() == 2)
+    if (Writing() && m_scope == 2)
         m_pairHalf = false;
     ++m_transferred;
     ++m_currentPlu;
@@ -196,7 +202,7 @@ void PluTransfer::ReportProgress() {
     const int done = std::clamp(m_currentPlu - m_firstPlu, 0, total);
     const qint64 elapsed = m_clock.elapsed();
     const qint64 left = done > 0 ? elapsed * (total - done) / done : -1;
-    m_view.ShowProgress(done, total, left);
+    View().ShowProgress(done, total, left);
 }
 
 int PluTransfer::SendCurrent() {
@@ -204,7 +210,7 @@ int PluTransfer::SendCurrent() {
     if (!PluTable::Contains(n))
         return Refused;
     PluRecord& entry = m_table[n];
-    if (m_view.ActiveOnly() && !(entry.Flags & FlagActive))
+    if (m_activeOnly && !(entry.Flags & FlagActive))
         return Skipped;
     TRS232Form& rs232 = m_dispatcher.RS232();
     // A device that vanished between two steps leaves nothing to send to.
@@ -218,13 +224,13 @@ int PluTransfer::SendCurrent() {
         rs232.SendFrame(EncodePluRead(n));
         return Sent;
     }
-    const int scope = m_view.WriteScope();
+    const int scope = m_scope;
     if (scope == 1 || (scope == 2 && !m_pairHalf)) {
         if (m_kind == TransferKind::WriteOne && scope == 2)
             m_typedStock = entry.Stock;
-        const PluWriteResult command = EncodePluWrite(entry, n, Shell().RegisterCharset);
+        const PluWriteResult command = EncodePluWrite(entry, n, m_settings.Charset);
         if (!command.Payload) {
-            m_view.ShowMessage(command.Refusal);
+            View().ShowMessage(command.Refusal);
             return Refused;
         }
         PurgeBuffers();
@@ -256,7 +262,7 @@ void PluTransfer::PurgeBuffers() {
 void PluTransfer::StopTransfer() {
     m_dispatcher.ClearExpectedReply();
     if (m_kind == TransferKind::ReadRange || m_kind == TransferKind::WriteRange)
-        m_view.SetRangeRunning(false, m_kind);
+        View().SetRangeRunning(false, m_kind);
     m_failureCount = 0;
     m_step = nullptr;
 }
@@ -285,15 +291,16 @@ void PluTransfer::OnPluRecordReply(std::span<const uint8_t> payload) {
         m_dispatcher.CompleteWait();
         return;
     }
-    Shell().PlusReadFromRegister = true;
-    const PluRecord record = DecodePluReply(payload, m_table, Shell().RegisterCharset);
+    const PluRecord record = DecodePluReply(payload, m_table, m_settings.Charset);
     m_table.StoreRecord(record, n);
+    m_table.Tidy(n, n);
     if (m_kind == TransferKind::ReadRange) {
-        m_view.SetGridStale();
+        emit TableStale();
     } else {
-        m_view.ShowReceivedRecord(record);
-        m_view.FillGridRow(n);
+        View().ShowReceivedRecord(record);
+        emit RowChanged(n);
     }
+    emit PlusRead();
     m_dispatcher.CompleteWait();
 }
 
@@ -302,6 +309,7 @@ PluTransfer::PriceChangeResult PluTransfer::ChangePrice(int plu, std::span<const
     if (m_running || m_dispatcher.IsWaiting() || !m_dispatcher.EnsurePortOpen())
         return PriceChangeResult::NotStarted;
     m_kind = TransferKind::PriceChange;
+    m_activeOnly = false;
     m_currentPlu = m_lastPlu = plu;
     m_writtenPrice = priceHundredths;
     m_running = true;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/SessionSettings.h"
+
 #include "plu/PluRecord.h"
 
 #include <QElapsedTimer>
@@ -14,32 +16,27 @@ class ReplyDispatcher;
 
 enum class TransferKind { ReadOne, ReadRange, WriteOne, WriteRange, PriceChange };
 
-// What a PLU transfer needs from the page it runs for. The page implements it;
-// tests implement it without any widget.
+// What a PLU transfer shows on the page it runs for. Every part is optional:
+// a transfer with no view (orvexctl, a test) shows nothing and listens to the
+// signals it wants.
 class PluTransferView {
   public:
     virtual ~PluTransferView() = default;
 
-    // 0 stock only, 1 constant fields only, 2 both.
-    [[nodiscard]] virtual int WriteScope() const = 0;
-    // Only the PLUs active in the table take part.
-    [[nodiscard]] virtual bool ActiveOnly() const = 0;
-    virtual void PutPageToTable(int n) = 0;
-    virtual void ShowReceivedRecord(const PluRecord& record) = 0;
-    virtual void FillGridRow(int n) = 0;
-    // A range read changed the table behind the database grid's back.
-    virtual void SetGridStale() = 0;
+    // A single write takes the page's fields into the table first.
+    virtual void PutPageToTable(int n) { (void)n; }
+    virtual void ShowReceivedRecord(const PluRecord& record) { (void)record; }
     // Hiding the panel also empties its indicators.
-    virtual void ShowStatusPanel(bool visible) = 0;
-    virtual void ShowRequest(const QString& indicator, int plu) = 0;
-    virtual void ShowReply(const QString& indicator, int plu) = 0;
+    virtual void ShowStatusPanel(bool visible) { (void)visible; }
+    virtual void ShowRequest(const QString& indicator, int plu) { (void)indicator, (void)plu; }
+    virtual void ShowReply(const QString& indicator, int plu) { (void)indicator, (void)plu; }
     // Range transfers only: PLUs done of the range, and the time left at the
     // rate so far (-1 while there is no rate yet).
-    virtual void ShowProgress(int done, int total, qint64 msLeft) = 0;
+    virtual void ShowProgress(int done, int total, qint64 msLeft) { (void)done, (void)total, (void)msLeft; }
     // A range transfer starts (the start buttons go, its Cancel comes) or ends.
-    virtual void SetRangeRunning(bool running, TransferKind kind) = 0;
-    virtual void ShowMessage(const QString& text) = 0;
-    virtual void ShowNoResponse() = 0;
+    virtual void SetRangeRunning(bool running, TransferKind kind) { (void)running, (void)kind; }
+    virtual void ShowMessage(const QString& text) { (void)text; }
+    virtual void ShowNoResponse() {}
     // A range transfer ended before its end: where it stopped and how many
     // PLUs went across, for a view that keeps it in sight.
     virtual void ShowStopped(const QString& text) { (void)text; }
@@ -53,6 +50,9 @@ class PluTransferView {
 class PluTransfer : public QObject {
     Q_OBJECT
   public:
+    // Language, charset and separator of what it says and decodes.
+    void SetSettings(const SessionSettings& settings) { m_settings = settings; }
+    [[nodiscard]] const SessionSettings& Settings() const { return m_settings; }
     static constexpr int Attempts = 5;
     // Each attempt counts twice: once when sent, once when it failed.
     static constexpr int GiveUpCount = 2 * Attempts;
@@ -62,17 +62,21 @@ class PluTransfer : public QObject {
     static constexpr int Sent = 1;
     static constexpr int Skipped = 2;
 
-    PluTransfer(ReplyDispatcher& dispatcher, PluTable& table, PluTransferView& view,
-                QObject* parent = nullptr);
+    PluTransfer(ReplyDispatcher& dispatcher, PluTable& table, QObject* parent = nullptr);
+
+    // The page that shows the transfers; nullptr shows nothing.
+    void SetView(PluTransferView* view) { m_view = view; }
     ~PluTransfer() override;
 
     // The start handlers; each returns when its transfer has ended. A start
     // while a transfer runs is ignored.
-    void ReadOne(int n);
-    // Nothing when the PLU number field is empty.
-    void WriteOne(std::optional<int> n);
-    void ReadRange(int from, int to);
-    void WriteRange(int from, int to);
+    // activeOnly: only the PLUs active in the table take part, a single one too.
+    void ReadOne(int n, bool activeOnly = false);
+    // scope: 0 stock only, 1 constant fields only, 2 both. Nothing when the
+    // PLU number field is empty.
+    void WriteOne(std::optional<int> n, int scope, bool activeOnly = false);
+    void ReadRange(int from, int to, bool activeOnly = false);
+    void WriteRange(int from, int to, int scope, bool activeOnly);
     // The Cancel buttons: the running wait ends, and the transfer with it.
     void Cancel();
     // The program is closing: no further step runs.
@@ -110,6 +114,12 @@ class PluTransfer : public QObject {
   signals:
     // A step is about to run: other exchanges (the header lines) give way.
     void StepStarting();
+    // Entry n of the table was read from the register.
+    void RowChanged(int n);
+    // A range read changed entries behind the views of the whole table.
+    void TableStale();
+    // An entry came from the register.
+    void PlusRead();
 
   private:
     [[nodiscard]] bool Writing() const {
@@ -124,7 +134,12 @@ class PluTransfer : public QObject {
 
     ReplyDispatcher& m_dispatcher;
     PluTable& m_table;
-    PluTransferView& m_view;
+    [[nodiscard]] PluTransferView& View() { return m_view ? *m_view : m_quiet; }
+
+    PluTransferView* m_view = nullptr;
+    PluTransferView m_quiet;
+    int m_scope = 1;
+    bool m_activeOnly = false;
 
     TransferKind m_kind = TransferKind::ReadOne;
     // No PLU is awaited before the first transfer: a stray reply changes nothing.
@@ -152,4 +167,5 @@ class PluTransfer : public QObject {
     bool m_priceMismatch = false;
     QElapsedTimer m_clock;
     int m_replyTimeoutMs = 0; // set to the register's time-out on construction
+    SessionSettings m_settings;
 };

@@ -1,6 +1,5 @@
 #include "protocol/ReplyDispatcher.h"
 
-#include "common/ShellSettings.h"
 #include "protocol/ClockReply.h"
 
 #include <QEventLoop>
@@ -188,6 +187,6 @@ void ReplyDispatcher::RequestClock() {
 
 void ReplyDispatcher::ShowClock(std::span<const uint8_t> payload) {
     // A clock reply too short for its fields is dropped rather than read past its end.
-    if (const auto text = FormatClock(payload, Shell().UiLanguage))
+    if (const auto text = FormatClock(payload, m_settings.Language))
         emit ClockReceived(*text);
 }

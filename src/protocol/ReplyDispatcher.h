@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/SessionSettings.h"
+
 #include "serial/TRS232Form.h"
 
 #include <QObject>
@@ -21,6 +23,9 @@ class QEventLoop;
 class ReplyDispatcher : public QObject {
     Q_OBJECT
   public:
+    // Language, charset and separator of what it says and decodes.
+    void SetSettings(const SessionSettings& settings) { m_settings = settings; }
+    [[nodiscard]] const SessionSettings& Settings() const { return m_settings; }
     // Results of WaitReply.
     static constexpr int32_t WaitTimedOut = 0;
     static constexpr int32_t WaitReplied = 5;
@@ -113,4 +118,5 @@ class ReplyDispatcher : public QObject {
     bool m_replyPending = false;
     bool m_keepWaiting = false;
     QEventLoop* m_waitLoop = nullptr;
+    SessionSettings m_settings;
 };

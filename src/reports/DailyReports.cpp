@@ -1,10 +1,7 @@
 #include "reports/DailyReports.h"
 
-#include "common/ShellSettings.h"
 #include "protocol/ReplyDispatcher.h"
 #include "sales/StatusReplies.h"
-
-#include <QLocale>
 
 DailyReports::DailyReports(ReplyDispatcher& dispatcher, StatusReplies& status, const PluTable& table,
                            QObject* parent)
@@ -25,10 +22,10 @@ DailyReports::~DailyReports() {
 
 ReportStyle DailyReports::Style() const {
     ReportStyle style;
-    style.Language = Shell().UiLanguage;
-    style.Charset = Shell().RegisterCharset;
+    style.Language = m_settings.Language;
+    style.Charset = m_settings.Charset;
     style.RegisterFont = m_registerFont && m_registerFont();
-    style.DecimalSeparator = QLocale::system().decimalPoint().front();
+    style.DecimalSeparator = m_settings.DecimalSeparator;
     return style;
 }
 

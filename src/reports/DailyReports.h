@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/SessionSettings.h"
+
 #include "reports/ReportDecoder.h"
 
 #include <QObject>
@@ -20,6 +22,9 @@ class StatusReplies;
 class DailyReports : public QObject {
     Q_OBJECT
   public:
+    // Language, charset and separator of what it says and decodes.
+    void SetSettings(const SessionSettings& settings) { m_settings = settings; }
+    [[nodiscard]] const SessionSettings& Settings() const { return m_settings; }
     using RegisterFontQuery = std::function<bool()>;
 
     DailyReports(ReplyDispatcher& dispatcher, StatusReplies& status, const PluTable& table,
@@ -65,4 +70,5 @@ class DailyReports : public QObject {
     const PluTable& m_table;
     RegisterFontQuery m_registerFont;
     QTimer m_zTimer;
+    SessionSettings m_settings;
 };

@@ -1,6 +1,5 @@
 #include "sales/StatusReplies.h"
 
-#include "common/ShellSettings.h"
 #include "protocol/ReplyDispatcher.h"
 #include "sales/SaleCommands.h"
 #include "sales/SaleReplies.h"
@@ -20,11 +19,11 @@ StatusReplies::~StatusReplies() {
 }
 
 void StatusReplies::ReceiptStatusReply(std::span<const uint8_t> payload) {
-    if (const auto text = DecodeReceiptStatus(payload, Shell().UiLanguage))
+    if (const auto text = DecodeReceiptStatus(payload, m_settings.Language))
         emit ReceiptStatusReceived(*text);
 }
 
 void StatusReplies::ErrorStatusReply(std::span<const uint8_t> payload) {
-    if (const auto line = DecodeErrorStatus(payload, Shell().UiLanguage))
+    if (const auto line = DecodeErrorStatus(payload, m_settings.Language))
         emit ErrorStatusReceived(payload[1], *line);
 }

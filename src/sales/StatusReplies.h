@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/SessionSettings.h"
+
 #include <QObject>
 #include <QString>
 #include <cstdint>
@@ -14,6 +16,9 @@ class ReplyDispatcher;
 class StatusReplies : public QObject {
     Q_OBJECT
   public:
+    // Language, charset and separator of what it says and decodes.
+    void SetSettings(const SessionSettings& settings) { m_settings = settings; }
+    [[nodiscard]] const SessionSettings& Settings() const { return m_settings; }
     explicit StatusReplies(ReplyDispatcher& dispatcher, QObject* parent = nullptr);
     ~StatusReplies() override;
 
@@ -29,4 +34,5 @@ class StatusReplies : public QObject {
 
   private:
     ReplyDispatcher& m_dispatcher;
+    SessionSettings m_settings;
 };

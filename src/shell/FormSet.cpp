@@ -3,20 +3,18 @@
 #include "barcodes/BarcodeOptionsFile.h"
 #include "barcodes/TBarcodeForm.h"
 #include "common/ShellSettings.h"
-#include "database/PluDatabaseFile.h"
 #include "database/TDataForm.h"
-#include "spreadsheets/TExpImpForm.h"
+#include "header/TMessageForm.h"
 #include "printing/TPLUPrintForm.h"
 #include "printing/TRepStatusForm.h"
-#include "header/TMessageForm.h"
 #include "reports/TOperForm.h"
 #include "reports/TPLUStat.h"
-#include "serial/TRS232Form.h"
 #include "shell/MainMenus.h"
-#include "toolkit/MessageBoxes.h"
 #include "shell/TDLForm.h"
 #include "shell/TIntroForm.h"
 #include "shell/TUserForm.h"
+#include "spreadsheets/TExpImpForm.h"
+#include "toolkit/MessageBoxes.h"
 
 #include <QAction>
 #include <QDir>
@@ -28,14 +26,14 @@ template <typename T, typename... Args> std::unique_ptr<T> FormSet::Create(const
 }
 
 FormSet::FormSet() {
-    m_userForm = Create<TUserForm>("TUserForm");
-    m_dataForm = Create<TDataForm>("TDataForm");
-    const DatabaseFileResult database = LoadDatabase(m_dataForm->Table(), QDir::currentPath());
+    m_session = Create<RegisterSession>("RegisterSession");
+    m_userForm = Create<TUserForm>("TUserForm", *m_session);
+    m_dataForm = Create<TDataForm>("TDataForm", m_session->Table());
+    const DatabaseFileResult database = m_session->LoadTable(QDir::currentPath());
     if (!database.Ok) {
         MessageBoxes::Plain(nullptr, database.Message);
         m_exitStatus = database.ExitStatus;
     }
-    m_rs232Form = Create<TRS232Form>("TRS232Form");
     m_dlForm = Create<TDLForm>("TDLForm");
     m_pluStat = Create<TPLUStat>("TPLUStat");
     m_operForm = Create<TOperForm>("TOperForm");
@@ -46,19 +44,27 @@ FormSet::FormSet() {
     m_expImpForm = Create<TExpImpForm>("TExpImpForm");
     // The barcode rules are read from their file as their dialog is created.
     const BarcodeOptionsLoad barcodes = LoadBarcodeTypes(QDir::currentPath());
-    m_barcodeRules.SetApplied(barcodes.Table);
-    m_barcodeForm = Create<TBarcodeForm>("TBarcodeForm", m_barcodeRules);
+    m_session->Barcodes().SetApplied(barcodes.Table);
+    m_barcodeForm = Create<TBarcodeForm>("TBarcodeForm", m_session->Barcodes());
     m_barcodeForm->ShowAppliedRules();
     if (!barcodes.Message.isEmpty())
         MessageBoxes::Plain(nullptr, barcodes.Message);
-    m_userForm->Attach(*this);
-    m_userForm->SetDatabase(&m_dataForm->Table());
+    m_dialogs = std::make_unique<ShellDialogs>(ShellDialogs{*m_dataForm, *m_dlForm, *m_pluStat, *m_operForm,
+                                                            *m_messageForm, *m_pluPrintForm, *m_repStatusForm,
+                                                            *m_introForm, *m_expImpForm, Dialogs()});
+    m_userForm->Attach(*m_dialogs);
     WireBarcodeForm();
 }
 
 FormSet::~FormSet() {
-    // The main window's link goes before the port it talks through.
+    // The windows go before the session they show.
     m_userForm.reset();
+    m_dataForm.reset();
+    m_pluStat.reset();
+    m_operForm.reset();
+    m_messageForm.reset();
+    m_pluPrintForm.reset();
+    m_barcodeForm.reset();
 }
 
 void FormSet::WireBarcodeForm() {

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "barcodes/BarcodeTypeTable.h"
+#include "session/RegisterSession.h"
+#include "shell/ShellDialogs.h"
 
 #include <QStringList>
 #include <memory>
@@ -15,12 +17,12 @@ class TOperForm;
 class TPLUPrintForm;
 class TPLUStat;
 class TRepStatusForm;
-class TRS232Form;
 class TUserForm;
 class QWidget;
 
-// The program's windows: each a single instance, created once in a fixed
-// order (the main window first) and kept until the end.
+// The program's register session and its windows: the session first, then
+// each window a single instance, created once in a fixed order (the main
+// window first) and kept until the end.
 class FormSet {
   public:
     FormSet();
@@ -28,9 +30,9 @@ class FormSet {
     FormSet(const FormSet&) = delete;
     FormSet& operator=(const FormSet&) = delete;
 
+    [[nodiscard]] RegisterSession& Session() const { return *m_session; }
     [[nodiscard]] TUserForm& UserForm() const { return *m_userForm; }
     [[nodiscard]] TDataForm& DataForm() const { return *m_dataForm; }
-    [[nodiscard]] TRS232Form& RS232Form() const { return *m_rs232Form; }
     [[nodiscard]] TDLForm& DLForm() const { return *m_dlForm; }
     [[nodiscard]] TPLUStat& PLUStat() const { return *m_pluStat; }
     [[nodiscard]] TOperForm& OperForm() const { return *m_operForm; }
@@ -40,7 +42,6 @@ class FormSet {
     [[nodiscard]] TIntroForm& IntroForm() const { return *m_introForm; }
     [[nodiscard]] TExpImpForm& ExpImpForm() const { return *m_expImpForm; }
     [[nodiscard]] TBarcodeForm& BarcodeForm() const { return *m_barcodeForm; }
-    [[nodiscard]] BarcodeRules& Barcodes() { return m_barcodeRules; }
 
     // Non-zero when start-up failed (the database could not be loaded) and the
     // program is to end with this status; the user has been told why.
@@ -56,10 +57,9 @@ class FormSet {
 
     QStringList m_order;
     int m_exitStatus = 0;
-    BarcodeRules m_barcodeRules;
+    std::unique_ptr<RegisterSession> m_session;
     std::unique_ptr<TUserForm> m_userForm;
     std::unique_ptr<TDataForm> m_dataForm;
-    std::unique_ptr<TRS232Form> m_rs232Form;
     std::unique_ptr<TDLForm> m_dlForm;
     std::unique_ptr<TPLUStat> m_pluStat;
     std::unique_ptr<TOperForm> m_operForm;
@@ -69,4 +69,5 @@ class FormSet {
     std::unique_ptr<TIntroForm> m_introForm;
     std::unique_ptr<TExpImpForm> m_expImpForm;
     std::unique_ptr<TBarcodeForm> m_barcodeForm;
+    std::unique_ptr<ShellDialogs> m_dialogs;
 };

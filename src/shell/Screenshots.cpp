@@ -3,15 +3,14 @@
 #include "barcodes/TBarcodeForm.h"
 #include "common/ShellSettings.h"
 #include "database/TDataForm.h"
-#include "printing/TPLUPrintForm.h"
-#include "printing/TRepStatusForm.h"
-#include "viewer/ViewerPage.h"
 #include "header/HeaderPage.h"
 #include "header/TMessageForm.h"
 #include "monitor/ExternalPluRequest.h"
 #include "monitor/JournalMonitor.h"
 #include "monitor/MonitorPage.h"
 #include "plu/PluPage.h"
+#include "printing/TPLUPrintForm.h"
+#include "printing/TRepStatusForm.h"
 #include "reports/DailyReports.h"
 #include "reports/ReportsPage.h"
 #include "reports/TOperForm.h"
@@ -21,11 +20,12 @@
 #include "shell/FindRegisterDialog.h"
 #include "shell/FormSet.h"
 #include "shell/MainMenus.h"
-#include "toolkit/MessageBoxes.h"
-#include "toolkit/ModePage.h"
 #include "shell/StartPage.h"
 #include "shell/TIntroForm.h"
 #include "shell/TUserForm.h"
+#include "toolkit/MessageBoxes.h"
+#include "toolkit/ModePage.h"
+#include "viewer/ViewerPage.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QAction>
@@ -59,9 +59,7 @@ namespace {
 void ShowSimulatedJournal(FormSet& forms) {
 #ifdef ORVEX_SCREENSHOT_JOURNAL
     TUserForm& window = forms.UserForm();
-    JournalMonitor* journal = window.Journal();
-    if (!journal)
-        return;
+    JournalMonitor* journal = &forms.Session().Journal();
     window.MonitorSheet()->ClearClick();
     RegisterModel model(7);
     const PluTable& table = forms.DataForm().Table();
@@ -92,8 +90,6 @@ void ShowSimulatedJournal(FormSet& forms) {
 void ShowSimulatedReports(FormSet& forms) {
 #ifdef ORVEX_SCREENSHOT_JOURNAL
     TUserForm& window = forms.UserForm();
-    if (!window.Reports())
-        return;
     ReportsPage* page = window.DailySheet();
     page->ClearRichClick();
     RegisterModel model(7);
@@ -105,7 +101,7 @@ void ShowSimulatedReports(FormSet& forms) {
         if (model.AwaitingPluAnswer())
             (void)model.Answer(std::span<const uint8_t>(notFound));
     }
-    const ReportStyle style = window.Reports()->Style();
+    const ReportStyle style = forms.Session().Reports().Style();
     const PluTable& table = forms.DataForm().Table();
     const auto show = [&](const QByteArray& reply) {
         page->AppendLines(
@@ -241,9 +237,9 @@ int SaveScreenshots(FormSet& forms, const QString& dir) {
         sales->findChild<QLineEdit*>(QStringLiteral("PLUCodePrice"))->setText(QStringLiteral("1"));
         sales->findChild<QLineEdit*>(QStringLiteral("PriceCh"))->setText(QStringLiteral("1.99"));
         const std::array<uint8_t, 2> inside{'V', 'I'};
-        window.ErrorStatusReplies()->ReceiptStatusReply(inside);
+        forms.Session().Status().ReceiptStatusReply(inside);
         const std::array<uint8_t, 2> notActive{' ', 0x30};
-        window.ErrorStatusReplies()->ErrorStatusReply(notActive);
+        forms.Session().Status().ErrorStatusReply(notActive);
         save(window, QStringLiteral("SalesSheet_receipt_") + suffix);
         sales->findChild<QWidget*>(QStringLiteral("NewPrGroupBox"))->hide();
         // The header page with the simulated register's lines, and the thanks editor.

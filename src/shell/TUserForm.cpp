@@ -3,12 +3,6 @@
 #include "common/ShellSettings.h"
 #include "database/PluDatabaseFile.h"
 #include "database/TDataForm.h"
-#include "toolkit/FileDialogs.h"
-#include "spreadsheets/SpreadsheetExchange.h"
-#include "printing/TPLUPrintForm.h"
-#include "printing/TRepStatusForm.h"
-#include "viewer/TextFileCommands.h"
-#include "viewer/ViewerPage.h"
 #include "header/HeaderPage.h"
 #include "header/HeaderSequence.h"
 #include "header/TMessageForm.h"
@@ -16,6 +10,8 @@
 #include "monitor/MonitorPage.h"
 #include "monitor/SalesJournalHooks.h"
 #include "plu/PluPage.h"
+#include "printing/TPLUPrintForm.h"
+#include "printing/TRepStatusForm.h"
 #include "protocol/RegisterCharset.h"
 #include "protocol/RegisterFinder.h"
 #include "protocol/ReplyDispatcher.h"
@@ -26,19 +22,24 @@
 #include "reports/TPLUStat.h"
 #include "sales/SalesPage.h"
 #include "sales/StatusReplies.h"
-#include "toolkit/CharsetSwitch.h"
+#include "session/RegisterSession.h"
 #include "shell/CommanderHelp.h"
 #include "shell/FailedSaveQuery.h"
-#include "shell/FormSet.h"
 #include "shell/HintsPanel.h"
 #include "shell/LinkCaptions.h"
 #include "shell/MainMenus.h"
 #include "shell/MenuShortcutGuard.h"
-#include "toolkit/MessageBoxes.h"
 #include "shell/RegisterSearch.h"
+#include "shell/ShellDialogs.h"
 #include "shell/StartPage.h"
 #include "shell/TDLForm.h"
 #include "shell/TIntroForm.h"
+#include "spreadsheets/SpreadsheetExchange.h"
+#include "toolkit/CharsetSwitch.h"
+#include "toolkit/FileDialogs.h"
+#include "toolkit/MessageBoxes.h"
+#include "viewer/TextFileCommands.h"
+#include "viewer/ViewerPage.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -50,6 +51,7 @@
 #include <QLabel>
 #include <QLibraryInfo>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -63,7 +65,8 @@
 #include <QVBoxLayout>
 #include <utility>
 
-TUserForm::TUserForm(QWidget* parent) : QMainWindow(parent) {
+TUserForm::TUserForm(RegisterSession& session, QWidget* parent)
+    : QMainWindow(parent), m_session(session), m_dispatcher(&session.Dispatcher()) {
     setObjectName(QStringLiteral("TUserForm"));
     setWindowTitle(QStringLiteral("Orvex  Commander"));
     setFont(QFont(QStringLiteral("Courier New")));
@@ -72,6 +75,9 @@ TUserForm::TUserForm(QWidget* parent) : QMainWindow(parent) {
         move(screen->availableGeometry().center() - rect().center());
 
     ResetShellSettings();
+    m_session.SetLanguage(Shell().UiLanguage);
+    m_session.SetCharset(Shell().RegisterCharset);
+    m_session.SetDecimalSeparator(QLocale::system().decimalPoint().front());
     m_menus = new MainMenus(this);
     auto* central = new QWidget(this);
     central->setObjectName(QStringLiteral("Central"));
@@ -139,7 +145,6 @@ QWidget* TUserForm::BuildToolbar() {
         if (m_dispatcher)
             m_dispatcher->RequestClock();
     });
-    // The database window and the printing wizard hook in here when they land.
     connect(showDb, &QToolButton::clicked, this, [this] { m_pluPage->ShowDBClick(); });
     connect(pluPrint, &QToolButton::clicked, m_menus->Action(QStringLiteral("PLUDBPrint1")),
             &QAction::trigger);
@@ -212,7 +217,7 @@ void TUserForm::ConnectMenus() {
         OnAction(name, [this, page] { ShowPage(page); });
     OnAction("MnFindRegister", [this] {
         if (m_registerSearch)
-            m_registerSearch->Start(m_pluPage->Transfer() && m_pluPage->Transfer()->IsRunning());
+            m_registerSearch->Start(m_session.Transfer().IsRunning());
     });
     OnAction("MnGetTime", [this] {
         if (m_dispatcher)
@@ -290,32 +295,27 @@ void TUserForm::ConnectMenus() {
     OnAction("MnAbout", [this] { ShowAbout(); });
 }
 
-void TUserForm::Attach(FormSet& forms) {
+void TUserForm::Attach(const ShellDialogs& forms) {
     m_forms = &forms;
-    m_dispatcher = std::make_unique<ReplyDispatcher>(forms.RS232Form());
     m_registerSearch = new RegisterSearch(*m_dispatcher, *m_menus, this);
     connect(m_registerSearch, &RegisterSearch::Chosen, this,
             [this](const QString& text) { m_hints->setText(text); });
-    for (QWidget* dialog : forms.Dialogs())
+    for (QWidget* dialog : forms.All)
         m_captions.AddForm(dialog->objectName(), dialog);
     ConnectDispatcher();
-    ConnectPluPage(forms);
-    ConnectDatabase(forms);
-    m_journal = std::make_unique<JournalMonitor>(*m_dispatcher, forms.DataForm().Table());
+    ConnectPluPage();
+    ConnectDatabase();
     ConnectJournal();
-    ConnectReports(forms);
-    ConnectSales(forms);
+    ConnectReports();
+    ConnectSales();
 }
 
-void TUserForm::ConnectSales(FormSet& forms) {
-    m_headerSequence = std::make_unique<HeaderSequence>(*m_dispatcher);
-    m_salesPage->Attach(forms.DataForm().Table(), *m_dispatcher, forms.Barcodes(), *m_pluPage->Transfer(),
-                        *m_statusReplies);
-    m_headerPage->Attach(*m_headerSequence);
-    TMessageForm& thanks = forms.MessageForm();
-    thanks.Attach(*m_headerSequence);
-    connect(m_pluPage->Transfer(), &PluTransfer::StepStarting, m_headerSequence.get(),
-            &HeaderSequence::ResetMode);
+void TUserForm::ConnectSales() {
+    m_salesPage->Attach(m_session.Table(), *m_dispatcher, m_session.Barcodes(), m_session.Transfer(),
+                        m_session.Status());
+    m_headerPage->Attach(m_session.Header());
+    TMessageForm& thanks = m_forms->MessageForm;
+    thanks.Attach(m_session.Header());
     // Like F7 to F9 on the PLU page: the keys sell only where the sale can be seen.
     const std::pair<const char*, void (SalesPage::*)()> keys[] = {
         {"ShortSale", &SalesPage::NormalSaleClick},
@@ -332,27 +332,24 @@ void TUserForm::ConnectSales(FormSet& forms) {
     connect(m_salesPage, &SalesPage::ThanksRequested, &thanks, &TMessageForm::Open);
 }
 
-void TUserForm::ConnectReports(FormSet& forms) {
-    const PluTable& table = forms.DataForm().Table();
-    m_statusReplies = std::make_unique<StatusReplies>(*m_dispatcher);
-    m_reports = std::make_unique<DailyReports>(*m_dispatcher, *m_statusReplies, table);
-    m_pluSeries = std::make_unique<PluStatSeries>(*m_reports, table);
-    m_reportsPage->Attach(*m_reports);
-    TPLUStat& pluStat = forms.PLUStat();
-    TOperForm& operForm = forms.OperForm();
+void TUserForm::ConnectReports() {
+    m_reportsPage->Attach(m_session.Reports());
+    TPLUStat& pluStat = m_forms->PLUStat;
+    TOperForm& operForm = m_forms->OperForm;
     pluStat.SetOwner(this);
-    pluStat.Attach(*m_reports, *m_pluSeries, *m_reportsPage);
+    pluStat.Attach(m_session.Reports(), m_session.PluSeries(), *m_reportsPage);
     operForm.SetOwner(this);
-    operForm.Attach(*m_reports);
+    operForm.Attach(m_session.Reports());
     connect(m_reportsPage, &ReportsPage::PluStatRequested, &pluStat, &QWidget::show);
     connect(m_reportsPage, &ReportsPage::OperStatRequested, &operForm, &QWidget::show);
     connect(&pluStat, &TPLUStat::ShowReportsRequested, this, [this] { ShowPage(m_reportsPage); });
     connect(&operForm, &TOperForm::ShowReportsRequested, this, [this] { ShowPage(m_reportsPage); });
-    connect(this, &TUserForm::Closing, m_pluSeries.get(), &PluStatSeries::Stop);
+    connect(this, &TUserForm::Closing, &m_session, &RegisterSession::Abandon);
 }
 
-void TUserForm::ConnectPluPage(FormSet& forms) {
-    m_pluPage->Attach(forms.DataForm().Table(), *m_dispatcher, forms.Barcodes(), &forms.DataForm());
+void TUserForm::ConnectPluPage() {
+    m_pluPage->Attach(m_session.Table(), *m_dispatcher, m_session.Barcodes(), m_session.Transfer(),
+                      &m_forms->DataForm);
     // The page's keys act while the page is up.
     const std::pair<const char*, void (PluPage::*)()> keys[] = {{"ShortWritePC", &PluPage::PutPLUClick},
                                                                 {"ShortWriteECR", &PluPage::WriteOnECRClick},
@@ -365,13 +362,12 @@ void TUserForm::ConnectPluPage(FormSet& forms) {
     }
     OnAction("BarcMnOn", [this] { m_pluPage->SetUniquenessCheck(true); });
     OnAction("BarcMnOff", [this] { m_pluPage->SetUniquenessCheck(false); });
-    connect(this, &TUserForm::Closing, m_pluPage->Transfer(), &PluTransfer::Abandon);
 }
 
-void TUserForm::ConnectDatabase(FormSet& forms) {
-    TDataForm& data = forms.DataForm();
-    TPLUPrintForm& printing = forms.PLUPrintForm();
-    printing.Attach(data.Table(), forms.RepStatusForm());
+void TUserForm::ConnectDatabase() {
+    TDataForm& data = m_forms->DataForm;
+    TPLUPrintForm& printing = m_forms->PLUPrintForm;
+    printing.Attach(m_session.Table(), m_forms->RepStatusForm);
     OnAction("PLUDBShow", [&data] {
         data.show();
         data.raise();
@@ -382,31 +378,40 @@ void TUserForm::ConnectDatabase(FormSet& forms) {
         printing.raise();
         printing.activateWindow();
     });
-    auto* exchange =
-        new SpreadsheetExchange(this, data, forms.ExpImpForm(), m_pluPage->findChild<QLineEdit*>("FromNPlu"),
-                                m_pluPage->findChild<QLineEdit*>("ToNPlu"));
+    const QLineEdit* from = m_pluPage->findChild<QLineEdit*>(QStringLiteral("FromNPlu"));
+    const QLineEdit* to = m_pluPage->findChild<QLineEdit*>(QStringLiteral("ToNPlu"));
+    auto* exchange = new SpreadsheetExchange(this, m_session.Table(), m_forms->ExpImpForm,
+                                             {[&data] { return data.CurrentStyle(); },
+                                              [from] { return from->text(); }, [to] { return to->text(); }});
     OnAction("MnExport", [exchange] { exchange->MnExportClick(); });
     OnAction("MnImport", [exchange] { exchange->MnImportClick(); });
-    connect(m_pluPage, &PluPage::GridRowChanged, &data, &TDataForm::FillGridRow);
-    connect(m_pluPage, &PluPage::GridStale, &data, &TDataForm::SetGridStale);
+    connect(m_pluPage, &PluPage::GridRowChanged, &m_session, [this](int n) { m_session.PlusChanged(n, n); });
+    connect(&m_session, &RegisterSession::TableChanged, &data, &TDataForm::RefreshRows);
+    connect(&m_session, &RegisterSession::TableStale, &data, &TDataForm::SetGridStale);
+    connect(&m_session, &RegisterSession::PlusRead, this, [] { Shell().PlusReadFromRegister = true; });
     connect(this, &TUserForm::LanguageApplied, &data, &TDataForm::SetLanguage);
-    // The page shows an entry the window just changed: it shows it anew, so
-    // that a later write on the PC cannot put the old values back.
-    connect(&data, &TDataForm::TableChanged, this, [this](int from, int to) {
+    // The page shows an entry the database window or an import just changed:
+    // it shows it anew, so that a later write on the PC cannot put the old
+    // values back.
+    const auto changedElsewhere = [this](int from, int to) {
+        m_session.PlusChanged(from, to);
         bool ok = false;
         const int n = m_pluPage->PLUNum()->text().toInt(&ok);
         if (ok && n >= from && n <= to)
             m_pluPage->ShowTableRecord(n);
-    });
+    };
+    connect(&data, &TDataForm::TableChanged, this, changedElsewhere);
+    connect(exchange, &SpreadsheetExchange::PlusImported, this, changedElsewhere);
 }
 
 void TUserForm::ConnectJournal() {
-    m_monitorPage->Attach(*m_journal);
-    connect(m_journal.get(), &JournalMonitor::SubtotalRecorded, this, [this](const QString& amount) {
+    JournalMonitor& journal = m_session.Journal();
+    m_monitorPage->Attach(journal);
+    connect(&journal, &JournalMonitor::SubtotalRecorded, this, [this](const QString& amount) {
         if (SalesJournalHooks* hooks = ActiveSalesHooks())
             hooks->SubtotalRecorded(amount);
     });
-    connect(m_journal.get(), &JournalMonitor::ReceiptClosed, this, [this] {
+    connect(&journal, &JournalMonitor::ReceiptClosed, this, [this] {
         if (SalesJournalHooks* hooks = ActiveSalesHooks())
             hooks->ReceiptClosed();
     });
@@ -419,14 +424,14 @@ SalesJournalHooks* TUserForm::ActiveSalesHooks() const {
 }
 
 void TUserForm::ConnectDispatcher() {
-    connect(m_dispatcher.get(), &ReplyDispatcher::ConnectionChanged, this, &TUserForm::SetConnectionControls);
-    connect(m_dispatcher.get(), &ReplyDispatcher::PortOpenFailed, this, [this](const QString& device) {
+    connect(m_dispatcher, &ReplyDispatcher::ConnectionChanged, this, &TUserForm::SetConnectionControls);
+    connect(m_dispatcher, &ReplyDispatcher::PortOpenFailed, this, [this](const QString& device) {
         MessageBoxes::Plain(this, QStringLiteral("Cannot open this COMM port!!\n%1").arg(device));
     });
-    connect(m_dispatcher.get(), &ReplyDispatcher::PortLost, this,
+    connect(m_dispatcher, &ReplyDispatcher::PortLost, this,
             [this](const QString& device, const QString& reason) {
                 // A running PLU transfer says itself where it stopped.
-                if (m_pluPage->Transfer() && m_pluPage->Transfer()->IsRunning())
+                if (m_session.Transfer().IsRunning())
                     return;
                 MessageBoxes::Plain(this, LinkCaptions::ConnectionLost.Text().arg(device, reason));
             });
@@ -438,7 +443,7 @@ void TUserForm::ConnectDispatcher() {
                 this, LinkCaptions::TraceWriteFailed.Text().arg(QDir::toNativeSeparators(file), reason));
         });
     };
-    connect(m_dispatcher.get(), &ReplyDispatcher::Reconnected, this, [this](const QString& device) {
+    connect(m_dispatcher, &ReplyDispatcher::Reconnected, this, [this](const QString& device) {
         m_hints->setText(LinkCaptions::Reconnected.Text().arg(
             device, QString::number(BaudRateOf(m_dispatcher->RS232().Serial().ComPortSpeed()))));
     });
@@ -446,7 +451,7 @@ void TUserForm::ConnectDispatcher() {
     // handler, a frame that began arriving meanwhile would be cut off when the
     // handler returns.
     connect(
-        m_dispatcher.get(), &ReplyDispatcher::ClockReceived, this,
+        m_dispatcher, &ReplyDispatcher::ClockReceived, this,
         [this](const QString& text) { MessageBoxes::Plain(this, text); }, Qt::QueuedConnection);
 }
 
@@ -464,11 +469,10 @@ void TUserForm::FormActivate() {
         return;
     ApplyLanguage(Shell().UiLanguage);
     if (m_forms) {
-        m_forms->DLForm().DLStatusLabel()->setText(Captions::Transfer::Reading.Text());
-        m_forms->DLForm().CancelOK()->setText(Captions::Transfer::Cancel.Text());
+        m_forms->DLForm.DLStatusLabel()->setText(Captions::Transfer::Reading.Text());
+        m_forms->DLForm.CancelOK()->setText(Captions::Transfer::Cancel.Text());
     }
-    if (m_journal)
-        m_journal->ResetByteCount();
+    m_session.Journal().ResetByteCount();
     if (m_dispatcher) {
         m_dispatcher->ChangePort(pnCOM1);
         m_dispatcher->ChangeSpeed(br19200);
@@ -577,6 +581,7 @@ void TUserForm::SetConnectionControls(bool open) {
 }
 
 void TUserForm::ApplyLanguage(int lang) {
+    m_session.SetLanguage(lang);
     m_menus
         ->Action(lang == ShellSettings::Serbian ? QStringLiteral("MnSerbian") : QStringLiteral("MnEnglish"))
         ->setChecked(true);
@@ -591,7 +596,7 @@ void TUserForm::ApplyLanguage(int lang) {
           Captions::DLFormCaptions(), Captions::ThanksCaptions(), Captions::ToolbarHints()})
         m_captions.Apply(table, lang);
     if (m_forms) {
-        if (auto* fields = m_forms->DataForm().findChild<QComboBox*>(QStringLiteral("FieldComboBox"))) {
+        if (auto* fields = m_forms->DataForm.findChild<QComboBox*>(QStringLiteral("FieldComboBox"))) {
             fields->clear();
             fields->addItems(Captions::PluSettingsFields(lang));
         }
@@ -606,8 +611,9 @@ void TUserForm::ApplyLanguage(int lang) {
 void TUserForm::ApplyCharset(int charset, const QString& fontName) {
     QList<QWidget*> forms{this};
     if (m_forms)
-        forms << m_forms->Dialogs();
+        forms << m_forms->All;
     CharsetSwitch::Apply(forms, charset, fontName);
+    m_session.SetCharset(Shell().RegisterCharset);
 }
 
 void TUserForm::SetTextFontSize(int points) {
@@ -665,7 +671,7 @@ void TUserForm::RefreshPortDevices() {
 
 void TUserForm::ShowAbout() {
     if (m_forms)
-        m_forms->IntroForm().ShowAbout(this);
+        m_forms->IntroForm.ShowAbout(this);
 }
 
 void TUserForm::ShowNoResponse() {
@@ -679,7 +685,7 @@ bool TUserForm::FormCloseQuery() {
     const QString unfinished = m_pluPage->UnfinishedTransfer();
     if (!unfinished.isEmpty())
         MessageBoxes::Plain(this, unfinished);
-    if (m_database) {
+    {
         const auto ask = [this] {
             const auto answer = MessageBoxes::Show(
                 this, {Captions::Closing::PluProgramWarning.Text(),
@@ -689,13 +695,14 @@ bool TUserForm::FormCloseQuery() {
                    : answer == QMessageBox::No ? UpdateAnswer::No
                                                : UpdateAnswer::Cancel;
         };
-        const DatabaseCloseResult result = CloseQuerySave(
-            *m_database, Shell().StartDirectory, Shell().PlusReadFromRegister, Shell().DatabaseChanged, ask);
+        const DatabaseCloseResult result =
+            CloseQuerySave(m_session.Table(), Shell().StartDirectory, Shell().PlusReadFromRegister,
+                           Shell().DatabaseChanged, ask);
         if (!result.CloseAllowed)
             return false;
         // A failed save must not end the program with the run's work in it.
         if (!result.Message.isEmpty()) {
-            switch (AskAfterFailedSave(this, *m_database, Shell().StartDirectory, result.Message)) {
+            switch (AskAfterFailedSave(this, m_session.Table(), Shell().StartDirectory, result.Message)) {
             case FailedSaveOutcome::Back:
                 return false;
             case FailedSaveOutcome::QuitWithoutSaving:
@@ -730,7 +737,7 @@ void TUserForm::closeEvent(QCloseEvent* event) {
     // The program ends with its main window: a database window left open would
     // keep it running with no port and no close query to save what it changes.
     if (m_forms) {
-        for (QWidget* window : m_forms->Dialogs())
+        for (QWidget* window : m_forms->All)
             window->hide();
     }
     event->accept();

@@ -7,7 +7,6 @@
 #include <memory>
 
 class DailyReports;
-class FormSet;
 class HeaderPage;
 class HeaderSequence;
 class HintsPanel;
@@ -18,6 +17,8 @@ class MonitorPage;
 class PluPage;
 class PluStatSeries;
 class PluTable;
+class RegisterSession;
+struct ShellDialogs;
 class QStackedWidget;
 class QToolButton;
 class RegisterSearch;
@@ -37,18 +38,12 @@ class ViewerPage;
 class TUserForm : public QMainWindow {
     Q_OBJECT
   public:
-    explicit TUserForm(QWidget* parent = nullptr);
+    explicit TUserForm(RegisterSession& session, QWidget* parent = nullptr);
     ~TUserForm() override;
 
-    // The windows created after this one: the link and the dialogs.
-    void Attach(FormSet& forms);
+    // The dialogs, created after this window.
+    void Attach(const ShellDialogs& dialogs);
 
-    [[nodiscard]] ReplyDispatcher* Dispatcher() const { return m_dispatcher.get(); }
-    [[nodiscard]] JournalMonitor* Journal() const { return m_journal.get(); }
-    [[nodiscard]] StatusReplies* ErrorStatusReplies() const { return m_statusReplies.get(); }
-    [[nodiscard]] DailyReports* Reports() const { return m_reports.get(); }
-    [[nodiscard]] PluStatSeries* PluSeries() const { return m_pluSeries.get(); }
-    [[nodiscard]] HeaderSequence* HeaderLines() const { return m_headerSequence.get(); }
     [[nodiscard]] TextFileCommands* FileCommands() const { return m_fileCommands; }
     [[nodiscard]] MainMenus* Menus() const { return m_menus; }
     [[nodiscard]] QStackedWidget* PageControl() const { return m_pageControl; }
@@ -85,8 +80,6 @@ class TUserForm : public QMainWindow {
     // database could not be saved.
     [[nodiscard]] int ExitStatus() const { return m_exitStatus; }
     void TerminateClick();
-    // The PC PLU table that the close query saves to pludb.dat.
-    void SetDatabase(const PluTable* table) { m_database = table; }
 
   signals:
     // After the captions of a language were applied; the windows with lists
@@ -106,11 +99,11 @@ class TUserForm : public QMainWindow {
     void BuildPages();
     void ConnectMenus();
     void ConnectDispatcher();
-    void ConnectPluPage(FormSet& forms);
-    void ConnectDatabase(FormSet& forms);
+    void ConnectPluPage();
+    void ConnectDatabase();
     void ConnectJournal();
-    void ConnectReports(FormSet& forms);
-    void ConnectSales(FormSet& forms);
+    void ConnectReports();
+    void ConnectSales();
     void SetConnectionControls(bool open);
     void SetPageHint(int lang);
     void PageShown(ModePage* page);
@@ -139,18 +132,12 @@ class TUserForm : public QMainWindow {
     QToolButton* m_view = nullptr;
     QToolButton* m_save = nullptr;
     QToolButton* m_print = nullptr;
-    FormSet* m_forms = nullptr;
-    std::unique_ptr<ReplyDispatcher> m_dispatcher;
-    // Goes before the dispatcher that calls it.
-    std::unique_ptr<JournalMonitor> m_journal;
+    RegisterSession& m_session;
+    const ShellDialogs* m_forms = nullptr;
+    ReplyDispatcher* m_dispatcher = nullptr;
     RegisterSearch* m_registerSearch = nullptr;
-    std::unique_ptr<StatusReplies> m_statusReplies;
-    std::unique_ptr<DailyReports> m_reports;
-    std::unique_ptr<PluStatSeries> m_pluSeries;
-    std::unique_ptr<HeaderSequence> m_headerSequence;
     TextFileCommands* m_fileCommands = nullptr;
     CaptionApplier m_captions;
-    const PluTable* m_database = nullptr;
     bool m_activated = false;
     bool m_closeAfterJob = false;
     int m_exitStatus = 0;

@@ -2,11 +2,11 @@
 
 #include "common/Captions.h"
 #include "common/ShellSettings.h"
-#include "database/TDataForm.h"
-#include "toolkit/FileDialogs.h"
+#include "database/PluTable.h"
 #include "spreadsheets/PluSheet.h"
 #include "spreadsheets/SheetTemplate.h"
 #include "spreadsheets/TExpImpForm.h"
+#include "toolkit/FileDialogs.h"
 #include "toolkit/MessageBoxes.h"
 
 #include <QDir>
@@ -77,10 +77,10 @@ QString ReadErrorText(SheetError error, const QString& path) {
 
 } // namespace
 
-SpreadsheetExchange::SpreadsheetExchange(QWidget* mainWindow, TDataForm& data, TExpImpForm& progress,
-                                         QLineEdit* from, QLineEdit* to)
-    : QObject(mainWindow), m_mainWindow(mainWindow), m_data(data), m_progress(progress), m_from(from),
-      m_to(to) {
+SpreadsheetExchange::SpreadsheetExchange(QWidget* mainWindow, PluTable& table, TExpImpForm& progress,
+                                         Sources sources)
+    : QObject(mainWindow), m_mainWindow(mainWindow), m_table(table), m_progress(progress),
+      m_sources(std::move(sources)) {
     setObjectName(QStringLiteral("SpreadsheetExchange"));
 }
 
@@ -91,9 +91,8 @@ SpreadsheetExchange::~SpreadsheetExchange() {
     }
 }
 
-int SpreadsheetExchange::RangeValue(QLineEdit* field) const {
+int SpreadsheetExchange::RangeValue(const QString& text) {
     // The leading digits, 0 when there are none.
-    const QString text = field ? field->text() : QString();
     int value = 0;
     for (QChar c : text) {
         if (!c.isDigit() || value > PluCount)
@@ -172,7 +171,7 @@ void SpreadsheetExchange::MnExportClick() {
         return;
     }
     m_target = target;
-    m_first = qMin(RangeValue(m_from), PluCount - 1);
+    m_first = qMin(RangeValue(m_sources.From()), PluCount - 1);
     m_next = m_first;
     m_written = 0;
     BeginRun(Exporting.Text());
@@ -184,13 +183,13 @@ void SpreadsheetExchange::ExportStep() {
     QElapsedTimer clock;
     clock.start();
     // The sheet carries the very texts the database grid shows.
-    const PluCells::Style style = m_data.CurrentStyle();
-    const PluTable& table = m_data.Table();
+    const PluCells::Style style = m_sources.Style();
+    const PluTable& table = m_table;
     int last = 0;
     while (!m_progress.ExchangeCancelled()) {
         // The end of the range is read again for every row, as the page's
         // field may change meanwhile.
-        last = qMin(RangeValue(m_to), PluCount - 1);
+        last = qMin(RangeValue(m_sources.To()), PluCount - 1);
         if (m_next > last || clock.elapsed() >= StepBudgetMs)
             break;
         m_writer->AddRow(PluSheet::ExportRow(table[m_next], m_next, style));
@@ -258,15 +257,14 @@ void SpreadsheetExchange::ImportRead(SheetError error) {
         ShowError(text);
         return;
     }
-    m_import =
-        std::make_unique<PluSheet::PluImport>(*m_rows, Shell().DescriptionColumn, m_data.CurrentStyle());
+    m_import = std::make_unique<PluSheet::PluImport>(*m_rows, Shell().DescriptionColumn, m_sources.Style());
     QTimer::singleShot(0, this, &SpreadsheetExchange::ImportStep);
 }
 
 void SpreadsheetExchange::ImportStep() {
     QElapsedTimer clock;
     clock.start();
-    PluTable& table = m_data.Table();
+    PluTable& table = m_table;
     if (m_progress.ExchangeCancelled())
         m_import->Cancel();
     while (!m_import->Done() && clock.elapsed() < StepBudgetMs)
@@ -283,7 +281,7 @@ void SpreadsheetExchange::ImportStep() {
         // Leaving the program asks whether to save what came in.
         Shell().DatabaseChanged = true;
         Shell().PlusReadFromRegister = true;
-        m_data.PlusChanged(summary.FirstPlu, summary.LastPlu);
+        emit PlusImported(summary.FirstPlu, summary.LastPlu);
     }
     MessageRequest request;
     request.Title = QString::fromLatin1(ProgramTitle);

@@ -1,16 +1,16 @@
 #pragma once
 
+#include "database/PluCells.h"
 #include "spreadsheets/SheetRows.h"
 
 #include <QElapsedTimer>
 #include <QObject>
-#include <QPointer>
+#include <functional>
 #include <memory>
 
-class QLineEdit;
 class QThread;
 class QWidget;
-class TDataForm;
+class PluTable;
 class TExpImpForm;
 namespace PluSheet {
 class PluImport;
@@ -22,9 +22,15 @@ class PluImport;
 class SpreadsheetExchange : public QObject {
     Q_OBJECT
   public:
-    // from and to are the PLU page's export range fields.
-    SpreadsheetExchange(QWidget* mainWindow, TDataForm& data, TExpImpForm& progress, QLineEdit* from,
-                        QLineEdit* to);
+    // What an export or import reads as it goes: the texts of the cells as
+    // the database grid shows them, and the export range as typed (its end is
+    // read again for every row, as it may change meanwhile).
+    struct Sources {
+        std::function<PluCells::Style()> Style;
+        std::function<QString()> From;
+        std::function<QString()> To;
+    };
+    SpreadsheetExchange(QWidget* mainWindow, PluTable& table, TExpImpForm& progress, Sources sources);
     ~SpreadsheetExchange() override;
 
     void MnExportClick();
@@ -34,6 +40,8 @@ class SpreadsheetExchange : public QObject {
   signals:
     // An import or export has ended, whichever way.
     void Finished();
+    // An import changed entries from..to of the table.
+    void PlusImported(int from, int to);
 
   private:
     void BeginRun(const QString& caption);
@@ -43,14 +51,13 @@ class SpreadsheetExchange : public QObject {
     void ImportRead(SheetError error);
     void ImportStep();
     void RunInThread(std::function<SheetError()> work, std::function<void(SheetError)> done);
-    [[nodiscard]] int RangeValue(QLineEdit* field) const;
+    [[nodiscard]] static int RangeValue(const QString& text);
     void ShowError(const QString& text);
 
     QWidget* m_mainWindow;
-    TDataForm& m_data;
+    PluTable& m_table;
     TExpImpForm& m_progress;
-    QPointer<QLineEdit> m_from;
-    QPointer<QLineEdit> m_to;
+    Sources m_sources;
     bool m_running = false;
     QThread* m_thread = nullptr;
 

@@ -94,10 +94,12 @@ TEST_F(DataFormTest, ModelShowsEveryPluReadOnlyAndFollowsTheTable) {
     EXPECT_EQ(changed[0][0].toModelIndex().row(), 12);
     EXPECT_EQ(model.index(12, 1).data().toString(), QStringLiteral("BREAD"));
 
-    // A foreign unit code is kept as "item" once the grid is refilled after a range read.
+    // A foreign unit code is kept as "item" once the entry is changed, and a
+    // range read's stale grid is refilled when shown.
     Table()[13].Unit = 12;
     Table()[13].ConstCheck = 5;
-    emit Window().ProgSheet()->GridStale();
+    forms->Session().PlusChanged(13, 13);
+    emit forms->Session().TableStale();
     EXPECT_TRUE(Data().GridStale());
     Open();
     EXPECT_FALSE(Data().GridStale());
@@ -357,9 +359,9 @@ TEST_F(DataFormTest, RangeReadFromTheSimulatedRegisterShowsInTheGrid) {
     Window().ShowPage(page);
     Window().findChild<QLineEdit*>(QStringLiteral("FromNPlu"))->setText(QStringLiteral("30"));
     Window().findChild<QLineEdit*>(QStringLiteral("ToNPlu"))->setText(QStringLiteral("50"));
-    QSignalSpy stale(page, &PluPage::GridStale);
+    QSignalSpy stale(&forms->Session(), &RegisterSession::TableStale);
     page->ReadAllClick();
-    ASSERT_TRUE(WaitUntil([&] { return !page->Transfer()->IsRunning(); }, 20000));
+    ASSERT_TRUE(WaitUntil([&] { return !forms->Session().Transfer().IsRunning(); }, 20000));
     EXPECT_FALSE(stale.isEmpty());
     EXPECT_TRUE(Data().GridStale());
     Open();

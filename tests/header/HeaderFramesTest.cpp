@@ -12,22 +12,22 @@ constexpr int Cyr = RegisterCharsets::Cyrillic;
 TEST(HeaderFrames, RequestsWritesEndAndThanks) {
     for (int line = 1; line <= 8; ++line)
         EXPECT_EQ(Hex(EncodeHeaderRequest(line)), Hex(std::vector<uint8_t>{0x5D, uint8_t(line), 0}));
-    const LineFrameResult shop = EncodeHeaderWrite(2, {false, true}, QStringLiteral("SHOP"), Cyr);
+    const LineFrameResult shop = EncodeHeaderWrite(2, {false, true}, QStringLiteral("SHOP"), Cyr, 0);
     ASSERT_TRUE(shop.Frame) << shop.Refusal.toStdString();
     std::vector<uint8_t> expected{0x5F, 0x02, 0x02, 'S', 'H', 'O', 'P'};
     expected.resize(24, 0);
     EXPECT_EQ(Hex(*shop.Frame), Hex(expected));
-    const LineFrameResult both = EncodeHeaderWrite(1, {true, true}, QStringLiteral("AB"), Cyr);
+    const LineFrameResult both = EncodeHeaderWrite(1, {true, true}, QStringLiteral("AB"), Cyr, 0);
     ASSERT_TRUE(both.Frame);
     EXPECT_EQ((*both.Frame)[2], 3);
     EXPECT_EQ(Hex(EncodeHeaderEnd()), "61");
 
-    const LineFrameResult thanks = EncodeThanks(QStringLiteral("HVALA"), Cyr);
+    const LineFrameResult thanks = EncodeThanks(QStringLiteral("HVALA"), Cyr, 0);
     ASSERT_TRUE(thanks.Frame);
     std::vector<uint8_t> thanksBytes{0x53, 'H', 'V', 'A', 'L', 'A'};
     thanksBytes.resize(22, 0);
     EXPECT_EQ(Hex(*thanks.Frame), Hex(thanksBytes));
-    const LineFrameResult empty = EncodeThanks(QString(), Cyr);
+    const LineFrameResult empty = EncodeThanks(QString(), Cyr, 0);
     ASSERT_TRUE(empty.Frame);
     EXPECT_EQ(Hex(*empty.Frame),
               Hex(std::vector<uint8_t>{0x53, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
@@ -38,16 +38,16 @@ TEST(HeaderFrames, RequestsWritesEndAndThanks) {
 TEST(HeaderFrames, UnprintableCharactersAndOverlongLinesAreRefusedByLine) {
     ResetShellSettings();
     Shell().UiLanguage = 0;
-    const LineFrameResult euro = EncodeHeaderWrite(3, {}, QString::fromUtf8("SHOP €"), Cyr);
+    const LineFrameResult euro = EncodeHeaderWrite(3, {}, QString::fromUtf8("SHOP €"), Cyr, 0);
     EXPECT_FALSE(euro.Frame);
     EXPECT_TRUE(euro.Refusal.contains("Line 3")) << euro.Refusal.toStdString();
     EXPECT_TRUE(euro.Refusal.contains(QString::fromUtf8("€")));
-    const LineFrameResult wide = EncodeHeaderWrite(4, {true, false}, QStringLiteral("ELEVEN CHAR"), Cyr);
+    const LineFrameResult wide = EncodeHeaderWrite(4, {true, false}, QStringLiteral("ELEVEN CHAR"), Cyr, 0);
     EXPECT_FALSE(wide.Frame);
     EXPECT_TRUE(wide.Refusal.contains("Line 4"));
-    EXPECT_FALSE(EncodeHeaderWrite(1, {}, QString(22, 'A'), Cyr).Frame);
-    EXPECT_TRUE(EncodeHeaderWrite(1, {}, QString(21, 'A'), Cyr).Frame);
-    EXPECT_FALSE(EncodeThanks(QString::fromUtf8("€"), Cyr).Frame);
+    EXPECT_FALSE(EncodeHeaderWrite(1, {}, QString(22, 'A'), Cyr, 0).Frame);
+    EXPECT_TRUE(EncodeHeaderWrite(1, {}, QString(21, 'A'), Cyr, 0).Frame);
+    EXPECT_FALSE(EncodeThanks(QString::fromUtf8("€"), Cyr, 0).Frame);
 }
 
 TEST(HeaderFrames, RepliesDecodeWithBlanksForZeros) {

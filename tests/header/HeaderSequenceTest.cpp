@@ -41,7 +41,7 @@ class HeaderSequenceTest : public ::testing::Test {
   protected:
     void SetUp() override {
         ResetShellSettings();
-        Shell().UiLanguage = 0;
+        sequence.SetSettings({0});
         ASSERT_TRUE(peer.Ok());
         TCommPortDriver::SetDeviceOverride(pnCOM1, peer.DevicePath());
         peer.SetResponder(Echo);

@@ -36,7 +36,9 @@ class MonitorTest : public ShellTest {
         const QString text = Page().MonListBox()->toPlainText();
         return text.isEmpty() ? QStringList() : text.split(QLatin1Char('\n'));
     }
-    void Receive(const std::vector<uint8_t>& payload) { Window().Journal()->JournalRecord(payload); }
+    void Receive(const std::vector<uint8_t>& payload) {
+        (&forms->Session().Journal())->JournalRecord(payload);
+    }
 };
 
 // What the monitor shows after each step of a user's session.
@@ -164,9 +166,9 @@ TEST_F(MonitorTest, FramesOnTheLineBecomeLinesAndTheRequestIsAnswered) {
 TEST_F(MonitorTest, SubtotalAndReceiptCloseReachTheSalesPageHooks) {
     QStringList subtotals;
     int closed = 0;
-    QObject::connect(Window().Journal(), &JournalMonitor::SubtotalRecorded,
+    QObject::connect((&forms->Session().Journal()), &JournalMonitor::SubtotalRecorded,
                      [&](const QString& amount) { subtotals << amount; });
-    QObject::connect(Window().Journal(), &JournalMonitor::ReceiptClosed, [&] { ++closed; });
+    QObject::connect((&forms->Session().Journal()), &JournalMonitor::ReceiptClosed, [&] { ++closed; });
     Receive(Subtotal);
     Receive(Bytes("4F 00 00 00 00 25 50 00 00 00 42 00 03 01 05 09 0E 03 D4 07"));
     Receive(Correction);

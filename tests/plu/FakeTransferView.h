@@ -10,16 +10,21 @@
 // The page side of a transfer, recorded: what the transfer showed and asked.
 class FakeTransferView : public PluTransferView {
   public:
-    [[nodiscard]] int WriteScope() const override { return Scope; }
-    [[nodiscard]] bool ActiveOnly() const override { return Active; }
+    // Shows transfer's steps and records its table signals.
+    void Watch(PluTransfer& transfer) {
+        transfer.SetView(this);
+        QObject::connect(&transfer, &PluTransfer::RowChanged, &transfer,
+                         [this](int n) { GridRows.push_back(n); });
+        QObject::connect(&transfer, &PluTransfer::TableStale, &transfer, [this] { Stale = true; });
+        QObject::connect(&transfer, &PluTransfer::PlusRead, &transfer, [this] { ++PlusReads; });
+    }
+
     void PutPageToTable(int n) override {
         PutPages.push_back(n);
         if (OnPutPage)
             OnPutPage(n);
     }
     void ShowReceivedRecord(const PluRecord& record) override { Shown.push_back(record); }
-    void FillGridRow(int n) override { GridRows.push_back(n); }
-    void SetGridStale() override { Stale = true; }
     void ShowStatusPanel(bool visible) override { PanelShows.push_back(visible); }
     void ShowRequest(const QString& indicator, int plu) override {
         Requests.push_back(indicator);
@@ -39,6 +44,7 @@ class FakeTransferView : public PluTransferView {
     void ShowNoResponse() override { ++NoResponses; }
     void ShowStopped(const QString& text) override { Stopped.push_back(text); }
 
+    // The page's choices the test hands to the transfer's starts.
     int Scope = 1;
     bool Active = false;
     std::function<void(int)> OnPutPage;
@@ -48,6 +54,7 @@ class FakeTransferView : public PluTransferView {
     std::vector<PluRecord> Shown;
     std::vector<int> GridRows;
     bool Stale = false;
+    int PlusReads = 0;
     std::vector<bool> PanelShows;
     std::vector<QString> Requests;
     std::vector<int> RequestPlus;

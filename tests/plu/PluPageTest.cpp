@@ -202,7 +202,7 @@ TEST_F(PluPageTest, UniquenessCheckKeepsTheOldBarcodeAndNamesTheOwner) {
 
 TEST_F(PluPageTest, BarcodeLabelTogglesTheScannerMode) {
     auto* label = Control<QLabel>("BarcodeLabel");
-    TRS232Form& rs232 = forms->RS232Form();
+    TRS232Form& rs232 = forms->Session().RS232();
     QTest::mouseClick(label, Qt::LeftButton);
     EXPECT_TRUE(rs232.BarcodeEntry());
     EXPECT_EQ(label->palette().color(QPalette::WindowText), QColor(Qt::blue));
@@ -496,7 +496,7 @@ TEST_F(PluPageTest, ClosingTheWindowDuringARangeReadEndsItAtOnce) {
     QTest::mouseClick(Control<QPushButton>("ReadAll"), Qt::LeftButton);
     EXPECT_LT(clock.elapsed(), ReplyDispatcher::TransferTimeout) << "no further attempt after the close";
     EXPECT_EQ(peer.Received().size(), 1u);
-    EXPECT_FALSE(Page()->Transfer()->IsRunning());
+    EXPECT_FALSE((&forms->Session().Transfer())->IsRunning());
     ASSERT_EQ(boxes.size(), 1u) << "no no-response warning on the way out";
     EXPECT_EQ(boxes[0].Text, QStringLiteral("Prenos PLU nije završen: stigao je do PLU 0, preneto PLU: 0."));
     EXPECT_FALSE(Dispatcher().IsOpen());

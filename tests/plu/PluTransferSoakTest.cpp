@@ -97,7 +97,8 @@ class PluTransferSoak : public ::testing::Test {
         monitor = std::make_unique<JournalMonitor>(*dispatcher, table);
         QObject::connect(monitor.get(), &JournalMonitor::LineDecoded,
                          [this](const QString& line) { lines.push_back(line); });
-        transfer = std::make_unique<PluTransfer>(*dispatcher, table, view);
+        transfer = std::make_unique<PluTransfer>(*dispatcher, table);
+        view.Watch(*transfer);
         transfer->SetReplyTimeout(SoakReplyTimeoutMs);
     }
     void TearDown() override {
@@ -117,9 +118,9 @@ class PluTransferSoak : public ::testing::Test {
         for (int start = from;;) {
             const int before = view.NoResponses;
             if (write)
-                transfer->WriteRange(start, to);
+                transfer->WriteRange(start, to, view.Scope, view.Active);
             else
-                transfer->ReadRange(start, to);
+                transfer->ReadRange(start, to, view.Active);
             if (view.NoResponses == before || restarts > 50)
                 return restarts;
             ++restarts;
@@ -337,7 +338,7 @@ TEST_F(PluTransferSoak, ADeviceVanishingMidRangeIsReportedAndAReconnectResumesCl
             if (done == vanishAfter)
                 QTimer::singleShot(vanishAfterMs, Qt::PreciseTimer, sim.get(), [this] { sim->Stop(); });
         };
-        transfer->ReadRange(from, to);
+        transfer->ReadRange(from, to, view.Active);
         view.OnProgress = nullptr;
 
         const int stoppedAt = transfer->CurrentPlu();

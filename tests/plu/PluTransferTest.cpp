@@ -49,7 +49,10 @@ class PluTransferTest : public ::testing::Test {
     void SetUp() override {
         ResetShellSettings();
         // No conversion table: digits and capitals go as they are.
-        Shell().RegisterCharset = RegisterCharsets::Default;
+        SessionSettings settings;
+        settings.Charset = RegisterCharsets::Default;
+        transfer.SetSettings(settings);
+        view.Watch(transfer);
         ASSERT_TRUE(peer.Ok());
         TCommPortDriver::SetDeviceOverride(pnCOM1, peer.DevicePath());
         // An answering register unless a test says otherwise.
@@ -64,13 +67,13 @@ class PluTransferTest : public ::testing::Test {
     ReplyDispatcher dispatcher{rs232};
     PluTable table;
     FakeTransferView view;
-    PluTransfer transfer{dispatcher, table, view};
+    PluTransfer transfer{dispatcher, table};
 };
 
 TEST_F(PluTransferTest, ReadOneStoresTheRecordKeepingThePcOnlyFields) {
     table[25].NetPrice = 1.75;
     table[25].SetDescription2("kept on the PC");
-    transfer.ReadOne(25);
+    transfer.ReadOne(25, view.Active);
 
     ASSERT_EQ(Sent().size(), 1u);
     EXPECT_EQ(Hex(Sent()[0]), Hex(Bytes("5B 19 00")));
@@ -83,7 +86,7 @@ TEST_F(PluTransferTest, ReadOneStoresTheRecordKeepingThePcOnlyFields) {
     EXPECT_EQ(view.Shown[0].Code, 25u);
     EXPECT_EQ(view.GridRows, std::vector<int>{25});
     EXPECT_FALSE(view.Stale);
-    EXPECT_TRUE(Shell().PlusReadFromRegister);
+    EXPECT_GT(view.PlusReads, 0);
     EXPECT_EQ(view.PanelShows, (std::vector<bool>{true, false}));
     EXPECT_FALSE(transfer.IsRunning());
     EXPECT_FALSE(dispatcher.CommandTimer().isActive());
@@ -98,7 +101,7 @@ TEST_F(PluTransferTest, ReadRangeAsksEachPluAfterThePreviousReply) {
                                  table[n - 1].DescriptionText() == "R" + QByteArray::number(n - 1));
         return std::vector<Payload>{RecordReply(n)};
     });
-    transfer.ReadRange(10, 12);
+    transfer.ReadRange(10, 12, view.Active);
 
     ASSERT_EQ(Sent().size(), 3u);
     EXPECT_EQ(Hex(Sent()[0]), Hex(Bytes("5B 0A 00")));
@@ -135,7 +138,7 @@ TEST_P(PluTransferRangeTest, AsksThePlusOfTheRangeThatPassTheFilter) {
     for (int n = 0; n < 30; ++n)
         table[n].Flags = n == 11 ? 0x03 : 0x43;
     view.Active = row.ActiveOnly;
-    transfer.ReadRange(row.From, row.To);
+    transfer.ReadRange(row.From, row.To, view.Active);
     std::vector<int> asked;
     for (const Payload& p : Sent())
         asked.push_back(PluOf(p));
@@ -158,13 +161,13 @@ INSTANTIATE_TEST_SUITE_P(Ranges, PluTransferRangeTest,
 TEST_F(PluTransferTest, ActiveFilterAlsoHoldsForASinglePlu) {
     table[4].Flags = 0x03;
     view.Active = true;
-    transfer.ReadOne(4);
+    transfer.ReadOne(4, view.Active);
     EXPECT_TRUE(Sent().empty());
 }
 
 TEST_F(PluTransferTest, SilentRegisterGetsFiveRequestsThreeSecondsApartThenTheWarning) {
     peer.SetResponder([](const Payload&) { return std::vector<Payload>{}; });
-    transfer.ReadRange(10, 11);
+    transfer.ReadRange(10, 11, view.Active);
 
     ASSERT_EQ(Sent().size(), size_t(PluTransfer::Attempts));
     for (const Payload& p : Sent())
@@ -184,7 +187,7 @@ TEST_F(PluTransferTest, SilentRegisterGetsFiveRequestsThreeSecondsApartThenTheWa
 TEST_F(PluTransferTest, RepliesForAnotherPluCountAsFailedAttempts) {
     // Always one PLU too far: never the awaited one.
     peer.SetResponder([](const Payload& got) { return std::vector<Payload>{RecordReply(PluOf(got) + 1)}; });
-    transfer.ReadRange(10, 12);
+    transfer.ReadRange(10, 12, view.Active);
 
     ASSERT_EQ(Sent().size(), size_t(PluTransfer::Attempts));
     for (const Payload& p : Sent())
@@ -199,7 +202,7 @@ TEST_F(PluTransferTest, AWrongReplyThenTheRightOneGoesOn) {
         const int n = PluOf(got);
         return std::vector<Payload>{RecordReply(++calls == 1 ? n + 5 : n)};
     });
-    transfer.ReadRange(10, 11);
+    transfer.ReadRange(10, 11, view.Active);
     std::vector<int> asked;
     for (const Payload& p : Sent())
         asked.push_back(PluOf(p));
@@ -219,7 +222,7 @@ TEST_F(PluTransferTest, ACorruptReplyIsDroppedAndTheSameRequestGoesAgain) {
         }
         return std::vector<Payload>{RecordReply(PluOf(got))};
     });
-    transfer.ReadOne(10);
+    transfer.ReadOne(10, view.Active);
     ASSERT_EQ(Sent().size(), 2u);
     EXPECT_EQ(Sent()[0], Sent()[1]);
     EXPECT_EQ(table[10].DescriptionText(), "R10");
@@ -245,7 +248,7 @@ TEST_P(PluTransferScopeTest, WriteRangeSendsWhatTheScopeSays) {
         table[n].Stock = 1500 * uint32_t(n);
         expected[n] = table[n];
     }
-    transfer.WriteRange(1, 2);
+    transfer.WriteRange(1, 2, view.Scope, view.Active);
 
     std::vector<Payload> want;
     for (int n : {1, 2}) {
@@ -262,7 +265,7 @@ TEST_P(PluTransferScopeTest, WriteRangeSendsWhatTheScopeSays) {
     // The acknowledgements of a range write are not stored.
     EXPECT_EQ(table[1].DescriptionText(), "MILK 1");
     EXPECT_EQ(table[2].Stock, 3000u);
-    EXPECT_FALSE(Shell().PlusReadFromRegister);
+    EXPECT_EQ(view.PlusReads, 0);
     // A written constant part no longer has a free price.
     EXPECT_EQ(table[1].Flags, row.Scope == 0 ? 0x63 : 0x43);
 }
@@ -293,7 +296,7 @@ TEST_F(PluTransferTest, RecordsArrivingBetweenTwoPlusReachTheirHandlersAndStaleR
         peer.SendRaw(wire);
         ASSERT_TRUE(peer.SentBytesWait());
     };
-    transfer.ReadRange(10, 11);
+    transfer.ReadRange(10, 11, view.Active);
 
     ASSERT_EQ(journal.size(), 1u) << "the payment record that came between two PLUs was thrown away";
     EXPECT_EQ(Hex(journal[0]), "4F 00 00 12 34");
@@ -305,7 +308,7 @@ TEST_F(PluTransferTest, RecordsArrivingBetweenTwoPlusReachTheirHandlersAndStaleR
 
 TEST_F(PluTransferTest, ReadRangeWithBothScopesStillAsksEachPluOnce) {
     view.Scope = 2;
-    transfer.ReadRange(1, 3);
+    transfer.ReadRange(1, 3, view.Active);
     EXPECT_EQ(Sent().size(), 3u);
 }
 
@@ -313,7 +316,7 @@ TEST_F(PluTransferTest, ADescriptionWithoutRegisterFormEndsTheWriteAtThatPlu) {
     for (int n : {1, 2, 3})
         table[n].SetDescription("ITEM");
     table[2].SetDescription("ITEM~"); // no register form in the plain set
-    transfer.WriteRange(1, 3);
+    transfer.WriteRange(1, 3, view.Scope, view.Active);
 
     ASSERT_EQ(Sent().size(), 1u);
     EXPECT_EQ(PluOf(Sent()[0]), 1);
@@ -325,7 +328,7 @@ TEST_F(PluTransferTest, ADescriptionWithoutRegisterFormEndsTheWriteAtThatPlu) {
 
 TEST_F(PluTransferTest, WriteOneStoresThePageFirstAndKeepsItWhenRefused) {
     view.OnPutPage = [&](int n) { table[n].SetDescription("BAD~"); };
-    transfer.WriteOne(9);
+    transfer.WriteOne(9, view.Scope, view.Active);
     EXPECT_EQ(view.PutPages, std::vector<int>{9});
     EXPECT_TRUE(Sent().empty());
     EXPECT_EQ(view.Messages, std::vector<QString>{"Invalid decription, PLU Code: 9"});
@@ -333,7 +336,7 @@ TEST_F(PluTransferTest, WriteOneStoresThePageFirstAndKeepsItWhenRefused) {
 }
 
 TEST_F(PluTransferTest, WriteOneWithoutAPluNumberDoesNothing) {
-    transfer.WriteOne(std::nullopt);
+    transfer.WriteOne(std::nullopt, view.Scope, view.Active);
     EXPECT_TRUE(view.PutPages.empty());
     EXPECT_TRUE(peer.QuietFor(100));
 }
@@ -352,7 +355,7 @@ TEST_F(PluTransferTest, WriteOneOfBothPartsSendsTheTypedStockAndEndsWithTheRegis
             std::copy(got.begin() + 3, got.begin() + 7, reply.begin() + 45);
         return std::vector<Payload>{reply};
     });
-    transfer.WriteOne(5);
+    transfer.WriteOne(5, view.Scope, view.Active);
 
     ASSERT_EQ(Sent().size(), 2u);
     EXPECT_EQ(Sent()[0][0], PluWriteCode);
@@ -373,7 +376,7 @@ TEST_F(PluTransferTest, CancelEndsTheRangeAfterTheCurrentWait) {
         }
         return std::vector<Payload>{RecordReply(n)};
     });
-    transfer.ReadRange(10, 20);
+    transfer.ReadRange(10, 20, view.Active);
 
     EXPECT_EQ(Sent().size(), 3u);
     EXPECT_EQ(table[11].DescriptionText(), "R11");
@@ -399,7 +402,7 @@ TEST_F(PluTransferTest, ADisconnectEndsTheRangeAndSaysItWasTheDisconnect) {
     });
     QElapsedTimer clock;
     clock.start();
-    transfer.ReadRange(10, 20);
+    transfer.ReadRange(10, 20, view.Active);
 
     EXPECT_LT(clock.elapsed(), ReplyDispatcher::TransferTimeout);
     EXPECT_EQ(view.Messages, std::vector<QString>{Captions::Transfer::StoppedByDisconnect.Text().arg(12)});
@@ -419,7 +422,7 @@ TEST_F(PluTransferTest, AVanishedDeviceEndsTheTransferAndKeepsWhatWasRead) {
     });
     QElapsedTimer clock;
     clock.start();
-    transfer.ReadRange(10, 20);
+    transfer.ReadRange(10, 20, view.Active);
 
     EXPECT_LT(clock.elapsed(), ReplyDispatcher::TransferTimeout) << "no waiting on a line that is gone";
     EXPECT_EQ(table[11].DescriptionText(), "R11");
@@ -449,7 +452,7 @@ TEST_F(PluTransferTest, ACutTransferStaysEndedWhenTheDeviceComesBack) {
     });
     QString back;
     QObject::connect(&dispatcher, &ReplyDispatcher::Reconnected, [&](const QString& d) { back = d; });
-    transfer.ReadRange(10, 20);
+    transfer.ReadRange(10, 20, view.Active);
     EXPECT_FALSE(transfer.IsRunning());
 
     ScriptedPeer again;
@@ -470,10 +473,10 @@ TEST_F(PluTransferTest, AStartWhileATransferRunsIsIgnored) {
     int nested = 0;
     peer.SetResponder([&](const Payload& got) {
         if (PluOf(got) == 10 && nested++ == 0)
-            QTimer::singleShot(0, &transfer, [&] { transfer.ReadOne(500); });
+            QTimer::singleShot(0, &transfer, [&] { transfer.ReadOne(500, view.Active); });
         return std::vector<Payload>{RecordReply(PluOf(got))};
     });
-    transfer.ReadRange(10, 11);
+    transfer.ReadRange(10, 11, view.Active);
     std::vector<int> asked;
     for (const Payload& p : Sent())
         asked.push_back(PluOf(p));
@@ -490,7 +493,7 @@ TEST_F(PluTransferTest, AReplyWhenNoTransferRunsBeforeTheFirstChangesNothing) {
 
 TEST_F(PluTransferTest, APortThatCannotOpenSendsNothing) {
     TCommPortDriver::SetDeviceOverride(pnCOM1, QStringLiteral("/nonexistent/tty"));
-    transfer.ReadRange(0, 5);
+    transfer.ReadRange(0, 5, view.Active);
     EXPECT_TRUE(view.PanelShows.empty());
     EXPECT_TRUE(view.RangeRunning.empty());
 }

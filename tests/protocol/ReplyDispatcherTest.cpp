@@ -1,6 +1,6 @@
 #include "protocol/ReplyDispatcher.h"
-#include "serial/FrameCodec.h"
 #include "common/ShellSettings.h"
+#include "serial/FrameCodec.h"
 #include "support/HexDump.h"
 #include "support/PtyPair.h"
 #include "support/WaitUntil.h"
@@ -164,7 +164,7 @@ TEST_F(DispatcherOnPty, ClockExchangeAgainstAPeer) {
     QString clock;
     QObject::connect(&dispatcher, &ReplyDispatcher::ClockReceived, [&](const QString& t) { clock = t; });
     ASSERT_TRUE(dispatcher.EnsurePortOpen());
-    Shell().UiLanguage = ShellSettings::English;
+    dispatcher.SetSettings({ShellSettings::English});
     dispatcher.RequestClock();
     EXPECT_EQ(dispatcher.ExpectedReply(), 'Q');
     EXPECT_EQ(dispatcher.CommandTimer().interval(), 6000);
@@ -177,7 +177,7 @@ TEST_F(DispatcherOnPty, ClockExchangeAgainstAPeer) {
 
     // Unasked, in Serbian, and a truncated one is dropped.
     clock.clear();
-    Shell().UiLanguage = ShellSettings::Serbian;
+    dispatcher.SetSettings({ShellSettings::Serbian});
     pty.Write(Framed("51 09 05"));
     pty.Write(Framed("51 00 00 08 01 01 E9 07"));
     ASSERT_TRUE(WaitUntil([&] { return !clock.isEmpty(); }));

@@ -1,15 +1,15 @@
 #include "../shell/ShellFixture.h"
 #include "support/TestFiles.h"
 
-#include "toolkit/FileDialogs.h"
-#include "viewer/TextFileCommands.h"
-#include "viewer/ViewerPage.h"
 #include "monitor/MonitorPage.h"
 #include "reports/DailyReports.h"
 #include "reports/PluStatSeries.h"
 #include "reports/ReportsPage.h"
 #include "reports/TOperForm.h"
 #include "reports/TPLUStat.h"
+#include "toolkit/FileDialogs.h"
+#include "viewer/TextFileCommands.h"
+#include "viewer/ViewerPage.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -172,7 +172,7 @@ TEST_F(ReportsTest, TheZReportRunsOnceUntilItsAnswerWhichTheReportsPageShows) {
     ASSERT_TRUE(WaitUntil([&] { return doZ->isEnabled(); }));
     EXPECT_EQ(result->text(), QStringLiteral("Z report done"));
 
-    Window().Reports()->SetZReportTimeout(200);
+    (&forms->Session().Reports())->SetZReportTimeout(200);
     doZ->click();
     EXPECT_FALSE(doZ->isEnabled());
     ASSERT_TRUE(WaitUntil([&] { return doZ->isEnabled(); }));
@@ -335,7 +335,7 @@ TEST_F(PluStatTest, CancelStopsTheSeriesAndListsThePluWithoutAnswer) {
     ASSERT_TRUE(WaitSent(1));
     PluStat().StatCancel()->click();
     EXPECT_FALSE(PluStat().isVisible());
-    EXPECT_FALSE(Window().PluSeries()->IsRunning());
+    EXPECT_FALSE((&forms->Session().PluSeries())->IsRunning());
     RunEventsFor(200);
     EXPECT_EQ(Sent().size(), 1u) << "nothing more leaves after Cancel";
     EXPECT_EQ(Lines().last(), QStringLiteral("No answer from the register for PLU: 1"));

@@ -45,7 +45,7 @@ class ReportsSimTest : public ShellTest {
         ASSERT_TRUE(Dispatcher().IsOpen());
     }
     void TearDown() override {
-        if (Window().Dispatcher())
+        if ((&forms->Session().Dispatcher()))
             Dispatcher().Disconnect();
         sim.reset();
         ShellTest::TearDown();
@@ -93,9 +93,9 @@ TEST_F(ReportsSimTest, EveryReportOfASimulatedDayAddsUpToItsJournalAndTheZReport
     int64_t journalTotal = 0;
     int receipts = 0;
     std::map<int, int> perCode;
-    QObject::connect(&forms->RS232Form(), &TRS232Form::ReplyReceived, [&](quint8 code) {
+    QObject::connect(&forms->Session().RS232(), &TRS232Form::ReplyReceived, [&](quint8 code) {
         ++perCode[code];
-        const auto p = forms->RS232Form().Payload();
+        const auto p = forms->Session().RS232().Payload();
         if (code == 'O' && p.size() >= 7) {
             journalTotal += int64_t(BcdToInt64(p.subspan(1, 6)));
             ++receipts;
@@ -235,8 +235,8 @@ TEST_F(ReportsSimTest, ALineThatDropsEveryThirdFrameListsTheUnansweredPlusAtTheE
     StartRegister(options);
     SetSales(*sim);
     ActivateRegisterPlus();
-    EXPECT_EQ(Window().PluSeries()->ReplyTimeout(), 6000);
-    Window().PluSeries()->SetReplyTimeout(300);
+    EXPECT_EQ((&forms->Session().PluSeries())->ReplyTimeout(), 6000);
+    (&forms->Session().PluSeries())->SetReplyTimeout(300);
     const QStringList lines = RunSeries(0, 9999);
     ASSERT_FALSE(lines.isEmpty());
     EXPECT_EQ(lines.last(), QStringLiteral("No answer from the register for PLU: 3, 6, 9, 12, 15, 18"));
@@ -253,9 +253,9 @@ TEST_F(ReportsSimTest, ASilentRegisterStopsTheSeriesAfterThreePlusWithTheWarning
     options.Silent = true;
     StartRegister(options);
     ActivateRegisterPlus();
-    Window().PluSeries()->SetReplyTimeout(300);
+    (&forms->Session().PluSeries())->SetReplyTimeout(300);
     const QStringList lines = RunSeries(0, 9999);
-    EXPECT_EQ(Window().PluSeries()->Done(), 3);
+    EXPECT_EQ((&forms->Session().PluSeries())->Done(), 3);
     ASSERT_EQ(lines.size(), 3);
     EXPECT_EQ(lines.last(), QStringLiteral("No answer from the register for PLU: 1, 2, 3"));
     ASSERT_EQ(boxes.size(), 1u);

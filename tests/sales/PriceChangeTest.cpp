@@ -30,6 +30,7 @@ class PriceChangeTest : public ::testing::Test {
   protected:
     void SetUp() override {
         ResetShellSettings();
+        view.Watch(transfer);
         ASSERT_TRUE(peer.Ok());
         TCommPortDriver::SetDeviceOverride(pnCOM1, peer.DevicePath());
         table[12].Price = 5.00;
@@ -44,7 +45,7 @@ class PriceChangeTest : public ::testing::Test {
     ReplyDispatcher dispatcher{rs232};
     PluTable table;
     FakeTransferView view;
-    PluTransfer transfer{dispatcher, table, view};
+    PluTransfer transfer{dispatcher, table};
 };
 
 TEST_F(PriceChangeTest, AConfirmedPriceEndsAfterOneCommandAndLeavesTheTableAlone) {
@@ -71,7 +72,7 @@ TEST_F(PriceChangeTest, APriceChangeAfterASingleWriteStoresNothing) {
     });
     table[12].SetDescription("SOAP");
     table[12].Flags = 0x41;
-    transfer.WriteOne(12);
+    transfer.WriteOne(12, view.Scope, view.Active);
     ASSERT_EQ(view.Shown.size(), 1u);
     EXPECT_EQ(Change(), Result::Written);
     EXPECT_DOUBLE_EQ(table[12].Price, 5.00);

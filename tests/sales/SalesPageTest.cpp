@@ -32,7 +32,7 @@ class SalesPageTest : public ShellTest {
         forms->DataForm().Table()[7].SetDescription("MILK");
         forms->DataForm().Table()[40].SetBarcode("2112345");
         forms->DataForm().Table()[41].SetBarcode("21123450A7890");
-        forms->Barcodes().SetApplied(BarcodeTypeTable::Defaults());
+        forms->Session().Barcodes().SetApplied(BarcodeTypeTable::Defaults());
     }
     QLineEdit* Edit(const char* name) const { return Control<QLineEdit>(name); }
     void Retype(const char* name, const QString& text) {

@@ -56,10 +56,10 @@ class SalesSimTest : public ShellTest {
         table[10].SetDescription("SOAP");
         table[10].SetBarcode("5901234123457");
         table[11].SetDescription("OLD");
-        forms->Barcodes().SetApplied(BarcodeTypeTable::Defaults());
+        forms->Session().Barcodes().SetApplied(BarcodeTypeTable::Defaults());
     }
     void TearDown() override {
-        if (Window().Dispatcher())
+        if ((&forms->Session().Dispatcher()))
             Dispatcher().Disconnect();
         sim.reset();
         ShellTest::TearDown();

@@ -1,17 +1,17 @@
 #pragma once
 
+#include "common/ShellSettings.h"
 #include "database/TDataForm.h"
 #include "protocol/ReplyDispatcher.h"
 #include "serial/FrameCodec.h"
 #include "shell/Browser.h"
 #include "shell/FormSet.h"
 #include "shell/MainMenus.h"
-#include "toolkit/MessageBoxes.h"
-#include "common/ShellSettings.h"
 #include "shell/TUserForm.h"
 #include "support/HexDump.h"
 #include "support/PtyPair.h"
 #include "support/WaitUntil.h"
+#include "toolkit/MessageBoxes.h"
 
 #include <QAction>
 #include <QApplication>
@@ -57,7 +57,7 @@ class ShellTest : public ::testing::Test {
     }
 
     [[nodiscard]] TUserForm& Window() const { return forms->UserForm(); }
-    [[nodiscard]] ReplyDispatcher& Dispatcher() const { return *Window().Dispatcher(); }
+    [[nodiscard]] ReplyDispatcher& Dispatcher() const { return forms->Session().Dispatcher(); }
     [[nodiscard]] QAction* Item(const char* name) const {
         QAction* action = Window().Menus()->Action(QString::fromLatin1(name));
         EXPECT_NE(action, nullptr) << name;

@@ -1,11 +1,9 @@
 #include "ShellFixture.h"
 
 #include "common/Captions.h"
-#include "toolkit/FileDialogs.h"
-#include "printing/TPLUPrintForm.h"
-#include "viewer/ViewerPage.h"
 #include "monitor/MonitorPage.h"
 #include "plu/PluPage.h"
+#include "printing/TPLUPrintForm.h"
 #include "reports/ReportsPage.h"
 #include "sales/SalesPage.h"
 #include "shell/StartPage.h"
@@ -13,6 +11,8 @@
 #include "shell/TIntroForm.h"
 #include "sim/InProcessRegister.h"
 #include "support/TestFiles.h"
+#include "toolkit/FileDialogs.h"
+#include "viewer/ViewerPage.h"
 
 #include <QComboBox>
 #include <QFileInfo>
@@ -46,9 +46,9 @@ QString TextOf(QObject* control) {
 
 } // namespace
 
-TEST_F(ShellTest, CreatesTheTwelveWindowsInOrder) {
+TEST_F(ShellTest, CreatesTheSessionThenTheWindowsInOrder) {
     EXPECT_EQ(forms->CreationOrder(),
-              (QStringList{"TUserForm", "TDataForm", "TRS232Form", "TDLForm", "TPLUStat", "TOperForm",
+              (QStringList{"RegisterSession", "TUserForm", "TDataForm", "TDLForm", "TPLUStat", "TOperForm",
                            "TMessageForm", "TPLUPrintForm", "TRepStatusForm", "TIntroForm", "TExpImpForm",
                            "TBarcodeForm"}));
 }

@@ -1,13 +1,13 @@
 #include "../shell/ShellFixture.h"
 #include "support/TestFiles.h"
 
+#include "monitor/JournalMonitor.h"
+#include "monitor/MonitorPage.h"
+#include "reports/ReportsPage.h"
 #include "toolkit/FileDialogs.h"
 #include "viewer/TextFile.h"
 #include "viewer/TextFileCommands.h"
 #include "viewer/ViewerPage.h"
-#include "monitor/JournalMonitor.h"
-#include "monitor/MonitorPage.h"
-#include "reports/ReportsPage.h"
 
 #include <QPlainTextEdit>
 #include <QPrinter>
@@ -50,7 +50,7 @@ class ViewerTest : public ShellTest {
     }
     [[nodiscard]] QString Viewer() const { return Window().ViewerSheet()->ViewRich()->toPlainText(); }
     [[nodiscard]] QString PrintBuffer() const { return Window().MonitorSheet()->PrintRich()->toPlainText(); }
-    void Journal(const char* hex) { Window().Journal()->JournalRecord(Bytes(hex)); }
+    void Journal(const char* hex) { (&forms->Session().Journal())->JournalRecord(Bytes(hex)); }
 
     std::vector<FileDialogs::FileRequest> fileRequests;
     QString chosenFile;

@@ -1,0 +1,81 @@
+#include "ctl/CtlCommandLine.h"
+
+namespace {
+
+constexpr CommandHelp Commands[] = {
+    {"clock", "clock", "Prints the register's date and time."},
+    {"plu read", "plu read FROM TO [--db FILE]",
+     "Reads PLUs FROM to TO from the register into the database (pludb.dat in the working directory "
+     "unless --db names another file) and prints them, one tab-separated line each."},
+    {"plu write", "plu write FROM TO [--scope stock|constant|both] [--active] [--db FILE]",
+     "Writes PLUs FROM to TO of the database to the register: the stock, the constant fields or both "
+     "(the default); with --active only the PLUs active in the database."},
+    {"report", "report vat|dept|status|last-z | report plu FROM TO [--db FILE] | report operator N",
+     "Prints a daily report of the register, the same lines as the Reports page. A PLU report asks "
+     "for the PLUs of the range that are active in the database; operators are 1 to 15."},
+    {"export", "export FILE [FROM TO] [--db FILE]",
+     "Writes PLUs FROM to TO of the database (all of them by default) to a spreadsheet, .xlsx or .csv "
+     "by the name's extension, in the columns of Database > Export. The file is written whole or not at "
+     "all."},
+    {"import", "import FILE [--db FILE]",
+     "Takes the PLUs of a spreadsheet (.xlsx, .xlsm, .ods, .xls, .csv) into the database, as "
+     "Database > Import does, and prints what was taken and what was skipped. Talks to no register."},
+    {"monitor", "monitor [--db FILE]",
+     "Prints the sales journal lines as the register sends them and answers the register's PLU requests "
+     "from the database, until interrupted (SIGINT or SIGTERM)."},
+    {"detect", "detect",
+     "Looks for the register: asks each serial device (what COM1 to COM4 stand for and every device the "
+     "system detects; only DEV with --port) for the clock at 9600, 19200 and 38400 bit/s and prints, one "
+     "line each, the speed it answers at, no answer, or why it cannot be opened. A device is sent "
+     "nothing but the clock request. Fails when no register answers."},
+    {"z-report", "z-report --yes",
+     "Runs the Z report, which closes the register's day. Refused without --yes."},
+};
+
+// Options that take a value; the others are switches.
+const QStringList ValueOptions{QStringLiteral("--port"), QStringLiteral("--speed"), QStringLiteral("--db"),
+                               QStringLiteral("--scope"), QStringLiteral("--lang")};
+const QStringList SwitchOptions{QStringLiteral("--simulate"), QStringLiteral("--active"),
+                                QStringLiteral("--yes"), QStringLiteral("--help"), QStringLiteral("-h")};
+
+} // namespace
+
+const std::span<const CommandHelp> CtlCommands() {
+    return Commands;
+}
+
+std::optional<int> Number(const QString& text) {
+    bool ok = false;
+    const int n = text.toInt(&ok);
+    return ok ? std::optional<int>(n) : std::nullopt;
+}
+
+CommandLine ParseCommandLine(const QStringList& args, QString& error) {
+    CommandLine line;
+    for (qsizetype i = 0; i < args.size() && error.isEmpty(); ++i) {
+        QString arg = args[i];
+        QString value;
+        const bool option = arg.startsWith(QLatin1Char('-')) && !Number(arg);
+        if (!option) {
+            line.Words << arg;
+            continue;
+        }
+        if (const qsizetype eq = arg.indexOf(QLatin1Char('=')); eq > 0) {
+            value = arg.mid(eq + 1);
+            arg.truncate(eq);
+            if (!ValueOptions.contains(arg))
+                error = QStringLiteral("%1 takes no value").arg(arg);
+        } else if (ValueOptions.contains(arg)) {
+            if (i + 1 >= args.size())
+                error = QStringLiteral("%1 needs a value").arg(arg);
+            else
+                value = args[++i];
+        } else if (!SwitchOptions.contains(arg)) {
+            error = QStringLiteral("unknown option %1").arg(arg);
+        }
+        if (error.isEmpty() && line.Options.contains(arg))
+            error = QStringLiteral("%1 given twice").arg(arg);
+        line.Options.insert(arg, value);
+    }
+    return line;
+}

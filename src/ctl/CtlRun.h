@@ -1,0 +1,90 @@
+#pragma once
+
+#include "ctl/CtlCommandLine.h"
+#include "ctl/CtlRunner.h"
+#include "database/PluCells.h"
+#include "session/RegisterSession.h"
+#include "sim/InProcessRegister.h"
+
+#include <QTimer>
+#include <functional>
+#include <memory>
+
+inline constexpr int Operators = 15;
+
+// Runs the event loop until done() holds or the time is up (-1: no limit); the
+// link's timers and the simulated register's line keep going meanwhile.
+bool RunUntil(const std::function<bool()>& done, int timeoutMs);
+
+// Progress of a long command on one terminal line, rewritten in place.
+class ProgressLine {
+  public:
+    explicit ProgressLine(CtlContext& context) : m_context(context) {}
+    ~ProgressLine() { Finish(); }
+    void Show(int done, int total, qint64 msLeft);
+    void Finish();
+
+  private:
+    CtlContext& m_context;
+    bool m_shown = false;
+};
+
+// One run: the link to the register, opened on demand, and the words of its end.
+class CtlRun {
+  public:
+    CtlRun(CtlContext& context, CommandLine line) : m_context(context), m_line(std::move(line)) {}
+    ~CtlRun();
+
+    int Execute();
+
+  private:
+    int Usage(const QString& why) {
+        m_context.Err << "orvexctl: " << why << "\n"
+                      << "usage: " << GlobalUsage << "\n"
+                      << "Try 'orvexctl --help'.\n";
+        return CtlUsage;
+    }
+    int Fail(const QString& what) {
+        m_context.Err << "orvexctl " << m_command << ": " << m_device << ": " << what << "\n";
+        return CtlFailed;
+    }
+    int FailFile(const QString& file, const QString& what) {
+        m_context.Err << "orvexctl " << m_command << ": " << file << ": " << what << "\n";
+        return CtlFailed;
+    }
+    int Help(const QString& command);
+    // The options command may take besides the link's; false (said) when another was given.
+    bool OnlyOptions(std::initializer_list<const char*> allowed);
+    bool Connect();
+    // Starts the simulated register when asked for; false (said) when it does not start.
+    bool StartLink();
+    int Clock();
+    int Plu();
+    int Report();
+    int ZReport();
+    int Detect();
+    int Export();
+    int Monitor();
+    int Import();
+    int PrintLines(const QStringList& lines);
+    // The texts of PLU cells in files and on stdout.
+    [[nodiscard]] PluCells::Style FileStyle() const;
+    [[nodiscard]] PluTable& Table() { return m_session->Table(); }
+    [[nodiscard]] ReplyDispatcher& Dispatcher() { return m_session->Dispatcher(); }
+    QString DatabasePath() const;
+    // newFileAllowed: a --db file that is not there yet starts empty (a read creates it).
+    bool LoadTable(bool newFileAllowed = false);
+    bool SaveTable();
+
+    CtlContext& m_context;
+    CommandLine m_line;
+    QString m_command;
+    QString m_device;
+    // SIGINT or SIGTERM during a register command: the running wait or
+    // transfer is cancelled and the command ends with what it has.
+    QTimer m_interruptPoll;
+    bool m_interrupted = false;
+    std::function<void()> m_onInterrupt;
+    std::unique_ptr<InProcessRegister> m_simulator;
+    std::unique_ptr<RegisterSession> m_session;
+};

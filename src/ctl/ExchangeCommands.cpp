@@ -1,0 +1,83 @@
+#include "ctl/CtlRun.h"
+
+#include "common/ShellSettings.h"
+#include "database/PluTable.h"
+#include "spreadsheets/PluSheet.h"
+#include "spreadsheets/SheetRows.h"
+
+#include <QFileInfo>
+
+int CtlRun::Export() {
+    const QStringList& w = m_line.Words;
+    if (!OnlyOptions({"--db"}))
+        return CtlUsage;
+    if ((w.size() != 2 && w.size() != 4))
+        return Usage(QStringLiteral("export takes FILE and optionally FROM and TO"));
+    int from = 0;
+    int to = PluTable::Size - 1;
+    if (w.size() == 4) {
+        const std::optional<int> f = Number(w[2]);
+        const std::optional<int> t = Number(w[3]);
+        if (!f || !t || !PluTable::Contains(*f) || !PluTable::Contains(*t) || *f > *t)
+            return Usage(QStringLiteral("export takes PLU numbers 0 to %1, FROM not above TO")
+                             .arg(PluTable::Size - 1));
+        from = *f;
+        to = *t;
+    }
+    const QString target = QFileInfo(w[1]).absoluteFilePath();
+    std::unique_ptr<SheetWriter> writer = MakeSheetWriter(target);
+    if (!writer)
+        return Usage(QStringLiteral("export writes .xlsx or .csv files"));
+    if (!LoadTable())
+        return CtlFailed;
+    const PluCells::Style style = FileStyle();
+    writer->AddRow(PluSheet::TitleRow(style.Language));
+    for (int n = from; n <= to; ++n)
+        writer->AddRow(PluSheet::ExportRow(Table()[n], n, style));
+    if (writer->Finish() != SheetError::None)
+        return FailFile(target, QStringLiteral("the file could not be written; no file was made"));
+    m_context.Out << (to - from + 1) << " PLUs exported to " << target << "\n";
+    return CtlSuccess;
+}
+
+int CtlRun::Import() {
+    const QStringList& w = m_line.Words;
+    if (!OnlyOptions({"--db"}))
+        return CtlUsage;
+    if (w.size() != 2)
+        return Usage(QStringLiteral("import takes FILE"));
+    const QString source = QFileInfo(w[1]).absoluteFilePath();
+    if (!LoadTable(true))
+        return CtlFailed;
+    SheetRows rows(PluSheet::LastDataRow, PluSheet::ReadColumns);
+    switch (ReadSheetFile(source, rows)) {
+    case SheetError::None:
+        break;
+    case SheetError::CannotOpen:
+        return FailFile(source, QStringLiteral("the file cannot be opened; nothing was imported"));
+    case SheetError::Unsupported:
+        return FailFile(source,
+                        QStringLiteral("not a spreadsheet format that can be read; nothing was imported"));
+    case SheetError::Encrypted:
+        return FailFile(source, QStringLiteral("the file is protected by a password; nothing was imported"));
+    case SheetError::TooLarge:
+        return FailFile(source, QStringLiteral("the file is too large; nothing was imported"));
+    default:
+        return FailFile(source, QStringLiteral("the file is damaged; nothing was imported"));
+    }
+    PluSheet::PluImport import(rows, Shell().DescriptionColumn, FileStyle());
+    ProgressLine progress(m_context);
+    while (!import.Done()) {
+        import.Step(Table(), 200);
+        progress.Show(import.RowsDone(), import.RowsTotal(), -1);
+    }
+    progress.Finish();
+    const PluSheet::ImportSummary& summary = import.Summary();
+    const QString text = summary.Text(Shell().UiLanguage).trimmed();
+    if (summary.Imported == 0)
+        return FailFile(source, QString(text).replace(QLatin1Char('\n'), QLatin1Char(' ')));
+    if (!SaveTable())
+        return CtlFailed;
+    m_context.Out << text << "\n";
+    return CtlSuccess;
+}

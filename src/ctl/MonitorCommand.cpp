@@ -1,0 +1,28 @@
+#include "ctl/CtlRun.h"
+
+#include "monitor/JournalMonitor.h"
+#include "protocol/ReplyDispatcher.h"
+#include "session/RegisterSession.h"
+
+int CtlRun::Monitor() {
+    // What is connected here ends with the command; the session lives on.
+    QObject scope;
+    if (!LoadTable() || !StartLink())
+        return CtlFailed;
+    if (!Dispatcher().EnsurePortOpen())
+        return Fail(QStringLiteral("cannot open the port"));
+    JournalMonitor& monitor = m_session->Journal();
+    monitor.SetRegisterFontQuery([] { return false; });
+    QObject::connect(&monitor, &JournalMonitor::LineDecoded, &scope, [this](const QString& line) {
+        m_context.Out << line << "\n" << Qt::flush;
+    });
+    QString lost;
+    QObject::connect(&Dispatcher(), &ReplyDispatcher::PortLost, &scope,
+                     [&](const QString&, const QString& reason) {
+                         lost = reason.isEmpty() ? QStringLiteral("the device went away") : reason;
+                     });
+    RunUntil([&] { return !lost.isEmpty() || (m_context.StopRequested && m_context.StopRequested()); }, -1);
+    if (!lost.isEmpty())
+        return Fail(lost);
+    return CtlSuccess;
+}

@@ -1,0 +1,3 @@
+list(APPEND ORVEX_LINK_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/RegisterSession.cpp
+)
