@@ -1,29 +1,16 @@
 #pragma once
 
-#include <QChar>
-#include <QString>
+#include "reports/ReportFigures.h"
+#include "reports/ReportFormatter.h"
+#include "reports/ReportStyle.h"
+
 #include <QStringList>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
-#include <vector>
 
 class PluTable;
-
-// How report lines are written: read at the moment the lines are built, so
-// that lines already in the view keep the language they were written in.
-struct ReportStyle {
-    int Language = 1;
-    // The report view draws register codes (OrvexChars at the Cyrillic
-    // charset): the twin captions take their register form, and raw register
-    // bytes (tax letters, department association) show as the codes they are.
-    bool RegisterFont = false;
-    // The register charset: the code page raw bytes are shown through, and the
-    // table that turns register texts into Windows text.
-    int Charset = 204;
-    QChar DecimalSeparator = QLatin1Char('.');
-};
 
 inline constexpr uint8_t TaxReportCode = 'f';
 inline constexpr uint8_t DepartmentReportCode = 'g';
@@ -38,30 +25,29 @@ inline constexpr uint8_t RunZReportCode = 'l';
 // The length of a report's layout, reply code included; 0 for other codes.
 [[nodiscard]] size_t ReportLength(uint8_t code);
 
-// The report decoders: a verified payload (reply code first) to the lines of
-// the report view. Amounts keep every digit; a payload shorter than its layout
-// gives a single line saying so, and nothing is read past its end.
-[[nodiscard]] QStringList DumpDailyVAT(std::span<const uint8_t> payload, const ReportStyle& style);
-[[nodiscard]] QStringList DumpDailyDept(std::span<const uint8_t> payload, const ReportStyle& style);
-[[nodiscard]] QStringList DumpDailyStatus(std::span<const uint8_t> payload, const ReportStyle& style);
-// No line when the PLU sold nothing. Description, price and the decimal
-// quantity flag come from the PC table; a PLU number outside the table shows
-// the register's figures with an empty description and price.
-[[nodiscard]] QStringList DumpDailyPLU(std::span<const uint8_t> payload, const ReportStyle& style,
-                                       const PluTable& table);
-[[nodiscard]] QStringList DumpDailyOper(std::span<const uint8_t> payload, const ReportStyle& style);
-[[nodiscard]] QStringList DumpLastZ(std::span<const uint8_t> payload, const ReportStyle& style);
-// The decoder of the payload's reply code; nothing for other codes.
-[[nodiscard]] QStringList DecodeReport(std::span<const uint8_t> payload, const ReportStyle& style,
-                                       const PluTable& table);
+// The figures of a verified payload (reply code first; the caller has picked
+// the decoder by that code). Nothing when the payload is shorter than its
+// layout, and nothing is read past its end; bytes beyond the layout are ignored.
+[[nodiscard]] std::optional<TaxReport> DecodeTaxReport(std::span<const uint8_t> payload);
+[[nodiscard]] std::optional<DepartmentReport> DecodeDepartmentReport(std::span<const uint8_t> payload);
+[[nodiscard]] std::optional<StatusReport> DecodeStatusReport(std::span<const uint8_t> payload);
+[[nodiscard]] std::optional<PluReport> DecodePluReport(std::span<const uint8_t> payload);
+[[nodiscard]] std::optional<OperatorReport> DecodeOperatorReport(std::span<const uint8_t> payload);
+[[nodiscard]] std::optional<LastZReport> DecodeLastZReport(std::span<const uint8_t> payload);
 
 // The PLU number a PLU report names, when it is long enough to name one.
 [[nodiscard]] std::optional<int> ReportedPlu(std::span<const uint8_t> payload);
 
-// The heading and column titles written before a series of PLU reports.
-[[nodiscard]] QStringList PluReportHeading(const ReportStyle& style);
-// The closing line of a series whose PLUs in plus got no answer.
-[[nodiscard]] QString UnansweredPlusLine(const std::vector<int>& plus, const ReportStyle& style);
-
-// A tax group's letter as the report view shows it.
-[[nodiscard]] QString TaxLetter(int group, const ReportStyle& style);
+// A verified payload straight to the lines of the report view: its figures
+// through ReportFormatter, or a single line saying it came too short.
+[[nodiscard]] QStringList DumpDailyVAT(std::span<const uint8_t> payload, const ReportStyle& style);
+[[nodiscard]] QStringList DumpDailyDept(std::span<const uint8_t> payload, const ReportStyle& style);
+[[nodiscard]] QStringList DumpDailyStatus(std::span<const uint8_t> payload, const ReportStyle& style);
+// No line when the PLU sold nothing.
+[[nodiscard]] QStringList DumpDailyPLU(std::span<const uint8_t> payload, const ReportStyle& style,
+                                       const PluTable& table);
+[[nodiscard]] QStringList DumpDailyOper(std::span<const uint8_t> payload, const ReportStyle& style);
+[[nodiscard]] QStringList DumpLastZ(std::span<const uint8_t> payload, const ReportStyle& style);
+// The lines of the payload's reply code; nothing for other codes.
+[[nodiscard]] QStringList DecodeReport(std::span<const uint8_t> payload, const ReportStyle& style,
+                                       const PluTable& table);

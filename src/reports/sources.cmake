@@ -1,5 +1,6 @@
 list(APPEND ORVEX_CORE_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/ReportDecoder.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ReportFormatter.cpp
 )
 list(APPEND ORVEX_LINK_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/DailyReports.cpp

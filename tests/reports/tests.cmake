@@ -1,5 +1,6 @@
 list(APPEND ORVEX_CORE_TESTS
     ${CMAKE_CURRENT_LIST_DIR}/ReportDecoderTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ReportFiguresTest.cpp
 )
 list(APPEND ORVEX_VIEWS_TESTS
     ${CMAKE_CURRENT_LIST_DIR}/ReportsPageTest.cpp
