@@ -44,6 +44,24 @@ PluReadRequest EncodePluRead(int n) {
     return out;
 }
 
+PluReportRequest EncodePluReport(int from, int to) {
+    PluReportRequest out{PluReportCode};
+    PutPluNumber(std::span(out).subspan(1, 2), from);
+    PutPluNumber(std::span(out).subspan(3, 2), to);
+    return out;
+}
+
+uint8_t PluFlags(bool active, bool stockProgrammed, int unit, std::optional<int> department) {
+    uint8_t flags = stockProgrammed ? FlagStockProgrammed : 0;
+    if (department && active)
+        flags |= FlagActive;
+    if (unit > 0)
+        flags |= FlagDecimalQty;
+    if (department)
+        flags |= uint8_t(*department & FlagDepartmentMask);
+    return flags;
+}
+
 PluWriteResult EncodePluWrite(PluRecord& entry, int n, int charset) {
     PluWriteCommand out{};
     const std::span<uint8_t> bytes(out);

@@ -3,6 +3,7 @@
 #include "barcodes/BarcodeTypeTable.h"
 #include "common/Captions.h"
 #include "common/ShellSettings.h"
+#include "database/PluSettings.h"
 #include "database/PluTable.h"
 #include "plu/PluMessages.h"
 #include "protocol/ConversionError.h"
@@ -53,7 +54,6 @@ constexpr Caption WriteAllQuestion{
     "Write %1 PLUs (PLU %2 to %3) from the PC to the register?\nThe register's programming of these PLUs "
     "will be replaced.",
     "Upisati %1 PLU (PLU %2 do %3) iz računara u kasu?\nProgramiranje ovih PLU u kasi biće zamenjeno."};
-constexpr uint8_t PluReportCode = 'n';
 
 QChar DecimalSeparator() {
     return QLocale::system().decimalPoint().front();
@@ -813,14 +813,8 @@ void PluPage::PutPageToTable(int n) {
         entry.NetPrice = m_cost->text().isEmpty() ? 0.0 : TextToFloat(m_cost->text(), separator);
         const QString department = m_department->currentText();
         const int unit = std::max(0, m_unitCombo->currentIndex());
-        uint8_t flags = m_progStock->isChecked() ? FlagStockProgrammed : 0;
-        if (!department.isEmpty() && m_active->isChecked())
-            flags |= FlagActive;
-        if (unit > 0)
-            flags |= FlagDecimalQty;
-        if (!department.isEmpty())
-            flags |= uint8_t(department.toInt() & FlagDepartmentMask);
-        entry.Flags = flags;
+        entry.Flags = PluFlags(m_active->isChecked(), m_progStock->isChecked(), unit,
+                               department.isEmpty() ? std::nullopt : std::optional<int>(department.toInt()));
         entry.Unit = uint8_t(unit);
 
         QByteArray barcode;
@@ -902,12 +896,7 @@ void PluPage::SerialProgStartClick() {
             return;
         // One click replaces the register's programming of the whole range
         // (0-9999 unless changed): it is asked first, No by default.
-        int count = to - from + 1;
-        if (ActiveOnly()) {
-            count = 0;
-            for (int n = from; n <= to; ++n)
-                count += ((*m_table)[n].Flags & FlagActive) ? 1 : 0;
-        }
+        const int count = PluSettings::CountAffected(*m_table, from, to, ActiveOnly());
         const auto answer = MessageBoxes::Show(
             this, {Captions::Closing::PluProgramWarning.Text(),
                    WriteAllQuestion.Text().arg(count).arg(from).arg(to),
@@ -1017,8 +1006,7 @@ void PluPage::PLUReportClick() {
         // The register prints it on its own paper; nothing comes back to wait for.
         if (answer != QMessageBox::Yes || !m_dispatcher || !m_dispatcher->EnsurePortOpen())
             return;
-        m_dispatcher->RS232().SendFrame({PluReportCode, uint8_t(from & 0xFF), uint8_t((from >> 8) & 0xFF),
-                                         uint8_t(to & 0xFF), uint8_t((to >> 8) & 0xFF)});
+        m_dispatcher->RS232().SendFrame(EncodePluReport(from, to));
     });
 }
 

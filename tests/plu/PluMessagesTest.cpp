@@ -25,6 +25,32 @@ TEST(PluMessages, ReadRequestCarriesThePluNumberLowByteFirst) {
     EXPECT_EQ(Hex(EncodePluRead(9999)), "5B 0F 27");
 }
 
+TEST(PluMessages, ReportRequestCarriesTheRangeLowBytesFirst) {
+    EXPECT_EQ(Hex(EncodePluReport(0, 9999)), "6E 00 00 0F 27");
+    EXPECT_EQ(Hex(EncodePluReport(300, 301)), "6E 2C 01 2D 01");
+}
+
+TEST(PluMessages, FlagsAsThePageSetsThem) {
+    struct Row {
+        bool Active;
+        bool StockProgrammed;
+        int Unit;
+        std::optional<int> Department;
+        uint8_t Flags;
+    };
+    const Row rows[] = {
+        {true, false, 0, 3, uint8_t(FlagActive | 3)},
+        // No department: never active, and no department bits.
+        {true, true, 0, std::nullopt, FlagStockProgrammed},
+        {false, false, 2, 15, uint8_t(FlagDecimalQty | 15)},
+        // Only the low four bits are a department.
+        {true, true, 1, 17, uint8_t(FlagActive | FlagStockProgrammed | FlagDecimalQty | 1)},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(PluFlags(row.Active, row.StockProgrammed, row.Unit, row.Department), row.Flags)
+            << "unit " << row.Unit << ", department " << row.Department.value_or(-1);
+}
+
 TEST(PluMessages, WriteOfPlu12WithAnEmptyDescription) {
     PluRecord entry = Plu12();
     const PluWriteResult w = EncodePluWrite(entry, 12, Plain);

@@ -1,0 +1,3 @@
+list(APPEND ORVEX_LINK_TESTS
+    ${CMAKE_CURRENT_LIST_DIR}/RegisterSessionTest.cpp
+)
