@@ -35,6 +35,11 @@ struct PluWriteResult {
 
 [[nodiscard]] PluReadRequest EncodePluRead(int n);
 
+// Puts the barcodes written so far in force; the command byte alone.
+[[nodiscard]] inline std::array<uint8_t, 1> EncodeBarcodeCommit() {
+    return {BarcodeCommitCommand};
+}
+
 // The register's own printout of its PLU counters from..to.
 [[nodiscard]] PluReportRequest EncodePluReport(int from, int to);
 

@@ -978,7 +978,7 @@ void PluPage::ShowNoResponse() {
 
 void PluPage::BarcodeCommitClick() {
     if (m_dispatcher)
-        m_dispatcher->RS232().SendFrame({BarcodeCommitCommand});
+        m_dispatcher->RS232().SendFrame(EncodeBarcodeCommit());
 }
 
 void PluPage::BarcodeLabelClick() {
