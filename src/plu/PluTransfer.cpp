@@ -58,8 +58,10 @@ void PluTransfer::ReadRange(int from, int to, bool activeOnly) {
         return;
     m_activeOnly = activeOnly;
     View().SetRangeRunning(true, m_kind);
+    emit RangeRunning(true, m_kind);
     RunTransfer();
     View().SetRangeRunning(false, m_kind);
+    emit RangeRunning(false, m_kind);
 }
 
 void PluTransfer::WriteRange(int from, int to, int scope, bool activeOnly) {
@@ -68,8 +70,10 @@ void PluTransfer::WriteRange(int from, int to, int scope, bool activeOnly) {
     m_scope = scope;
     m_activeOnly = activeOnly;
     View().SetRangeRunning(true, m_kind);
+    emit RangeRunning(true, m_kind);
     RunTransfer();
     View().SetRangeRunning(false, m_kind);
+    emit RangeRunning(false, m_kind);
 }
 
 void PluTransfer::Cancel() {
@@ -203,6 +207,7 @@ void PluTransfer::ReportProgress() {
     const qint64 elapsed = m_clock.elapsed();
     const qint64 left = done > 0 ? elapsed * (total - done) / done : -1;
     View().ShowProgress(done, total, left);
+    emit Progress(done, total, left);
 }
 
 int PluTransfer::SendCurrent() {
@@ -263,6 +268,8 @@ void PluTransfer::StopTransfer() {
     m_dispatcher.ClearExpectedReply();
     if (m_kind == TransferKind::ReadRange || m_kind == TransferKind::WriteRange)
         View().SetRangeRunning(false, m_kind);
+    if (m_kind == TransferKind::ReadRange || m_kind == TransferKind::WriteRange)
+        emit RangeRunning(false, m_kind);
     m_failureCount = 0;
     m_step = nullptr;
 }

@@ -120,6 +120,9 @@ class PluTransfer : public QObject {
     void TableStale();
     // An entry came from the register.
     void PlusRead();
+    // A range transfer starts or ends, and how far it has come.
+    void RangeRunning(bool running, TransferKind kind);
+    void Progress(int done, int total, qint64 msLeft);
 
   private:
     [[nodiscard]] bool Writing() const {

@@ -5,7 +5,9 @@
 class QLabel;
 class QPushButton;
 
-// The download status dialog: created with its captions, shown by no operation.
+// The status of a range read from the register: shown beside the window
+// while the PLUs come in, with how many have been read; Cancel (or Escape)
+// stops the read.
 class TDLForm : public QDialog {
     Q_OBJECT
   public:
@@ -13,9 +15,18 @@ class TDLForm : public QDialog {
 
     [[nodiscard]] QLabel* DLStatusLabel() const { return m_status; }
     [[nodiscard]] QPushButton* CancelOK() const { return m_cancel; }
+    [[nodiscard]] QString CountText() const;
+    void ShowCount(int done, int total);
+
+  signals:
+    void CancelRequested();
+
+  public slots:
+    void reject() override;
 
   private:
     QLabel* m_status;
     QLabel* m_read;
+    QLabel* m_count;
     QPushButton* m_cancel;
 };

@@ -10,6 +10,7 @@
 #include "monitor/MonitorPage.h"
 #include "monitor/SalesJournalHooks.h"
 #include "plu/PluPage.h"
+#include "plu/PluTransfer.h"
 #include "printing/TPLUPrintForm.h"
 #include "printing/TRepStatusForm.h"
 #include "protocol/RegisterCharset.h"
@@ -362,6 +363,26 @@ void TUserForm::ConnectPluPage() {
     }
     OnAction("BarcMnOn", [this] { m_pluPage->SetUniquenessCheck(true); });
     OnAction("BarcMnOff", [this] { m_pluPage->SetUniquenessCheck(false); });
+    // A range read shows its count in the status form, whose Cancel stops it.
+    PluTransfer& transfer = m_session.Transfer();
+    TDLForm& status = m_forms->DLForm;
+    connect(&transfer, &PluTransfer::RangeRunning, &status, [&status](bool running, TransferKind kind) {
+        if (running && kind == TransferKind::ReadRange) {
+            status.ShowCount(0, 0);
+            status.show();
+        } else if (!running) {
+            status.hide();
+        }
+    });
+    connect(&transfer, &PluTransfer::Progress, &status, [&status, &transfer](int done, int total, qint64) {
+        if (transfer.Kind() == TransferKind::ReadRange)
+            status.ShowCount(done, total);
+    });
+    connect(&status, &TDLForm::CancelRequested, &transfer, [&transfer] {
+        // Other exchanges wait on the same line: only a running read is stopped.
+        if (transfer.IsRunning() && transfer.Kind() == TransferKind::ReadRange)
+            transfer.Cancel();
+    });
 }
 
 void TUserForm::ConnectDatabase() {

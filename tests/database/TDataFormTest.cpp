@@ -2,6 +2,8 @@
 
 #include "database/PluTableModel.h"
 #include "plu/PluPage.h"
+#include "plu/PluTransfer.h"
+#include "shell/TDLForm.h"
 #include "sim/InProcessRegister.h"
 #include "sim/RegisterModel.h"
 
@@ -17,6 +19,7 @@
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -371,6 +374,55 @@ TEST_F(DataFormTest, RangeReadFromTheSimulatedRegisterShowsInTheGrid) {
     EXPECT_EQ(model.index(40, 3).data().toString(), QStringLiteral("123.45"));
     EXPECT_EQ(model.index(40, 5).data().toString(), QStringLiteral("3"));
     EXPECT_EQ(model.index(51, 1).data().toString(), QStringLiteral("COD   51"));
+    Dispatcher().Disconnect();
+}
+
+// A range read shows its count in the status form beside the window, and
+// Escape (or Cancel) on the form stops the read where it is.
+TEST_F(DataFormTest, RangeReadShowsItsCountInTheStatusFormWhichCancelsIt) {
+    SimOptions options;
+    options.Speed = 0;
+    InProcessRegister simulator{options};
+    const QString device = simulator.Start();
+    ASSERT_FALSE(device.isEmpty()) << simulator.ErrorString().toStdString();
+    TCommPortDriver::SetDeviceOverride(pnCOM1, device);
+    PluPage* page = Window().ProgSheet();
+    Window().ShowPage(page);
+    Window().findChild<QLineEdit*>(QStringLiteral("FromNPlu"))->setText(QStringLiteral("30"));
+    Window().findChild<QLineEdit*>(QStringLiteral("ToNPlu"))->setText(QStringLiteral("50"));
+    TDLForm& status = forms->DLForm();
+    PluTransfer& transfer = forms->Session().Transfer();
+    EXPECT_FALSE(status.isVisible());
+
+    std::vector<QString> counts;
+    bool shownThroughout = true;
+    {
+        QObject watch;
+        QObject::connect(&transfer, &PluTransfer::Progress, &watch, [&](int, int, qint64) {
+            shownThroughout = shownThroughout && status.isVisible();
+            counts.push_back(status.CountText());
+        });
+        page->ReadAllClick();
+    }
+    EXPECT_TRUE(shownThroughout);
+    ASSERT_FALSE(counts.empty());
+    EXPECT_EQ(counts.front(), QStringLiteral("0 / 21"));
+    EXPECT_EQ(counts.back(), QStringLiteral("21 / 21"));
+    EXPECT_EQ(transfer.Transferred(), 21);
+    EXPECT_FALSE(status.isVisible());
+
+    {
+        QObject watch;
+        QObject::connect(&transfer, &PluTransfer::Progress, &watch, [&](int done, int, qint64) {
+            // The key arrives while the next PLU is awaited, as a user's would.
+            if (done == 5)
+                QTimer::singleShot(0, &status, [&status] { QTest::keyClick(&status, Qt::Key_Escape); });
+        });
+        page->ReadAllClick();
+    }
+    EXPECT_GE(transfer.Transferred(), 5);
+    EXPECT_LT(transfer.Transferred(), 21);
+    EXPECT_FALSE(status.isVisible());
     Dispatcher().Disconnect();
 }
 
