@@ -340,15 +340,29 @@ TEST_F(DataFormTest, SettingsPanelAndValueBoxFollowTheField) {
 
 namespace {
 
+// A simulated register at full speed on COM1, and the PLU page showing the range 30 to 50.
+PluPage* ReadRangeFromSimulator(InProcessRegister& simulator, TUserForm& window) {
+    const QString device = simulator.Start();
+    EXPECT_FALSE(device.isEmpty()) << simulator.ErrorString().toStdString();
+    TCommPortDriver::SetDeviceOverride(pnCOM1, device);
+    PluPage* page = window.ProgSheet();
+    window.ShowPage(page);
+    window.findChild<QLineEdit*>(QStringLiteral("FromNPlu"))->setText(QStringLiteral("30"));
+    window.findChild<QLineEdit*>(QStringLiteral("ToNPlu"))->setText(QStringLiteral("50"));
+    return page;
+}
+
+SimOptions FullSpeed() {
+    SimOptions options;
+    options.Speed = 0;
+    return options;
+}
+
 // A range read from the simulated register, then the window: the grid shows
 // what came from the register, refilled once when the window opens.
 TEST_F(DataFormTest, RangeReadFromTheSimulatedRegisterShowsInTheGrid) {
-    SimOptions options;
-    options.Speed = 0;
-    InProcessRegister simulator{options};
-    const QString device = simulator.Start();
-    ASSERT_FALSE(device.isEmpty()) << simulator.ErrorString().toStdString();
-    TCommPortDriver::SetDeviceOverride(pnCOM1, device);
+    InProcessRegister simulator{FullSpeed()};
+    PluPage* page = ReadRangeFromSimulator(simulator, Window());
     simulator.WithModel([](RegisterModel& model) {
         SimPlu plu = model.Plu(40);
         const QByteArray name("SIMPLU");
@@ -358,10 +372,6 @@ TEST_F(DataFormTest, RangeReadFromTheSimulatedRegisterShowsInTheGrid) {
         plu.Flags = SimPlu::FlagActive | 3;
         model.SetPlu(40, plu);
     });
-    PluPage* page = Window().ProgSheet();
-    Window().ShowPage(page);
-    Window().findChild<QLineEdit*>(QStringLiteral("FromNPlu"))->setText(QStringLiteral("30"));
-    Window().findChild<QLineEdit*>(QStringLiteral("ToNPlu"))->setText(QStringLiteral("50"));
     QSignalSpy stale(&forms->Session(), &RegisterSession::TableStale);
     page->ReadAllClick();
     ASSERT_TRUE(WaitUntil([&] { return !forms->Session().Transfer().IsRunning(); }, 20000));
@@ -380,16 +390,8 @@ TEST_F(DataFormTest, RangeReadFromTheSimulatedRegisterShowsInTheGrid) {
 // A range read shows its count in the status form beside the window, and
 // Escape (or Cancel) on the form stops the read where it is.
 TEST_F(DataFormTest, RangeReadShowsItsCountInTheStatusFormWhichCancelsIt) {
-    SimOptions options;
-    options.Speed = 0;
-    InProcessRegister simulator{options};
-    const QString device = simulator.Start();
-    ASSERT_FALSE(device.isEmpty()) << simulator.ErrorString().toStdString();
-    TCommPortDriver::SetDeviceOverride(pnCOM1, device);
-    PluPage* page = Window().ProgSheet();
-    Window().ShowPage(page);
-    Window().findChild<QLineEdit*>(QStringLiteral("FromNPlu"))->setText(QStringLiteral("30"));
-    Window().findChild<QLineEdit*>(QStringLiteral("ToNPlu"))->setText(QStringLiteral("50"));
+    InProcessRegister simulator{FullSpeed()};
+    PluPage* page = ReadRangeFromSimulator(simulator, Window());
     TDLForm& status = forms->DLForm();
     PluTransfer& transfer = forms->Session().Transfer();
     EXPECT_FALSE(status.isVisible());
