@@ -27,6 +27,8 @@ constexpr Caption DeptRange{"column %1: %2 is outside 0 to 9", "kolona %1: %2 je
 constexpr Caption UnitRange{"column %1: %2 is outside 0 to 7", "kolona %1: %2 je van opsega 0 do 7"};
 constexpr Caption StockRange{"column %1: %2 is outside 0 to %3", "kolona %1: %2 je van opsega 0 do %3"};
 constexpr Caption TooLong{"column %1: longer than %2 characters", "kolona %1: duže od %2 znakova"};
+constexpr Caption PluRange{"column %1: %2 is not a PLU number (0 to %3)",
+                           "kolona %1: %2 nije PLU broj (0 do %3)"};
 constexpr Caption NotShown{"column %1: characters the register cannot show",
                            "kolona %1: znakovi koje kasa ne može da prikaže"};
 
@@ -162,8 +164,9 @@ RowOutcome ReadPluRow(const SheetRows& rows, int row, int descriptionColumn, con
     double code = 0.0;
     if (!CellNumber(codeCell, code) || !IsWhole(code))
         return Skip(NotWholeNumber, 1, ShortText(codeCell));
+    // A number beyond the register's PLUs is one bad row, not the end of the sheet.
     if (code < 0 || code > PluCount - 1)
-        return {};
+        return Skip(PluRange, 1, ShortText(codeCell), QString::number(PluCount - 1));
 
     // A description the file cannot tell without a spreadsheet program ends
     // the import: every row after it would be just as unknown.

@@ -33,7 +33,7 @@ inline constexpr double PriceLimit = 999999.99;
 [[nodiscard]] SheetRow ExportRow(const PluRecord& entry, int n, const PluCells::Style& style);
 
 enum class RowResult {
-    Stop,               // column A empty or no PLU number: the sheet ends here
+    Stop,               // column A empty: the sheet ends here
     Skip,               // the row cannot become a PLU; Reason says why
     Complete,           // Record holds the PLU
     NeedsRecalculation, // a description is a formula without a value

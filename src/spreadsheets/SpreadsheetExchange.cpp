@@ -278,8 +278,8 @@ void SpreadsheetExchange::ImportStep() {
     const PluSheet::ImportSummary summary = m_import->Summary();
     EndRun();
     if (summary.Imported > 0) {
-        // Leaving the program asks whether to save what came in.
-        Shell().DatabaseChanged = true;
+        // Leaving the program asks whether to save what came in, as after a
+        // read from the register: No keeps the file as it was.
         Shell().PlusReadFromRegister = true;
         emit PlusImported(summary.FirstPlu, summary.LastPlu);
     }

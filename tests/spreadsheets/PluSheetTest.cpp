@@ -58,8 +58,8 @@ using R = PluSheet::RowResult;
 TEST(PluSheetRowRules, TableOfRows) {
     const RowCase cases[] = {
         {"empty A ends", {E(), T("MILK")}, R::Stop},
-        {"PLU 10000 ends", {N(10000), T("MILK")}, R::Stop},
-        {"PLU -1 ends", {N(-1), T("MILK")}, R::Stop},
+        {"PLU 10000 skips", {N(10000), T("MILK")}, R::Skip},
+        {"PLU -1 skips", {N(-1), T("MILK")}, R::Skip},
         {"PLU text not a number skips", {T("abc"), T("MILK")}, R::Skip},
         {"PLU 1.5 skips", {N(1.5), T("MILK")}, R::Skip},
         {"empty description skips", {N(5), E(), E(), N(1)}, R::Skip},
@@ -166,28 +166,38 @@ TEST(PluSheetImport, EmptyColumnAEndsSkipsAreCountedAndNetPriceIsKept) {
     put(3, {N(2), E()});                     // skipped
     put(4, {N(3), T("THREE"), E(), T("x")}); // skipped
     put(5, {N(4), T("FOUR")});
-    put(6, {E(), T("GAP")});
-    put(7, {N(6), T("AFTER THE GAP")});
+    put(6, {N(10000), T("TOO FAR")}); // skipped, and the rows after it still count
+    put(7, {N(-1), T("BELOW")});      // skipped
+    put(8, {N(9002), T("LATE")});
+    put(9, {E(), T("GAP")});
+    put(10, {N(6), T("AFTER THE GAP")});
     PluTable table;
     PluSheet::PluImport import(rows, 2, DefaultStyle());
     while (!import.Step(table, 2)) {
     }
     const auto& summary = import.Summary();
-    EXPECT_EQ(summary.Imported, 2);
-    EXPECT_EQ(summary.Skipped, 2);
-    ASSERT_EQ(summary.SkippedRows.size(), 2u);
+    EXPECT_EQ(summary.Imported, 3);
+    EXPECT_EQ(summary.Skipped, 4);
+    ASSERT_EQ(summary.SkippedRows.size(), 4u);
     EXPECT_EQ(summary.SkippedRows[0].first, 3);
     EXPECT_EQ(summary.SkippedRows[1].first, 4);
+    EXPECT_EQ(summary.SkippedRows[2].first, 6);
+    EXPECT_EQ(summary.SkippedRows[3].first, 7);
+    EXPECT_EQ(table[9002].DescriptionText(), QByteArray("LATE"));
     EXPECT_EQ(table[1].NetPrice, 0.5);
     EXPECT_EQ(table[1].Code, 1u);
     EXPECT_EQ(table[4].DescriptionText(), QByteArray("FOUR"));
     EXPECT_TRUE(table[6].DescriptionText().isEmpty());
     EXPECT_EQ(summary.FirstPlu, 1);
-    EXPECT_EQ(summary.LastPlu, 4);
+    EXPECT_EQ(summary.LastPlu, 9002);
     const QString text = summary.Text(0);
-    EXPECT_TRUE(text.contains(QStringLiteral("PLUs imported: 2"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("PLUs imported: 3"))) << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("row 3: the description is empty"))) << text.toStdString();
-    EXPECT_TRUE(summary.Text(1).contains(QStringLiteral("Preskočeno redova: 2")));
+    EXPECT_TRUE(text.contains(QStringLiteral("row 6: column A: 10000 is not a PLU number (0 to 9999)")))
+        << text.toStdString();
+    EXPECT_TRUE(summary.Text(1).contains(QStringLiteral("Preskočeno redova: 4")));
+    EXPECT_TRUE(summary.Text(1).contains(QStringLiteral("red 7: kolona A: -1 nije PLU broj (0 do 9999)")))
+        << summary.Text(1).toStdString();
 }
 
 TEST(PluSheetImport, ListsTheFirstTwentySkipsAndReadsRow10001) {

@@ -2,11 +2,11 @@
 #include "support/TestFiles.h"
 
 #include "database/PluTableModel.h"
-#include "toolkit/FileDialogs.h"
+#include "plu/PluPage.h"
 #include "spreadsheets/PluSheet.h"
 #include "spreadsheets/SpreadsheetExchange.h"
 #include "spreadsheets/TExpImpForm.h"
-#include "plu/PluPage.h"
+#include "toolkit/FileDialogs.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -34,6 +34,10 @@ class SpreadsheetExchangeTest : public ShellTest {
         ShellTest::TearDown();
     }
 
+    [[nodiscard]] QByteArray DatabaseFileBytes() const {
+        QFile file(QDir(workDir.path()).filePath(QStringLiteral("pludb.dat")));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
     void Trigger(const char* name) {
         QAction* action = Window().findChild<QAction*>(QString::fromLatin1(name));
         ASSERT_TRUE(action) << name;
@@ -92,6 +96,8 @@ TEST_F(SpreadsheetExchangeTest, ExportOfARangeThenImportIntoAClearedTable) {
 
     Table().Clear();
     Shell().DatabaseChanged = false;
+    Shell().PlusReadFromRegister = false;
+    const QByteArray fileBefore = DatabaseFileBytes();
     boxes.clear();
     chosen << path;
     Trigger("MnImport");
@@ -101,12 +107,20 @@ TEST_F(SpreadsheetExchangeTest, ExportOfARangeThenImportIntoAClearedTable) {
     EXPECT_EQ(Table()[11].DescriptionText(), QByteArray("ITEM 11"));
     EXPECT_EQ(Table()[11].NetPrice, 11.0);
     EXPECT_EQ(Table()[12].Price, 12.25);
-    EXPECT_TRUE(Shell().DatabaseChanged);
+    // Like PLUs read from the register: the close query asks, and No keeps
+    // pludb.dat as it was, the way back from a wrong import.
+    EXPECT_TRUE(Shell().PlusReadFromRegister);
+    EXPECT_FALSE(Shell().DatabaseChanged);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_TRUE(boxes.back().Text.contains(QStringLiteral("3"))) << boxes.back().Text.toStdString();
     // The grid shows what came in.
     PluTableModel* grid = forms->DataForm().GridModel();
     EXPECT_EQ(grid->data(grid->index(11, PluCells::Description)).toString(), QStringLiteral("ITEM 11"));
+
+    answer = QMessageBox::No;
+    EXPECT_TRUE(Window().FormCloseQuery());
+    EXPECT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(DatabaseFileBytes(), fileBefore);
 }
 
 TEST_F(SpreadsheetExchangeTest, ImportSummaryListsSkippedRowsAndTheFlagIsSet) {
@@ -118,7 +132,7 @@ TEST_F(SpreadsheetExchangeTest, ImportSummaryListsSkippedRowsAndTheFlagIsSet) {
                                       "3;BREAD;;abc\r\n"
                                       "4;SALT;;0\r\n"));
     chosen << path;
-    Shell().DatabaseChanged = false;
+    Shell().PlusReadFromRegister = false;
     Trigger("MnImport");
     WaitForEnd();
     ASSERT_EQ(boxes.size(), 1u);
@@ -128,7 +142,7 @@ TEST_F(SpreadsheetExchangeTest, ImportSummaryListsSkippedRowsAndTheFlagIsSet) {
     EXPECT_TRUE(text.contains(QStringLiteral("row 4: column D: 'abc' is not a number")))
         << text.toStdString();
     EXPECT_EQ(boxes.back().Icon, QMessageBox::Warning);
-    EXPECT_TRUE(Shell().DatabaseChanged);
+    EXPECT_TRUE(Shell().PlusReadFromRegister);
     EXPECT_EQ(Table()[1].Price, 1.5);
     EXPECT_TRUE(Table()[4].Flags & FlagFreePrice);
 }
@@ -140,7 +154,7 @@ TEST_F(SpreadsheetExchangeTest, ADamagedFileChangesNothingAndSaysWhy) {
     const QString path = files.filePath(QStringLiteral("broken.xlsx"));
     WriteFile(path, QByteArrayLiteral("PK\x03\x04 cut short"));
     chosen << path;
-    Shell().DatabaseChanged = false;
+    Shell().PlusReadFromRegister = false;
     Trigger("MnImport");
     WaitForEnd();
     ASSERT_EQ(boxes.size(), 1u);
