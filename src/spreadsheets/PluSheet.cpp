@@ -29,8 +29,8 @@ constexpr Caption StockRange{"column %1: %2 is outside 0 to %3", "kolona %1: %2 
 constexpr Caption TooLong{"column %1: longer than %2 characters", "kolona %1: duže od %2 znakova"};
 constexpr Caption PluRange{"column %1: %2 is not a PLU number (0 to %3)",
                            "kolona %1: %2 nije PLU broj (0 do %3)"};
-constexpr Caption NotShown{"column %1: characters the register cannot show",
-                           "kolona %1: znakovi koje kasa ne može da prikaže"};
+constexpr Caption NotShown{"column %1: '%2' is a character the register cannot show",
+                           "kolona %1: '%2' je znak koji kasa ne može da prikaže"};
 
 QString Letter(int column) {
     return QString(QChar(u'A' + column - 1));
@@ -84,6 +84,28 @@ bool RegisterBytes(const QString& text, const PluCells::Style& style, QByteArray
     for (char c : bytes)
         if (!CharAllowed(uint8_t(c), style.Charset, font))
             return false;
+    return true;
+}
+
+// The first character of text that has no register form, for the reason of a skip.
+QString FirstNotShown(const QString& text, const PluCells::Style& style) {
+    QByteArray bytes;
+    for (QChar c : text)
+        if (!RegisterBytes(QString(c), style, bytes))
+            return QString(c);
+    return text.left(1);
+}
+
+// Description 2 stays on the PC in the code page, small letters and all, as
+// the PLU page keeps it.
+bool CodePageBytes(const QString& text, int charset, QByteArray& bytes, QString& lacking) {
+    for (QChar c : text) {
+        if (!CodePageByte(c, charset)) {
+            lacking = QString(c);
+            return false;
+        }
+    }
+    bytes = ToCodePage(text, charset);
     return true;
 }
 
@@ -191,7 +213,8 @@ RowOutcome ReadPluRow(const SheetRows& rows, int row, int descriptionColumn, con
         if (!IsWhole(values[column]))
             return Skip(NotWholeNumber, column, ShortText(rows.Cell(row, column)));
 
-    const QString description = CellText(descriptionCell).left(DescriptionLength);
+    // The register's texts are capitals: small letters are taken as typing takes them.
+    const QString description = CellText(descriptionCell).toUpper().left(DescriptionLength);
     const QString description2 = CellText(description2Cell);
     if (description.isEmpty())
         return Skip(EmptyDescription, descriptionColumn);
@@ -211,7 +234,7 @@ RowOutcome ReadPluRow(const SheetRows& rows, int row, int descriptionColumn, con
 
     // Spreadsheet programs keep a text that looks like a number by a leading
     // apostrophe; the register never sees it.
-    QString barcode = CellText(rows.Cell(row, 8));
+    QString barcode = CellText(rows.Cell(row, 8)).toUpper();
     if (barcode.startsWith(u'\''))
         barcode.remove(0, 1);
     if (description2.size() > Description2Length)
@@ -220,12 +243,13 @@ RowOutcome ReadPluRow(const SheetRows& rows, int row, int descriptionColumn, con
         return Skip(TooLong, 8, QString::number(BarcodeLength));
 
     QByteArray descriptionBytes, description2Bytes, barcodeBytes;
+    QString lacking;
     if (!RegisterBytes(description, style, descriptionBytes))
-        return Skip(NotShown, descriptionColumn);
-    if (!RegisterBytes(description2, style, description2Bytes))
-        return Skip(NotShown, descriptionColumn + 1);
+        return Skip(NotShown, descriptionColumn, FirstNotShown(description, style));
+    if (!CodePageBytes(description2, style.Charset, description2Bytes, lacking))
+        return Skip(NotShown, descriptionColumn + 1, lacking);
     if (!RegisterBytes(barcode, style, barcodeBytes))
-        return Skip(NotShown, 8);
+        return Skip(NotShown, 8, FirstNotShown(barcode, style));
 
     RowOutcome outcome;
     outcome.Result = RowResult::Complete;

@@ -143,6 +143,52 @@ TEST(PluSheetRowRules, TableOfRows) {
     }
 }
 
+// Small letters are taken as typing takes them: the register's texts in
+// capitals, Latin and Cyrillic alike, Description 2 as written; only a
+// character the register cannot show skips the row, and it is named.
+TEST(PluSheetRowRules, SmallLettersAreTakenAsTypedAndALackingCharacterIsNamed) {
+    struct Case {
+        int Charset;
+        const char* Description;
+        const char* Description2;
+        const char* Barcode;
+        QByteArray StoredDescription;
+        QByteArray StoredDescription2;
+        QByteArray StoredBarcode;
+    };
+    const Case cases[] = {
+        {204, "mleko 1l", "Fresh milk", "abc123", "MLEKO 1L", "Fresh milk", "ABC123"},
+        {204, "хлеб", "бели хлеб", "", QByteArray("\xD5\xCB\xC5\xC1"),
+         QByteArray("\xE1\xE5\xEB\xE8 \xF5\xEB\xE5\xE1"), ""},
+        {238, "čaj", "Čaj od nane", "",
+         QByteArray("\xC8"
+                    "AJ"),
+         QByteArray("\xC8"
+                    "aj od nane"),
+         ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Description);
+        PluCells::Style style;
+        style.Charset = c.Charset;
+        const SheetRows rows =
+            OneRow({N(3), T(c.Description), T(c.Description2), N(1), E(), N(1), N(0), T(c.Barcode)});
+        const PluSheet::RowOutcome outcome = PluSheet::ReadPluRow(rows, 2, 2, style);
+        ASSERT_EQ(outcome.Result, R::Complete) << outcome.Reason[0].toStdString();
+        EXPECT_EQ(outcome.Record.DescriptionText(), c.StoredDescription);
+        EXPECT_EQ(outcome.Record.Description2Text(), c.StoredDescription2);
+        EXPECT_EQ(outcome.Record.BarcodeText(), c.StoredBarcode);
+    }
+
+    const PluSheet::RowOutcome lacking =
+        PluSheet::ReadPluRow(OneRow({N(5), T("MILK\xE4\xB8\xAD")}), 2, 2, DefaultStyle());
+    ASSERT_EQ(lacking.Result, R::Skip);
+    EXPECT_EQ(lacking.Reason[0],
+              QString::fromUtf8("column B: '\xE4\xB8\xAD' is a character the register cannot show"));
+    EXPECT_EQ(lacking.Reason[1],
+              QString::fromUtf8("kolona B: '\xE4\xB8\xAD' je znak koji kasa ne može da prikaže"));
+}
+
 TEST(PluSheetRowRules, MacrosVariantTakesDescriptionsFromJAndK) {
     SheetRows rows(PluSheet::LastDataRow, PluSheet::ReadColumns);
     const SheetRow cells = {N(4), T("IGNORED"), T("IGNORED TOO"), N(2),       E(), E(), E(),
