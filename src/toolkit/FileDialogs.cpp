@@ -19,8 +19,10 @@ PrintHook& ThePrintHook() {
     return hook;
 }
 
+// A name typed without an extension takes the default one, unless it names
+// something that is already there (a file of the user's, a device).
 QString WithSuffix(const QString& name, const QString& suffix) {
-    if (name.isEmpty() || suffix.isEmpty() || !QFileInfo(name).suffix().isEmpty())
+    if (name.isEmpty() || suffix.isEmpty() || !QFileInfo(name).suffix().isEmpty() || QFileInfo::exists(name))
         return name;
     return name + QLatin1Char('.') + suffix;
 }

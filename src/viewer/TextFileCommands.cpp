@@ -2,12 +2,12 @@
 
 #include "common/Captions.h"
 #include "common/ShellSettings.h"
-#include "toolkit/FileDialogs.h"
 #include "printing/PagedTextPrint.h"
-#include "viewer/TextFile.h"
 #include "printing/UnlaidTextLayout.h"
-#include "viewer/ViewerPage.h"
+#include "toolkit/FileDialogs.h"
 #include "toolkit/MessageBoxes.h"
+#include "viewer/TextFile.h"
+#include "viewer/ViewerPage.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -21,8 +21,8 @@
 const QString TextFileCommands::OpenFilter =
     QStringLiteral("Excel Files (*.xls);;Word Documents (*.doc);;Rich Text Format  (*.rtf);;"
                    "Text Files  (*.txt);;All Files (*.*)");
-const QString TextFileCommands::SaveFilter = QStringLiteral(
-    "Excel File (*.xls);;Word Document (*.doc);;Rich Text Format  (*.rtf);;Text File  (*.txt)");
+// What Save writes is plain text lines, whatever the name: only that is offered.
+const QString TextFileCommands::SaveFilter = QStringLiteral("Text File  (*.txt);;All Files  (*)");
 const QString TextFileCommands::PrintFailed = QStringLiteral("Could not print file !");
 
 namespace {

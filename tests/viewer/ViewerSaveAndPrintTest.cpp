@@ -70,6 +70,8 @@ TEST_F(ViewerTest, SavedMonitorLinesViewBackUnchanged) {
     ASSERT_EQ(fileRequests.size(), 1u);
     EXPECT_TRUE(fileRequests[0].Save);
     EXPECT_EQ(fileRequests[0].Filter, TextFileCommands::SaveFilter);
+    // Plain text is what is written, so no other type is offered.
+    EXPECT_EQ(fileRequests[0].Filter, QStringLiteral("Text File  (*.txt);;All Files  (*)"));
     EXPECT_EQ(ReadFile(PathOf("journal.txt")),
               QByteArray("# OPEN RECEIPT\t   \tOperator Number:5\tReceipt Number:123\r\n# KOREKCIJA \r\n"));
 
@@ -82,6 +84,18 @@ TEST_F(ViewerTest, SavedMonitorLinesViewBackUnchanged) {
     EXPECT_EQ(fileRequests[1].Filter, TextFileCommands::OpenFilter);
     EXPECT_EQ(Viewer(), monitorText);
     EXPECT_TRUE(boxes.empty());
+}
+
+// A name typed without an extension gets .txt, but one that is already there
+// is taken as typed.
+TEST_F(ViewerTest, AnExistingNameWithoutExtensionIsTakenAsTyped) {
+    WriteFile(PathOf("notes"), "old\n");
+    Window().DailySheet()->DailyRich()->setPlainText(QStringLiteral("new"));
+    Item("Reports1")->trigger();
+    chosenFile = PathOf("notes");
+    Item("SaveFile")->trigger();
+    EXPECT_EQ(ReadFile(PathOf("notes")), QByteArray("new\r\n"));
+    EXPECT_FALSE(QFile::exists(PathOf("notes.txt")));
 }
 
 TEST_F(ViewerTest, TheReportViewSavedAsXlsIsPlainTextLines) {
