@@ -402,7 +402,14 @@ void TUserForm::ConnectDatabase() {
     const QLineEdit* from = m_pluPage->findChild<QLineEdit*>(QStringLiteral("FromNPlu"));
     const QLineEdit* to = m_pluPage->findChild<QLineEdit*>(QStringLiteral("ToNPlu"));
     auto* exchange = new SpreadsheetExchange(this, m_session.Table(), m_forms->ExpImpForm,
-                                             {[&data] { return data.CurrentStyle(); },
+                                             {[this, &data] {
+                                                  // Files hold real text in the program's register
+                                                  // charset, whatever the grid draws with.
+                                                  PluCells::Style style = data.CurrentStyle();
+                                                  style.Charset = m_session.Settings().Charset;
+                                                  style.RegisterFont = false;
+                                                  return style;
+                                              },
                                               [from] { return from->text(); }, [to] { return to->text(); }});
     OnAction("MnExport", [exchange] { exchange->MnExportClick(); });
     OnAction("MnImport", [exchange] { exchange->MnImportClick(); });

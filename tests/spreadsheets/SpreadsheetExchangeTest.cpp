@@ -123,6 +123,35 @@ TEST_F(SpreadsheetExchangeTest, ExportOfARangeThenImportIntoAClearedTable) {
     EXPECT_EQ(DatabaseFileBytes(), fileBefore);
 }
 
+// Files carry the texts in the register charset the program is set to; the
+// database grid's own charset menu changes only how the grid draws.
+TEST_F(SpreadsheetExchangeTest, ExportAndImportUseTheProgramsRegisterCharset) {
+    Item("LatCSet")->trigger();
+    PluRecord r;
+    r.SetDescription(QByteArray("\xC8"
+                                "AJ")); // ČAJ in the Latin code page
+    r.Price = 2;
+    r.Flags = 1 | FlagActive;
+    Table().StoreRecord(r, 20);
+    SetRange(QStringLiteral("20"), QStringLiteral("20"));
+    const QString path = files.filePath(QStringLiteral("latin.csv"));
+    chosen << path;
+    Trigger("MnExport");
+    WaitForEnd();
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(file.readAll());
+    EXPECT_TRUE(text.contains(QString::fromUtf8("ČAJ"))) << text.toStdString();
+
+    Table()[20].SetDescription("X");
+    boxes.clear();
+    chosen << path;
+    Trigger("MnImport");
+    WaitForEnd();
+    EXPECT_EQ(Table()[20].DescriptionText(), QByteArray("\xC8"
+                                                        "AJ"));
+}
+
 TEST_F(SpreadsheetExchangeTest, ImportSummaryListsSkippedRowsAndTheFlagIsSet) {
     Shell().UiLanguage = ShellSettings::English;
     const QString path = files.filePath(QStringLiteral("list.csv"));
