@@ -101,7 +101,8 @@ int main(int argc, char** argv) {
         itemsMs = Ms(clock);
     }
 
-    TDataForm data;
+    PluTable shown;
+    TDataForm data(shown);
     FillVaried(data.Table());
     std::vector<double> opens;
     double openGap = 0;

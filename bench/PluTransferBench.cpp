@@ -57,7 +57,8 @@ Run Measure(uint32_t speed, TComPortBaudRate rate, bool write) {
         table[n].SetBarcode(QByteArray::number(3850000 + n));
     }
     QuietTransferView view;
-    PluTransfer transfer(dispatcher, table, view);
+    PluTransfer transfer(dispatcher, table);
+    transfer.SetView(&view);
 
     Run run;
     // What the register sends is counted as it arrives, below the framing.
@@ -79,7 +80,7 @@ Run Measure(uint32_t speed, TComPortBaudRate rate, bool write) {
     QElapsedTimer clock;
     clock.start();
     if (write)
-        transfer.WriteRange(0, PluRange - 1);
+        transfer.WriteRange(0, PluRange - 1, 1, false);
     else
         transfer.ReadRange(0, PluRange - 1);
     run.Seconds = double(clock.nsecsElapsed()) / 1e9;

@@ -70,7 +70,8 @@ int main(int argc, char** argv) {
     PluTable table;
     BarcodeRules barcodes;
     QuietTransferView view;
-    PluTransfer transfer(dispatcher, table, view);
+    PluTransfer transfer(dispatcher, table);
+    transfer.SetView(&view);
     StatusReplies statusReplies(dispatcher);
     HeaderSequence header(dispatcher);
     SalesPage page;
