@@ -2,11 +2,11 @@
 
 #include "barcodes/BarcodeGridDelegate.h"
 #include "barcodes/WeighingBarcode.h"
+#include "toolkit/DecimalSeparator.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QLocale>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -301,10 +301,8 @@ void TBarcodeForm::ApplyBtnClick() {
 
 void TBarcodeForm::BarcdGridDblClick() {
     const int row = std::max(m_grid->currentRow(), 0);
-    const QString decimalPoint = QLocale::system().decimalPoint();
     ShowMessage(BarcodeSampleText(m_grid->item(row, HeaderColumn)->text(), CellNumber(row, CodeColumn),
-                                  CellNumber(row, WeightColumn),
-                                  decimalPoint.isEmpty() ? QLatin1Char('.') : decimalPoint[0]));
+                                  CellNumber(row, WeightColumn), DecimalSeparator()));
 }
 
 void TBarcodeForm::done(int result) {

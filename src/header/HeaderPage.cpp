@@ -3,8 +3,9 @@
 #include "common/ShellSettings.h"
 #include "header/HeaderMessages.h"
 #include "header/HeaderSequence.h"
-#include "header/RegisterLineValidator.h"
+#include "header/RegisterLineFilter.h"
 #include "protocol/RegisterCharset.h"
+#include "toolkit/CharacterFilter.h"
 #include "toolkit/MessageBoxes.h"
 #include "toolkit/TypedKeys.h"
 
@@ -48,7 +49,7 @@ HeaderPage::HeaderPage(QWidget* parent)
         line->setFont(fixed);
         line->setMaxLength(HeaderLineWidth);
         line->setReadOnly(n > WritableHeaderLines);
-        line->setValidator(new RegisterLineValidator(line, [this, n] { return Limit(n); }));
+        FilterRegisterLine(line)->SetLengthLimit([this, n] { return Limit(n); });
         line->installEventFilter(this);
         auto* holder = new QHBoxLayout;
         holder->addWidget(line);

@@ -3,9 +3,10 @@
 #include "common/ShellSettings.h"
 #include "header/HeaderFrames.h"
 #include "header/HeaderSequence.h"
-#include "header/RegisterLineValidator.h"
+#include "header/RegisterLineFilter.h"
 #include "protocol/RegisterCharset.h"
 #include "protocol/ReplyDispatcher.h"
+#include "toolkit/CharacterFilter.h"
 #include "toolkit/MessageBoxes.h"
 #include "toolkit/TypedKeys.h"
 
@@ -36,7 +37,7 @@ TMessageForm::TMessageForm(QWidget* parent) : QDialog(parent) {
     m_line->setObjectName(QStringLiteral("Line9"));
     m_line->setMaxLength(HeaderLineWidth);
     m_line->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    m_line->setValidator(new RegisterLineValidator(m_line, [] { return HeaderLineWidth; }));
+    FilterRegisterLine(m_line)->SetLengthLimit([] { return HeaderLineWidth; });
     m_line->setMinimumWidth(m_line->fontMetrics().horizontalAdvance(QString(HeaderLineWidth + 2, 'W')));
     grid->addWidget(m_line, 1, 2);
     m_center = new QCheckBox(QStringLiteral("Center"), this);

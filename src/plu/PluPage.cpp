@@ -9,6 +9,8 @@
 #include "protocol/Converts.h"
 #include "protocol/RegisterCharset.h"
 #include "protocol/ReplyDispatcher.h"
+#include "toolkit/CharacterFilter.h"
+#include "toolkit/DecimalSeparator.h"
 #include "toolkit/MessageBoxes.h"
 #include "toolkit/TypedKeys.h"
 
@@ -29,11 +31,9 @@
 #include <QRadioButton>
 #include <QToolButton>
 #include <QVBoxLayout>
-#include <QValidator>
 #include <algorithm>
 #include <cmath>
 #include <exception>
-#include <functional>
 
 namespace {
 
@@ -54,10 +54,6 @@ constexpr Caption WriteAllQuestion{
     "will be replaced.",
     "Upisati %1 PLU (PLU %2 do %3) iz računara u kasu?\nProgramiranje ovih PLU u kasi biće zamenjeno."};
 constexpr uint8_t PluReportCode = 'n';
-
-QChar DecimalSeparator() {
-    return QLocale::system().decimalPoint().front();
-}
 
 template <typename T> T* Named(T* widget, const char* name) {
     widget->setObjectName(QString::fromLatin1(name));
@@ -97,37 +93,6 @@ void Deselect(QRadioButton* a, QRadioButton* b) {
     b->setChecked(false);
     group->setExclusive(true);
 }
-
-// Holds pasted and dropped text to the rule the field's key filter applies to
-// typing, so that an edit never brings in a character that could not have
-// been typed. Text the field already holds (a record from a file, say) stays
-// editable: only an edit that adds refused characters is undone.
-// An optional value rule refuses edits that would leave a value the field
-// cannot hold.
-class KeyFilterValidator : public QValidator {
-  public:
-    KeyFilterValidator(QLineEdit* field, std::function<bool(QChar)> rejected,
-                       std::function<bool(const QString&)> valueAllowed = {})
-        : QValidator(field), m_rejected(std::move(rejected)), m_valueAllowed(std::move(valueAllowed)),
-          m_accepted(field->text()) {
-        connect(field, &QLineEdit::textChanged, this, [this](const QString& text) { m_accepted = text; });
-    }
-
-    State validate(QString& input, int&) const override {
-        if (m_valueAllowed && !m_valueAllowed(input))
-            return Invalid;
-        return Refused(input) > Refused(m_accepted) ? Invalid : Acceptable;
-    }
-
-  private:
-    [[nodiscard]] qsizetype Refused(const QString& text) const {
-        return std::count_if(text.begin(), text.end(), m_rejected);
-    }
-
-    std::function<bool(QChar)> m_rejected;
-    std::function<bool(const QString&)> m_valueAllowed;
-    QString m_accepted;
-};
 
 // The flags hold departments 1 to 15; the list offers 1 to 9, and a record
 // from a file or the register may bring the others.
@@ -384,13 +349,16 @@ void PluPage::ConnectControls() {
         field->installEventFilter(this);
     m_barcodeLabel->installEventFilter(this);
 
-    const auto filter = [](QLineEdit* field, std::function<bool(QChar)> rejected) {
-        field->setValidator(new KeyFilterValidator(field, std::move(rejected)));
+    // Pasted and dropped text meets the rule typing meets. Text the field
+    // already holds (a record from a file, say) stays editable.
+    const auto filter = [](QLineEdit* field, CharacterFilter::Refused rejected) {
+        return CharacterFilter::Install(field, std::move(rejected), CharacterFilter::Baseline::Accepted);
     };
     for (QLineEdit* field : {m_pluNum, m_fromNPlu, m_toNPlu})
         filter(field, [](QChar c) { return CodeKeyRejected(c); });
-    m_department->lineEdit()->setValidator(new KeyFilterValidator(
-        m_department->lineEdit(), [](QChar c) { return DigitKeyRejected(c); }, DepartmentAllowed));
+    filter(m_department->lineEdit(), [](QChar c) {
+        return DigitKeyRejected(c);
+    })->SetValueRule(DepartmentAllowed);
     for (QLineEdit* field : {m_price, m_cost, m_stock})
         filter(field, [](QChar c) { return DecimalKeyRejected(c, DecimalSeparator()); });
     filter(m_description,

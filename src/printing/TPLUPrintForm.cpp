@@ -3,11 +3,13 @@
 #include "common/Captions.h"
 #include "common/ShellSettings.h"
 #include "database/PluTable.h"
-#include "toolkit/FileDialogs.h"
 #include "printing/PagedTextPrint.h"
 #include "printing/TRepStatusForm.h"
 #include "protocol/Converts.h"
 #include "protocol/RegisterCharset.h"
+#include "toolkit/CharacterFilter.h"
+#include "toolkit/DecimalSeparator.h"
+#include "toolkit/FileDialogs.h"
 #include "toolkit/MessageBoxes.h"
 
 #include <QAction>
@@ -29,7 +31,6 @@
 #include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPrinter>
@@ -41,7 +42,6 @@
 #include <QScreen>
 #include <QStackedWidget>
 #include <QVBoxLayout>
-#include <QValidator>
 #include <algorithm>
 #include <filesystem>
 
@@ -82,17 +82,6 @@ int LeadingNumber(const QString& text) {
         ++digits;
     return int(std::min<qlonglong>(text.left(digits).toLongLong(), PluTable::Size - 1));
 }
-
-// Refuses what CodeKeyRejected refuses, typed or pasted.
-class CodeValidator : public QValidator {
-  public:
-    using QValidator::QValidator;
-    State validate(QString& input, int&) const override {
-        return std::any_of(input.begin(), input.end(), [](QChar c) { return CodeKeyRejected(c); })
-                   ? Invalid
-                   : Acceptable;
-    }
-};
 
 // The resolution the printed text's margins are given in (see PagedTextPrint).
 qreal SourceDpi() {
@@ -218,7 +207,9 @@ QWidget* TPLUPrintForm::BuildFinalPage() {
     for (QLineEdit* field : {m_from, m_to}) {
         field->setMaxLength(4);
         field->setFixedWidth(56);
-        field->setValidator(new CodeValidator(field));
+        // Refuses what CodeKeyRejected refuses, typed or pasted.
+        CharacterFilter::Install(
+            field, [](QChar c) { return CodeKeyRejected(c); }, CharacterFilter::Baseline::None);
     }
     range->addWidget(Label(m_fromToPanel, "FromLabel", "From:"));
     range->addWidget(m_from);
@@ -476,8 +467,7 @@ PluPrintout::Choice TPLUPrintForm::CurrentChoice() const {
     choice.From = m_printFrom;
     choice.To = m_printTo;
     choice.AllPlus = m_printAllPlus;
-    choice.Style = {Shell().UiLanguage, QLocale::system().decimalPoint().front(), m_previewCharset,
-                    m_previewRegisterFont};
+    choice.Style = {Shell().UiLanguage, DecimalSeparator(), m_previewCharset, m_previewRegisterFont};
     return choice;
 }
 

@@ -13,6 +13,8 @@
 #include "protocol/ReplyDispatcher.h"
 #include "sales/SaleMessages.h"
 #include "sales/StatusReplies.h"
+#include "toolkit/CharacterFilter.h"
+#include "toolkit/DecimalSeparator.h"
 #include "toolkit/MessageBoxes.h"
 #include "toolkit/TypedKeys.h"
 
@@ -24,7 +26,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QToolButton>
@@ -35,25 +36,6 @@
 namespace {
 
 inline constexpr Caption WriteCaption{"Write", "Piši"};
-
-QChar DecimalSeparator() {
-    const QString point = QLocale::system().decimalPoint();
-    return point.isEmpty() ? QLatin1Char('.') : point.at(0);
-}
-
-// Pasted text goes through the same character test as typed keys; typed keys
-// are filtered before they get here, so only pastes are refused.
-class CharFilter : public QValidator {
-  public:
-    CharFilter(QObject* parent, std::function<bool(QChar)> rejected)
-        : QValidator(parent), m_rejected(std::move(rejected)) {}
-    State validate(QString& input, int&) const override {
-        return std::any_of(input.begin(), input.end(), m_rejected) ? Invalid : Acceptable;
-    }
-
-  private:
-    std::function<bool(QChar)> m_rejected;
-};
 
 // The number of a field for the value limits: comma or point, as typed.
 std::optional<double> FieldNumber(const QString& text) {
@@ -302,7 +284,10 @@ void SalesPage::ConnectControls() {
         {m_description, registerText},
         {m_barcode, [](QChar c) { return TextKeyRejected(c); }}};
     for (const auto& [field, rejected] : filters) {
-        field->setValidator(new CharFilter(field, rejected));
+        // Pasted text goes through the same character test as typed keys;
+        // typed keys are filtered before they get here, so only pastes are
+        // refused.
+        CharacterFilter::Install(field, rejected, CharacterFilter::Baseline::None);
         field->installEventFilter(this);
     }
     m_errorBox->installEventFilter(this);
