@@ -11,6 +11,7 @@
 #include "protocol/RegisterCharset.h"
 #include "toolkit/CharacterFilter.h"
 #include "toolkit/DecimalSeparator.h"
+#include "toolkit/FieldBuilders.h"
 #include "toolkit/MessageBoxes.h"
 
 #include <QAction>
@@ -35,29 +36,14 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+using FieldBuilders::Button;
+using FieldBuilders::Edit;
+using FieldBuilders::Label;
+using FieldBuilders::Named;
+
 namespace {
 
 constexpr int SearchRowHeight = 18;
-
-template <typename T> T* Named(T* widget, const char* name) {
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
-
-QLabel* Label(QWidget* parent, const char* name, const char* text) {
-    return Named(new QLabel(QString::fromUtf8(text), parent), name);
-}
-
-QPushButton* Button(QWidget* parent, const char* name, const char* text) {
-    return Named(new QPushButton(QString::fromUtf8(text), parent), name);
-}
-
-QLineEdit* Edit(QWidget* parent, const char* name, int maxLength, int width) {
-    auto* edit = Named(new QLineEdit(parent), name);
-    edit->setMaxLength(maxLength);
-    edit->setFixedWidth(width);
-    return edit;
-}
 
 // Keeps an edit to the characters its key rule allows, typed or pasted. Text
 // put in by the program (a description copied from the grid) may hold other

@@ -11,6 +11,7 @@
 #include "protocol/ReplyDispatcher.h"
 #include "toolkit/CharacterFilter.h"
 #include "toolkit/DecimalSeparator.h"
+#include "toolkit/FieldBuilders.h"
 #include "toolkit/MessageBoxes.h"
 #include "toolkit/TypedKeys.h"
 
@@ -35,6 +36,12 @@
 #include <cmath>
 #include <exception>
 
+using FieldBuilders::Button;
+using FieldBuilders::Edit;
+using FieldBuilders::Label;
+using FieldBuilders::Named;
+using FieldBuilders::Radio;
+
 namespace {
 
 constexpr double MaxPrice = 999999.99;
@@ -54,30 +61,6 @@ constexpr Caption WriteAllQuestion{
     "will be replaced.",
     "Upisati %1 PLU (PLU %2 do %3) iz računara u kasu?\nProgramiranje ovih PLU u kasi biće zamenjeno."};
 constexpr uint8_t PluReportCode = 'n';
-
-template <typename T> T* Named(T* widget, const char* name) {
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
-
-QLineEdit* Edit(QWidget* parent, const char* name, int maxLength, int width) {
-    auto* edit = Named(new QLineEdit(parent), name);
-    edit->setMaxLength(maxLength);
-    edit->setFixedWidth(width);
-    return edit;
-}
-
-QLabel* Label(QWidget* parent, const char* name, const char* text) {
-    return Named(new QLabel(QString::fromUtf8(text), parent), name);
-}
-
-QPushButton* Button(QWidget* parent, const char* name, const char* text) {
-    return Named(new QPushButton(QString::fromUtf8(text), parent), name);
-}
-
-QRadioButton* Radio(QWidget* parent, const char* name, const char* text) {
-    return Named(new QRadioButton(QString::fromUtf8(text), parent), name);
-}
 
 void Paint(QWidget* panel, const QColor& colour) {
     QPalette palette = panel->palette();
@@ -141,23 +124,13 @@ QWidget* PluPage::BuildRecordPanel() {
 
     m_pluNum = Edit(m_constsPanel, "PLUNum", 4, 56);
     m_pluNum->setText(QStringLiteral("0"));
-    auto* upDown = Named(new QWidget(m_constsPanel), "UpDown1");
-    auto* arrows = new QVBoxLayout(upDown);
-    arrows->setContentsMargins(0, 0, 0, 0);
-    arrows->setSpacing(0);
-    m_up = Named(new QToolButton(upDown), "UpDown1Up");
-    m_up->setArrowType(Qt::UpArrow);
-    m_down = Named(new QToolButton(upDown), "UpDown1Down");
-    m_down->setArrowType(Qt::DownArrow);
-    for (QToolButton* arrow : {m_up, m_down}) {
-        arrow->setFixedSize(18, 12);
-        arrow->setAutoRepeat(true);
-        arrows->addWidget(arrow);
-    }
+    const FieldBuilders::UpDownArrows upDown = FieldBuilders::UpDown(m_constsPanel, "UpDown1");
+    m_up = upDown.Up;
+    m_down = upDown.Down;
     auto* codeRow = new QHBoxLayout;
     codeRow->setSpacing(1);
     codeRow->addWidget(m_pluNum);
-    codeRow->addWidget(upDown);
+    codeRow->addWidget(upDown.Holder);
     codeRow->addStretch(1);
 
     m_department = Named(new QComboBox(m_constsPanel), "Department");

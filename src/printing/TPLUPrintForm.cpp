@@ -9,6 +9,7 @@
 #include "protocol/RegisterCharset.h"
 #include "toolkit/CharacterFilter.h"
 #include "toolkit/DecimalSeparator.h"
+#include "toolkit/FieldBuilders.h"
 #include "toolkit/FileDialogs.h"
 #include "toolkit/MessageBoxes.h"
 
@@ -47,33 +48,17 @@
 
 const QString TPLUPrintForm::PrintFailed = QStringLiteral("Could not print file !");
 
+using FieldBuilders::AutoDefault;
+using FieldBuilders::Button;
+using FieldBuilders::Check;
+using FieldBuilders::Label;
+using FieldBuilders::Named;
+using FieldBuilders::Radio;
+
 namespace {
 
 // Pending events run at least this often while a listing is built.
 constexpr qint64 SliceMs = 5;
-
-template <typename T> T* Named(T* widget, const char* name) {
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
-
-QCheckBox* Check(QWidget* parent, const char* name, const char* text) {
-    return Named(new QCheckBox(QString::fromUtf8(text), parent), name);
-}
-
-QRadioButton* Radio(QWidget* parent, const char* name, const char* text) {
-    return Named(new QRadioButton(QString::fromUtf8(text), parent), name);
-}
-
-QPushButton* Button(QWidget* parent, const char* name, const char* text) {
-    auto* button = Named(new QPushButton(QString::fromUtf8(text), parent), name);
-    button->setAutoDefault(false);
-    return button;
-}
-
-QLabel* Label(QWidget* parent, const char* name, const char* text) {
-    return Named(new QLabel(QString::fromUtf8(text), parent), name);
-}
 
 // The whole number of a text's leading digits, 0 when there are none.
 int LeadingNumber(const QString& text) {
@@ -180,8 +165,8 @@ QWidget* TPLUPrintForm::BuildFieldsPage() {
     row->addWidget(Label(page, "FontSizeLabel", "Font Size"));
     row->addWidget(m_fontSzBox);
     row->addStretch(1);
-    m_printCancel = Button(page, "PrintCancel", "Cancel");
-    m_choiceNext = Button(page, "ChoiceNext", "Next  >");
+    m_printCancel = Button(page, "PrintCancel", "Cancel", AutoDefault::Off);
+    m_choiceNext = Button(page, "ChoiceNext", "Next  >", AutoDefault::Off);
     row->addWidget(m_printCancel);
     row->addWidget(m_choiceNext);
     layout->addLayout(row);
@@ -238,10 +223,10 @@ QWidget* TPLUPrintForm::BuildFinalPage() {
     layout->addLayout(groups);
 
     auto* buttons = new QHBoxLayout;
-    m_preview = Button(page, "Preview", "Preview...");
-    m_back = Button(page, "Back", "<  Back");
-    m_cancelFinal = Button(page, "CancelFinal", "Cancel");
-    m_finalNext = Button(page, "FinalNext", "Next  >");
+    m_preview = Button(page, "Preview", "Preview...", AutoDefault::Off);
+    m_back = Button(page, "Back", "<  Back", AutoDefault::Off);
+    m_cancelFinal = Button(page, "CancelFinal", "Cancel", AutoDefault::Off);
+    m_finalNext = Button(page, "FinalNext", "Next  >", AutoDefault::Off);
     buttons->addWidget(m_preview);
     buttons->addStretch(1);
     for (QPushButton* button : {m_back, m_cancelFinal, m_finalNext})
@@ -264,7 +249,7 @@ QWidget* TPLUPrintForm::BuildPreviewPage() {
     m_repRichEdit->setFont(font);
     m_repRichEdit->setContextMenuPolicy(Qt::CustomContextMenu);
     layout->addWidget(m_repRichEdit, 1);
-    m_closePrevBtn = Button(page, "ClosePrevBtn", "Close");
+    m_closePrevBtn = Button(page, "ClosePrevBtn", "Close", AutoDefault::Off);
     auto* row = new QHBoxLayout;
     row->addStretch(1);
     row->addWidget(m_closePrevBtn);

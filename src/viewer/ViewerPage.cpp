@@ -3,6 +3,7 @@
 #include "printing/PagedTextPrint.h"
 #include "protocol/RegisterCharset.h"
 #include "toolkit/CharsetSwitch.h"
+#include "toolkit/FieldBuilders.h"
 
 #include <QCoreApplication>
 #include <QHBoxLayout>
@@ -11,6 +12,8 @@
 #include <QScopeGuard>
 #include <QTextCursor>
 #include <QVBoxLayout>
+
+using FieldBuilders::Button;
 
 ViewerPage::ViewerPage(QWidget* parent)
     : ModePage(QStringLiteral("ViewerSheet"), QStringLiteral("CloseViewerSheet"),
@@ -28,8 +31,7 @@ ViewerPage::ViewerPage(QWidget* parent)
     m_view->setProperty(CharsetSwitch::CharsetProperty, RegisterCharsets::Cyrillic);
     Body()->addWidget(m_view, 1);
 
-    m_clear = new QPushButton(QStringLiteral("Clear"), this);
-    m_clear->setObjectName(QStringLiteral("ClearViewer"));
+    m_clear = Button(this, "ClearViewer", "Clear");
     m_clear->setEnabled(false);
     // Beside the page's Close button.
     auto* row = new QHBoxLayout;
