@@ -24,7 +24,7 @@ using FieldBuilders::Button;
 using FieldBuilders::Label;
 
 HeaderPage::HeaderPage(QWidget* parent)
-    : ModePage(QStringLiteral("CompanySheet"), QStringLiteral("CloseHdrSheet"), {"Header", "Zaglavlje"},
+    : ModePage(QStringLiteral("CompanySheet"), QStringLiteral("CloseHdrSheet"), HeaderMessages::PageTitle,
                parent) {
     auto* box = new QGroupBox(QStringLiteral("Header Lines"), this);
     box->setObjectName(QStringLiteral("Lines"));

@@ -1,6 +1,7 @@
 #include "monitor/MonitorPage.h"
 
 #include "monitor/JournalMonitor.h"
+#include "monitor/MonitorMessages.h"
 #include "protocol/RegisterCharset.h"
 #include "toolkit/CharsetSwitch.h"
 #include "toolkit/FieldBuilders.h"
@@ -19,8 +20,8 @@ using FieldBuilders::Edit;
 using FieldBuilders::Label;
 
 MonitorPage::MonitorPage(QWidget* parent)
-    : ModePage(QStringLiteral("MonitorSheet"), QStringLiteral("CloseSheets"),
-               {"Sales Monitor", "Evidencija prodaje"}, parent) {
+    : ModePage(QStringLiteral("MonitorSheet"), QStringLiteral("CloseSheets"), MonitorMessages::PageTitle,
+               parent) {
     m_monListBox = new QPlainTextEdit(this);
     m_monListBox->setObjectName(QStringLiteral("MonListBox"));
     m_monListBox->setReadOnly(true);

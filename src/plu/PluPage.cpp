@@ -5,6 +5,7 @@
 #include "common/ShellSettings.h"
 #include "database/PluTable.h"
 #include "plu/PluMessages.h"
+#include "plu/PluPageMessages.h"
 #include "protocol/ConversionError.h"
 #include "protocol/Converts.h"
 #include "protocol/RegisterCharset.h"
@@ -54,12 +55,6 @@ constexpr char BarcodeExists[] = "This barcode already exists, PLU Code: ";
 constexpr char PluReportQuestion[] =
     "This operation prints all available PLUs in the cash register.\nDo you want to continue?";
 constexpr char PluReportTitle[] = "Orvex Warning!";
-constexpr Caption YesText{"Yes", "Da"};
-constexpr Caption NoText{"No", "Ne"};
-constexpr Caption WriteAllQuestion{
-    "Write %1 PLUs (PLU %2 to %3) from the PC to the register?\nThe register's programming of these PLUs "
-    "will be replaced.",
-    "Upisati %1 PLU (PLU %2 do %3) iz računara u kasu?\nProgramiranje ovih PLU u kasi biće zamenjeno."};
 constexpr uint8_t PluReportCode = 'n';
 
 void Paint(QWidget* panel, const QColor& colour) {
@@ -93,7 +88,8 @@ QString MinutesSeconds(qint64 ms) {
 } // namespace
 
 PluPage::PluPage(QWidget* parent)
-    : ModePage(QStringLiteral("ProgSheet"), QStringLiteral("ClosePLUSheet"), {"PLUs", "PLU"}, parent) {
+    : ModePage(QStringLiteral("ProgSheet"), QStringLiteral("ClosePLUSheet"), PluPageMessages::PageTitle,
+               parent) {
     Body()->addWidget(BuildRecordPanel());
     Body()->addWidget(BuildTransferPanel());
     Body()->addWidget(BuildStatusPanel());
@@ -849,13 +845,14 @@ void PluPage::SerialProgStartClick() {
             for (int n = from; n <= to; ++n)
                 count += ((*m_table)[n].Flags & FlagActive) ? 1 : 0;
         }
-        const auto answer = MessageBoxes::Show(
-            this, {Captions::Closing::PluProgramWarning.Text(),
-                   WriteAllQuestion.Text().arg(count).arg(from).arg(to),
-                   QMessageBox::Warning,
-                   QMessageBox::Yes | QMessageBox::No,
-                   QMessageBox::No,
-                   {{QMessageBox::Yes, YesText.Text()}, {QMessageBox::No, NoText.Text()}}});
+        const auto answer =
+            MessageBoxes::Show(this, {Captions::Closing::PluProgramWarning.Text(),
+                                      PluPageMessages::WriteAllQuestion.Text().arg(count).arg(from).arg(to),
+                                      QMessageBox::Warning,
+                                      QMessageBox::Yes | QMessageBox::No,
+                                      QMessageBox::No,
+                                      {{QMessageBox::Yes, PluPageMessages::Yes.Text()},
+                                       {QMessageBox::No, PluPageMessages::No.Text()}}});
         if (answer == QMessageBox::Yes)
             m_transfer->WriteRange(from, to, WriteScope(), ActiveOnly());
     });

@@ -4,6 +4,7 @@
 #include "common/ShellSettings.h"
 #include "database/PluTable.h"
 #include "printing/PagedTextPrint.h"
+#include "printing/PrintMessages.h"
 #include "printing/TRepStatusForm.h"
 #include "protocol/Converts.h"
 #include "protocol/RegisterCharset.h"
@@ -81,9 +82,6 @@ bool LinesFit(QPrinter& printer, const QFont& font, int chars) {
     const qreal width = QFontMetricsF(font, &printer).horizontalAdvance(QString(chars, QLatin1Char('W')));
     return width <= printer.width() - 2 * margin;
 }
-
-// The status dialog while the listing is printed: page, of pages, time left.
-constexpr Caption PrintingProgress{"Page %1 of %2, %3 left", "Strana %1 od %2, preostalo %3"};
 
 QString MinutesSeconds(qint64 ms) {
     const qint64 s = (ms + 500) / 1000;
@@ -607,7 +605,8 @@ bool TPLUPrintForm::PrintPluReport(const QString& text) {
     connect(&job, &PagedTextPrint::PagePainted, this, [this, &clock](int page, int pages) {
         const qint64 left = clock.elapsed() * (pages - page) / qMax(page, 1);
         m_status->Progress()->setRange(0, pages);
-        m_status->SetProgress(page, PrintingProgress.Text().arg(page).arg(pages).arg(MinutesSeconds(left)));
+        m_status->SetProgress(
+            page, PrintMessages::PrintingProgress.Text().arg(page).arg(pages).arg(MinutesSeconds(left)));
     });
     bool printed = job.Run(printer);
     const bool cancelled = job.WasCancelled();

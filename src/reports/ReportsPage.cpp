@@ -3,6 +3,7 @@
 #include "common/Captions.h"
 #include "protocol/RegisterCharset.h"
 #include "reports/DailyReports.h"
+#include "reports/ReportMessages.h"
 #include "toolkit/CharsetSwitch.h"
 #include "toolkit/FieldBuilders.h"
 #include "toolkit/MessageBoxes.h"
@@ -21,7 +22,7 @@ using FieldBuilders::Button;
 using FieldBuilders::Label;
 
 ReportsPage::ReportsPage(QWidget* parent)
-    : ModePage(QStringLiteral("DailySheet"), QStringLiteral("CloseRepsSheetBtn"), {"Reports", "Izvestaji"},
+    : ModePage(QStringLiteral("DailySheet"), QStringLiteral("CloseRepsSheetBtn"), ReportMessages::PageTitle,
                parent) {
     auto* panel = new QGroupBox(QStringLiteral("Orvex Reports"), this);
     panel->setObjectName(QStringLiteral("DailyStatus"));

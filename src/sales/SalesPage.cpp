@@ -40,8 +40,6 @@ using FieldBuilders::Label;
 
 namespace {
 
-inline constexpr Caption WriteCaption{"Write", "Piši"};
-
 // The number of a field for the value limits: comma or point, as typed.
 std::optional<double> FieldNumber(const QString& text) {
     QString normal = text.trimmed();
@@ -64,8 +62,7 @@ bool IsEnter(const QKeyEvent* key) {
 } // namespace
 
 SalesPage::SalesPage(QWidget* parent)
-    : ModePage(QStringLiteral("SalesSheet"), QStringLiteral("SlsCloseBtn"),
-               {"Fiscal Printer", "Fiskalni printer"}, parent) {
+    : ModePage(QStringLiteral("SalesSheet"), QStringLiteral("SlsCloseBtn"), SaleMessages::PageTitle, parent) {
     m_sales = new QGroupBox(this);
     m_sales->setObjectName(QStringLiteral("Sales"));
     Body()->addWidget(m_sales, 1);
@@ -210,7 +207,8 @@ void SalesPage::BuildControls() {
     m_priceTimer = new QTimer(this);
     m_priceTimer->setObjectName(QStringLiteral("ProgPriceTimer"));
     m_priceTimer->setInterval(2000);
-    connect(m_priceTimer, &QTimer::timeout, this, [this] { m_writePrice->setText(WriteCaption.Text()); });
+    connect(m_priceTimer, &QTimer::timeout, this,
+            [this] { m_writePrice->setText(SaleMessages::Write.Text()); });
     connect(closePrice, &QPushButton::clicked, m_newPriceBox, &QWidget::hide);
     connect(findChild<QPushButton*>(QStringLiteral("NewPLUPrBtn")), &QPushButton::clicked, this, [this] {
         m_newPriceBox->show();

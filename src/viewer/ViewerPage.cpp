@@ -4,6 +4,7 @@
 #include "protocol/RegisterCharset.h"
 #include "toolkit/CharsetSwitch.h"
 #include "toolkit/FieldBuilders.h"
+#include "viewer/ViewerMessages.h"
 
 #include <QCoreApplication>
 #include <QHBoxLayout>
@@ -16,8 +17,8 @@
 using FieldBuilders::Button;
 
 ViewerPage::ViewerPage(QWidget* parent)
-    : ModePage(QStringLiteral("ViewerSheet"), QStringLiteral("CloseViewerSheet"),
-               {"File Viewer", "Pregled datoteka"}, parent) {
+    : ModePage(QStringLiteral("ViewerSheet"), QStringLiteral("CloseViewerSheet"), ViewerMessages::PageTitle,
+               parent) {
     m_view = new QPlainTextEdit(this);
     m_view->setObjectName(QStringLiteral("ViewRich"));
     m_view->setReadOnly(true);
@@ -115,10 +116,6 @@ bool ViewerPage::ShowText(const QString& text, const PieceStep& step) {
     ApplyWordWrap();
     return true;
 }
-
-const Caption ViewerPage::TooManyLinesToWrap{
-    "This text has too many lines to be shown with word wrap: it is shown without.",
-    "Ovaj tekst ima previše redova da bi se prikazao sa prelamanjem: prikazan je bez prelamanja."};
 
 bool ViewerPage::SetWordWrap(bool on) {
     m_wrapWanted = on;
