@@ -1,12 +1,13 @@
 #include "barcodes/TBarcodeForm.h"
 
 #include "barcodes/BarcodeGridDelegate.h"
+#include "barcodes/BarcodeMessages.h"
 #include "barcodes/WeighingBarcode.h"
+#include "toolkit/DecimalSeparator.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QLocale>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -18,36 +19,6 @@
 namespace {
 
 constexpr const char* ProgramTitle = "Orvex Commander";
-
-// The dialog's texts by language. The dialog has no Serbian captions of its
-// own: it shows its built-in English texts in both languages, and this table is
-// where a translation would go.
-enum Text {
-    FormTitle,
-    TypeTitle,
-    LengthsTitle,
-    HeaderTitle,
-    CodeTitle,
-    WeightTitle,
-    DoubleClickHint,
-    ApplyText,
-    CloseText,
-    CancelText,
-    TextCount
-};
-constexpr const char* Texts[TextCount][2] = {
-    {"Barcode Form", "Barcode Form"},
-    {"Type", "Type"},
-    {"Lengths", "Lengths"},
-    {"Header", "Header"},
-    {"Code", "Code"},
-    {"Weight", "Weight"},
-    {"Double click in the grid to view a Barcode sample",
-     "Double click in the grid to view a Barcode sample"},
-    {"Apply", "Apply"},
-    {"Close", "Close"},
-    {"Cancel", "Cancel"},
-};
 
 constexpr int HeaderColumn = 0;
 constexpr int CodeColumn = 1;
@@ -170,15 +141,16 @@ void TBarcodeForm::ShowAppliedRules() {
 
 void TBarcodeForm::UpdateTexts() {
     const int l = m_language;
-    setWindowTitle(QString::fromLatin1(Texts[FormTitle][l]));
-    m_typeLabel->setText(QString::fromLatin1(Texts[TypeTitle][l]));
-    m_lengthsLabel->setText(QString::fromLatin1(Texts[LengthsTitle][l]));
-    m_grid->setHorizontalHeaderLabels({QString::fromLatin1(Texts[HeaderTitle][l]),
-                                       QString::fromLatin1(Texts[CodeTitle][l]),
-                                       QString::fromLatin1(Texts[WeightTitle][l])});
-    m_doubleClickLabel->setText(QString::fromLatin1(Texts[DoubleClickHint][l]));
-    m_applyButton->setText(QString::fromLatin1(Texts[m_applyShowsClose ? CloseText : ApplyText][l]));
-    m_cancelButton->setText(QString::fromLatin1(Texts[CancelText][l]));
+    setWindowTitle(BarcodeMessages::FormTitle.Text(l));
+    m_typeLabel->setText(BarcodeMessages::TypeTitle.Text(l));
+    m_lengthsLabel->setText(BarcodeMessages::LengthsTitle.Text(l));
+    m_grid->setHorizontalHeaderLabels({BarcodeMessages::HeaderTitle.Text(l),
+                                       BarcodeMessages::CodeTitle.Text(l),
+                                       BarcodeMessages::WeightTitle.Text(l)});
+    m_doubleClickLabel->setText(BarcodeMessages::DoubleClickHint.Text(l));
+    m_applyButton->setText(
+        (m_applyShowsClose ? BarcodeMessages::CloseText : BarcodeMessages::ApplyText).Text(l));
+    m_cancelButton->setText(BarcodeMessages::CancelText.Text(l));
 }
 
 void TBarcodeForm::ShowRules(const BarcodeTypeTable& table) {
@@ -301,10 +273,8 @@ void TBarcodeForm::ApplyBtnClick() {
 
 void TBarcodeForm::BarcdGridDblClick() {
     const int row = std::max(m_grid->currentRow(), 0);
-    const QString decimalPoint = QLocale::system().decimalPoint();
     ShowMessage(BarcodeSampleText(m_grid->item(row, HeaderColumn)->text(), CellNumber(row, CodeColumn),
-                                  CellNumber(row, WeightColumn),
-                                  decimalPoint.isEmpty() ? QLatin1Char('.') : decimalPoint[0]));
+                                  CellNumber(row, WeightColumn), DecimalSeparator()));
 }
 
 void TBarcodeForm::done(int result) {

@@ -9,6 +9,9 @@
 #include "protocol/ConversionError.h"
 #include "protocol/Converts.h"
 #include "protocol/RegisterCharset.h"
+#include "toolkit/CharacterFilter.h"
+#include "toolkit/DecimalSeparator.h"
+#include "toolkit/FieldBuilders.h"
 #include "toolkit/MessageBoxes.h"
 
 #include <QAction>
@@ -31,61 +34,22 @@
 #include <QStackedWidget>
 #include <QTableView>
 #include <QVBoxLayout>
-#include <QValidator>
 #include <algorithm>
-#include <functional>
+
+using FieldBuilders::Button;
+using FieldBuilders::Edit;
+using FieldBuilders::Label;
+using FieldBuilders::Named;
 
 namespace {
 
 constexpr int SearchRowHeight = 18;
 
-template <typename T> T* Named(T* widget, const char* name) {
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
-
-QLabel* Label(QWidget* parent, const char* name, const char* text) {
-    return Named(new QLabel(QString::fromUtf8(text), parent), name);
-}
-
-QPushButton* Button(QWidget* parent, const char* name, const char* text) {
-    return Named(new QPushButton(QString::fromUtf8(text), parent), name);
-}
-
-QLineEdit* Edit(QWidget* parent, const char* name, int maxLength, int width) {
-    auto* edit = Named(new QLineEdit(parent), name);
-    edit->setMaxLength(maxLength);
-    edit->setFixedWidth(width);
-    return edit;
-}
-
-QChar DecimalSeparator() {
-    return QLocale::system().decimalPoint().front();
-}
-
 // Keeps an edit to the characters its key rule allows, typed or pasted. Text
 // put in by the program (a description copied from the grid) may hold other
 // characters; only an edit that adds refused ones is undone.
-class KeyRuleValidator : public QValidator {
-  public:
-    KeyRuleValidator(QLineEdit* field, std::function<bool(QChar)> rejected)
-        : QValidator(field), m_rejected(std::move(rejected)) {
-        connect(field, &QLineEdit::textChanged, this, [this](const QString& text) { m_accepted = text; });
-    }
-    State validate(QString& input, int&) const override {
-        return Refused(input) > Refused(m_accepted) ? Invalid : Acceptable;
-    }
-
-  private:
-    [[nodiscard]] qsizetype Refused(const QString& text) const {
-        return std::count_if(text.begin(), text.end(), [this](QChar c) { return m_rejected(c); });
-    }
-    std::function<bool(QChar)> m_rejected;
-    QString m_accepted;
-};
-
-void KeepToRule(QLineEdit* field, std::function<bool(QChar)> rejected) {
-    field->setValidator(new KeyRuleValidator(field, std::move(rejected)));
+void KeepToRule(QLineEdit* field, CharacterFilter::Refused rejected) {
+    CharacterFilter::Install(field, std::move(rejected), CharacterFilter::Baseline::Accepted);
 }
 
 QTableView* GridView(QWidget* parent, const char* name, PluTableModel* model) {

@@ -36,4 +36,6 @@ inline constexpr Caption ThanksTimeout{"No answer from the register: the thanks 
                                        "Tekst je sačuvan."};
 inline constexpr Caption Busy{"Another exchange with the register is running.",
                               "U toku je druga razmena sa kasom."};
+// The page's tab.
+inline constexpr Caption PageTitle{"Header", "Zaglavlje"};
 } // namespace HeaderMessages

@@ -3,8 +3,10 @@
 #include "common/ShellSettings.h"
 #include "header/HeaderMessages.h"
 #include "header/HeaderSequence.h"
-#include "header/RegisterLineValidator.h"
+#include "header/RegisterLineFilter.h"
 #include "protocol/RegisterCharset.h"
+#include "toolkit/CharacterFilter.h"
+#include "toolkit/FieldBuilders.h"
 #include "toolkit/MessageBoxes.h"
 #include "toolkit/TypedKeys.h"
 
@@ -18,37 +20,29 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-namespace {
-
-QLabel* NamedLabel(const QString& name, const QString& text, QWidget* parent) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(name);
-    return label;
-}
-
-} // namespace
+using FieldBuilders::Button;
+using FieldBuilders::Label;
 
 HeaderPage::HeaderPage(QWidget* parent)
-    : ModePage(QStringLiteral("CompanySheet"), QStringLiteral("CloseHdrSheet"), {"Header", "Zaglavlje"},
+    : ModePage(QStringLiteral("CompanySheet"), QStringLiteral("CloseHdrSheet"), HeaderMessages::PageTitle,
                parent) {
     auto* box = new QGroupBox(QStringLiteral("Header Lines"), this);
     box->setObjectName(QStringLiteral("Lines"));
     auto* grid = new QGridLayout(box);
-    grid->addWidget(NamedLabel(QStringLiteral("DoubleHeightLbl"), QStringLiteral("Double Height"), box), 0,
-                    3);
-    grid->addWidget(NamedLabel(QStringLiteral("DoubleWidthLbl"), QStringLiteral("Double Width"), box), 0, 4);
-    grid->addWidget(NamedLabel(QStringLiteral("CenterLbl"), QStringLiteral("Center"), box), 0, 5);
+    grid->addWidget(Label(box, "DoubleHeightLbl", "Double Height"), 0, 3);
+    grid->addWidget(Label(box, "DoubleWidthLbl", "Double Width"), 0, 4);
+    grid->addWidget(Label(box, "CenterLbl", "Center"), 0, 5);
     const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     for (int n = 1; n <= HeaderLineCount; ++n) {
         const size_t i = size_t(n - 1);
-        grid->addWidget(NamedLabel(QStringLiteral("LLine%1").arg(n), QStringLiteral("Line"), box), n, 0);
-        grid->addWidget(NamedLabel(QStringLiteral("Number%1").arg(n), QString::number(n), box), n, 1);
+        grid->addWidget(Label(box, QStringLiteral("LLine%1").arg(n), QStringLiteral("Line")), n, 0);
+        grid->addWidget(Label(box, QStringLiteral("Number%1").arg(n), QString::number(n)), n, 1);
         QLineEdit* line = m_lines[i] = new QLineEdit(box);
         line->setObjectName(QStringLiteral("Line%1").arg(n));
         line->setFont(fixed);
         line->setMaxLength(HeaderLineWidth);
         line->setReadOnly(n > WritableHeaderLines);
-        line->setValidator(new RegisterLineValidator(line, [this, n] { return Limit(n); }));
+        FilterRegisterLine(line)->SetLengthLimit([this, n] { return Limit(n); });
         line->installEventFilter(this);
         auto* holder = new QHBoxLayout;
         holder->addWidget(line);
@@ -76,13 +70,11 @@ HeaderPage::HeaderPage(QWidget* parent)
     const std::pair<const char*, const char*> names[] = {
         {"DescRead", "Read"}, {"DescCommit", "Write"}, {"ClearHeaderLines", "Clear Lines"}};
     for (const auto& [name, text] : names) {
-        auto* button = new QPushButton(QString::fromUtf8(text), this);
-        button->setObjectName(QString::fromLatin1(name));
-        buttons->addWidget(button);
+        buttons->addWidget(Button(this, name, text));
     }
     buttons->addStretch(1);
     Body()->addLayout(buttons);
-    m_status = NamedLabel(QStringLiteral("HeaderStatus"), QString(), this);
+    m_status = Label(this, QStringLiteral("HeaderStatus"), QString());
     m_status->setWordWrap(true);
     Body()->addWidget(m_status);
     Body()->addStretch(1);

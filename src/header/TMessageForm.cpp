@@ -3,9 +3,11 @@
 #include "common/ShellSettings.h"
 #include "header/HeaderFrames.h"
 #include "header/HeaderSequence.h"
-#include "header/RegisterLineValidator.h"
+#include "header/RegisterLineFilter.h"
 #include "protocol/RegisterCharset.h"
 #include "protocol/ReplyDispatcher.h"
+#include "toolkit/CharacterFilter.h"
+#include "toolkit/FieldBuilders.h"
 #include "toolkit/MessageBoxes.h"
 #include "toolkit/TypedKeys.h"
 
@@ -18,35 +20,32 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+using FieldBuilders::Button;
+using FieldBuilders::Check;
+using FieldBuilders::Edit;
+using FieldBuilders::Label;
+
 TMessageForm::TMessageForm(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("TMessageForm"));
     setWindowTitle(QStringLiteral("Thanks Message"));
     setWindowModality(Qt::ApplicationModal);
     auto* grid = new QGridLayout(this);
-    auto* heading = new QLabel(QStringLiteral("Message"), this);
-    heading->setObjectName(QStringLiteral("MsgLabel"));
+    auto* heading = Label(this, "MsgLabel", "Message");
     grid->addWidget(heading, 0, 0, 1, 4);
-    auto* lineLabel = new QLabel(QStringLiteral("Line"), this);
-    lineLabel->setObjectName(QStringLiteral("LLine9"));
+    auto* lineLabel = Label(this, "LLine9", "Line");
     grid->addWidget(lineLabel, 1, 0);
-    auto* number = new QLabel(QStringLiteral("9"), this);
-    number->setObjectName(QStringLiteral("Number9"));
+    auto* number = Label(this, "Number9", "9");
     grid->addWidget(number, 1, 1);
-    m_line = new QLineEdit(this);
-    m_line->setObjectName(QStringLiteral("Line9"));
-    m_line->setMaxLength(HeaderLineWidth);
+    m_line = Edit(this, "Line9", HeaderLineWidth);
     m_line->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    m_line->setValidator(new RegisterLineValidator(m_line, [] { return HeaderLineWidth; }));
+    FilterRegisterLine(m_line)->SetLengthLimit([] { return HeaderLineWidth; });
     m_line->setMinimumWidth(m_line->fontMetrics().horizontalAdvance(QString(HeaderLineWidth + 2, 'W')));
     grid->addWidget(m_line, 1, 2);
-    m_center = new QCheckBox(QStringLiteral("Center"), this);
-    m_center->setObjectName(QStringLiteral("Center9"));
+    m_center = Check(this, "Center9", "Center");
     grid->addWidget(m_center, 1, 3);
-    m_write = new QPushButton(QStringLiteral("Write"), this);
-    m_write->setObjectName(QStringLiteral("Write9Line"));
+    m_write = Button(this, "Write9Line", "Write");
     m_write->setAutoDefault(false);
-    auto* close = new QPushButton(QStringLiteral("Close"), this);
-    close->setObjectName(QStringLiteral("CloseSheets"));
+    auto* close = Button(this, "CloseSheets", "Close");
     close->setAutoDefault(false);
     grid->addWidget(m_write, 2, 2, Qt::AlignRight);
     grid->addWidget(close, 2, 3);

@@ -6,6 +6,6 @@ list(APPEND ORVEX_LINK_SOURCES
 )
 list(APPEND ORVEX_VIEWS_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/HeaderPage.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/RegisterLineValidator.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/RegisterLineFilter.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TMessageForm.cpp
 )

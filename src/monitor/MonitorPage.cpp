@@ -1,8 +1,10 @@
 #include "monitor/MonitorPage.h"
 
 #include "monitor/JournalMonitor.h"
+#include "monitor/MonitorMessages.h"
 #include "protocol/RegisterCharset.h"
 #include "toolkit/CharsetSwitch.h"
+#include "toolkit/FieldBuilders.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -13,9 +15,13 @@
 #include <QTextEdit>
 #include <QVBoxLayout>
 
+using FieldBuilders::Button;
+using FieldBuilders::Edit;
+using FieldBuilders::Label;
+
 MonitorPage::MonitorPage(QWidget* parent)
-    : ModePage(QStringLiteral("MonitorSheet"), QStringLiteral("CloseSheets"),
-               {"Sales Monitor", "Evidencija prodaje"}, parent) {
+    : ModePage(QStringLiteral("MonitorSheet"), QStringLiteral("CloseSheets"), MonitorMessages::PageTitle,
+               parent) {
     m_monListBox = new QPlainTextEdit(this);
     m_monListBox->setObjectName(QStringLiteral("MonListBox"));
     m_monListBox->setReadOnly(true);
@@ -32,18 +38,15 @@ MonitorPage::MonitorPage(QWidget* parent)
     Body()->addWidget(m_monListBox, 1);
 
     auto* row = new QHBoxLayout;
-    m_byteCountLabel = new QLabel(QStringLiteral("Number of Bytes:"), this);
-    m_byteCountLabel->setObjectName(QStringLiteral("Byte_Count"));
-    m_byteCount = new QLineEdit(QStringLiteral("0"), this);
-    m_byteCount->setObjectName(QStringLiteral("ByteCount"));
+    m_byteCountLabel = Label(this, "Byte_Count", "Number of Bytes:");
+    m_byteCount = Edit(this, "ByteCount");
+    m_byteCount->setText(QStringLiteral("0"));
     m_byteCount->setReadOnly(true);
     m_byteCount->setFrame(false);
     m_byteCount->setFocusPolicy(Qt::NoFocus);
-    m_reset = new QPushButton(QStringLiteral("Reset"), this);
-    m_reset->setObjectName(QStringLiteral("Reset"));
+    m_reset = Button(this, "Reset", "Reset");
     m_reset->setEnabled(false);
-    m_clear = new QPushButton(QStringLiteral("Clear"), this);
-    m_clear->setObjectName(QStringLiteral("Clear"));
+    m_clear = Button(this, "Clear", "Clear");
     m_clear->setEnabled(false);
     row->addWidget(m_byteCountLabel);
     row->addWidget(m_byteCount, 1);

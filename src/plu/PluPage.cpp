@@ -6,10 +6,14 @@
 #include "database/PluSettings.h"
 #include "database/PluTable.h"
 #include "plu/PluMessages.h"
+#include "plu/PluPageMessages.h"
 #include "protocol/ConversionError.h"
 #include "protocol/Converts.h"
 #include "protocol/RegisterCharset.h"
 #include "protocol/ReplyDispatcher.h"
+#include "toolkit/CharacterFilter.h"
+#include "toolkit/DecimalSeparator.h"
+#include "toolkit/FieldBuilders.h"
 #include "toolkit/MessageBoxes.h"
 #include "toolkit/TypedKeys.h"
 
@@ -30,11 +34,15 @@
 #include <QRadioButton>
 #include <QToolButton>
 #include <QVBoxLayout>
-#include <QValidator>
 #include <algorithm>
 #include <cmath>
 #include <exception>
-#include <functional>
+
+using FieldBuilders::Button;
+using FieldBuilders::Edit;
+using FieldBuilders::Label;
+using FieldBuilders::Named;
+using FieldBuilders::Radio;
 
 namespace {
 
@@ -48,40 +56,6 @@ constexpr char BarcodeExists[] = "This barcode already exists, PLU Code: ";
 constexpr char PluReportQuestion[] =
     "This operation prints all available PLUs in the cash register.\nDo you want to continue?";
 constexpr char PluReportTitle[] = "Orvex Warning!";
-constexpr Caption YesText{"Yes", "Da"};
-constexpr Caption NoText{"No", "Ne"};
-constexpr Caption WriteAllQuestion{
-    "Write %1 PLUs (PLU %2 to %3) from the PC to the register?\nThe register's programming of these PLUs "
-    "will be replaced.",
-    "Upisati %1 PLU (PLU %2 do %3) iz računara u kasu?\nProgramiranje ovih PLU u kasi biće zamenjeno."};
-
-QChar DecimalSeparator() {
-    return QLocale::system().decimalPoint().front();
-}
-
-template <typename T> T* Named(T* widget, const char* name) {
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
-
-QLineEdit* Edit(QWidget* parent, const char* name, int maxLength, int width) {
-    auto* edit = Named(new QLineEdit(parent), name);
-    edit->setMaxLength(maxLength);
-    edit->setFixedWidth(width);
-    return edit;
-}
-
-QLabel* Label(QWidget* parent, const char* name, const char* text) {
-    return Named(new QLabel(QString::fromUtf8(text), parent), name);
-}
-
-QPushButton* Button(QWidget* parent, const char* name, const char* text) {
-    return Named(new QPushButton(QString::fromUtf8(text), parent), name);
-}
-
-QRadioButton* Radio(QWidget* parent, const char* name, const char* text) {
-    return Named(new QRadioButton(QString::fromUtf8(text), parent), name);
-}
 
 void Paint(QWidget* panel, const QColor& colour) {
     QPalette palette = panel->palette();
@@ -97,37 +71,6 @@ void Deselect(QRadioButton* a, QRadioButton* b) {
     b->setChecked(false);
     group->setExclusive(true);
 }
-
-// Holds pasted and dropped text to the rule the field's key filter applies to
-// typing, so that an edit never brings in a character that could not have
-// been typed. Text the field already holds (a record from a file, say) stays
-// editable: only an edit that adds refused characters is undone.
-// An optional value rule refuses edits that would leave a value the field
-// cannot hold.
-class KeyFilterValidator : public QValidator {
-  public:
-    KeyFilterValidator(QLineEdit* field, std::function<bool(QChar)> rejected,
-                       std::function<bool(const QString&)> valueAllowed = {})
-        : QValidator(field), m_rejected(std::move(rejected)), m_valueAllowed(std::move(valueAllowed)),
-          m_accepted(field->text()) {
-        connect(field, &QLineEdit::textChanged, this, [this](const QString& text) { m_accepted = text; });
-    }
-
-    State validate(QString& input, int&) const override {
-        if (m_valueAllowed && !m_valueAllowed(input))
-            return Invalid;
-        return Refused(input) > Refused(m_accepted) ? Invalid : Acceptable;
-    }
-
-  private:
-    [[nodiscard]] qsizetype Refused(const QString& text) const {
-        return std::count_if(text.begin(), text.end(), m_rejected);
-    }
-
-    std::function<bool(QChar)> m_rejected;
-    std::function<bool(const QString&)> m_valueAllowed;
-    QString m_accepted;
-};
 
 // The flags hold departments 1 to 15; the list offers 1 to 9, and a record
 // from a file or the register may bring the others.
@@ -145,7 +88,8 @@ QString MinutesSeconds(qint64 ms) {
 } // namespace
 
 PluPage::PluPage(QWidget* parent)
-    : ModePage(QStringLiteral("ProgSheet"), QStringLiteral("ClosePLUSheet"), {"PLUs", "PLU"}, parent) {
+    : ModePage(QStringLiteral("ProgSheet"), QStringLiteral("ClosePLUSheet"), PluPageMessages::PageTitle,
+               parent) {
     Body()->addWidget(BuildRecordPanel());
     Body()->addWidget(BuildTransferPanel());
     Body()->addWidget(BuildStatusPanel());
@@ -176,23 +120,13 @@ QWidget* PluPage::BuildRecordPanel() {
 
     m_pluNum = Edit(m_constsPanel, "PLUNum", 4, 56);
     m_pluNum->setText(QStringLiteral("0"));
-    auto* upDown = Named(new QWidget(m_constsPanel), "UpDown1");
-    auto* arrows = new QVBoxLayout(upDown);
-    arrows->setContentsMargins(0, 0, 0, 0);
-    arrows->setSpacing(0);
-    m_up = Named(new QToolButton(upDown), "UpDown1Up");
-    m_up->setArrowType(Qt::UpArrow);
-    m_down = Named(new QToolButton(upDown), "UpDown1Down");
-    m_down->setArrowType(Qt::DownArrow);
-    for (QToolButton* arrow : {m_up, m_down}) {
-        arrow->setFixedSize(18, 12);
-        arrow->setAutoRepeat(true);
-        arrows->addWidget(arrow);
-    }
+    const FieldBuilders::UpDownArrows upDown = FieldBuilders::UpDown(m_constsPanel, "UpDown1");
+    m_up = upDown.Up;
+    m_down = upDown.Down;
     auto* codeRow = new QHBoxLayout;
     codeRow->setSpacing(1);
     codeRow->addWidget(m_pluNum);
-    codeRow->addWidget(upDown);
+    codeRow->addWidget(upDown.Holder);
     codeRow->addStretch(1);
 
     m_department = Named(new QComboBox(m_constsPanel), "Department");
@@ -384,13 +318,16 @@ void PluPage::ConnectControls() {
         field->installEventFilter(this);
     m_barcodeLabel->installEventFilter(this);
 
-    const auto filter = [](QLineEdit* field, std::function<bool(QChar)> rejected) {
-        field->setValidator(new KeyFilterValidator(field, std::move(rejected)));
+    // Pasted and dropped text meets the rule typing meets. Text the field
+    // already holds (a record from a file, say) stays editable.
+    const auto filter = [](QLineEdit* field, CharacterFilter::Refused rejected) {
+        return CharacterFilter::Install(field, std::move(rejected), CharacterFilter::Baseline::Accepted);
     };
     for (QLineEdit* field : {m_pluNum, m_fromNPlu, m_toNPlu})
         filter(field, [](QChar c) { return CodeKeyRejected(c); });
-    m_department->lineEdit()->setValidator(new KeyFilterValidator(
-        m_department->lineEdit(), [](QChar c) { return DigitKeyRejected(c); }, DepartmentAllowed));
+    filter(m_department->lineEdit(), [](QChar c) {
+        return DigitKeyRejected(c);
+    })->SetValueRule(DepartmentAllowed);
     for (QLineEdit* field : {m_price, m_cost, m_stock})
         filter(field, [](QChar c) { return DecimalKeyRejected(c, DecimalSeparator()); });
     filter(m_description,
@@ -897,13 +834,14 @@ void PluPage::SerialProgStartClick() {
         // One click replaces the register's programming of the whole range
         // (0-9999 unless changed): it is asked first, No by default.
         const int count = PluSettings::CountAffected(*m_table, from, to, ActiveOnly());
-        const auto answer = MessageBoxes::Show(
-            this, {Captions::Closing::PluProgramWarning.Text(),
-                   WriteAllQuestion.Text().arg(count).arg(from).arg(to),
-                   QMessageBox::Warning,
-                   QMessageBox::Yes | QMessageBox::No,
-                   QMessageBox::No,
-                   {{QMessageBox::Yes, YesText.Text()}, {QMessageBox::No, NoText.Text()}}});
+        const auto answer =
+            MessageBoxes::Show(this, {Captions::Closing::PluProgramWarning.Text(),
+                                      PluPageMessages::WriteAllQuestion.Text().arg(count).arg(from).arg(to),
+                                      QMessageBox::Warning,
+                                      QMessageBox::Yes | QMessageBox::No,
+                                      QMessageBox::No,
+                                      {{QMessageBox::Yes, PluPageMessages::Yes.Text()},
+                                       {QMessageBox::No, PluPageMessages::No.Text()}}});
         if (answer == QMessageBox::Yes)
             m_transfer->WriteRange(from, to, WriteScope(), ActiveOnly());
     });

@@ -3,11 +3,15 @@
 #include "common/Captions.h"
 #include "common/ShellSettings.h"
 #include "database/PluTable.h"
-#include "toolkit/FileDialogs.h"
 #include "printing/PagedTextPrint.h"
+#include "printing/PrintMessages.h"
 #include "printing/TRepStatusForm.h"
 #include "protocol/Converts.h"
 #include "protocol/RegisterCharset.h"
+#include "toolkit/CharacterFilter.h"
+#include "toolkit/DecimalSeparator.h"
+#include "toolkit/FieldBuilders.h"
+#include "toolkit/FileDialogs.h"
 #include "toolkit/MessageBoxes.h"
 
 #include <QAction>
@@ -29,7 +33,6 @@
 #include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPrinter>
@@ -41,39 +44,22 @@
 #include <QScreen>
 #include <QStackedWidget>
 #include <QVBoxLayout>
-#include <QValidator>
 #include <algorithm>
 #include <filesystem>
 
 const QString TPLUPrintForm::PrintFailed = QStringLiteral("Could not print file !");
 
+using FieldBuilders::AutoDefault;
+using FieldBuilders::Button;
+using FieldBuilders::Check;
+using FieldBuilders::Label;
+using FieldBuilders::Named;
+using FieldBuilders::Radio;
+
 namespace {
 
 // Pending events run at least this often while a listing is built.
 constexpr qint64 SliceMs = 5;
-
-template <typename T> T* Named(T* widget, const char* name) {
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
-
-QCheckBox* Check(QWidget* parent, const char* name, const char* text) {
-    return Named(new QCheckBox(QString::fromUtf8(text), parent), name);
-}
-
-QRadioButton* Radio(QWidget* parent, const char* name, const char* text) {
-    return Named(new QRadioButton(QString::fromUtf8(text), parent), name);
-}
-
-QPushButton* Button(QWidget* parent, const char* name, const char* text) {
-    auto* button = Named(new QPushButton(QString::fromUtf8(text), parent), name);
-    button->setAutoDefault(false);
-    return button;
-}
-
-QLabel* Label(QWidget* parent, const char* name, const char* text) {
-    return Named(new QLabel(QString::fromUtf8(text), parent), name);
-}
 
 // The whole number of a text's leading digits, 0 when there are none.
 int LeadingNumber(const QString& text) {
@@ -82,17 +68,6 @@ int LeadingNumber(const QString& text) {
         ++digits;
     return int(std::min<qlonglong>(text.left(digits).toLongLong(), PluTable::Size - 1));
 }
-
-// Refuses what CodeKeyRejected refuses, typed or pasted.
-class CodeValidator : public QValidator {
-  public:
-    using QValidator::QValidator;
-    State validate(QString& input, int&) const override {
-        return std::any_of(input.begin(), input.end(), [](QChar c) { return CodeKeyRejected(c); })
-                   ? Invalid
-                   : Acceptable;
-    }
-};
 
 // The resolution the printed text's margins are given in (see PagedTextPrint).
 qreal SourceDpi() {
@@ -107,9 +82,6 @@ bool LinesFit(QPrinter& printer, const QFont& font, int chars) {
     const qreal width = QFontMetricsF(font, &printer).horizontalAdvance(QString(chars, QLatin1Char('W')));
     return width <= printer.width() - 2 * margin;
 }
-
-// The status dialog while the listing is printed: page, of pages, time left.
-constexpr Caption PrintingProgress{"Page %1 of %2, %3 left", "Strana %1 od %2, preostalo %3"};
 
 QString MinutesSeconds(qint64 ms) {
     const qint64 s = (ms + 500) / 1000;
@@ -191,8 +163,8 @@ QWidget* TPLUPrintForm::BuildFieldsPage() {
     row->addWidget(Label(page, "FontSizeLabel", "Font Size"));
     row->addWidget(m_fontSzBox);
     row->addStretch(1);
-    m_printCancel = Button(page, "PrintCancel", "Cancel");
-    m_choiceNext = Button(page, "ChoiceNext", "Next  >");
+    m_printCancel = Button(page, "PrintCancel", "Cancel", AutoDefault::Off);
+    m_choiceNext = Button(page, "ChoiceNext", "Next  >", AutoDefault::Off);
     row->addWidget(m_printCancel);
     row->addWidget(m_choiceNext);
     layout->addLayout(row);
@@ -218,7 +190,9 @@ QWidget* TPLUPrintForm::BuildFinalPage() {
     for (QLineEdit* field : {m_from, m_to}) {
         field->setMaxLength(4);
         field->setFixedWidth(56);
-        field->setValidator(new CodeValidator(field));
+        // Refuses what CodeKeyRejected refuses, typed or pasted.
+        CharacterFilter::Install(
+            field, [](QChar c) { return CodeKeyRejected(c); }, CharacterFilter::Baseline::None);
     }
     range->addWidget(Label(m_fromToPanel, "FromLabel", "From:"));
     range->addWidget(m_from);
@@ -247,10 +221,10 @@ QWidget* TPLUPrintForm::BuildFinalPage() {
     layout->addLayout(groups);
 
     auto* buttons = new QHBoxLayout;
-    m_preview = Button(page, "Preview", "Preview...");
-    m_back = Button(page, "Back", "<  Back");
-    m_cancelFinal = Button(page, "CancelFinal", "Cancel");
-    m_finalNext = Button(page, "FinalNext", "Next  >");
+    m_preview = Button(page, "Preview", "Preview...", AutoDefault::Off);
+    m_back = Button(page, "Back", "<  Back", AutoDefault::Off);
+    m_cancelFinal = Button(page, "CancelFinal", "Cancel", AutoDefault::Off);
+    m_finalNext = Button(page, "FinalNext", "Next  >", AutoDefault::Off);
     buttons->addWidget(m_preview);
     buttons->addStretch(1);
     for (QPushButton* button : {m_back, m_cancelFinal, m_finalNext})
@@ -273,7 +247,7 @@ QWidget* TPLUPrintForm::BuildPreviewPage() {
     m_repRichEdit->setFont(font);
     m_repRichEdit->setContextMenuPolicy(Qt::CustomContextMenu);
     layout->addWidget(m_repRichEdit, 1);
-    m_closePrevBtn = Button(page, "ClosePrevBtn", "Close");
+    m_closePrevBtn = Button(page, "ClosePrevBtn", "Close", AutoDefault::Off);
     auto* row = new QHBoxLayout;
     row->addStretch(1);
     row->addWidget(m_closePrevBtn);
@@ -476,8 +450,7 @@ PluPrintout::Choice TPLUPrintForm::CurrentChoice() const {
     choice.From = m_printFrom;
     choice.To = m_printTo;
     choice.AllPlus = m_printAllPlus;
-    choice.Style = {Shell().UiLanguage, QLocale::system().decimalPoint().front(), m_previewCharset,
-                    m_previewRegisterFont};
+    choice.Style = {Shell().UiLanguage, DecimalSeparator(), m_previewCharset, m_previewRegisterFont};
     return choice;
 }
 
@@ -632,7 +605,8 @@ bool TPLUPrintForm::PrintPluReport(const QString& text) {
     connect(&job, &PagedTextPrint::PagePainted, this, [this, &clock](int page, int pages) {
         const qint64 left = clock.elapsed() * (pages - page) / qMax(page, 1);
         m_status->Progress()->setRange(0, pages);
-        m_status->SetProgress(page, PrintingProgress.Text().arg(page).arg(pages).arg(MinutesSeconds(left)));
+        m_status->SetProgress(
+            page, PrintMessages::PrintingProgress.Text().arg(page).arg(pages).arg(MinutesSeconds(left)));
     });
     bool printed = job.Run(printer);
     const bool cancelled = job.WasCancelled();

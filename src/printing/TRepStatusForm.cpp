@@ -1,4 +1,5 @@
 #include "printing/TRepStatusForm.h"
+#include "toolkit/FieldBuilders.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
@@ -7,6 +8,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+using FieldBuilders::Button;
+using FieldBuilders::Label;
+
 TRepStatusForm::TRepStatusForm(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("TRepStatusForm"));
     setWindowTitle(QStringLiteral("Report Creation Status"));
@@ -14,15 +18,13 @@ TRepStatusForm::TRepStatusForm(QWidget* parent) : QDialog(parent) {
     // Only its Cancel is reachable while a listing is built.
     setWindowModality(Qt::ApplicationModal);
     auto* layout = new QVBoxLayout(this);
-    m_creating = new QLabel(QStringLiteral("Creating Report..."), this);
-    m_creating->setObjectName(QStringLiteral("Creating"));
+    m_creating = Label(this, "Creating", "Creating Report...");
     m_progress = new QProgressBar(this);
     m_progress->setObjectName(QStringLiteral("ProgressBar"));
     m_progress->setTextVisible(false);
     m_percent = new QLabel(this);
     m_percent->setObjectName(QStringLiteral("Percent"));
-    m_cancel = new QPushButton(QStringLiteral("Cancel"), this);
-    m_cancel->setObjectName(QStringLiteral("CancelButton"));
+    m_cancel = Button(this, "CancelButton", "Cancel");
     layout->addWidget(m_creating);
     layout->addWidget(m_progress);
     auto* row = new QHBoxLayout;

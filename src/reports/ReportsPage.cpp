@@ -3,7 +3,9 @@
 #include "common/Captions.h"
 #include "protocol/RegisterCharset.h"
 #include "reports/DailyReports.h"
+#include "reports/ReportMessages.h"
 #include "toolkit/CharsetSwitch.h"
+#include "toolkit/FieldBuilders.h"
 #include "toolkit/MessageBoxes.h"
 
 #include <QGridLayout>
@@ -16,18 +18,11 @@
 #include <QVBoxLayout>
 #include <utility>
 
-namespace {
-
-QPushButton* Button(QWidget* parent, const char* name, const char* text) {
-    auto* button = new QPushButton(QString::fromUtf8(text), parent);
-    button->setObjectName(QString::fromLatin1(name));
-    return button;
-}
-
-} // namespace
+using FieldBuilders::Button;
+using FieldBuilders::Label;
 
 ReportsPage::ReportsPage(QWidget* parent)
-    : ModePage(QStringLiteral("DailySheet"), QStringLiteral("CloseRepsSheetBtn"), {"Reports", "Izvestaji"},
+    : ModePage(QStringLiteral("DailySheet"), QStringLiteral("CloseRepsSheetBtn"), ReportMessages::PageTitle,
                parent) {
     auto* panel = new QGroupBox(QStringLiteral("Orvex Reports"), this);
     panel->setObjectName(QStringLiteral("DailyStatus"));
@@ -39,8 +34,7 @@ ReportsPage::ReportsPage(QWidget* parent)
     auto* pluSales = Button(panel, "DailyPLUSales", "Daily PLU Sales");
     auto* operators = Button(panel, "DailyOperators", "Oper. Statistics");
     auto* getZ = Button(panel, "GetZ", "Get Previous Z");
-    auto* zLabel = new QLabel(QStringLiteral("Z Report"), panel);
-    zLabel->setObjectName(QStringLiteral("ZReportLabel"));
+    auto* zLabel = Label(panel, "ZReportLabel", "Z Report");
     m_doZ = Button(panel, "DoZ", "Do");
     m_zResult = new QLabel(panel);
     m_zResult->setObjectName(QStringLiteral("ZResultLabel"));

@@ -2,6 +2,7 @@
 
 #include "protocol/Converts.h"
 #include "reports/DailyReports.h"
+#include "toolkit/FieldBuilders.h"
 #include "toolkit/TypedKeys.h"
 
 #include <QComboBox>
@@ -13,6 +14,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <algorithm>
+
+using FieldBuilders::Button;
+using FieldBuilders::Label;
 
 namespace {
 
@@ -29,8 +33,7 @@ TOperForm::TOperForm(QWidget* parent) : ReportDialog(parent) {
     auto* group = new QGroupBox(QStringLiteral("Operators"), this);
     group->setObjectName(QStringLiteral("OperGroup"));
     auto* row = new QHBoxLayout(group);
-    auto* label = new QLabel(QStringLiteral("Operator:"), group);
-    label->setObjectName(QStringLiteral("Operator"));
+    auto* label = Label(group, "Operator", "Operator:");
     m_code = new QComboBox(group);
     m_code->setObjectName(QStringLiteral("OperCode"));
     m_code->setEditable(true);
@@ -43,12 +46,10 @@ TOperForm::TOperForm(QWidget* parent) : ReportDialog(parent) {
     layout->addWidget(group);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    m_ok = new QPushButton(QStringLiteral("OK"), this);
-    m_ok->setObjectName(QStringLiteral("GetDailyOper"));
+    m_ok = Button(this, "GetDailyOper", "OK");
     m_ok->setEnabled(false);
     m_ok->setAutoDefault(false);
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
-    cancel->setObjectName(QStringLiteral("OperCancel"));
+    auto* cancel = Button(this, "OperCancel", "Cancel");
     cancel->setAutoDefault(false);
     buttons->addWidget(m_ok);
     buttons->addWidget(cancel);

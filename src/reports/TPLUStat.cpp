@@ -6,6 +6,7 @@
 #include "protocol/Converts.h"
 #include "reports/DailyReports.h"
 #include "reports/ReportsPage.h"
+#include "toolkit/FieldBuilders.h"
 #include "toolkit/MessageBoxes.h"
 #include "toolkit/TypedKeys.h"
 
@@ -18,6 +19,9 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
+
+using FieldBuilders::Button;
+using FieldBuilders::Label;
 
 namespace {
 
@@ -34,31 +38,9 @@ QString MinutesSeconds(qint64 ms) {
     return QStringLiteral("%1:%2").arg(s / 60).arg(s % 60, 2, 10, QLatin1Char('0'));
 }
 
+// A PLU code: four digits.
 QLineEdit* CodeEdit(QWidget* parent, const char* name) {
-    auto* edit = new QLineEdit(parent);
-    edit->setObjectName(QString::fromLatin1(name));
-    edit->setMaxLength(4);
-    edit->setFixedWidth(56);
-    return edit;
-}
-
-QWidget* UpDown(QWidget* parent, const char* name, std::function<void(int)> step) {
-    auto* holder = new QWidget(parent);
-    holder->setObjectName(QString::fromLatin1(name));
-    auto* arrows = new QVBoxLayout(holder);
-    arrows->setContentsMargins(0, 0, 0, 0);
-    arrows->setSpacing(0);
-    for (const int direction : {1, -1}) {
-        auto* arrow = new QToolButton(holder);
-        arrow->setObjectName(QString::fromLatin1(name) +
-                             (direction > 0 ? QStringLiteral("Up") : QStringLiteral("Down")));
-        arrow->setArrowType(direction > 0 ? Qt::UpArrow : Qt::DownArrow);
-        arrow->setFixedSize(18, 12);
-        arrow->setAutoRepeat(true);
-        arrows->addWidget(arrow);
-        QObject::connect(arrow, &QToolButton::clicked, holder, [step, direction] { step(direction); });
-    }
-    return holder;
+    return FieldBuilders::Edit(parent, name, 4, 56);
 }
 
 } // namespace
@@ -70,19 +52,21 @@ TPLUStat::TPLUStat(QWidget* parent) : ReportDialog(parent) {
     auto* group = new QGroupBox(QStringLiteral("PLU"), this);
     group->setObjectName(QStringLiteral("PLUGroup"));
     auto* grid = new QGridLayout(group);
-    auto* from = new QLabel(QStringLiteral("From:"), group);
-    from->setObjectName(QStringLiteral("From"));
-    auto* to = new QLabel(QStringLiteral("To (Optional):"), group);
-    to->setObjectName(QStringLiteral("To"));
+    auto* from = Label(group, "From", "From:");
+    auto* to = Label(group, "To", "To (Optional):");
     m_code = CodeEdit(group, "PLUCode");
     m_code->setText(QStringLiteral("0"));
     m_code2 = CodeEdit(group, "PLUCode2");
     grid->addWidget(from, 0, 0);
     grid->addWidget(m_code, 0, 1);
-    grid->addWidget(UpDown(group, "UpDown1", [this](int step) { UpDownClick(m_code, step); }), 0, 2);
+    grid->addWidget(
+        FieldBuilders::UpDown(group, "UpDown1", [this](int step) { UpDownClick(m_code, step); }).Holder, 0,
+        2);
     grid->addWidget(to, 1, 0);
     grid->addWidget(m_code2, 1, 1);
-    grid->addWidget(UpDown(group, "UpDown2", [this](int step) { UpDownClick(m_code2, step); }), 1, 2);
+    grid->addWidget(
+        FieldBuilders::UpDown(group, "UpDown2", [this](int step) { UpDownClick(m_code2, step); }).Holder, 1,
+        2);
     grid->setColumnStretch(3, 1);
     layout->addWidget(group);
     m_progress = new QLabel(this);
@@ -90,12 +74,10 @@ TPLUStat::TPLUStat(QWidget* parent) : ReportDialog(parent) {
     layout->addWidget(m_progress);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    m_ok = new QPushButton(QStringLiteral("OK"), this);
-    m_ok->setObjectName(QStringLiteral("GetDailyPLU"));
+    m_ok = Button(this, "GetDailyPLU", "OK");
     m_ok->setEnabled(false);
     m_ok->setAutoDefault(false);
-    m_cancel = new QPushButton(QStringLiteral("Cancel"), this);
-    m_cancel->setObjectName(QStringLiteral("StatCancel"));
+    m_cancel = Button(this, "StatCancel", "Cancel");
     m_cancel->setAutoDefault(false);
     buttons->addWidget(m_ok);
     buttons->addWidget(m_cancel);

@@ -21,4 +21,7 @@ inline constexpr Caption NoDescription{"No PLU description begins with '%1'.",
 inline constexpr Caption NoBarcode{"No PLU has the barcode '%1'.", "Nijedan PLU nema barkod '%1'."};
 inline constexpr Caption Busy{"Another exchange with the register is running; the price was not sent.",
                               "U toku je druga razmena sa kasom; cena nije poslata."};
+inline constexpr Caption Write{"Write", "Piši"};
+// The page's tab.
+inline constexpr Caption PageTitle{"Fiscal Printer", "Fiskalni printer"};
 } // namespace SaleMessages

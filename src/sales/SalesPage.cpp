@@ -13,6 +13,9 @@
 #include "protocol/ReplyDispatcher.h"
 #include "sales/SaleMessages.h"
 #include "sales/StatusReplies.h"
+#include "toolkit/CharacterFilter.h"
+#include "toolkit/DecimalSeparator.h"
+#include "toolkit/FieldBuilders.h"
 #include "toolkit/MessageBoxes.h"
 #include "toolkit/TypedKeys.h"
 
@@ -24,7 +27,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QToolButton>
@@ -32,28 +34,11 @@
 #include <cmath>
 #include <functional>
 
+using FieldBuilders::Button;
+using FieldBuilders::Edit;
+using FieldBuilders::Label;
+
 namespace {
-
-inline constexpr Caption WriteCaption{"Write", "Piši"};
-
-QChar DecimalSeparator() {
-    const QString point = QLocale::system().decimalPoint();
-    return point.isEmpty() ? QLatin1Char('.') : point.at(0);
-}
-
-// Pasted text goes through the same character test as typed keys; typed keys
-// are filtered before they get here, so only pastes are refused.
-class CharFilter : public QValidator {
-  public:
-    CharFilter(QObject* parent, std::function<bool(QChar)> rejected)
-        : QValidator(parent), m_rejected(std::move(rejected)) {}
-    State validate(QString& input, int&) const override {
-        return std::any_of(input.begin(), input.end(), m_rejected) ? Invalid : Acceptable;
-    }
-
-  private:
-    std::function<bool(QChar)> m_rejected;
-};
 
 // The number of a field for the value limits: comma or point, as typed.
 std::optional<double> FieldNumber(const QString& text) {
@@ -70,26 +55,6 @@ QString LocaleNumber(double v, int decimals) {
     return text;
 }
 
-QLabel* NamedLabel(const char* name, const char* text, QWidget* parent) {
-    auto* label = new QLabel(QString::fromUtf8(text), parent);
-    label->setObjectName(QString::fromLatin1(name));
-    return label;
-}
-
-QPushButton* NamedButton(const char* name, const char* text, QWidget* parent) {
-    auto* button = new QPushButton(QString::fromUtf8(text), parent);
-    button->setObjectName(QString::fromLatin1(name));
-    return button;
-}
-
-QLineEdit* NamedEdit(const char* name, int maxLength, QWidget* parent) {
-    auto* edit = new QLineEdit(parent);
-    edit->setObjectName(QString::fromLatin1(name));
-    if (maxLength > 0)
-        edit->setMaxLength(maxLength);
-    return edit;
-}
-
 bool IsEnter(const QKeyEvent* key) {
     return key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
 }
@@ -97,8 +62,7 @@ bool IsEnter(const QKeyEvent* key) {
 } // namespace
 
 SalesPage::SalesPage(QWidget* parent)
-    : ModePage(QStringLiteral("SalesSheet"), QStringLiteral("SlsCloseBtn"),
-               {"Fiscal Printer", "Fiskalni printer"}, parent) {
+    : ModePage(QStringLiteral("SalesSheet"), QStringLiteral("SlsCloseBtn"), SaleMessages::PageTitle, parent) {
     m_sales = new QGroupBox(this);
     m_sales->setObjectName(QStringLiteral("Sales"));
     Body()->addWidget(m_sales, 1);
@@ -109,9 +73,9 @@ SalesPage::SalesPage(QWidget* parent)
 void SalesPage::BuildControls() {
     auto* grid = new QGridLayout(m_sales);
     int row = 0;
-    grid->addWidget(NamedLabel("PLUSalesCode", "PLU Code", m_sales), row, 0);
+    grid->addWidget(Label(m_sales, "PLUSalesCode", "PLU Code"), row, 0);
     auto* codeRow = new QHBoxLayout;
-    m_pluCode = NamedEdit("SPLUCode", 10, m_sales);
+    m_pluCode = Edit(m_sales, "SPLUCode", 10);
     m_pluCode->setText(QStringLiteral("0"));
     auto* up = new QToolButton(m_sales);
     up->setObjectName(QStringLiteral("SPLUCodeUp"));
@@ -130,34 +94,34 @@ void SalesPage::BuildControls() {
     connect(up, &QToolButton::clicked, this, [step] { step(1); });
     connect(down, &QToolButton::clicked, this, [step] { step(-1); });
 
-    grid->addWidget(NamedLabel("SaleDescLabel", "Description", m_sales), ++row, 0);
-    m_description = NamedEdit("SaleDescrEdit", DescriptionLength, m_sales);
+    grid->addWidget(Label(m_sales, "SaleDescLabel", "Description"), ++row, 0);
+    m_description = Edit(m_sales, "SaleDescrEdit", DescriptionLength);
     grid->addWidget(m_description, row, 1);
-    grid->addWidget(NamedLabel("SalesBrcdLabel", "Barcode", m_sales), ++row, 0);
-    m_barcode = NamedEdit("SalesBrcdLable", BarcodeLength, m_sales);
+    grid->addWidget(Label(m_sales, "SalesBrcdLabel", "Barcode"), ++row, 0);
+    m_barcode = Edit(m_sales, "SalesBrcdLable", BarcodeLength);
     grid->addWidget(m_barcode, row, 1);
-    grid->addWidget(NamedLabel("SalesWP", "Weight / Pieces", m_sales), ++row, 0);
-    m_quantity = NamedEdit("WgtPcs", 9, m_sales);
+    grid->addWidget(Label(m_sales, "SalesWP", "Weight / Pieces"), ++row, 0);
+    m_quantity = Edit(m_sales, "WgtPcs", 9);
     grid->addWidget(m_quantity, row, 1);
 
     auto* saleButtons = new QHBoxLayout;
-    m_normalSale = NamedButton("NormalSale", "Sale - F3", m_sales);
+    m_normalSale = Button(m_sales, "NormalSale", "Sale - F3");
     m_normalSale->setEnabled(false);
     saleButtons->addWidget(m_normalSale);
     for (const auto& [name, text] : {std::pair{"Correction", "Earlier Corr. -F4"},
                                      {"SubTotal", "Subtotal-F5"},
                                      {"SCancel", "Clear-Esc"}})
-        saleButtons->addWidget(NamedButton(name, text, m_sales));
-    auto* immediate = NamedButton("ImmCorrection", "Correction", m_sales);
+        saleButtons->addWidget(Button(m_sales, name, text));
+    auto* immediate = Button(m_sales, "ImmCorrection", "Correction");
     immediate->setVisible(false);
     saleButtons->addWidget(immediate);
     grid->addLayout(saleButtons, ++row, 0, 1, 2);
 
-    grid->addWidget(NamedLabel("SubLabel", "Subtotal", m_sales), ++row, 0);
-    m_subtotal = NamedEdit("SubtEdit", 11, m_sales);
+    grid->addWidget(Label(m_sales, "SubLabel", "Subtotal"), ++row, 0);
+    m_subtotal = Edit(m_sales, "SubtEdit", 11);
     m_subtotal->setReadOnly(true);
     grid->addWidget(m_subtotal, row, 1);
-    grid->addWidget(NamedLabel("TotalCash", "Total/Cash", m_sales), ++row, 0);
+    grid->addWidget(Label(m_sales, "TotalCash", "Total/Cash"), ++row, 0);
     auto* payRow = new QHBoxLayout;
     m_payment = new QComboBox(m_sales);
     m_payment->setObjectName(QStringLiteral("SPayment"));
@@ -167,13 +131,13 @@ void SalesPage::BuildControls() {
     m_payment->setCurrentIndex(-1);
     m_payment->lineEdit()->clear();
     payRow->addWidget(m_payment, 1);
-    auto* clearPay = NamedButton("SlsClear", "C", m_sales);
+    auto* clearPay = Button(m_sales, "SlsClear", "C");
     clearPay->setMaximumWidth(30);
     payRow->addWidget(clearPay);
     grid->addLayout(payRow, row, 1);
     auto* payButtons = new QHBoxLayout;
     for (const auto& [name, text] : {std::pair{"Check", "Cheque"}, {"Card", "Card"}, {"Cash", "Cash - F6"}})
-        payButtons->addWidget(NamedButton(name, text, m_sales));
+        payButtons->addWidget(Button(m_sales, name, text));
     grid->addLayout(payButtons, ++row, 0, 1, 2);
 
     const auto adjustGroup = [this](const char* name, const char* title, const char* field, QLineEdit*& edit,
@@ -182,9 +146,9 @@ void SalesPage::BuildControls() {
         auto* box = new QGroupBox(QString::fromUtf8(title), m_sales);
         box->setObjectName(QString::fromLatin1(name));
         auto* layout = new QHBoxLayout(box);
-        edit = NamedEdit(field, 10, box);
-        in = NamedButton(inName, "Increment", box);
-        dec = NamedButton(decName, "Decrement", box);
+        edit = Edit(box, field, 10);
+        in = Button(box, inName, "Increment");
+        dec = Button(box, decName, "Decrement");
         in->setEnabled(false);
         dec->setEnabled(false);
         layout->addWidget(edit);
@@ -203,9 +167,9 @@ void SalesPage::BuildControls() {
     grid->addLayout(adjustRow, ++row, 0, 1, 2);
 
     auto* statusRow = new QHBoxLayout;
-    statusRow->addWidget(NamedButton("ErrorSt", "Error Status", m_sales));
-    statusRow->addWidget(NamedButton("ReceiptSt", "Receipt Status", m_sales));
-    m_receiptStatus = NamedLabel("RcptStatLabel", "", m_sales);
+    statusRow->addWidget(Button(m_sales, "ErrorSt", "Error Status"));
+    statusRow->addWidget(Button(m_sales, "ReceiptSt", "Receipt Status"));
+    m_receiptStatus = Label(m_sales, "RcptStatLabel", "");
     m_receiptStatus->setFrameShape(QFrame::Panel);
     m_receiptStatus->setFrameShadow(QFrame::Sunken);
     m_receiptStatus->setMinimumWidth(140);
@@ -218,22 +182,22 @@ void SalesPage::BuildControls() {
     grid->addWidget(m_errorBox, ++row, 0, 1, 2);
 
     auto* extraRow = new QHBoxLayout;
-    extraRow->addWidget(NamedButton("ThanksBtn", "Thanks Message...", m_sales));
-    extraRow->addWidget(NamedButton("NewPLUPrBtn", "New PLU Price...", m_sales));
+    extraRow->addWidget(Button(m_sales, "ThanksBtn", "Thanks Message..."));
+    extraRow->addWidget(Button(m_sales, "NewPLUPrBtn", "New PLU Price..."));
     grid->addLayout(extraRow, ++row, 0, 1, 2);
 
     m_newPriceBox = new QGroupBox(QStringLiteral("New PLU Price"), m_sales);
     m_newPriceBox->setObjectName(QStringLiteral("NewPrGroupBox"));
     auto* priceLayout = new QGridLayout(m_newPriceBox);
-    priceLayout->addWidget(NamedLabel("PLUCodeSls", "PLU Code", m_newPriceBox), 0, 0);
-    m_pricePlu = NamedEdit("PLUCodePrice", 4, m_newPriceBox);
+    priceLayout->addWidget(Label(m_newPriceBox, "PLUCodeSls", "PLU Code"), 0, 0);
+    m_pricePlu = Edit(m_newPriceBox, "PLUCodePrice", 4);
     priceLayout->addWidget(m_pricePlu, 0, 1);
-    priceLayout->addWidget(NamedLabel("PriceSls", "Price", m_newPriceBox), 1, 0);
-    m_price = NamedEdit("PriceCh", 10, m_newPriceBox);
+    priceLayout->addWidget(Label(m_newPriceBox, "PriceSls", "Price"), 1, 0);
+    m_price = Edit(m_newPriceBox, "PriceCh", 10);
     priceLayout->addWidget(m_price, 1, 1);
-    m_writePrice = NamedButton("WritePr", "Write", m_newPriceBox);
+    m_writePrice = Button(m_newPriceBox, "WritePr", "Write");
     priceLayout->addWidget(m_writePrice, 2, 1);
-    auto* closePrice = NamedButton("NewPrClose", "X", m_newPriceBox);
+    auto* closePrice = Button(m_newPriceBox, "NewPrClose", "X");
     closePrice->setMaximumWidth(30);
     priceLayout->addWidget(closePrice, 0, 2);
     m_newPriceBox->setVisible(false);
@@ -243,7 +207,8 @@ void SalesPage::BuildControls() {
     m_priceTimer = new QTimer(this);
     m_priceTimer->setObjectName(QStringLiteral("ProgPriceTimer"));
     m_priceTimer->setInterval(2000);
-    connect(m_priceTimer, &QTimer::timeout, this, [this] { m_writePrice->setText(WriteCaption.Text()); });
+    connect(m_priceTimer, &QTimer::timeout, this,
+            [this] { m_writePrice->setText(SaleMessages::Write.Text()); });
     connect(closePrice, &QPushButton::clicked, m_newPriceBox, &QWidget::hide);
     connect(findChild<QPushButton*>(QStringLiteral("NewPLUPrBtn")), &QPushButton::clicked, this, [this] {
         m_newPriceBox->show();
@@ -302,7 +267,10 @@ void SalesPage::ConnectControls() {
         {m_description, registerText},
         {m_barcode, [](QChar c) { return TextKeyRejected(c); }}};
     for (const auto& [field, rejected] : filters) {
-        field->setValidator(new CharFilter(field, rejected));
+        // Pasted text goes through the same character test as typed keys;
+        // typed keys are filtered before they get here, so only pastes are
+        // refused.
+        CharacterFilter::Install(field, rejected, CharacterFilter::Baseline::None);
         field->installEventFilter(this);
     }
     m_errorBox->installEventFilter(this);

@@ -40,6 +40,7 @@
 #include "toolkit/FileDialogs.h"
 #include "toolkit/MessageBoxes.h"
 #include "viewer/TextFileCommands.h"
+#include "viewer/ViewerMessages.h"
 #include "viewer/ViewerPage.h"
 
 #include <QAction>
@@ -658,7 +659,7 @@ void TUserForm::SetTextFontSize(int points) {
 void TUserForm::SetWordWrap(bool on) {
     Shell().WordWrap = on;
     if (!m_viewerPage->SetWordWrap(on))
-        MessageBoxes::Plain(this, ViewerPage::TooManyLinesToWrap.Text());
+        MessageBoxes::Plain(this, ViewerMessages::TooManyLinesToWrap.Text());
     for (ModePage* page : std::initializer_list<ModePage*>{m_monitorPage, m_reportsPage}) {
         for (QWidget* view : page->TextViews()) {
             if (auto* plain = qobject_cast<QPlainTextEdit*>(view))

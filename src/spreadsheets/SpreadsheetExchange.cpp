@@ -5,6 +5,7 @@
 #include "database/PluTable.h"
 #include "spreadsheets/PluSheet.h"
 #include "spreadsheets/SheetTemplate.h"
+#include "spreadsheets/SpreadsheetMessages.h"
 #include "spreadsheets/TExpImpForm.h"
 #include "toolkit/FileDialogs.h"
 #include "toolkit/MessageBoxes.h"
@@ -17,45 +18,6 @@
 
 namespace {
 
-constexpr Caption Importing{"Importing data...", "Uvoz podataka..."};
-constexpr Caption Exporting{"Exporting data...", "Izvoz podataka..."};
-constexpr Caption PluRead{"PLU read: ", "Pročitan PLU: "};
-constexpr Caption PluWritten{"PLU written: ", "Upisan PLU: "};
-constexpr Caption ReadingFile{"Reading the file...", "Čitanje datoteke..."};
-constexpr Caption WritingFile{"Writing the file...", "Upisivanje datoteke..."};
-
-constexpr Caption CannotOpen{"The file %1 cannot be opened. Nothing was imported.",
-                             "Datoteka %1 ne može da se otvori. Ništa nije uvezeno."};
-constexpr Caption Unsupported{
-    "The file %1 is of a kind that cannot be read. Choose an .xlsx, .xlsm, .ods, .xls or "
-    ".csv file.",
-    "Datoteka %1 je vrste koja ne može da se pročita. Izaberite .xlsx, .xlsm, .ods, .xls "
-    "ili .csv datoteku."};
-constexpr Caption Damaged{"The file %1 is damaged or is not a spreadsheet. Nothing was imported.",
-                          "Datoteka %1 je oštećena ili nije tabela. Ništa nije uvezeno."};
-constexpr Caption Encrypted{
-    "The file %1 is protected by a password. Save it without a password and import it again.",
-    "Datoteka %1 je zaštićena lozinkom. Sačuvajte je bez lozinke i ponovo je uvezite."};
-constexpr Caption TooLarge{"The file %1 is larger than a PLU sheet can be. Nothing was imported.",
-                           "Datoteka %1 je veća nego što PLU tabela može biti. Ništa nije uvezeno."};
-constexpr Caption Exported{"%1 PLUs exported to %2.", "Izvezeno PLU: %1 u %2."};
-constexpr Caption WriteFailed{"The file %1 could not be written. No file was made.",
-                              "Datoteka %1 ne može da se upiše. Datoteka nije napravljena."};
-constexpr Caption TemplateFailed{
-    "The workbook %1 cannot be used to start from: it is damaged, protected by a "
-    "password or not a workbook. No file was made.",
-    "Radna sveska %1 ne može da posluži kao polazna: oštećena je, zaštićena lozinkom "
-    "ili nije radna sveska. Datoteka nije napravljena."};
-constexpr Caption ExportCancelled{"The export was cancelled. No file was written.",
-                                  "Izvoz je prekinut. Datoteka nije upisana."};
-constexpr Caption XlsTemplate{
-    "A workbook with macros cannot be made from an .xls file. Open it in a spreadsheet "
-    "program, save a copy as .xlsm and choose that copy.",
-    "Radna sveska sa makroima ne može da se napravi od .xls datoteke. Otvorite je u "
-    "programu za tabele, sačuvajte kopiju kao .xlsm i izaberite tu kopiju."};
-constexpr Caption SameAsTemplate{"The workbook to start from is never overwritten. Choose another name.",
-                                 "Polazna radna sveska se nikad ne prepisuje. Izaberite drugo ime."};
-
 // One step of work on the window's thread stays well below what a user notices.
 constexpr qint64 StepBudgetMs = 15;
 
@@ -63,15 +25,15 @@ QString ReadErrorText(SheetError error, const QString& path) {
     const QString name = QDir::toNativeSeparators(path);
     switch (error) {
     case SheetError::CannotOpen:
-        return CannotOpen.Text().arg(name);
+        return SpreadsheetMessages::CannotOpen.Text().arg(name);
     case SheetError::Unsupported:
-        return Unsupported.Text().arg(name);
+        return SpreadsheetMessages::Unsupported.Text().arg(name);
     case SheetError::Encrypted:
-        return Encrypted.Text().arg(name);
+        return SpreadsheetMessages::Encrypted.Text().arg(name);
     case SheetError::TooLarge:
-        return TooLarge.Text().arg(name);
+        return SpreadsheetMessages::TooLarge.Text().arg(name);
     default:
-        return Damaged.Text().arg(name);
+        return SpreadsheetMessages::Damaged.Text().arg(name);
     }
 }
 
@@ -151,7 +113,7 @@ void SpreadsheetExchange::MnExportClick() {
         if (templatePath.isEmpty())
             return;
         if (QFileInfo(templatePath).suffix().compare(u"xls", Qt::CaseInsensitive) == 0) {
-            ShowError(XlsTemplate.Text());
+            ShowError(SpreadsheetMessages::XlsTemplate.Text());
             return;
         }
     }
@@ -162,19 +124,19 @@ void SpreadsheetExchange::MnExportClick() {
     if (target.isEmpty())
         return;
     if (macros && QFileInfo(target).absoluteFilePath() == QFileInfo(templatePath).absoluteFilePath()) {
-        ShowError(SameAsTemplate.Text());
+        ShowError(SpreadsheetMessages::SameAsTemplate.Text());
         return;
     }
     m_writer = macros ? MakeTemplateWriter(templatePath, target) : MakeSheetWriter(target);
     if (!m_writer) {
-        ShowError(WriteFailed.Text().arg(QDir::toNativeSeparators(target)));
+        ShowError(SpreadsheetMessages::WriteFailed.Text().arg(QDir::toNativeSeparators(target)));
         return;
     }
     m_target = target;
     m_first = qMin(RangeValue(m_sources.From()), PluCount - 1);
     m_next = m_first;
     m_written = 0;
-    BeginRun(Exporting.Text());
+    BeginRun(SpreadsheetMessages::Exporting.Text());
     m_writer->AddRow(PluSheet::TitleRow(Shell().UiLanguage));
     QTimer::singleShot(0, this, &SpreadsheetExchange::ExportStep);
 }
@@ -199,17 +161,17 @@ void SpreadsheetExchange::ExportStep() {
     if (m_progress.ExchangeCancelled()) {
         m_writer.reset(); // nothing reaches the target
         EndRun();
-        MessageBoxes::Plain(m_mainWindow, ExportCancelled.Text());
+        MessageBoxes::Plain(m_mainWindow, SpreadsheetMessages::ExportCancelled.Text());
         return;
     }
     m_progress.SetProgress(m_written, qMax(m_written, last - m_first + 1),
-                           PluWritten.Text() + QString::number(m_next - 1));
+                           SpreadsheetMessages::PluWritten.Text() + QString::number(m_next - 1));
     if (m_next <= last) {
         QTimer::singleShot(0, this, &SpreadsheetExchange::ExportStep);
         return;
     }
     // Packing the workbook takes longer than a step: it runs beside the window.
-    m_progress.SetProgress(m_written, m_written, WritingFile.Text());
+    m_progress.SetProgress(m_written, m_written, SpreadsheetMessages::WritingFile.Text());
     SheetWriter* writer = m_writer.get();
     RunInThread([writer] { return writer->Finish(); }, [this](SheetError error) { ExportWritten(error); });
 }
@@ -219,11 +181,11 @@ void SpreadsheetExchange::ExportWritten(SheetError error) {
     const QString target = QDir::toNativeSeparators(m_target);
     EndRun();
     if (error == SheetError::None)
-        MessageBoxes::Plain(m_mainWindow, Exported.Text().arg(written).arg(target));
+        MessageBoxes::Plain(m_mainWindow, SpreadsheetMessages::Exported.Text().arg(written).arg(target));
     else if (error == SheetError::CannotWrite)
-        ShowError(WriteFailed.Text().arg(target));
+        ShowError(SpreadsheetMessages::WriteFailed.Text().arg(target));
     else
-        ShowError(TemplateFailed.Text().arg(target));
+        ShowError(SpreadsheetMessages::TemplateFailed.Text().arg(target));
 }
 
 void SpreadsheetExchange::MnImportClick() {
@@ -239,8 +201,8 @@ void SpreadsheetExchange::MnImportClick() {
         return;
     m_source = path;
     m_rows = std::make_unique<SheetRows>(PluSheet::LastDataRow, PluSheet::ReadColumns);
-    BeginRun(Importing.Text());
-    m_progress.SetProgress(0, 0, ReadingFile.Text());
+    BeginRun(SpreadsheetMessages::Importing.Text());
+    m_progress.SetProgress(0, 0, SpreadsheetMessages::ReadingFile.Text());
     SheetRows* rows = m_rows.get();
     RunInThread([path, rows] { return ReadSheetFile(path, *rows); },
                 [this](SheetError error) { ImportRead(error); });
@@ -270,7 +232,7 @@ void SpreadsheetExchange::ImportStep() {
     while (!m_import->Done() && clock.elapsed() < StepBudgetMs)
         m_import->Step(table, 50);
     m_progress.SetProgress(m_import->RowsDone(), m_import->RowsTotal(),
-                           PluRead.Text() + m_import->LastPluText());
+                           SpreadsheetMessages::PluRead.Text() + m_import->LastPluText());
     if (!m_import->Done()) {
         QTimer::singleShot(0, this, &SpreadsheetExchange::ImportStep);
         return;

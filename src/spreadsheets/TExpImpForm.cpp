@@ -1,6 +1,7 @@
 #include "spreadsheets/TExpImpForm.h"
 
 #include "common/Captions.h"
+#include "spreadsheets/SpreadsheetMessages.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
@@ -9,16 +10,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-namespace {
-constexpr Caption DataExchange{"Data Exchange", "Razmena podataka"};
-constexpr Caption CancelText{"Cancel", "Poništi"};
-constexpr Caption RowsOf{"%1 of %2 rows", "%1 od %2 redova"};
-constexpr Caption TimeLeft{"time left: %1 s", "preostalo vreme: %1 s"};
-} // namespace
-
 TExpImpForm::TExpImpForm(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("TExpImpForm"));
-    setWindowTitle(DataExchange.Text());
+    setWindowTitle(SpreadsheetMessages::DataExchange.Text());
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     // No other window takes input while the table is being read or written.
     setWindowModality(Qt::ApplicationModal);
@@ -31,7 +25,7 @@ TExpImpForm::TExpImpForm(QWidget* parent) : QDialog(parent) {
     m_curPlu->setObjectName(QStringLiteral("CurPLULbl"));
     m_count = new QLabel(this);
     m_count->setObjectName(QStringLiteral("ExpImpCount"));
-    m_cancel = new QPushButton(CancelText.Text(), this);
+    m_cancel = new QPushButton(SpreadsheetMessages::Cancel.Text(), this);
     m_cancel->setObjectName(QStringLiteral("BtnCancel"));
     layout->addWidget(m_progress);
     layout->addWidget(m_curPlu);
@@ -48,7 +42,7 @@ void TExpImpForm::Start(const QString& caption) {
     m_cancelled = false;
     m_running = true;
     setWindowTitle(caption);
-    m_cancel->setText(CancelText.Text());
+    m_cancel->setText(SpreadsheetMessages::Cancel.Text());
     m_curPlu->clear();
     m_count->clear();
     m_progress->setRange(0, 0); // busy until the total is known
@@ -66,10 +60,10 @@ void TExpImpForm::SetProgress(int done, int total, const QString& plu) {
     }
     m_progress->setRange(0, total);
     m_progress->setValue(qBound(0, done, total));
-    QString text = RowsOf.Text().arg(done).arg(total);
+    QString text = SpreadsheetMessages::RowsOf.Text().arg(done).arg(total);
     if (done > 0 && done < total) {
         const qint64 left = m_clock.elapsed() * (total - done) / done / 1000;
-        text += QStringLiteral(", ") + TimeLeft.Text().arg(left);
+        text += QStringLiteral(", ") + SpreadsheetMessages::TimeLeft.Text().arg(left);
     }
     m_count->setText(text);
 }

@@ -1,5 +1,8 @@
 list(APPEND ORVEX_VIEWS_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/CharacterFilter.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CharsetSwitch.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/DecimalSeparator.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/FieldBuilders.cpp
     ${CMAKE_CURRENT_LIST_DIR}/FileDialogs.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MessageBoxes.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ModePage.cpp

@@ -7,6 +7,7 @@
 #include "toolkit/FileDialogs.h"
 #include "toolkit/MessageBoxes.h"
 #include "viewer/TextFile.h"
+#include "viewer/ViewerMessages.h"
 #include "viewer/ViewerPage.h"
 
 #include <QApplication>
@@ -28,9 +29,6 @@ const QString TextFileCommands::PrintFailed = QStringLiteral("Could not print fi
 namespace {
 
 constexpr int ProgressSteps = 1000;
-constexpr Caption CancelText{"Cancel", "Otkaži"};
-constexpr Caption ViewProgressText{"Loading the file: %1 of %2 MB, %3 left",
-                                   "Učitavanje datoteke: %1 od %2 MB, preostalo %3"};
 
 QString MegaBytes(qint64 bytes) {
     return QString::number(double(bytes) / (1024 * 1024), 'f', 1);
@@ -81,7 +79,7 @@ void TextFileCommands::ViewClick() {
     progress.setObjectName(QStringLiteral("ViewProgress"));
     progress.setWindowModality(Qt::ApplicationModal);
     progress.setWindowTitle(QString::fromLatin1(ProgramTitle));
-    progress.setCancelButtonText(CancelText.Text());
+    progress.setCancelButtonText(ViewerMessages::Cancel.Text());
     progress.setRange(0, ProgressSteps);
     progress.setMinimumDuration(300);
     progress.setValue(0);
@@ -93,7 +91,7 @@ void TextFileCommands::ViewClick() {
         return [&, half](qint64 done, qint64 total) {
             const double whole = (half + (total > 0 ? double(done) / double(total) : 1.0)) / 2.0;
             const qint64 left = whole > 0.01 ? qint64(double(clock.elapsed()) * (1.0 - whole) / whole) : -1;
-            progress.setLabelText(ViewProgressText.Text()
+            progress.setLabelText(ViewerMessages::ViewProgressText.Text()
                                       .arg(MegaBytes(qint64(whole * double(fileBytes))))
                                       .arg(MegaBytes(fileBytes))
                                       .arg(left < 0 ? QStringLiteral("-") : MinutesSeconds(left)));
@@ -119,7 +117,7 @@ void TextFileCommands::ViewClick() {
         return;
     progress.reset();
     if (Shell().WordWrap && m_viewer.ViewRich()->lineWrapMode() == QPlainTextEdit::NoWrap)
-        MessageBoxes::Plain(&m_owner, ViewerPage::TooManyLinesToWrap.Text());
+        MessageBoxes::Plain(&m_owner, ViewerMessages::TooManyLinesToWrap.Text());
 }
 
 void TextFileCommands::SaveClick() {

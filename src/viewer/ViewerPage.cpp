@@ -3,6 +3,8 @@
 #include "printing/PagedTextPrint.h"
 #include "protocol/RegisterCharset.h"
 #include "toolkit/CharsetSwitch.h"
+#include "toolkit/FieldBuilders.h"
+#include "viewer/ViewerMessages.h"
 
 #include <QCoreApplication>
 #include <QHBoxLayout>
@@ -12,9 +14,11 @@
 #include <QTextCursor>
 #include <QVBoxLayout>
 
+using FieldBuilders::Button;
+
 ViewerPage::ViewerPage(QWidget* parent)
-    : ModePage(QStringLiteral("ViewerSheet"), QStringLiteral("CloseViewerSheet"),
-               {"File Viewer", "Pregled datoteka"}, parent) {
+    : ModePage(QStringLiteral("ViewerSheet"), QStringLiteral("CloseViewerSheet"), ViewerMessages::PageTitle,
+               parent) {
     m_view = new QPlainTextEdit(this);
     m_view->setObjectName(QStringLiteral("ViewRich"));
     m_view->setReadOnly(true);
@@ -28,8 +32,7 @@ ViewerPage::ViewerPage(QWidget* parent)
     m_view->setProperty(CharsetSwitch::CharsetProperty, RegisterCharsets::Cyrillic);
     Body()->addWidget(m_view, 1);
 
-    m_clear = new QPushButton(QStringLiteral("Clear"), this);
-    m_clear->setObjectName(QStringLiteral("ClearViewer"));
+    m_clear = Button(this, "ClearViewer", "Clear");
     m_clear->setEnabled(false);
     // Beside the page's Close button.
     auto* row = new QHBoxLayout;
@@ -113,10 +116,6 @@ bool ViewerPage::ShowText(const QString& text, const PieceStep& step) {
     ApplyWordWrap();
     return true;
 }
-
-const Caption ViewerPage::TooManyLinesToWrap{
-    "This text has too many lines to be shown with word wrap: it is shown without.",
-    "Ovaj tekst ima previše redova da bi se prikazao sa prelamanjem: prikazan je bez prelamanja."};
 
 bool ViewerPage::SetWordWrap(bool on) {
     m_wrapWanted = on;

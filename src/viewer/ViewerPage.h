@@ -1,8 +1,8 @@
 #pragma once
 
 #include "common/Captions.h"
-#include "viewer/TextFile.h"
 #include "toolkit/ModePage.h"
+#include "viewer/TextFile.h"
 
 #include <functional>
 
@@ -39,7 +39,6 @@ class ViewerPage : public ModePage {
     // Word wrap lays the whole text out anew in one go, which for a text of
     // very many lines would hold the window: such a text is shown unwrapped.
     static constexpr int MaxWrappedLines = 50000;
-    static const Caption TooManyLinesToWrap;
     // Wraps the text or not, as asked; false when wrapping was asked for a
     // text too long for it (it stays unwrapped, and wraps again once a
     // shorter text comes).

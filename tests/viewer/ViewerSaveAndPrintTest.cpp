@@ -7,6 +7,7 @@
 #include "toolkit/FileDialogs.h"
 #include "viewer/TextFile.h"
 #include "viewer/TextFileCommands.h"
+#include "viewer/ViewerMessages.h"
 #include "viewer/ViewerPage.h"
 
 #include <QPlainTextEdit>
@@ -320,13 +321,13 @@ TEST_F(ViewerTest, ATextOfVeryManyLinesIsShownUnwrappedAndSaysSo) {
     EXPECT_EQ(view->blockCount(), ViewerPage::MaxWrappedLines + 1);
     EXPECT_EQ(view->lineWrapMode(), QPlainTextEdit::NoWrap);
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].Text, ViewerPage::TooManyLinesToWrap.Text(ShellSettings::English));
+    EXPECT_EQ(boxes[0].Text, ViewerMessages::TooManyLinesToWrap.Text(ShellSettings::English));
 
     Item("MnSerbian")->trigger();
     Item("WRNo")->trigger();
     Item("WRYes")->trigger();
     ASSERT_EQ(boxes.size(), 2u) << "No is no question; Yes again is refused again";
-    EXPECT_EQ(boxes[1].Text, ViewerPage::TooManyLinesToWrap.Text(ShellSettings::Serbian));
+    EXPECT_EQ(boxes[1].Text, ViewerMessages::TooManyLinesToWrap.Text(ShellSettings::Serbian));
 
     chosenFile = PathOf("few.txt");
     Item("ViewFile")->trigger();

@@ -1,0 +1,6 @@
+#pragma once
+
+#include <QChar>
+
+// The user's decimal separator, as numbers are shown and typed in the views.
+[[nodiscard]] QChar DecimalSeparator();

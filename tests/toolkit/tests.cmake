@@ -1,0 +1,1 @@
+list(APPEND ORVEX_VIEWS_TESTS ${CMAKE_CURRENT_LIST_DIR}/CharacterFilterTest.cpp)
