@@ -266,7 +266,7 @@ inline constexpr Caption Prog{"(Prog.)", "(Prog.)"};
 inline constexpr Caption Stock{"Stock", "Stanje"};
 inline constexpr Caption Code{"Code", "Kod"};
 inline constexpr Caption Status{"Status", "Status"};
-inline constexpr Caption Dept{"Dept", "Odelj."};
+inline constexpr Caption Dept{"Dept", "Odeljenje"};
 inline constexpr Caption NetPrice{"Net Price", "Ulazna cena"};
 inline constexpr Caption ShowPluSettings{"Show PLU settings", "Prikaži setovanje PLU baze"};
 inline constexpr Caption HidePluSettings{"Hide PLU settings", "Sakrij setovanje PLU baze"};

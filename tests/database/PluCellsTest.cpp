@@ -71,6 +71,7 @@ TEST(PluCells, TitlesOfBothLanguages) {
         EXPECT_EQ(PluCells::Title(c, 0), QString::fromLatin1(english[c]));
     EXPECT_EQ(PluCells::Title(PluCells::Barcode, 1), QStringLiteral("Barcode"));
     EXPECT_EQ(PluCells::Title(PluCells::NetPrice, 1), QStringLiteral("Ulazna cena"));
+    EXPECT_EQ(PluCells::Title(PluCells::Dept, 1), QStringLiteral("Odeljenje"));
 }
 
 TEST(PluCells, StoredTextFollowsTheCharsetOrShowsRegisterCodes) {
