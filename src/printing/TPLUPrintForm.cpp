@@ -22,6 +22,7 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -592,6 +593,17 @@ bool TPLUPrintForm::PrintPluReport(const QString& text) {
     const QString partial = target.isEmpty() ? QString() : target + QStringLiteral(".part");
     if (!partial.isEmpty()) {
         QFile::remove(partial);
+        // A target that cannot be written is said before the job, not after
+        // thousands of pages, with the system's reason.
+        QFile probe(partial);
+        if (!probe.open(QIODevice::WriteOnly)) {
+            MessageBoxes::Plain(
+                this,
+                PrintFailed +
+                    QStringLiteral("\n%1: %2").arg(QDir::toNativeSeparators(target), probe.errorString()));
+            return false;
+        }
+        probe.close();
         printer.setOutputFileName(partial);
     }
     // The job takes a while for a long listing: the status dialog shows the
@@ -614,6 +626,7 @@ bool TPLUPrintForm::PrintPluReport(const QString& text) {
     m_longestGapMs = std::max(m_longestGapMs, job.LongestSliceMs());
     if (printer.printerState() == QPrinter::Error || printer.printerState() == QPrinter::Aborted)
         printed = false;
+    QString renameError;
     if (!partial.isEmpty()) {
         std::error_code error;
         if (printed && QFileInfo::exists(partial))
@@ -621,6 +634,8 @@ bool TPLUPrintForm::PrintPluReport(const QString& text) {
                                     QFile::encodeName(target).toStdString(), error);
         else
             printed = false;
+        if (error)
+            renameError = QString::fromStdString(error.message());
         if (!printed || error) {
             QFile::remove(partial);
             printed = false;
@@ -628,7 +643,11 @@ bool TPLUPrintForm::PrintPluReport(const QString& text) {
     }
     // Stopped by the user: nothing to report, the wizard stays where it was.
     if (!printed && !cancelled)
-        MessageBoxes::Plain(this, PrintFailed);
+        MessageBoxes::Plain(
+            this, renameError.isEmpty()
+                      ? PrintFailed
+                      : PrintFailed +
+                            QStringLiteral("\n%1: %2").arg(QDir::toNativeSeparators(target), renameError));
     return printed;
 }
 

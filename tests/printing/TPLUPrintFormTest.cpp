@@ -1,9 +1,9 @@
 #include "../shell/ShellFixture.h"
 #include "support/TestFiles.h"
 
-#include "toolkit/FileDialogs.h"
 #include "printing/TPLUPrintForm.h"
 #include "printing/TRepStatusForm.h"
+#include "toolkit/FileDialogs.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -170,10 +170,13 @@ TEST_F(PrintWizardTest, CancelledPrintDialogKeepsTheLastPageAndAnUnwritablePdfIs
     EXPECT_EQ(Wizard().PageIndex(), 1);
     EXPECT_TRUE(boxes.empty());
 
+    // A target that cannot be written is said before the job, with the system's reason.
     pdfFile = QDir(workDir.path()).filePath(QStringLiteral("no-such-dir/list.pdf"));
     Click("FinalNext");
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].Text, QStringLiteral("Could not print file !"));
+    EXPECT_EQ(boxes[0].Text, QStringLiteral("Could not print file !\n%1: No such file or directory")
+                                 .arg(QDir::toNativeSeparators(pdfFile)));
+    EXPECT_EQ(Wizard().LongestGapMs(), 0);
     EXPECT_TRUE(Wizard().isVisible());
     EXPECT_EQ(Wizard().PageIndex(), 1);
 
@@ -183,7 +186,8 @@ TEST_F(PrintWizardTest, CancelledPrintDialogKeepsTheLastPageAndAnUnwritablePdfIs
     ASSERT_TRUE(QDir(workDir.path()).mkdir(QStringLiteral("list.pdf.part"))); // the job cannot write
     Click("FinalNext");
     ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_EQ(boxes[1].Text, QStringLiteral("Could not print file !"));
+    EXPECT_TRUE(boxes[1].Text.startsWith(QStringLiteral("Could not print file !\n")))
+        << boxes[1].Text.toStdString();
     EXPECT_EQ(ReadFile(pdfFile), QByteArray("an earlier file"));
     ASSERT_TRUE(QDir(workDir.path()).rmdir(QStringLiteral("list.pdf.part")));
     Click("FinalNext");
