@@ -2,6 +2,7 @@
 
 #include "common/ShellSettings.h"
 #include "database/PluTable.h"
+#include "protocol/RegisterCharset.h"
 #include "spreadsheets/PluSheet.h"
 #include "spreadsheets/SheetRows.h"
 
@@ -50,7 +51,9 @@ int CtlRun::Import() {
     if (!LoadTable(true))
         return CtlFailed;
     SheetRows rows(PluSheet::LastDataRow, PluSheet::ReadColumns);
-    switch (ReadSheetFile(source, rows)) {
+    SheetLimits limits;
+    limits.CsvCodePage = CodePageName(FileStyle().Charset);
+    switch (ReadSheetFile(source, rows, limits)) {
     case SheetError::None:
         break;
     case SheetError::CannotOpen:

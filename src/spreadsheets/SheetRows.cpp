@@ -5,6 +5,7 @@
 #include <QDataStream>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
 #include <QTemporaryFile>
 #include <QXmlStreamReader>
 
@@ -96,11 +97,26 @@ char CsvSeparator(std::string_view text) {
 
 // RFC 4180 as spreadsheet programs write it: quoted cells may hold
 // separators, doubled quotes and line breaks.
-SheetError ReadCsv(const QByteArray& bytes, SheetRows& rows) {
+SheetError ReadCsv(const QByteArray& bytes, SheetRows& rows, const char* codePage) {
     std::string_view text(bytes.constData(), size_t(bytes.size()));
     if (text.substr(0, 3) == "\xEF\xBB\xBF")
         text.remove_prefix(3);
     const char separator = CsvSeparator(text);
+    // Separators and quotes are the same bytes in UTF-8 and in the code pages,
+    // so the cells are cut from the bytes and only their texts decoded.
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    const QString asUtf8 = utf8.decode(QByteArrayView(text.data(), qsizetype(text.size())));
+    const bool isUtf8 = !utf8.hasError();
+    QStringDecoder codePageDecoder(codePage);
+    const auto decode = [&](const std::string& bytes) {
+        const QByteArrayView view(bytes.data(), qsizetype(bytes.size()));
+        QString cellText = isUtf8 || !codePageDecoder.isValid() ? QString::fromUtf8(view)
+                                                                : QString(codePageDecoder.decode(view));
+        // ="0012" keeps a text of digits whole in a spreadsheet program.
+        if (cellText.size() >= 3 && cellText.startsWith(u"=\"") && cellText.endsWith(u'"'))
+            cellText = cellText.mid(2, cellText.size() - 3);
+        return cellText;
+    };
     int row = 1;
     int column = 1;
     std::string cell;
@@ -108,7 +124,7 @@ SheetError ReadCsv(const QByteArray& bytes, SheetRows& rows) {
     bool cellStarted = false;
     const auto endCell = [&] {
         if (!cell.empty() && row <= rows.RowLimit() && column <= rows.ColumnLimit())
-            rows.Set(row, column, SheetCell::OfText(QString::fromUtf8(cell.data(), qsizetype(cell.size()))));
+            rows.Set(row, column, SheetCell::OfText(decode(cell)));
         cell.clear();
         cellStarted = false;
         ++column;
@@ -691,7 +707,7 @@ QString FormatOf(const QString& path) {
 SheetError ReadBytes(const QByteArray& bytes, const QString& format, SheetRows& rows,
                      const SheetLimits& limits) {
     if (format == u"csv" || format == u"txt")
-        return ReadCsv(bytes, rows);
+        return ReadCsv(bytes, rows, limits.CsvCodePage);
     if (format == u"xlsx" || format == u"xlsm")
         return ReadPackage(bytes, false, rows, limits);
     if (format == u"ods")

@@ -73,10 +73,14 @@ struct SheetLimits {
     qint64 UnpackedBytes = 256LL << 20; // the sum over all parts of a package
     qint64 PartRatio = 200;             // unpacked / packed of one part (a zip bomb)
     qint64 DeclaredCells = 4LL << 20;   // rows x columns an .xls may declare
+    // A CSV whose bytes are not UTF-8 was saved in a Windows code page: this one.
+    const char* CsvCodePage = "windows-1252";
 };
 
 // Reads the active sheet of an .xlsx, .xlsm, .ods or .xls file, or a .csv/.txt (comma, semicolon or tab
-// separated, UTF-8 with or without a byte order mark) into rows. On failure rows is left empty.
+// separated, UTF-8 with or without a byte order mark, or else limits.CsvCodePage) into rows. A CSV cell
+// written as ="..." (how a text of digits keeps its leading zeros in a spreadsheet program) is that text.
+// On failure rows is left empty.
 SheetError ReadSheetFile(const QString& path, SheetRows& rows, const SheetLimits& limits = {});
 // The same for a file's contents, by the format its extension names ("xlsx", ...).
 SheetError ReadSheetBytes(const QByteArray& bytes, const QString& format, SheetRows& rows,

@@ -19,6 +19,18 @@ QString NumberText(const SheetCell& cell) {
     return QString::number(cell.Number, 'g', 15);
 }
 
+// A text of digits that a spreadsheet program would turn into a number and
+// lose (a barcode's leading zeros, digits beyond 15) goes as ="...", which
+// the programs keep as the text it is.
+bool KeepsDigits(const QString& text) {
+    if (text.isEmpty())
+        return false;
+    for (QChar c : text)
+        if (!c.isDigit() || c.unicode() > 0x7F)
+            return false;
+    return text.startsWith(u'0') || text.size() > 15;
+}
+
 // Texts are always quoted and numbers never, with a point: LibreOffice and
 // Excel read such a file back with the same cells.
 class CsvWriter : public SheetWriter {
@@ -35,6 +47,8 @@ class CsvWriter : public SheetWriter {
             const SheetCell& cell = row[i];
             if (cell.Type == SheetCell::Kind::Number) {
                 line += NumberText(cell).toUtf8();
+            } else if (cell.Type == SheetCell::Kind::Text && KeepsDigits(cell.Text)) {
+                line += "=\"" + cell.Text.toUtf8() + '"';
             } else if (cell.Type == SheetCell::Kind::Text) {
                 QByteArray text = cell.Text.toUtf8();
                 text.replace('"', "\"\"");

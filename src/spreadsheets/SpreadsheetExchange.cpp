@@ -3,6 +3,7 @@
 #include "common/Captions.h"
 #include "common/ShellSettings.h"
 #include "database/PluTable.h"
+#include "protocol/RegisterCharset.h"
 #include "spreadsheets/PluSheet.h"
 #include "spreadsheets/SheetTemplate.h"
 #include "spreadsheets/SpreadsheetMessages.h"
@@ -204,7 +205,9 @@ void SpreadsheetExchange::MnImportClick() {
     BeginRun(SpreadsheetMessages::Importing.Text());
     m_progress.SetProgress(0, 0, SpreadsheetMessages::ReadingFile.Text());
     SheetRows* rows = m_rows.get();
-    RunInThread([path, rows] { return ReadSheetFile(path, *rows); },
+    SheetLimits limits;
+    limits.CsvCodePage = CodePageName(m_sources.Style().Charset);
+    RunInThread([path, rows, limits] { return ReadSheetFile(path, *rows, limits); },
                 [this](SheetError error) { ImportRead(error); });
 }
 

@@ -5,8 +5,10 @@
 #include "spreadsheets/PluSheet.h"
 #include "spreadsheets/SheetRows.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <memory>
 
 namespace {
 
@@ -124,6 +126,41 @@ TEST(SheetReaders, SemicolonCsvWithByteOrderMark) {
                                 "3;BAD;;1;0;12;0;;0\r\n"
                                 "9999;LAST;;2,75;;;;;\r\n"));
     ExpectSampleImported(path);
+}
+
+// A CSV saved in the Windows code page of the register charset is read in it;
+// UTF-8 stays UTF-8. A text of digits written as ="..." keeps its zeros, and
+// the writer puts such texts so, so that a spreadsheet program keeps them too.
+TEST(SheetReaders, CsvInTheCodePageAndDigitsThatKeepTheirZeros) {
+    QTemporaryDir dir;
+    const QString latin = dir.filePath(QStringLiteral("latin.csv"));
+    WriteFile(latin, QByteArrayLiteral("Code;Description\r\n5;\xC8"
+                                       "AJ\r\n"));
+    SheetLimits limits;
+    limits.CsvCodePage = "windows-1250";
+    SheetRows rows(10, 11);
+    ASSERT_EQ(ReadSheetFile(latin, rows, limits), SheetError::None);
+    EXPECT_EQ(rows.Cell(2, 2).Text, QString::fromUtf8("ČAJ"));
+    const QString utf8 = dir.filePath(QStringLiteral("utf8.csv"));
+    WriteFile(utf8, QByteArray("Code;Description\r\n5;") + QString::fromUtf8("ČAJ").toUtf8() + "\r\n");
+    ASSERT_EQ(ReadSheetFile(utf8, rows, limits), SheetError::None);
+    EXPECT_EQ(rows.Cell(2, 2).Text, QString::fromUtf8("ČAJ"));
+
+    const QString written = dir.filePath(QStringLiteral("barcodes.csv"));
+    std::unique_ptr<SheetWriter> writer = MakeSheetWriter(written);
+    ASSERT_TRUE(writer);
+    writer->AddRow({SheetCell::OfNumber(1), SheetCell::OfText(QStringLiteral("0012345678905")),
+                    SheetCell::OfText(QStringLiteral("4006381333931")),
+                    SheetCell::OfText(QStringLiteral("12345678901234567"))});
+    ASSERT_EQ(writer->Finish(), SheetError::None);
+    QFile file(written);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(),
+              QByteArray("1,=\"0012345678905\",\"4006381333931\",=\"12345678901234567\"\r\n"));
+    ASSERT_EQ(ReadSheetFile(written, rows), SheetError::None);
+    EXPECT_EQ(rows.Cell(1, 2).Text, QStringLiteral("0012345678905"));
+    EXPECT_EQ(rows.Cell(1, 3).Text, QStringLiteral("4006381333931"));
+    EXPECT_EQ(rows.Cell(1, 4).Text, QStringLiteral("12345678901234567"));
 }
 
 TEST(SheetReaders, DamagedFilesGiveOneReasonAndNoRows) {
