@@ -14,9 +14,9 @@
 #include "database/PluSearch.h"
 #include "database/PluTableModel.h"
 #include "database/TDataForm.h"
-#include "toolkit/FileDialogs.h"
 #include "printing/TPLUPrintForm.h"
 #include "printing/TRepStatusForm.h"
+#include "toolkit/FileDialogs.h"
 #include "toolkit/MessageBoxes.h"
 
 #include <QAbstractButton>

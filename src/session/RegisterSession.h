@@ -1,9 +1,9 @@
 #pragma once
 
 #include "barcodes/BarcodeTypeTable.h"
+#include "common/SessionSettings.h"
 #include "database/PluDatabaseFile.h"
 #include "database/PluTable.h"
-#include "common/SessionSettings.h"
 
 #include <QObject>
 #include <QString>

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "database/PluCells.h"
-#include "spreadsheets/SheetRows.h"
 #include "plu/PluRecord.h"
+#include "spreadsheets/SheetRows.h"
 
 #include <QString>
 #include <array>

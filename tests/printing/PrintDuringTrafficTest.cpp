@@ -1,11 +1,11 @@
 #include "../shell/ShellFixture.h"
 #include "support/TestFiles.h"
 
+#include "monitor/MonitorPage.h"
+#include "shell/StartPage.h"
 #include "toolkit/FileDialogs.h"
 #include "viewer/TextFileCommands.h"
 #include "viewer/ViewerPage.h"
-#include "monitor/MonitorPage.h"
-#include "shell/StartPage.h"
 
 #include <QLineEdit>
 #include <QPlainTextEdit>

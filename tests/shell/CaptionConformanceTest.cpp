@@ -1,8 +1,8 @@
 #include "ShellFixture.h"
 
 #include "common/Captions.h"
-#include "toolkit/ModePage.h"
 #include "shell/TDLForm.h"
+#include "toolkit/ModePage.h"
 
 #include <QAbstractButton>
 #include <QGroupBox>
@@ -65,20 +65,13 @@ struct Table {
 TEST_F(ShellTest, EveryCaptionReachesItsControlInBothLanguages) {
     using namespace Captions;
     const Table tables[] = {
-        {"menu", MenuCaptions(), true},
-        {"monitor", MonitorCaptions(), true},
-        {"viewer", ViewerCaptions(), true},
-        {"sales", SalesCaptions(), false},
-        {"reports", DailyCaptions(), false},
-        {"plu", PluCaptions(), true},
-        {"header", HeaderCaptions(), false},
-        {"plu statistics", PluStatCaptions(), false},
-        {"operators", OperCaptions(), false},
-        {"database", DataFormCaptions(), true},
-        {"download", DLFormCaptions(), true},
-        {"thanks", ThanksCaptions(), false},
-        {"toolbar", ToolbarHints(), true},
-        {"printing", PrintFormCaptions(), true},
+        {"menu", MenuCaptions(), true},       {"monitor", MonitorCaptions(), true},
+        {"viewer", ViewerCaptions(), true},   {"sales", SalesCaptions(), false},
+        {"reports", DailyCaptions(), false},  {"plu", PluCaptions(), true},
+        {"header", HeaderCaptions(), false},  {"plu statistics", PluStatCaptions(), false},
+        {"operators", OperCaptions(), false}, {"database", DataFormCaptions(), true},
+        {"download", DLFormCaptions(), true}, {"thanks", ThanksCaptions(), false},
+        {"toolbar", ToolbarHints(), true},    {"printing", PrintFormCaptions(), true},
         {"popup", PopupCaptions(), true},
     };
     const std::pair<const char*, QWidget*> windows[] = {
