@@ -254,6 +254,8 @@ RowOutcome ReadPluRow(const SheetRows& rows, int row, int descriptionColumn, con
     RowOutcome outcome;
     outcome.Result = RowResult::Complete;
     outcome.Plu = int(code);
+    outcome.Shortened = CellText(descriptionCell).size() > DescriptionLength;
+    outcome.EmptyPriceOrDepartment = rows.Cell(row, 4).IsEmpty() || rows.Cell(row, 6).IsEmpty();
     PluRecord& record = outcome.Record;
     record.Code = uint32_t(code);
     record.SetDescription(descriptionBytes);
@@ -318,7 +320,14 @@ bool PluImport::Step(PluTable& table, int maxRows) {
             break;
         case RowResult::Complete:
             StorePluRow(table, outcome);
-            ++m_summary.Imported;
+            if (m_taken[size_t(outcome.Plu)]) {
+                ++m_summary.Repeated;
+            } else {
+                m_taken[size_t(outcome.Plu)] = true;
+                ++m_summary.Imported;
+            }
+            m_summary.Shortened += outcome.Shortened ? 1 : 0;
+            m_summary.EmptyPriceOrDepartment += outcome.EmptyPriceOrDepartment ? 1 : 0;
             m_summary.FirstPlu = m_summary.FirstPlu < 0 ? outcome.Plu : qMin(m_summary.FirstPlu, outcome.Plu);
             m_summary.LastPlu = qMax(m_summary.LastPlu, outcome.Plu);
             break;
@@ -331,6 +340,13 @@ bool PluImport::Step(PluTable& table, int maxRows) {
 
 namespace {
 constexpr Caption ImportedRows{"PLUs imported: %1", "Uvezeno PLU: %1"};
+constexpr Caption RepeatedRows{"Rows for a PLU taken before (the later row counts): %1",
+                               "Redova za već uzet PLU (važi kasniji red): %1"};
+constexpr Caption ShortenedRows{"Descriptions shortened to %2 characters: %1",
+                                "Opisa skraćenih na %2 znakova: %1"};
+constexpr Caption EmptyCellRows{
+    "Rows with an empty price or department, taken as 0 (a free price, an inactive PLU): %1",
+    "Redova sa praznom cenom ili odeljenjem, uzetih kao 0 (slobodna cena, neaktivan PLU): %1"};
 constexpr Caption SkippedRowsText{"Rows skipped: %1", "Preskočeno redova: %1"};
 constexpr Caption SkippedRowLine{"row %1: %2", "red %1: %2"};
 constexpr Caption FirstListed{"(the first %1 listed)", "(navedeno prvih %1)"};
@@ -349,6 +365,12 @@ QString ImportSummary::Text(int language) const {
     if (NeedsRecalculation)
         lines << RecalculationText.Text(language).arg(RecalculationRow);
     lines << ImportedRows.Text(language).arg(Imported);
+    if (Repeated > 0)
+        lines << RepeatedRows.Text(language).arg(Repeated);
+    if (Shortened > 0)
+        lines << ShortenedRows.Text(language).arg(Shortened).arg(DescriptionLength);
+    if (EmptyPriceOrDepartment > 0)
+        lines << EmptyCellRows.Text(language).arg(EmptyPriceOrDepartment);
     lines << SkippedRowsText.Text(language).arg(Skipped);
     for (const auto& [row, reason] : SkippedRows)
         lines << SkippedRowLine.Text(language).arg(row).arg(reason[size_t(language == 0 ? 0 : 1)]);

@@ -44,6 +44,10 @@ struct RowOutcome {
     int Plu = -1;
     PluRecord Record;              // Code set, NetPrice set (the table entry takes it)
     std::array<QString, 2> Reason; // English, Serbian
+    // For complete rows: the description was cut to the register's length; the
+    // price or the department cell was empty and taken as 0.
+    bool Shortened = false;
+    bool EmptyPriceOrDepartment = false;
 };
 
 [[nodiscard]] RowOutcome ReadPluRow(const SheetRows& rows, int row, int descriptionColumn,
@@ -54,8 +58,12 @@ void StorePluRow(PluTable& table, const RowOutcome& outcome);
 // What an import did, for the summary at its end.
 struct ImportSummary {
     static constexpr int ListedSkips = 20;
+    // PLUs taken; a later row for a PLU already taken replaces it and counts in Repeated.
     int Imported = 0;
+    int Repeated = 0;
     int Skipped = 0;
+    int Shortened = 0;
+    int EmptyPriceOrDepartment = 0;
     // The first ListedSkips skipped rows: sheet row and reason (English, Serbian).
     std::vector<std::pair<int, std::array<QString, 2>>> SkippedRows;
     bool NeedsRecalculation = false;
@@ -99,6 +107,7 @@ class PluImport {
     bool m_done = false;
     QString m_lastPluText;
     ImportSummary m_summary;
+    std::vector<bool> m_taken = std::vector<bool>(size_t(PluCount), false);
 };
 
 // A cell as a number: numeric cells as they are, texts with a point or a

@@ -215,14 +215,18 @@ TEST(PluSheetImport, EmptyColumnAEndsSkipsAreCountedAndNetPriceIsKept) {
     put(6, {N(10000), T("TOO FAR")}); // skipped, and the rows after it still count
     put(7, {N(-1), T("BELOW")});      // skipped
     put(8, {N(9002), T("LATE")});
-    put(9, {E(), T("GAP")});
-    put(10, {N(6), T("AFTER THE GAP")});
+    put(9, {N(4), T("FOUR AGAIN AND LONGER"), E(), N(2), E(), N(1)}); // replaces PLU 4, cut to 12
+    put(10, {E(), T("GAP")});
+    put(11, {N(6), T("AFTER THE GAP")});
     PluTable table;
     PluSheet::PluImport import(rows, 2, DefaultStyle());
     while (!import.Step(table, 2)) {
     }
     const auto& summary = import.Summary();
     EXPECT_EQ(summary.Imported, 3);
+    EXPECT_EQ(summary.Repeated, 1);
+    EXPECT_EQ(summary.Shortened, 1);
+    EXPECT_EQ(summary.EmptyPriceOrDepartment, 3); // rows 2, 5 and 8
     EXPECT_EQ(summary.Skipped, 4);
     ASSERT_EQ(summary.SkippedRows.size(), 4u);
     EXPECT_EQ(summary.SkippedRows[0].first, 3);
@@ -232,7 +236,7 @@ TEST(PluSheetImport, EmptyColumnAEndsSkipsAreCountedAndNetPriceIsKept) {
     EXPECT_EQ(table[9002].DescriptionText(), QByteArray("LATE"));
     EXPECT_EQ(table[1].NetPrice, 0.5);
     EXPECT_EQ(table[1].Code, 1u);
-    EXPECT_EQ(table[4].DescriptionText(), QByteArray("FOUR"));
+    EXPECT_EQ(table[4].DescriptionText(), QByteArray("FOUR AGAIN A"));
     EXPECT_TRUE(table[6].DescriptionText().isEmpty());
     EXPECT_EQ(summary.FirstPlu, 1);
     EXPECT_EQ(summary.LastPlu, 9002);
@@ -241,7 +245,15 @@ TEST(PluSheetImport, EmptyColumnAEndsSkipsAreCountedAndNetPriceIsKept) {
     EXPECT_TRUE(text.contains(QStringLiteral("row 3: the description is empty"))) << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("row 6: column A: 10000 is not a PLU number (0 to 9999)")))
         << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("Rows for a PLU taken before (the later row counts): 1")))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("Descriptions shortened to 12 characters: 1")))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral(
+        "Rows with an empty price or department, taken as 0 (a free price, an inactive PLU): 3")))
+        << text.toStdString();
     EXPECT_TRUE(summary.Text(1).contains(QStringLiteral("Preskočeno redova: 4")));
+    EXPECT_TRUE(summary.Text(1).contains(QStringLiteral("Opisa skraćenih na 12 znakova: 1")));
     EXPECT_TRUE(summary.Text(1).contains(QStringLiteral("red 7: kolona A: -1 nije PLU broj (0 do 9999)")))
         << summary.Text(1).toStdString();
 }
