@@ -66,7 +66,11 @@ int CtlRun::Import() {
     case SheetError::TooLarge:
         return FailFile(source, QStringLiteral("the file is too large; nothing was imported"));
     default:
-        return FailFile(source, QStringLiteral("the file is damaged; nothing was imported"));
+        return FailFile(source, rows.DamagedRow() > 0
+                                    ? QStringLiteral("the file is damaged (the quote that opens in row %1 is "
+                                                     "never closed); nothing was imported")
+                                          .arg(rows.DamagedRow())
+                                    : QStringLiteral("the file is damaged; nothing was imported"));
     }
     PluSheet::PluImport import(rows, Shell().DescriptionColumn, FileStyle());
     ProgressLine progress(m_context);

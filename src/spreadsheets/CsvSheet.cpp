@@ -57,6 +57,7 @@ SheetError ReadCsv(const QByteArray& bytes, SheetRows& rows, const char* codePag
     int column = 1;
     std::string cell;
     bool quoted = false;
+    int quoteRow = 0;
     bool cellStarted = false;
     const auto endCell = [&] {
         if (!cell.empty() && row <= rows.RowLimit() && column <= rows.ColumnLimit())
@@ -82,6 +83,7 @@ SheetError ReadCsv(const QByteArray& bytes, SheetRows& rows, const char* codePag
         }
         if (c == '"' && !cellStarted) {
             quoted = true;
+            quoteRow = row;
             cellStarted = true;
         } else if (c == separator) {
             endCell();
@@ -99,8 +101,11 @@ SheetError ReadCsv(const QByteArray& bytes, SheetRows& rows, const char* codePag
                 cell += c;
         }
     }
-    if (quoted)
-        return SheetError::Damaged; // a quote never closed: the file was cut short
+    if (quoted) {
+        // A quote never closed: the file was cut short, or a quote was typed alone.
+        rows.SetDamagedRow(quoteRow);
+        return SheetError::Damaged;
+    }
     if (cellStarted || !cell.empty())
         endCell();
     return SheetError::None;

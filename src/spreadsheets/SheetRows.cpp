@@ -145,6 +145,7 @@ SheetError Guarded(SheetRows& rows, const std::function<SheetError()>& read) {
 SheetError ReadSheetBytes(const QByteArray& bytes, const QString& format, SheetRows& rows,
                           const SheetLimits& limits) {
     rows.Clear();
+    rows.SetDamagedRow(0);
     const QString lower = format.toLower();
     if (bytes.size() > limits.FileBytes)
         return SheetError::TooLarge;
@@ -160,6 +161,7 @@ SheetError ReadSheetBytes(const QByteArray& bytes, const QString& format, SheetR
 
 SheetError ReadSheetFile(const QString& path, SheetRows& rows, const SheetLimits& limits) {
     rows.Clear();
+    rows.SetDamagedRow(0);
     const QString format = FormatOf(path);
     if (!ReadableSheetFormats().contains(format))
         return SheetError::Unsupported;

@@ -49,10 +49,14 @@ class SheetRows {
     // Outside the kept part: ignored.
     void Set(int row, int column, SheetCell cell);
     void Clear() { m_rows.clear(); }
+    // The row where a damaged file goes wrong, when a reader can tell; 0 otherwise.
+    [[nodiscard]] int DamagedRow() const { return m_damagedRow; }
+    void SetDamagedRow(int row) { m_damagedRow = row; }
 
   private:
     int m_rowLimit;
     int m_columnLimit;
+    int m_damagedRow = 0;
     std::vector<SheetRow> m_rows;
 };
 

@@ -22,7 +22,7 @@ namespace {
 // One step of work on the window's thread stays well below what a user notices.
 constexpr qint64 StepBudgetMs = 15;
 
-QString ReadErrorText(SheetError error, const QString& path) {
+QString ReadErrorText(SheetError error, const QString& path, int damagedRow) {
     const QString name = QDir::toNativeSeparators(path);
     switch (error) {
     case SheetError::CannotOpen:
@@ -34,8 +34,12 @@ QString ReadErrorText(SheetError error, const QString& path) {
     case SheetError::TooLarge:
         return SpreadsheetMessages::TooLarge.Text().arg(name);
     default:
-        return SpreadsheetMessages::Damaged.Text().arg(name);
+        break;
     }
+    QString text = SpreadsheetMessages::Damaged.Text().arg(name);
+    if (damagedRow > 0)
+        text += QLatin1Char('\n') + SpreadsheetMessages::UnclosedQuote.Text().arg(damagedRow);
+    return text;
 }
 
 } // namespace
@@ -217,7 +221,7 @@ void SpreadsheetExchange::ImportRead(SheetError error) {
         return;
     }
     if (error != SheetError::None) {
-        const QString text = ReadErrorText(error, m_source);
+        const QString text = ReadErrorText(error, m_source, m_rows->DamagedRow());
         EndRun();
         ShowError(text);
         return;

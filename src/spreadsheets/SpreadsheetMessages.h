@@ -23,6 +23,8 @@ inline constexpr Caption Unsupported{
     "ili .csv datoteku."};
 inline constexpr Caption Damaged{"The file %1 is damaged or is not a spreadsheet. Nothing was imported.",
                                  "Datoteka %1 je oštećena ili nije tabela. Ništa nije uvezeno."};
+inline constexpr Caption UnclosedQuote{"The quote that opens in row %1 is never closed.",
+                                       "Navodnik otvoren u redu %1 nikada nije zatvoren."};
 inline constexpr Caption Encrypted{
     "The file %1 is protected by a password. Save it without a password and import it again.",
     "Datoteka %1 je zaštićena lozinkom. Sačuvajte je bez lozinke i ponovo je uvezite."};

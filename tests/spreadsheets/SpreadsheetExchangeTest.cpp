@@ -192,6 +192,18 @@ TEST_F(SpreadsheetExchangeTest, ADamagedFileChangesNothingAndSaysWhy) {
     EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(Table().Bytes().data()), PluTable::ByteSize), before);
     EXPECT_FALSE(Shell().DatabaseChanged);
     EXPECT_TRUE(Window().isEnabled());
+
+    // A CSV quote that is never closed names the row it opens in.
+    const QString csv = files.filePath(QStringLiteral("quote.csv"));
+    WriteFile(csv, QByteArrayLiteral("Code;Description\r\n1;MILK\r\n2;\"BREAD\r\n3;SALT\r\n"));
+    chosen << csv;
+    Trigger("MnImport");
+    WaitForEnd();
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_TRUE(
+        boxes.back().Text.endsWith(QStringLiteral("\nThe quote that opens in row 3 is never closed.")))
+        << boxes.back().Text.toStdString();
+    EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(Table().Bytes().data()), PluTable::ByteSize), before);
 }
 
 TEST_F(SpreadsheetExchangeTest, CancelledExportLeavesNoFile) {
