@@ -57,11 +57,7 @@ void PluTransfer::ReadRange(int from, int to, bool activeOnly) {
     if (!StartRange(TransferKind::ReadRange, from, to))
         return;
     m_activeOnly = activeOnly;
-    View().SetRangeRunning(true, m_kind);
-    emit RangeRunning(true, m_kind);
-    RunTransfer();
-    View().SetRangeRunning(false, m_kind);
-    emit RangeRunning(false, m_kind);
+    RunRange();
 }
 
 void PluTransfer::WriteRange(int from, int to, int scope, bool activeOnly) {
@@ -69,11 +65,18 @@ void PluTransfer::WriteRange(int from, int to, int scope, bool activeOnly) {
         return;
     m_scope = scope;
     m_activeOnly = activeOnly;
-    View().SetRangeRunning(true, m_kind);
-    emit RangeRunning(true, m_kind);
+    RunRange();
+}
+
+void PluTransfer::RunRange() {
+    ShowRangeRunning(true);
     RunTransfer();
-    View().SetRangeRunning(false, m_kind);
-    emit RangeRunning(false, m_kind);
+    ShowRangeRunning(false);
+}
+
+void PluTransfer::ShowRangeRunning(bool running) {
+    View().SetRangeRunning(running, m_kind);
+    emit RangeRunning(running, m_kind);
 }
 
 void PluTransfer::Cancel() {
@@ -267,9 +270,7 @@ void PluTransfer::PurgeBuffers() {
 void PluTransfer::StopTransfer() {
     m_dispatcher.ClearExpectedReply();
     if (m_kind == TransferKind::ReadRange || m_kind == TransferKind::WriteRange)
-        View().SetRangeRunning(false, m_kind);
-    if (m_kind == TransferKind::ReadRange || m_kind == TransferKind::WriteRange)
-        emit RangeRunning(false, m_kind);
+        ShowRangeRunning(false);
     m_failureCount = 0;
     m_step = nullptr;
 }

@@ -129,6 +129,9 @@ class PluTransfer : public QObject {
         return m_kind == TransferKind::WriteOne || m_kind == TransferKind::WriteRange;
     }
     [[nodiscard]] bool StartRange(TransferKind kind, int from, int to);
+    void RunRange();
+    // The view and the signal both hear a range start or end.
+    void ShowRangeRunning(bool running);
     void Advance();
     void ReportProgress();
     void OnPortLost();

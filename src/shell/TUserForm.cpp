@@ -714,32 +714,30 @@ bool TUserForm::FormCloseQuery() {
     const QString unfinished = m_pluPage->UnfinishedTransfer();
     if (!unfinished.isEmpty())
         MessageBoxes::Plain(this, unfinished);
-    {
-        const auto ask = [this] {
-            const auto answer = MessageBoxes::Show(
-                this, {Captions::Closing::PluProgramWarning.Text(),
-                       Captions::Closing::UpdateDatabaseQuestion.Text(), QMessageBox::Question,
-                       QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel});
-            return answer == QMessageBox::Yes  ? UpdateAnswer::Yes
-                   : answer == QMessageBox::No ? UpdateAnswer::No
-                                               : UpdateAnswer::Cancel;
-        };
-        const DatabaseCloseResult result =
-            CloseQuerySave(m_session.Table(), Shell().StartDirectory, Shell().PlusReadFromRegister,
-                           Shell().DatabaseChanged, ask);
-        if (!result.CloseAllowed)
+    const auto ask = [this] {
+        const auto answer =
+            MessageBoxes::Show(this, {Captions::Closing::PluProgramWarning.Text(),
+                                      Captions::Closing::UpdateDatabaseQuestion.Text(), QMessageBox::Question,
+                                      QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel});
+        return answer == QMessageBox::Yes  ? UpdateAnswer::Yes
+               : answer == QMessageBox::No ? UpdateAnswer::No
+                                           : UpdateAnswer::Cancel;
+    };
+    const DatabaseCloseResult result =
+        CloseQuerySave(m_session.Table(), Shell().StartDirectory, Shell().PlusReadFromRegister,
+                       Shell().DatabaseChanged, ask);
+    if (!result.CloseAllowed)
+        return false;
+    // A failed save must not end the program with the run's work in it.
+    if (!result.Message.isEmpty()) {
+        switch (AskAfterFailedSave(this, m_session.Table(), Shell().StartDirectory, result.Message)) {
+        case FailedSaveOutcome::Back:
             return false;
-        // A failed save must not end the program with the run's work in it.
-        if (!result.Message.isEmpty()) {
-            switch (AskAfterFailedSave(this, m_session.Table(), Shell().StartDirectory, result.Message)) {
-            case FailedSaveOutcome::Back:
-                return false;
-            case FailedSaveOutcome::QuitWithoutSaving:
-                m_exitStatus = 1;
-                break;
-            case FailedSaveOutcome::Saved:
-                break;
-            }
+        case FailedSaveOutcome::QuitWithoutSaving:
+            m_exitStatus = 1;
+            break;
+        case FailedSaveOutcome::Saved:
+            break;
         }
     }
     // A transfer ends quietly before the port closes under it.

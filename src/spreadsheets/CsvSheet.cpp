@@ -40,9 +40,11 @@ SheetError ReadCsv(const QByteArray& bytes, SheetRows& rows, const char* codePag
     const char separator = CsvSeparator(text);
     // Separators and quotes are the same bytes in UTF-8 and in the code pages,
     // so the cells are cut from the bytes and only their texts decoded.
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    const QString asUtf8 = utf8.decode(QByteArrayView(text.data(), qsizetype(text.size())));
-    const bool isUtf8 = !utf8.hasError();
+    const bool isUtf8 = [&] {
+        QStringDecoder utf8(QStringDecoder::Utf8);
+        (void)QString(utf8.decode(QByteArrayView(text.data(), qsizetype(text.size()))));
+        return !utf8.hasError();
+    }();
     QStringDecoder codePageDecoder(codePage);
     const auto decode = [&](const std::string& bytes) {
         const QByteArrayView view(bytes.data(), qsizetype(bytes.size()));
