@@ -424,14 +424,20 @@ void TPLUPrintForm::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    ResetPrintWizard();
-    m_repRichEdit->clear();
-    m_pages->setCurrentIndex(0);
+    // Rejects, which resets and hides the wizard.
     QDialog::closeEvent(event);
 }
 
+// Escape and the window's close button end here. Calling close() from here
+// would ask closeEvent, which rejects again while the close is under way, so
+// the wizard stayed open: it hides itself instead.
 void TPLUPrintForm::reject() {
-    close();
+    if (m_building || m_printing)
+        return;
+    ResetPrintWizard();
+    m_repRichEdit->clear();
+    m_pages->setCurrentIndex(0);
+    QDialog::reject();
 }
 
 // --- building and printing --------------------------------------------------------

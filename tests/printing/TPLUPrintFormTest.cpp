@@ -19,6 +19,7 @@
 #include <QRegularExpression>
 #include <QStackedWidget>
 #include <QStandardPaths>
+#include <QTest>
 #include <QTimer>
 
 namespace {
@@ -140,6 +141,16 @@ TEST_F(PrintWizardTest, PagesRangeCheckAndPreviewOnTheClipboard) {
     EXPECT_FALSE(On<QCheckBox>("PLUPrice")->isChecked());
     EXPECT_EQ(Wizard().PrintLayout(), PluPrintout::Layout::Matrix);
     EXPECT_EQ(On<QComboBox>("FontSzBox")->currentText(), QStringLiteral("8"));
+
+    // Escape and the window's close button close it too, from any page.
+    Item("PLUDBPrint1")->trigger();
+    Click("ChoiceNext");
+    QTest::keyClick(&Wizard(), Qt::Key_Escape);
+    EXPECT_FALSE(Wizard().isVisible());
+    EXPECT_EQ(Wizard().PageIndex(), 0);
+    Item("PLUDBPrint1")->trigger();
+    EXPECT_TRUE(Wizard().close());
+    EXPECT_FALSE(Wizard().isVisible());
 }
 
 TEST_F(PrintWizardTest, CancelInTheStatusDialogStopsTheBuildAndKeepsTheFinalPage) {
