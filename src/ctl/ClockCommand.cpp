@@ -6,7 +6,7 @@
 
 int CtlRun::Clock() {
     if (!Dispatcher().EnsurePortOpen())
-        return Fail(QStringLiteral("cannot open the port"));
+        return FailPort();
     QString text;
     // What is connected here ends with the command; the session lives on.
     QObject scope;

@@ -65,11 +65,13 @@ CommandLine ParseCommandLine(const QStringList& args, QString& error) {
             arg.truncate(eq);
             if (!ValueOptions.contains(arg))
                 error = QStringLiteral("%1 takes no value").arg(arg);
+            else if (value.isEmpty())
+                error = QStringLiteral("%1 needs a value").arg(arg);
         } else if (ValueOptions.contains(arg)) {
             if (i + 1 >= args.size())
                 error = QStringLiteral("%1 needs a value").arg(arg);
-            else
-                value = args[++i];
+            else if ((value = args[++i]).isEmpty())
+                error = QStringLiteral("%1 needs a value").arg(arg);
         } else if (!SwitchOptions.contains(arg)) {
             error = QStringLiteral("unknown option %1").arg(arg);
         }

@@ -1,8 +1,11 @@
 #include "ctl/CtlRun.h"
 
+#include "common/SafeFile.h"
 #include "common/ShellSettings.h"
+#include "database/PluTable.h"
 #include "protocol/ReplyDispatcher.h"
 #include "serial/TCommPortDriver.h"
+#include "serial/TRS232Form.h"
 #include "session/RegisterSession.h"
 #include "sim/InProcessRegister.h"
 
@@ -21,6 +24,19 @@ QString TimeLeft(qint64 msLeft) {
 }
 
 } // namespace
+
+QString Printable(const QString& text) {
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if ((u < 0x20 && u != u'\t' && u != u'\n') || (u >= 0x7F && u < 0xA0))
+            out += QStringLiteral("\\x%1").arg(int(u), 2, 16, QLatin1Char('0'));
+        else
+            out += c;
+    }
+    return out;
+}
 
 bool RunUntil(const std::function<bool()>& done, int timeoutMs) {
     if (done())
@@ -62,14 +78,16 @@ CtlRun::~CtlRun() {
 int CtlRun::Help(const QString& command) {
     QTextStream& out = m_context.Out;
     if (!command.isEmpty()) {
+        bool known = false;
         for (const CommandHelp& c : CtlCommands()) {
             if (command == QLatin1String(c.Name) ||
                 QLatin1String(c.Name).startsWith(command + QLatin1Char(' '))) {
                 out << "usage: orvexctl [--port DEV | --simulate] [--speed BPS] " << c.Usage << "\n  "
                     << c.About << "\n";
+                known = true;
             }
         }
-        return CtlSuccess;
+        return known ? CtlSuccess : Usage(QStringLiteral("no help for %1: not a command").arg(command));
     }
     out << "usage: " << GlobalUsage << "\n\n"
         << "The Orvex register from a shell or a cron job.\n\n"
@@ -125,7 +143,9 @@ bool CtlRun::Connect() {
             return false;
     }
     Dispatcher().ChangeSpeed(speed);
-    m_device = TCommPortDriver::DeviceName(pnCOM1);
+    // Until it runs, the simulated register has no device to name.
+    m_device = m_line.Has("--simulate") ? QStringLiteral("the simulated register")
+                                        : TCommPortDriver::DeviceName(pnCOM1);
     return true;
 }
 
@@ -155,6 +175,8 @@ int CtlRun::Execute() {
         return Help(m_command);
     if (m_line.Has("--port") && m_line.Has("--simulate"))
         return Usage(QStringLiteral("--port and --simulate exclude each other"));
+    if (m_line.Has("--port") && m_line.Value("--port").isEmpty())
+        return Usage(QStringLiteral("--port needs a device"));
     if (m_line.Has("--port"))
         TCommPortDriver::SetDeviceOverride(pnCOM1, m_line.Value("--port"));
     if (!Connect())
@@ -259,22 +281,58 @@ QString CtlRun::DatabasePath() const {
     return QFileInfo(path).absoluteFilePath();
 }
 
+namespace {
+
+QString ResultText(const DatabaseFileResult& result) {
+    return result.Detail.isEmpty() ? result.Message
+                                   : QStringLiteral("%1 (%2)").arg(result.Message, result.Detail);
+}
+
+} // namespace
+
 bool CtlRun::LoadTable(bool newFileAllowed) {
     // pludb.dat is the program's own, created with its defaults when missing;
     // a file named otherwise must be there.
     const QString path = DatabasePath();
     const DatabaseFileResult result = m_session->LoadTableFile(path, newFileAllowed);
     if (!result.Ok)
-        FailFile(path, result.Message);
+        FailFile(path, ResultText(result));
     return result.Ok;
+}
+
+bool CtlRun::LoadTableToSend() {
+    const QString path = DatabasePath();
+    if (const QString refusal = RegularFileRefusal(path); !refusal.isEmpty()) {
+        FailFile(path, refusal + QStringLiteral("; nothing was written"));
+        return false;
+    }
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        FailFile(path, QStringLiteral("no PLU database to write from (read or import one first); nothing was "
+                                      "written"));
+        return false;
+    }
+    if (info.size() != PluTable::ByteSize) {
+        FailFile(path, QStringLiteral("%1 bytes, not the %2 of a PLU database; nothing was written")
+                           .arg(info.size())
+                           .arg(PluTable::ByteSize));
+        return false;
+    }
+    return LoadTable();
 }
 
 bool CtlRun::SaveTable() {
     const QString path = DatabasePath();
     const DatabaseFileResult result = m_session->SaveTableFile(path);
     if (!result.Ok)
-        FailFile(path, result.Message);
+        FailFile(path, ResultText(result));
     return result.Ok;
+}
+
+int CtlRun::FailPort() {
+    const QString reason = m_session->RS232().Serial().OpenError();
+    return Fail(reason.isEmpty() ? QStringLiteral("cannot open the port")
+                                 : QStringLiteral("cannot open the port: %1").arg(reason));
 }
 
 int CtlRun::PrintLines(const QStringList& lines) {

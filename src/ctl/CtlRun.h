@@ -12,6 +12,10 @@
 
 inline constexpr int Operators = 15;
 
+// A text for a terminal: control characters (a binary file's bytes in a
+// message) are shown as \xNN instead of acting on the terminal.
+[[nodiscard]] QString Printable(const QString& text);
+
 // Runs the event loop until done() holds or the time is up (-1: no limit); the
 // link's timers and the simulated register's line keep going meanwhile.
 bool RunUntil(const std::function<bool()>& done, int timeoutMs);
@@ -45,13 +49,15 @@ class CtlRun {
         return CtlUsage;
     }
     int Fail(const QString& what) {
-        m_context.Err << "orvexctl " << m_command << ": " << m_device << ": " << what << "\n";
+        m_context.Err << "orvexctl " << m_command << ": " << m_device << ": " << Printable(what) << "\n";
         return CtlFailed;
     }
     int FailFile(const QString& file, const QString& what) {
-        m_context.Err << "orvexctl " << m_command << ": " << file << ": " << what << "\n";
+        m_context.Err << "orvexctl " << m_command << ": " << file << ": " << Printable(what) << "\n";
         return CtlFailed;
     }
+    // The port did not open: why, in the system's words.
+    int FailPort();
     int Help(const QString& command);
     // The options command may take besides the link's; false (said) when another was given.
     bool OnlyOptions(std::initializer_list<const char*> allowed);
@@ -74,6 +80,9 @@ class CtlRun {
     QString DatabasePath() const;
     // newFileAllowed: a --db file that is not there yet starts empty (a read creates it).
     bool LoadTable(bool newFileAllowed = false);
+    // The table a write to the register sends: a PLU table file of its full
+    // size that is there already, never a default one made up for the occasion.
+    bool LoadTableToSend();
     bool SaveTable();
 
     CtlContext& m_context;

@@ -1,11 +1,13 @@
 #include "ctl/CtlRun.h"
 
+#include "common/SafeFile.h"
 #include "common/ShellSettings.h"
 #include "database/PluTable.h"
 #include "protocol/RegisterCharset.h"
 #include "spreadsheets/PluSheet.h"
 #include "spreadsheets/SheetRows.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 
 int CtlRun::Export() {
@@ -29,6 +31,8 @@ int CtlRun::Export() {
     std::unique_ptr<SheetWriter> writer = MakeSheetWriter(target);
     if (!writer)
         return Usage(QStringLiteral("export writes .xlsx or .csv files"));
+    if (const WriteTarget where = ResolveWriteTarget(target); !where.Ok())
+        return FailFile(target, where.Refusal + QStringLiteral("; nothing was written"));
     if (!LoadTable())
         return CtlFailed;
     const PluCells::Style style = FileStyle();
@@ -48,6 +52,9 @@ int CtlRun::Import() {
     if (w.size() != 2)
         return Usage(QStringLiteral("import takes FILE"));
     const QString source = QFileInfo(w[1]).absoluteFilePath();
+    // Looked at by name: a FIFO is not even opened, a device not read.
+    if (const QString refusal = RegularFileRefusal(source); !refusal.isEmpty())
+        return FailFile(source, refusal + QStringLiteral("; nothing was imported"));
     if (!LoadTable(true))
         return CtlFailed;
     SheetRows rows(PluSheet::LastDataRow, PluSheet::ReadColumns);
@@ -65,6 +72,8 @@ int CtlRun::Import() {
         return FailFile(source, QStringLiteral("the file is protected by a password; nothing was imported"));
     case SheetError::TooLarge:
         return FailFile(source, QStringLiteral("the file is too large; nothing was imported"));
+    case SheetError::NotAFile:
+        return FailFile(source, QStringLiteral("not a regular file; nothing was imported"));
     default:
         return FailFile(source, rows.DamagedRow() > 0
                                     ? QStringLiteral("the file is damaged (the quote that opens in row %1 is "
@@ -77,6 +86,10 @@ int CtlRun::Import() {
     while (!import.Done()) {
         import.Step(Table(), 200);
         progress.Show(import.RowsDone(), import.RowsTotal(), -1);
+        // SIGINT or SIGTERM: the rows taken so far are kept, as a cancel in the window does.
+        QCoreApplication::processEvents();
+        if (m_context.StopRequested && m_context.StopRequested())
+            import.Cancel();
     }
     progress.Finish();
     const PluSheet::ImportSummary& summary = import.Summary();
@@ -85,6 +98,26 @@ int CtlRun::Import() {
         return FailFile(source, QString(text).replace(QLatin1Char('\n'), QLatin1Char(' ')));
     if (!SaveTable())
         return CtlFailed;
-    m_context.Out << text << "\n";
+    m_context.Out << Printable(text) << "\n";
+    // What the sheet held and was not taken makes the import fail, though
+    // what was taken stays in the database.
+    QStringList left;
+    if (summary.Cancelled)
+        left << QStringLiteral("interrupted at row %1").arg(summary.CancelledRow);
+    if (summary.NeedsRecalculation)
+        left
+            << QStringLiteral("stopped at row %1, a formula without its value").arg(summary.RecalculationRow);
+    if (summary.Skipped > 0)
+        left << QStringLiteral("%1 rows skipped").arg(summary.Skipped);
+    if (!summary.Cancelled && !summary.NeedsRecalculation && import.Row() < rows.RowCount())
+        left << QStringLiteral("rows %1 to %2 not read: the PLU cell of row %1 is empty")
+                    .arg(import.Row())
+                    .arg(rows.RowCount());
+    if (rows.RowsBeyondLimit())
+        left << QStringLiteral("rows beyond row %1 not read: a sheet holds %2 PLUs at most")
+                    .arg(PluSheet::LastDataRow)
+                    .arg(PluTable::Size);
+    if (!left.isEmpty())
+        return FailFile(source, left.join(QStringLiteral("; ")));
     return CtlSuccess;
 }

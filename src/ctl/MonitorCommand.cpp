@@ -10,7 +10,7 @@ int CtlRun::Monitor() {
     if (!LoadTable() || !StartLink())
         return CtlFailed;
     if (!Dispatcher().EnsurePortOpen())
-        return Fail(QStringLiteral("cannot open the port"));
+        return FailPort();
     JournalMonitor& monitor = m_session->Journal();
     monitor.SetRegisterFontQuery([] { return false; });
     QObject::connect(&monitor, &JournalMonitor::LineDecoded, &scope, [this](const QString& line) {
@@ -21,7 +21,13 @@ int CtlRun::Monitor() {
                      [&](const QString&, const QString& reason) {
                          lost = reason.isEmpty() ? QStringLiteral("the device went away") : reason;
                      });
-    RunUntil([&] { return !lost.isEmpty() || (m_context.StopRequested && m_context.StopRequested()); }, -1);
+    // Lines that can no longer be written (a full disk) end the watch: it is reported at the end.
+    RunUntil(
+        [&] {
+            return !lost.isEmpty() || m_context.Out.status() != QTextStream::Ok ||
+                   (m_context.StopRequested && m_context.StopRequested());
+        },
+        -1);
     if (!lost.isEmpty())
         return Fail(lost);
     return CtlSuccess;

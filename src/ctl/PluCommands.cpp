@@ -15,7 +15,11 @@ class TransferOnTerminal : public PluTransferView {
     explicit TransferOnTerminal(ProgressLine& progress) : m_progress(progress) {}
 
     void ShowProgress(int done, int total, qint64 msLeft) override { m_progress.Show(done, total, msLeft); }
-    void ShowMessage(const QString& text) override { Add(text); }
+    void ShowMessage(const QString& text) override {
+        // The window keeps the register's old spelling; a script's log gets it right.
+        Add(QString(text).replace(QStringLiteral("Invalid decription"),
+                                  QStringLiteral("Invalid description")));
+    }
     void ShowNoResponse() override { Add(Captions::Link::NoResponse.Text()); }
     void ShowStopped(const QString& text) override { Add(text); }
 
@@ -50,10 +54,10 @@ int CtlRun::Plu() {
         if (scope < 0)
             return Usage(QStringLiteral("--scope takes stock, constant or both"));
     }
-    if (!LoadTable(!write) || !StartLink())
+    if (!(write ? LoadTableToSend() : LoadTable(true)) || !StartLink())
         return CtlFailed;
     if (!Dispatcher().EnsurePortOpen())
-        return Fail(QStringLiteral("cannot open the port"));
+        return FailPort();
 
     ProgressLine progress(m_context);
     TransferOnTerminal view(progress);

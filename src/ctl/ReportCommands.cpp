@@ -6,6 +6,7 @@
 #include "reports/DailyReports.h"
 #include "reports/PluStatSeries.h"
 #include "reports/ReportDecoder.h"
+#include "reports/ReportFormatter.h"
 #include "sales/StatusReplies.h"
 #include "session/RegisterSession.h"
 
@@ -67,7 +68,7 @@ int CtlRun::Report() {
                          [&](int done, int total, qint64 msLeft) { progress.Show(done, total, msLeft); });
         QObject::connect(&series, &PluStatSeries::Finished, &scope, [&](PluStatSeries::End e) { end = e; });
         if (!series.Start(*first, *last))
-            return Fail(QStringLiteral("cannot open the port"));
+            return FailPort();
         m_onInterrupt = [&] { series.Stop(); };
         // The series ends by itself: each PLU has its time-out and a silent register stops it.
         RunUntil([&] { return end.has_value() || m_interrupted; }, -1);
@@ -79,6 +80,9 @@ int CtlRun::Report() {
                 QStringLiteral("interrupted after %1 of %2 PLUs").arg(series.Done()).arg(series.Total()));
         if (*end == PluStatSeries::End::NoResponse)
             return Fail(Captions::Link::NoResponse.Text());
+        // A PLU whose reply was lost or corrupt is missing from the lines above.
+        if (!series.Unanswered().empty())
+            return Fail(UnansweredPlusLine(series.Unanswered(), reports.Style()));
         return CtlSuccess;
     }
 
@@ -87,7 +91,7 @@ int CtlRun::Report() {
             ? reports.RequestOperator(*operatorNumber)
             : reports.RequestReport(uint8_t(TaxReportCode + dailyIndex + (dailyIndex == 3 ? 2 : 0)));
     if (!sent)
-        return Fail(QStringLiteral("cannot open the port"));
+        return FailPort();
     RunUntil([&] { return replied || Dispatcher().ExpectedReply() == 0 || m_interrupted; },
              ReplyDispatcher::ReplyTimeout + 1000);
     if (!replied && m_interrupted)
@@ -107,7 +111,7 @@ int CtlRun::ZReport() {
                      [&](quint8, const QString& line) { result = line; });
     QObject::connect(&reports, &DailyReports::ZReportUnanswered, &scope, [&] { unanswered = true; });
     if (!reports.RunZReport())
-        return Fail(QStringLiteral("cannot open the port"));
+        return FailPort();
     // The Z report's own time-out ends the wait when the register stays silent.
     RunUntil([&] { return result.has_value() || unanswered || m_interrupted; }, -1);
     if (!result && m_interrupted)

@@ -95,8 +95,11 @@ SheetError ReadCsv(const QByteArray& bytes, SheetRows& rows, const char* codePag
             endCell();
             ++row;
             column = 1;
-            if (row > rows.RowLimit())
+            if (row > rows.RowLimit()) {
+                if (text.find_first_not_of(" \t\r\n,;", i + 1) != std::string::npos)
+                    rows.SetRowsBeyondLimit();
                 break;
+            }
         } else {
             cellStarted = true;
             if (row <= rows.RowLimit() && column <= rows.ColumnLimit())

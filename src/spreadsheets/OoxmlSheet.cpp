@@ -111,8 +111,12 @@ class SheetScanner {
                 column = 0;
                 if (row <= 0)
                     return SheetError::Damaged;
-                if (row > rows.RowLimit())
-                    return SheetError::None; // rows come in order: nothing further is kept
+                if (row > rows.RowLimit()) {
+                    // Rows come in order: nothing further is kept, but the caller hears of it.
+                    if (!tag.SelfClosing)
+                        rows.SetRowsBeyondLimit();
+                    return SheetError::None;
+                }
                 continue;
             }
             if (tag.Local != "c") {

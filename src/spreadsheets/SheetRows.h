@@ -48,15 +48,22 @@ class SheetRows {
     [[nodiscard]] const SheetCell& Cell(int row, int column) const;
     // Outside the kept part: ignored.
     void Set(int row, int column, SheetCell cell);
-    void Clear() { m_rows.clear(); }
+    void Clear() {
+        m_rows.clear();
+        m_beyondLimit = false;
+    }
     // The row where a damaged file goes wrong, when a reader can tell; 0 otherwise.
     [[nodiscard]] int DamagedRow() const { return m_damagedRow; }
     void SetDamagedRow(int row) { m_damagedRow = row; }
+    // A cell below the kept rows was met: the sheet was read only in part.
+    [[nodiscard]] bool RowsBeyondLimit() const { return m_beyondLimit; }
+    void SetRowsBeyondLimit() { m_beyondLimit = true; }
 
   private:
     int m_rowLimit;
     int m_columnLimit;
     int m_damagedRow = 0;
+    bool m_beyondLimit = false;
     std::vector<SheetRow> m_rows;
 };
 
@@ -69,6 +76,7 @@ enum class SheetError {
     Encrypted,   // protected by a password
     TooLarge,    // the file, its unpacked parts or its dimensions beyond the limits
     CannotWrite, // the target or its folder cannot be written
+    NotAFile,    // a device, FIFO, socket or folder: neither read nor written over
 };
 
 // The limits a file must keep before memory is taken for it.
