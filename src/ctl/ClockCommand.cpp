@@ -14,7 +14,7 @@ int CtlRun::Clock() {
                      [&](const QString& t) { text = t; });
     Dispatcher().RequestClock();
     RunUntil([&] { return !text.isEmpty() || Dispatcher().ExpectedReply() == 0 || m_interrupted; },
-             ReplyDispatcher::ReplyTimeout + 1000);
+             ReplyWaitMs());
     if (text.isEmpty() && m_interrupted)
         return Fail(QStringLiteral("interrupted"));
     if (text.isEmpty())

@@ -33,8 +33,9 @@ constexpr CommandHelp Commands[] = {
 };
 
 // Options that take a value; the others are switches.
-const QStringList ValueOptions{QStringLiteral("--port"), QStringLiteral("--speed"), QStringLiteral("--db"),
-                               QStringLiteral("--scope"), QStringLiteral("--lang")};
+const QStringList ValueOptions{QStringLiteral("--port"), QStringLiteral("--speed"),
+                               QStringLiteral("--db"),   QStringLiteral("--scope"),
+                               QStringLiteral("--lang"), QStringLiteral("--timeout")};
 const QStringList SwitchOptions{QStringLiteral("--simulate"), QStringLiteral("--active"),
                                 QStringLiteral("--yes"), QStringLiteral("--help"), QStringLiteral("-h")};
 

@@ -3,7 +3,10 @@
 #include "common/SafeFile.h"
 #include "common/ShellSettings.h"
 #include "database/PluTable.h"
+#include "plu/PluTransfer.h"
 #include "protocol/ReplyDispatcher.h"
+#include "reports/DailyReports.h"
+#include "reports/PluStatSeries.h"
 #include "serial/TCommPortDriver.h"
 #include "serial/TRS232Form.h"
 #include "session/RegisterSession.h"
@@ -95,7 +98,9 @@ int CtlRun::Help(const QString& command) {
         << "  --port DEV     the register's serial device (default COM1, /dev/ttyS0)\n"
         << "  --simulate     talk to a simulated register started in this process\n"
         << "  --speed BPS    the line speed: 9600, 19200 (the default) or 38400 bit/s\n"
-        << "  --lang en|sr   the language of reports and messages (default en)\n\n"
+        << "  --lang en|sr   the language of reports and messages (default en)\n"
+        << "  --timeout MS   how long to wait for each reply of the register (default 6000,\n"
+        << "                 3000 for a PLU transfer, 65000 for the Z report)\n\n"
         << "Commands:\n";
     for (const CommandHelp& c : CtlCommands())
         out << "  " << c.Usage << "\n";
@@ -106,7 +111,8 @@ int CtlRun::Help(const QString& command) {
 
 bool CtlRun::OnlyOptions(std::initializer_list<const char*> allowed) {
     static const QStringList link{QStringLiteral("--port"), QStringLiteral("--simulate"),
-                                  QStringLiteral("--speed"), QStringLiteral("--lang")};
+                                  QStringLiteral("--speed"), QStringLiteral("--lang"),
+                                  QStringLiteral("--timeout")};
     for (auto it = m_line.Options.cbegin(); it != m_line.Options.cend(); ++it) {
         if (link.contains(it.key()))
             continue;
@@ -143,6 +149,11 @@ bool CtlRun::Connect() {
             return false;
     }
     Dispatcher().ChangeSpeed(speed);
+    if (m_replyTimeoutMs > 0) {
+        m_session->PluSeries().SetReplyTimeout(m_replyTimeoutMs);
+        m_session->Transfer().SetReplyTimeout(m_replyTimeoutMs);
+        m_session->Reports().SetZReportTimeout(m_replyTimeoutMs);
+    }
     // Until it runs, the simulated register has no device to name.
     m_device = m_line.Has("--simulate") ? QStringLiteral("the simulated register")
                                         : TCommPortDriver::DeviceName(pnCOM1);
@@ -179,6 +190,12 @@ int CtlRun::Execute() {
         return Usage(QStringLiteral("--port needs a device"));
     if (m_line.Has("--port"))
         TCommPortDriver::SetDeviceOverride(pnCOM1, m_line.Value("--port"));
+    if (m_line.Has("--timeout")) {
+        const std::optional<int> ms = Number(m_line.Value("--timeout"));
+        if (!ms || *ms < 1 || *ms > MaxReplyTimeoutMs)
+            return Usage(QStringLiteral("--timeout takes milliseconds, 1 to %1").arg(MaxReplyTimeoutMs));
+        m_replyTimeoutMs = *ms;
+    }
     if (!Connect())
         return Usage(
             QStringLiteral("--speed takes 9600, 19200 or 38400, not %1").arg(m_line.Value("--speed")));

@@ -3,6 +3,7 @@
 #include "ctl/CtlCommandLine.h"
 #include "ctl/CtlRunner.h"
 #include "database/PluCells.h"
+#include "protocol/ReplyDispatcher.h"
 #include "session/RegisterSession.h"
 #include "sim/InProcessRegister.h"
 
@@ -11,6 +12,7 @@
 #include <memory>
 
 inline constexpr int Operators = 15;
+inline constexpr int MaxReplyTimeoutMs = 600000;
 
 // A text for a terminal: control characters (a binary file's bytes in a
 // message) are shown as \xNN instead of acting on the terminal.
@@ -89,6 +91,11 @@ class CtlRun {
     CommandLine m_line;
     QString m_command;
     QString m_device;
+    // --timeout: the wait for each reply; 0 keeps each exchange's own.
+    int m_replyTimeoutMs = 0;
+    [[nodiscard]] int ReplyWaitMs() const {
+        return m_replyTimeoutMs > 0 ? m_replyTimeoutMs : ReplyDispatcher::ReplyTimeout + 1000;
+    }
     // SIGINT or SIGTERM during a register command: the running wait or
     // transfer is cancelled and the command ends with what it has.
     QTimer m_interruptPoll;

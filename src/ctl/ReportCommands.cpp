@@ -92,8 +92,7 @@ int CtlRun::Report() {
             : reports.RequestReport(uint8_t(TaxReportCode + dailyIndex + (dailyIndex == 3 ? 2 : 0)));
     if (!sent)
         return FailPort();
-    RunUntil([&] { return replied || Dispatcher().ExpectedReply() == 0 || m_interrupted; },
-             ReplyDispatcher::ReplyTimeout + 1000);
+    RunUntil([&] { return replied || Dispatcher().ExpectedReply() == 0 || m_interrupted; }, ReplyWaitMs());
     if (!replied && m_interrupted)
         return Fail(QStringLiteral("interrupted"));
     if (!replied)

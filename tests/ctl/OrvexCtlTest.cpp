@@ -179,6 +179,30 @@ TEST_F(OrvexCtlTest, PluReportAsksForTheDatabasesActivePlusAndPrintsTheirSales) 
     EXPECT_FALSE(r.Out.contains(QStringLiteral("BREAD")));
 }
 
+TEST_F(OrvexCtlTest, PluReportNamesThePlusWhoseRepliesWereLost) {
+    PluTable table;
+    for (int n = 1; n <= 6; ++n)
+        table[n].Flags = FlagActive | 1;
+    ASSERT_TRUE(SaveDatabaseTo(table, Path("db.dat")).Ok);
+    simOptions.DropEvery = 2;
+    const CtlResult r = Sim(QStringLiteral("--timeout 300 report plu 1 6 --db %1").arg(Path("db.dat")));
+    EXPECT_EQ(r.Status, CtlFailed);
+    const QRegularExpression listed(
+        QStringLiteral("^orvexctl report plu: .*: No answer from the register for PLU: (\\d+(, )?)+\n$"));
+    EXPECT_TRUE(listed.match(r.Err).hasMatch()) << r.Err.toStdString();
+}
+
+TEST_F(OrvexCtlTest, PluWriteNamesTheDescriptionTheRegisterCannotShow) {
+    PluTable table;
+    table[1].SetDescription("MILK z");
+    table[1].Flags = FlagActive | 1;
+    ASSERT_TRUE(SaveDatabaseTo(table, Path("db.dat")).Ok);
+    const CtlResult r = Sim(QStringLiteral("plu write 1 1 --db %1").arg(Path("db.dat")));
+    EXPECT_EQ(r.Status, CtlFailed);
+    EXPECT_TRUE(r.Err.endsWith(QStringLiteral(": Invalid description, PLU Code: 1\n")))
+        << r.Err.toStdString();
+}
+
 TEST_F(OrvexCtlTest, ZReportRunsOnlyWithYes) {
     const CtlResult refused = Sim(QStringLiteral("z-report"));
     EXPECT_EQ(refused.Status, CtlFailed);
@@ -262,8 +286,10 @@ TEST_F(OrvexCtlTest, UsageErrorsEndWithTwoAndNothingSent) {
 TEST_F(OrvexCtlTest, NoAnswerAndNoPortEndWithOneNamingCommandAndPort) {
     const CtlResult noPort = Ctl({QStringLiteral("--port"), Path("no-such-device"), QStringLiteral("clock")});
     EXPECT_EQ(noPort.Status, CtlFailed);
+    // With the system's reason, as detect gives it.
     EXPECT_EQ(noPort.Err,
-              QStringLiteral("orvexctl clock: %1: cannot open the port\n").arg(Path("no-such-device")));
+              QStringLiteral("orvexctl clock: %1: cannot open the port: No such file or directory\n")
+                  .arg(Path("no-such-device")));
 
     QString device;
     simOptions.Silent = true;
