@@ -24,4 +24,8 @@ inline constexpr Caption ConfirmDeactivate{"Deactivate %1 PLU(s) from %2 to %3?"
                                            "Deaktivirati %1 PLU od %2 do %3?"};
 inline constexpr Caption NothingInRange{"No PLU from %1 to %2 is affected.",
                                         "Nijedan PLU od %1 do %2 nije obuhvaćen."};
+inline constexpr Caption TableInUse{
+    "The PLU database %1 cannot be taken: %2.\nEnd that program and start again.",
+    "PLU baza %1 ne može da se preuzme: %2.\nZavršite taj program i pokrenite "
+    "ponovo."};
 } // namespace DatabaseMessages

@@ -4,6 +4,7 @@
 #include "common/SessionSettings.h"
 #include "database/PluDatabaseFile.h"
 #include "database/PluTable.h"
+#include "database/TableLock.h"
 
 #include <QObject>
 #include <QString>
@@ -48,6 +49,14 @@ class RegisterSession : public QObject {
     // table empty (a read creates it).
     [[nodiscard]] DatabaseFileResult LoadTableFile(const QString& path, bool newFileAllowed = false);
     [[nodiscard]] DatabaseFileResult SaveTable(const QString& directory) const;
+
+    // Takes the advisory lock of the table file at path for as long as the
+    // session lives or until UnlockTable: Exclusive for a user that will save
+    // the table, Shared for one that only reads it. Returns why not (who holds
+    // it), empty when taken. LoadTable takes it Exclusive on its own, for the
+    // window, when no lock is held yet.
+    [[nodiscard]] QString LockTable(const QString& path, TableLock::Kind kind, const QString& holder);
+    void UnlockTable() { m_tableLock.reset(); }
     [[nodiscard]] DatabaseFileResult SaveTableFile(const QString& path) const;
 
     // Entries from..to were changed by their owner (the database window's
@@ -76,6 +85,7 @@ class RegisterSession : public QObject {
     SessionSettings m_settings;
     PluTable m_table;
     BarcodeRules m_barcodes;
+    std::unique_ptr<TableLock> m_tableLock;
     std::unique_ptr<TRS232Form> m_rs232;
     std::unique_ptr<ReplyDispatcher> m_dispatcher;
     // The handlers registered with the dispatcher go before it.

@@ -6,7 +6,10 @@
 #include "database/PluDatabaseFile.h"
 #include "database/PluTable.h"
 #include "plu/PluRecord.h"
+#include "session/RegisterSession.h"
+#include "support/WaitUntil.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -248,6 +251,60 @@ TEST_F(OrvexCtlScriptTest, ImportThatLeavesRowsBehindEndsWithOne) {
         else
             EXPECT_TRUE(r.Out.startsWith(QString::fromLatin1(c.Out))) << r.Out.toStdString();
     }
+}
+
+TEST_F(OrvexCtlScriptTest, OneTableIsChangedByOneProgramAtATimeAndTheOthersHearWho) {
+    QFile sheet(Path(QStringLiteral("plus.csv")));
+    ASSERT_TRUE(sheet.open(QIODevice::WriteOnly));
+    sheet.write("PLU,Description,Description2,Price,Net,Dept,Unit,Stock,Barcode\n7,SALT,,0.30,,1,0,,\n");
+    sheet.close();
+
+    // A long read from the register holds pludb.dat of the folder.
+    QProcess reader;
+    reader.setWorkingDirectory(dir.path());
+    reader.start(QStringLiteral(ORVEXCTL_PROGRAM),
+                 {QStringLiteral("--simulate"), QStringLiteral("plu"), QStringLiteral("read"),
+                  QStringLiteral("0"), QStringLiteral("9999")});
+    ASSERT_TRUE(reader.waitForStarted(5000));
+    QFile lock(Path(QStringLiteral("pludb.dat.lock")));
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            if (!lock.open(QIODevice::ReadOnly))
+                return false;
+            const bool written = lock.readAll().startsWith("orvexctl plu read");
+            lock.close();
+            return written;
+        },
+        10000));
+    const QString holder = QStringLiteral("in use by orvexctl plu read (pid %1)").arg(reader.processId());
+
+    const ProgramRun import = Ctl({QStringLiteral("import"), QStringLiteral("plus.csv")});
+    EXPECT_EQ(import.Status, CtlFailed);
+    EXPECT_TRUE(import.Err.contains(holder)) << import.Err.toStdString();
+    // The window's session takes the same lock and is refused in the same words.
+    {
+        RegisterSession window;
+        const DatabaseFileResult loaded = window.LoadTable(dir.path());
+        EXPECT_FALSE(loaded.Ok);
+        EXPECT_TRUE(loaded.Message.contains(holder)) << loaded.Message.toStdString();
+    }
+
+    reader.terminate();
+    ASSERT_TRUE(reader.waitForFinished(10000));
+    EXPECT_EQ(reader.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(reader.exitCode(), CtlFailed);
+    EXPECT_TRUE(reader.readAllStandardError().contains("interrupted"));
+
+    // Now the window holds it, and a script is told so.
+    RegisterSession window;
+    ASSERT_TRUE(window.LoadTable(dir.path()).Ok);
+    const ProgramRun refused = Ctl({QStringLiteral("import"), QStringLiteral("plus.csv")});
+    EXPECT_EQ(refused.Status, CtlFailed);
+    EXPECT_TRUE(refused.Err.contains(QStringLiteral("(pid %1)").arg(QCoreApplication::applicationPid())))
+        << refused.Err.toStdString();
+    window.UnlockTable();
+    const ProgramRun taken = Ctl({QStringLiteral("import"), QStringLiteral("plus.csv")});
+    EXPECT_EQ(taken.Status, CtlSuccess) << taken.Err.toStdString();
 }
 
 TEST_F(OrvexCtlScriptTest, RefusalsSayWhatAndWhy) {
