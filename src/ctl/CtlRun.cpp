@@ -1,5 +1,6 @@
 #include "ctl/CtlRun.h"
 
+#include "common/ProgramVersion.h"
 #include "common/SafeFile.h"
 #include "common/ShellSettings.h"
 #include "database/PluTable.h"
@@ -100,6 +101,10 @@ int CtlRun::Help(const QString& command) {
         << "  --simulate     talk to a simulated register started in this process\n"
         << "  --speed BPS    the line speed: 9600, 19200 (the default) or 38400 bit/s\n"
         << "  --lang en|sr   the language of reports and messages (default en)\n"
+        << "  --charset cyrillic|latin  the register's character set for texts (default cyrillic)\n"
+        << "  --trace FILE   every frame in and out, one timestamped hex line each, into FILE\n"
+        << "  --version      prints the version\n"
+        << "  --             ends the options: what follows are words (a file named -x)\n"
         << "  --timeout MS   how long to wait for each reply of the register (default 6000,\n"
         << "                 3000 for a PLU transfer, 65000 for the Z report)\n\n"
         << "Commands:\n";
@@ -111,9 +116,10 @@ int CtlRun::Help(const QString& command) {
 }
 
 bool CtlRun::OnlyOptions(std::initializer_list<const char*> allowed) {
-    static const QStringList link{QStringLiteral("--port"), QStringLiteral("--simulate"),
-                                  QStringLiteral("--speed"), QStringLiteral("--lang"),
-                                  QStringLiteral("--timeout")};
+    static const QStringList link{QStringLiteral("--port"),    QStringLiteral("--simulate"),
+                                  QStringLiteral("--speed"),   QStringLiteral("--lang"),
+                                  QStringLiteral("--timeout"), QStringLiteral("--charset"),
+                                  QStringLiteral("--trace")};
     for (auto it = m_line.Options.cbegin(); it != m_line.Options.cend(); ++it) {
         if (link.contains(it.key()))
             continue;
@@ -170,6 +176,28 @@ int CtlRun::Execute() {
     Shell().UiLanguage =
         m_line.Value("--lang") == QLatin1String("sr") ? ShellSettings::Serbian : ShellSettings::English;
 
+    if (m_line.Has("--version")) {
+        m_context.Out << "orvexctl " << ProgramVersion << "\n";
+        return CtlSuccess;
+    }
+    Shell().RegisterCharset = 204;
+    if (m_line.Has("--charset")) {
+        // As the window's Settings name them.
+        const QString charset = m_line.Value("--charset");
+        if (charset == QLatin1String("cyrillic"))
+            Shell().RegisterCharset = 204;
+        else if (charset == QLatin1String("latin"))
+            Shell().RegisterCharset = 238;
+        else
+            return Usage(QStringLiteral("--charset takes cyrillic or latin"));
+    }
+    if (m_line.Has("--format")) {
+        static const QStringList formats{QStringLiteral("text"), QStringLiteral("json"),
+                                         QStringLiteral("csv")};
+        m_format = OutputFormat(formats.indexOf(m_line.Value("--format")));
+        if (int(m_format) < 0)
+            return Usage(QStringLiteral("--format takes text, json or csv"));
+    }
     if (m_line.Words.isEmpty())
         return m_line.Has("--help") || m_line.Has("-h") ? Help({})
                                                         : Usage(QStringLiteral("no command given"));
@@ -205,7 +233,7 @@ int CtlRun::Execute() {
     if (first == QLatin1String("clock")) {
         if (m_line.Words.size() != 1)
             return Usage(QStringLiteral("clock takes no arguments"));
-        if (!OnlyOptions({}))
+        if (!OnlyOptions({"--format"}))
             return CtlUsage;
         return StartLink() ? Clock() : CtlFailed;
     }
@@ -224,17 +252,19 @@ int CtlRun::Execute() {
             return Usage(QStringLiteral("plu takes read or write"));
         if (m_line.Words.size() != 4)
             return Usage(QStringLiteral("%1 takes FROM and TO").arg(m_command));
-        if (!(write ? OnlyOptions({"--db", "--scope", "--active"}) : OnlyOptions({"--db"})))
+        if (!(write ? OnlyOptions({"--db", "--scope", "--active"}) : OnlyOptions({"--db", "--format"})))
             return CtlUsage;
         return Plu();
     }
     if (first == QLatin1String("report"))
         return Report();
     if (first == QLatin1String("monitor")) {
-        if (!OnlyOptions({"--db"}))
+        if (!OnlyOptions({"--db", "--format"}))
             return CtlUsage;
         if (m_line.Words.size() != 1)
-            return Usage(QStringLiteral("monitor takes only --db"));
+            return Usage(QStringLiteral("monitor takes only --db and --format"));
+        if (m_format == OutputFormat::Csv)
+            return Usage(QStringLiteral("monitor prints text or JSON lines"));
         return Monitor();
     }
     if (first == QLatin1String("export"))
@@ -270,6 +300,14 @@ bool CtlRun::StartLink() {
                 Dispatcher().CancelWait();
         });
         m_interruptPoll.start();
+    }
+    if (m_line.Has("--trace")) {
+        QString error;
+        if (!m_session->RS232().Trace().Start(m_line.Value("--trace"), &error)) {
+            FailFile(QFileInfo(m_line.Value("--trace")).absoluteFilePath(),
+                     QStringLiteral("the trace cannot be written: %1").arg(error));
+            return false;
+        }
     }
     // Started only once the command line has been checked whole.
     if (!m_line.Has("--simulate"))
@@ -366,6 +404,14 @@ int CtlRun::FailPort() {
 int CtlRun::PrintLines(const QStringList& lines) {
     for (const QString& line : lines)
         m_context.Out << line << "\n";
+    return CtlSuccess;
+}
+
+int CtlRun::PrintRecords(const Records& records) {
+    if (m_format == OutputFormat::Json)
+        PrintJson(m_context.Out, records);
+    else
+        PrintCsv(m_context.Out, records);
     return CtlSuccess;
 }
 

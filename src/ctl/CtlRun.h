@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ctl/CtlCommandLine.h"
+#include "ctl/CtlOutput.h"
 #include "ctl/CtlRunner.h"
 #include "database/PluCells.h"
 #include "protocol/ReplyDispatcher.h"
@@ -75,6 +76,9 @@ class CtlRun {
     int Monitor();
     int Import();
     int PrintLines(const QStringList& lines);
+    int PrintRecords(const Records& records);
+    // The report's lines, or its figures from the replies' payloads for --format json|csv.
+    int PrintReport(const QStringList& lines, const QList<QByteArray>& payloads);
     // The texts of PLU cells in files and on stdout.
     [[nodiscard]] PluCells::Style FileStyle() const;
     [[nodiscard]] PluTable& Table() { return m_session->Table(); }
@@ -91,6 +95,9 @@ class CtlRun {
     CommandLine m_line;
     QString m_command;
     QString m_device;
+    // --format: how clock, the reports, plu read and monitor print.
+    enum class OutputFormat { Text, Json, Csv };
+    OutputFormat m_format = OutputFormat::Text;
     // --timeout: the wait for each reply; 0 keeps each exchange's own.
     int m_replyTimeoutMs = 0;
     [[nodiscard]] int ReplyWaitMs() const {

@@ -27,6 +27,16 @@ int CtlRun::Export() {
         from = *f;
         to = *t;
     }
+    if (w[1] == QLatin1String("-")) {
+        // The rows the .csv file would hold, to stdout.
+        if (!LoadTable())
+            return CtlFailed;
+        const PluCells::Style style = FileStyle();
+        m_context.Out << CsvRowText(PluSheet::TitleRow(style.Language)) << "\r\n";
+        for (int n = from; n <= to; ++n)
+            m_context.Out << CsvRowText(PluSheet::ExportRow(Table()[n], n, style)) << "\r\n";
+        return CtlSuccess;
+    }
     const QString target = QFileInfo(w[1]).absoluteFilePath();
     std::unique_ptr<SheetWriter> writer = MakeSheetWriter(target);
     if (!writer)

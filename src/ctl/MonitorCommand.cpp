@@ -14,7 +14,15 @@ int CtlRun::Monitor() {
     JournalMonitor& monitor = m_session->Journal();
     monitor.SetRegisterFontQuery([] { return false; });
     QObject::connect(&monitor, &JournalMonitor::LineDecoded, &scope, [this](const QString& line) {
-        m_context.Out << line << "\n" << Qt::flush;
+        // A JSON line carries the time it came and the journal line's fields.
+        if (m_format == OutputFormat::Json)
+            m_context.Out << JsonLine(
+                                 {QStringLiteral("received"), QStringLiteral("fields")},
+                                 {IsoTimestamp(QDateTime::currentDateTime()), line.split(QLatin1Char('\t'))})
+                          << "\n"
+                          << Qt::flush;
+        else
+            m_context.Out << line << "\n" << Qt::flush;
     });
     QString lost;
     QObject::connect(&Dispatcher(), &ReplyDispatcher::PortLost, &scope,

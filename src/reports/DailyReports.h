@@ -54,6 +54,8 @@ class DailyReports : public QObject {
 
   signals:
     void LinesDecoded(const QStringList& lines);
+    // The verified payload of a report reply, for users that put its figures in a form of their own.
+    void ReportReceived(const QByteArray& payload);
     // A PLU report came in (plu -1 when it was too short to name its PLU).
     void PluReported(int plu);
     void OperatorReported();

@@ -110,5 +110,8 @@ class SheetWriter {
     [[nodiscard]] virtual SheetError Finish() = 0;
 };
 
+// One row of a .csv file as the CSV writer writes it, without the line end.
+[[nodiscard]] QByteArray CsvRowText(const SheetRow& row);
+
 // A writer for .xlsx or .csv by the target's extension; null for other ones.
 [[nodiscard]] std::unique_ptr<SheetWriter> MakeSheetWriter(const QString& path);

@@ -33,8 +33,31 @@ bool KeepsDigits(const QString& text) {
     return text.startsWith(u'0') || text.size() > 15;
 }
 
+} // namespace
+
 // Texts are always quoted and numbers never, with a point: LibreOffice and
 // Excel read such a file back with the same cells.
+QByteArray CsvRowText(const SheetRow& row) {
+    QByteArray line;
+    for (size_t i = 0; i < row.size(); ++i) {
+        if (i > 0)
+            line += ',';
+        const SheetCell& cell = row[i];
+        if (cell.Type == SheetCell::Kind::Number) {
+            line += NumberText(cell).toUtf8();
+        } else if (cell.Type == SheetCell::Kind::Text && KeepsDigits(cell.Text)) {
+            line += "=\"" + cell.Text.toUtf8() + '"';
+        } else if (cell.Type == SheetCell::Kind::Text) {
+            QByteArray text = cell.Text.toUtf8();
+            text.replace('"', "\"\"");
+            line += '"' + text + '"';
+        }
+    }
+    return line;
+}
+
+namespace {
+
 class CsvWriter : public SheetWriter {
   public:
     explicit CsvWriter(const WriteTarget& target) : m_file(target.Path) {
@@ -44,22 +67,7 @@ class CsvWriter : public SheetWriter {
     void AddRow(const SheetRow& row) override {
         if (!m_ok)
             return;
-        QByteArray line;
-        for (size_t i = 0; i < row.size(); ++i) {
-            if (i > 0)
-                line += ',';
-            const SheetCell& cell = row[i];
-            if (cell.Type == SheetCell::Kind::Number) {
-                line += NumberText(cell).toUtf8();
-            } else if (cell.Type == SheetCell::Kind::Text && KeepsDigits(cell.Text)) {
-                line += "=\"" + cell.Text.toUtf8() + '"';
-            } else if (cell.Type == SheetCell::Kind::Text) {
-                QByteArray text = cell.Text.toUtf8();
-                text.replace('"', "\"\"");
-                line += '"' + text + '"';
-            }
-        }
-        line += "\r\n";
+        const QByteArray line = CsvRowText(row) + "\r\n";
         m_ok = m_file.write(line) == line.size();
     }
 

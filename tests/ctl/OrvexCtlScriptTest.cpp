@@ -118,6 +118,8 @@ TEST_F(OrvexCtlScriptTest, DevicesFifosAndLinksToThemAreRefusedByNameAndLeftInPl
         {"import yes.csv --db db.dat", "yes.csv", S_IFIFO},
         {"import yes-link.csv --db db.dat", "yes.csv", S_IFIFO},
         {"import db.dat --db fifo.dat", "fifo.dat", S_IFIFO},
+        {"--simulate --trace fifo.dat clock", "fifo.dat", S_IFIFO},
+        {"--simulate --trace null-link.dat clock", "null.dat", S_IFCHR},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Args);

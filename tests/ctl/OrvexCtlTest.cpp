@@ -9,6 +9,9 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -201,6 +204,95 @@ TEST_F(OrvexCtlTest, PluWriteNamesTheDescriptionTheRegisterCannotShow) {
     EXPECT_EQ(r.Status, CtlFailed);
     EXPECT_TRUE(r.Err.endsWith(QStringLiteral(": Invalid description, PLU Code: 1\n")))
         << r.Err.toStdString();
+}
+
+TEST_F(OrvexCtlTest, ScriptsGetPlainValuesAsJsonOrCsv) {
+    started = [](InProcessRegister& sim) {
+        sim.WithModel([](RegisterModel& model) {
+            model.SetClock([] { return QDateTime(QDate(2004, 12, 3), QTime(14, 5, 9)); });
+            SimPlu milk = Article("MILK", 150);
+            milk.Quantity = 3;
+            milk.Total = 450;
+            model.SetPlu(7, milk);
+        });
+    };
+    EXPECT_EQ(Sim(QStringLiteral("clock --format csv")).Out,
+              QStringLiteral("date,time\n2004-12-03,14:05:09\n"));
+    const CtlResult clock = Sim(QStringLiteral("--format json clock"));
+    ASSERT_EQ(clock.Status, CtlSuccess) << clock.Err.toStdString();
+    const QJsonArray clockJson = QJsonDocument::fromJson(clock.Out.toUtf8()).array();
+    ASSERT_EQ(clockJson.size(), 1);
+    EXPECT_EQ(clockJson[0][QStringLiteral("date")], QStringLiteral("2004-12-03"));
+    EXPECT_EQ(clockJson[0][QStringLiteral("time")], QStringLiteral("14:05:09"));
+
+    const CtlResult read = Sim(QStringLiteral("plu read 7 7 --format csv"));
+    ASSERT_EQ(read.Status, CtlSuccess) << read.Err.toStdString();
+    const QStringList csv = read.Out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(csv.size(), 2);
+    EXPECT_TRUE(csv[0].startsWith(QStringLiteral("plu,description,description2,price,")));
+    EXPECT_TRUE(csv[1].startsWith(QStringLiteral("7,MILK,,1.5,0,1,0,true,"))) << csv[1].toStdString();
+
+    // The words stay out of the figures, whatever the language.
+    const CtlResult sold = Sim(QStringLiteral("--lang sr report plu 7 7 --format json"));
+    ASSERT_EQ(sold.Status, CtlSuccess) << sold.Err.toStdString();
+    const QJsonArray plus = QJsonDocument::fromJson(sold.Out.toUtf8()).array();
+    ASSERT_EQ(plus.size(), 1) << sold.Out.toStdString();
+    EXPECT_EQ(plus[0][QStringLiteral("plu")].toInt(), 7);
+    EXPECT_EQ(plus[0][QStringLiteral("sold")].toInt(), 3);
+    EXPECT_DOUBLE_EQ(plus[0][QStringLiteral("total")].toDouble(), 4.5);
+
+    const struct {
+        const char* Command;
+        int Records;
+        const char* Key;
+    } reports[] = {{"report vat", 9, "turnover"},
+                   {"report dept", 9, "sales"},
+                   {"report status", 1, "fiscal_id"},
+                   {"report last-z", 1, "z_number"},
+                   {"report operator 1", 1, "total"}};
+    for (const auto& r : reports) {
+        const CtlResult json = Sim(QString::fromLatin1(r.Command) + QStringLiteral(" --format json"));
+        EXPECT_EQ(json.Status, CtlSuccess) << r.Command;
+        const QJsonArray array = QJsonDocument::fromJson(json.Out.toUtf8()).array();
+        EXPECT_EQ(array.size(), r.Records) << r.Command << json.Out.toStdString();
+        EXPECT_TRUE(!array.isEmpty() && array[0].toObject().contains(QString::fromLatin1(r.Key)))
+            << r.Command;
+        const CtlResult csvReport = Sim(QString::fromLatin1(r.Command) + QStringLiteral(" --format csv"));
+        EXPECT_EQ(csvReport.Out.count(QLatin1Char('\n')), r.Records + 1) << r.Command;
+    }
+    EXPECT_EQ(Sim(QStringLiteral("clock --format xml")).Status, CtlUsage);
+    EXPECT_EQ(Sim(QStringLiteral("monitor --format csv")).Status, CtlUsage);
+}
+
+TEST_F(OrvexCtlTest, OptionsForScripts) {
+    EXPECT_EQ(Ctl({QStringLiteral("--version")}).Out, QStringLiteral("orvexctl 1.90\n"));
+
+    PluTable table;
+    table[1].SetDescription("\xC8" "AJ"); // a capital letter of each charset's own code page
+    table[1].Flags = FlagActive | 1;
+    ASSERT_TRUE(SaveDatabaseTo(table, Path("db.dat")).Ok);
+    const CtlResult cyrillic = Ctl({QStringLiteral("--db"), Path("db.dat"), QStringLiteral("export"),
+                                    QStringLiteral("-"), QStringLiteral("1"), QStringLiteral("1")});
+    ASSERT_EQ(cyrillic.Status, CtlSuccess) << cyrillic.Err.toStdString();
+    // The same bytes as the .csv file, on stdout.
+    const CtlResult file =
+        Ctl({QStringLiteral("--db"), Path("db.dat"), QStringLiteral("export"), QStringLiteral("--"),
+             QStringLiteral("-plus.csv"), QStringLiteral("1"), QStringLiteral("1")});
+    ASSERT_EQ(file.Status, CtlSuccess) << file.Err.toStdString();
+    QFile written(Path("-plus.csv"));
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(written.readAll()), cyrillic.Out);
+    EXPECT_TRUE(cyrillic.Out.contains(QStringLiteral("\"ИAJ\""))) << cyrillic.Out.toStdString();
+    const CtlResult latin =
+        Ctl({QStringLiteral("--charset"), QStringLiteral("latin"), QStringLiteral("--db"), Path("db.dat"),
+             QStringLiteral("export"), QStringLiteral("-"), QStringLiteral("1"), QStringLiteral("1")});
+    EXPECT_TRUE(latin.Out.contains(QStringLiteral("\"ČAJ\""))) << latin.Out.toStdString();
+
+    const CtlResult traced = Sim(QStringLiteral("--trace %1 clock").arg(Path("trace.txt")));
+    EXPECT_EQ(traced.Status, CtlSuccess) << traced.Err.toStdString();
+    QFile trace(Path("trace.txt"));
+    ASSERT_TRUE(trace.open(QIODevice::ReadOnly));
+    EXPECT_GE(trace.readAll().count('\n'), 2);
 }
 
 TEST_F(OrvexCtlTest, ZReportRunsOnlyWithYes) {
