@@ -350,15 +350,15 @@ bool CtlRun::LoadTable(bool newFileAllowed) {
     // pludb.dat is the program's own, created with its defaults when missing;
     // a file named otherwise must be there.
     const QString path = DatabasePath();
-    // For the whole command: a read from the register and an import change
-    // the table and have it alone; the others only read it.
-    const bool changes = m_command == QLatin1String("plu read") || m_command == QLatin1String("import");
-    const QString refusal =
-        m_session->LockTable(path, changes ? TableLock::Kind::Exclusive : TableLock::Kind::Shared,
-                             QStringLiteral("orvexctl ") + m_command);
-    if (!refusal.isEmpty()) {
-        FailFile(path, QStringLiteral("the PLU database is %1; nothing was done").arg(refusal));
-        return false;
+    // For the whole command, when it changes the table: a read from the
+    // register or an import has it alone. The others only read a whole file.
+    m_session->LeaveTableUnlocked();
+    if (m_command == QLatin1String("plu read") || m_command == QLatin1String("import")) {
+        const QString refusal = m_session->LockTable(path, QStringLiteral("orvexctl ") + m_command);
+        if (!refusal.isEmpty()) {
+            FailFile(path, QStringLiteral("the PLU database is %1; nothing was done").arg(refusal));
+            return false;
+        }
     }
     const DatabaseFileResult result = m_session->LoadTableFile(path, newFileAllowed);
     if (!result.Ok)

@@ -14,12 +14,10 @@ namespace {
 
 // What the lock's holder wrote into the file, or the name the system gives its process.
 QString HolderName(int fd, const struct flock& held) {
-    if (held.l_type == F_WRLCK) {
-        char text[256] = {};
-        const ssize_t got = ::pread(fd, text, sizeof text - 1, 0);
-        if (got > 0)
-            return QString::fromUtf8(text, got).trimmed();
-    }
+    char text[256] = {};
+    const ssize_t got = ::pread(fd, text, sizeof text - 1, 0);
+    if (got > 0)
+        return QString::fromUtf8(text, got).trimmed();
     QFile comm(QStringLiteral("/proc/%1/comm").arg(held.l_pid));
     if (comm.open(QIODevice::ReadOnly))
         return QString::fromUtf8(comm.readAll()).trimmed();
@@ -34,7 +32,7 @@ QString TableLock::LockPath(const QString& tablePath) {
     return (target.Ok() ? target.Path : QFileInfo(tablePath).absoluteFilePath()) + QStringLiteral(".lock");
 }
 
-std::unique_ptr<TableLock> TableLock::Take(const QString& tablePath, Kind kind, const QString& holder,
+std::unique_ptr<TableLock> TableLock::Take(const QString& tablePath, const QString& holder,
                                            QString& refusal) {
     refusal.clear();
     const QString path = LockPath(tablePath);
@@ -45,9 +43,6 @@ std::unique_ptr<TableLock> TableLock::Take(const QString& tablePath, Kind kind, 
     const QByteArray name = QFile::encodeName(path);
     int fd = ::open(name.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC,
                     S_IRUSR | S_IWUSR | S_IRGRP | S_IWGRP | S_IROTH | S_IWOTH);
-    // Another user's lock file in a shared folder still takes a reader's lock.
-    if (fd < 0 && errno == EACCES && kind == Kind::Shared)
-        fd = ::open(name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return nullptr;
     struct stat info {};
@@ -57,7 +52,7 @@ std::unique_ptr<TableLock> TableLock::Take(const QString& tablePath, Kind kind, 
         return nullptr;
     }
     struct flock want {};
-    want.l_type = kind == Kind::Exclusive ? F_WRLCK : F_RDLCK;
+    want.l_type = F_WRLCK;
     want.l_whence = SEEK_SET;
     if (::fcntl(fd, F_SETLK, &want) != 0) {
         struct flock held = want;
@@ -68,11 +63,9 @@ std::unique_ptr<TableLock> TableLock::Take(const QString& tablePath, Kind kind, 
         ::close(fd);
         return nullptr;
     }
-    if (kind == Kind::Exclusive) {
-        const QByteArray text = QStringLiteral("%1\n").arg(holder).toUtf8();
-        if (::ftruncate(fd, 0) == 0)
-            (void)!::pwrite(fd, text.constData(), size_t(text.size()), 0);
-    }
+    const QByteArray text = QStringLiteral("%1\n").arg(holder).toUtf8();
+    if (::ftruncate(fd, 0) == 0)
+        (void)!::pwrite(fd, text.constData(), size_t(text.size()), 0);
     return std::unique_ptr<TableLock>(new TableLock(fd));
 }
 

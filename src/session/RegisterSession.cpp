@@ -51,19 +51,18 @@ void RegisterSession::Abandon() {
     m_pluSeries->Stop();
 }
 
-QString RegisterSession::LockTable(const QString& path, TableLock::Kind kind, const QString& holder) {
+QString RegisterSession::LockTable(const QString& path, const QString& holder) {
     m_tableLock.reset();
     QString refusal;
-    m_tableLock = TableLock::Take(path, kind, holder, refusal);
+    m_tableLock = TableLock::Take(path, holder, refusal);
     return refusal;
 }
 
 DatabaseFileResult RegisterSession::LoadTable(const QString& directory) {
-    if (!m_tableLock) {
+    if (m_lockOnLoad && !m_tableLock) {
         // The window keeps pludb.dat for its whole run and saves it at the end.
         const QString path = QDir(directory).filePath(QString::fromLatin1(DatabaseFileName));
-        const QString refusal =
-            LockTable(path, TableLock::Kind::Exclusive, QCoreApplication::applicationName());
+        const QString refusal = LockTable(path, QCoreApplication::applicationName());
         if (!refusal.isEmpty())
             return {false, DatabaseMessages::TableInUse.Text().arg(QDir::toNativeSeparators(path), refusal),
                     1, refusal};

@@ -51,11 +51,12 @@ class RegisterSession : public QObject {
     [[nodiscard]] DatabaseFileResult SaveTable(const QString& directory) const;
 
     // Takes the advisory lock of the table file at path for as long as the
-    // session lives or until UnlockTable: Exclusive for a user that will save
-    // the table, Shared for one that only reads it. Returns why not (who holds
-    // it), empty when taken. LoadTable takes it Exclusive on its own, for the
-    // window, when no lock is held yet.
-    [[nodiscard]] QString LockTable(const QString& path, TableLock::Kind kind, const QString& holder);
+    // session lives or until UnlockTable, for a user that will change and save
+    // the table. Returns why not (who holds it), empty when taken. LoadTable
+    // takes it on its own, for the window, unless LeaveTableUnlocked was called
+    // or a lock is held already.
+    [[nodiscard]] QString LockTable(const QString& path, const QString& holder);
+    void LeaveTableUnlocked() { m_lockOnLoad = false; }
     void UnlockTable() { m_tableLock.reset(); }
     [[nodiscard]] DatabaseFileResult SaveTableFile(const QString& path) const;
 
@@ -86,6 +87,7 @@ class RegisterSession : public QObject {
     PluTable m_table;
     BarcodeRules m_barcodes;
     std::unique_ptr<TableLock> m_tableLock;
+    bool m_lockOnLoad = true;
     std::unique_ptr<TRS232Form> m_rs232;
     std::unique_ptr<ReplyDispatcher> m_dispatcher;
     // The handlers registered with the dispatcher go before it.
