@@ -89,7 +89,8 @@ int CtlRun::Import() {
                                     ? QStringLiteral("the file is damaged (the quote that opens in row %1 is "
                                                      "never closed); nothing was imported")
                                           .arg(rows.DamagedRow())
-                                    : QStringLiteral("the file is damaged; nothing was imported"));
+                                    : QStringLiteral("the file is damaged or not the format its name says; "
+                                                     "nothing was imported"));
     }
     PluSheet::PluImport import(rows, Shell().DescriptionColumn, FileStyle());
     ProgressLine progress(m_context);

@@ -268,7 +268,8 @@ TEST_F(OrvexCtlTest, OptionsForScripts) {
     EXPECT_EQ(Ctl({QStringLiteral("--version")}).Out, QStringLiteral("orvexctl 1.90\n"));
 
     PluTable table;
-    table[1].SetDescription("\xC8" "AJ"); // a capital letter of each charset's own code page
+    table[1].SetDescription("\xC8"
+                            "AJ"); // a capital letter of each charset's own code page
     table[1].Flags = FlagActive | 1;
     ASSERT_TRUE(SaveDatabaseTo(table, Path("db.dat")).Ok);
     const CtlResult cyrillic = Ctl({QStringLiteral("--db"), Path("db.dat"), QStringLiteral("export"),
@@ -417,6 +418,33 @@ TEST_F(OrvexCtlTest, MonitorPrintsJournalLinesUntilAskedToStop) {
     for (const QString& line : lines)
         EXPECT_TRUE(line.startsWith(QStringLiteral("# "))) << line.toStdString();
     EXPECT_TRUE(r.Out.contains(QStringLiteral("# PLU SALE\t"))) << r.Out.toStdString();
+}
+
+TEST_F(OrvexCtlTest, MonitorAsJsonLinesCarriesTheTimeEachLineCame) {
+    simOptions.SellEveryMs = 20;
+    CtlResult r;
+    QTextStream o(&r.Out);
+    QTextStream e(&r.Err);
+    int polls = 0;
+    stopRequested = [&] { return r.Out.count(QLatin1Char('\n')) >= 3 || ++polls > 2000; };
+    CtlContext context{o, e, false, simOptions, started, stopping, stopRequested};
+    context.Simulator.Speed = 0;
+    const QDateTime before = QDateTime::currentDateTime().addMSecs(-1);
+    r.Status = RunOrvexCtl({QStringLiteral("--simulate"), QStringLiteral("monitor"),
+                            QStringLiteral("--format"), QStringLiteral("json")},
+                           context);
+    EXPECT_EQ(r.Status, CtlSuccess) << r.Err.toStdString();
+    const QStringList lines = r.Out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_GE(lines.size(), 3) << r.Out.toStdString();
+    for (const QString& line : lines) {
+        const QJsonObject object = QJsonDocument::fromJson(line.toUtf8()).object();
+        const QDateTime received =
+            QDateTime::fromString(object[QStringLiteral("received")].toString(), Qt::ISODateWithMs);
+        EXPECT_TRUE(received.isValid() && received >= before) << line.toStdString();
+        EXPECT_TRUE(
+            object[QStringLiteral("fields")].toArray().first().toString().startsWith(QStringLiteral("# ")))
+            << line.toStdString();
+    }
 }
 
 TEST_F(OrvexCtlTest, AnInterruptEndsARangeTransferEarlyWithOne) {
