@@ -111,8 +111,6 @@ class SheetScanner {
                 column = 0;
                 if (row <= 0)
                     return SheetError::Damaged;
-                if (row > rows.RowLimit())
-                    return SheetError::None; // rows come in order: nothing further is kept
                 continue;
             }
             if (tag.Local != "c") {
@@ -157,8 +155,14 @@ class SheetScanner {
                     }
                 }
             }
-            if (cellRow > rows.RowLimit() || column > rows.ColumnLimit())
+            if (column > rows.ColumnLimit())
                 continue;
+            if (cellRow > rows.RowLimit()) {
+                // Read past; the rows only count it.
+                if (hasValue || formula)
+                    rows.Set(cellRow, column, SheetCell::OfText(QStringLiteral("-")));
+                continue;
+            }
             SheetCell cell;
             if (formula && !hasValue) {
                 cell.Type = SheetCell::Kind::UncomputedFormula;

@@ -33,6 +33,7 @@ echo "package: $(basename "$deb")"
 expected="./usr/bin/orvex-commander
 ./usr/bin/orvex-register-sim
 ./usr/bin/orvexctl
+./usr/libexec/orvex-commander/orvex-xls-reader
 ./usr/share/applications/orvex-commander.desktop
 ./usr/share/doc/orvex-commander/README.md
 ./usr/share/doc/orvex-commander/changelog.Debian.gz
@@ -68,8 +69,8 @@ for runtime in libqt6core6 libqt6gui6 libqt6widgets6 libqt6serialport6 libqt6pri
 done
 
 dpkg-deb -x "$deb" "$work/root"
-for program in orvex-commander orvex-register-sim orvexctl; do
-    file -b "$work/root/usr/bin/$program" | grep -q ', stripped' || fail "$program is not stripped"
+for program in bin/orvex-commander bin/orvex-register-sim bin/orvexctl libexec/orvex-commander/orvex-xls-reader; do
+    file -b "$work/root/usr/$program" | grep -q ', stripped' || fail "$program is not stripped"
 done
 
 # What a menu starts: the Exec line's program and the Icon must be in the package.
