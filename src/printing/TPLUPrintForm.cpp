@@ -327,8 +327,11 @@ void TPLUPrintForm::ResetPrintWizard() {
     m_fromTo->setChecked(true);
     m_matrix->setChecked(true);
     m_layoutPicture->setText(QString::fromLatin1(LayoutPictures[0]));
-    for (QCheckBox* box : OptionalFields())
-        box->setChecked(m_fieldChoices.contains(box->objectName()));
+    // Description 2 keeps its state through a reset; the others start from the kept choices.
+    for (QCheckBox* box : OptionalFields()) {
+        if (box != m_description2)
+            box->setChecked(m_fieldChoices.contains(box->objectName()));
+    }
     m_from->setText(QStringLiteral("0"));
     m_to->clear();
     RangeChoiceClick(true, false);
