@@ -9,6 +9,7 @@ if(ORVEX_VIEWS_SOURCES)
 endif()
 
 add_executable(orvex-commander ${CMAKE_CURRENT_LIST_DIR}/shell/main.cpp)
+add_dependencies(orvex-commander orvex-xls-reader)
 if(TARGET orvex_views)
     target_link_libraries(orvex-commander PRIVATE orvex_views)
 else()

@@ -108,7 +108,6 @@ constexpr ControlCaption Sales[] = {
     {"", "PLUSalesCode", T, {"PLU Code", "PLU kod"}},
     {"", "SaleDescLabel", T, {"Description", "Opis"}},
     {"", "SalesWP", T, {"Weight / Pieces", "Težina / Komada"}},
-    {"", "SalesBrcdLabel", T, {"Barcode", "Barkod"}},
     {"", "SalesAmount", T, {"By Amount", "Po iznosu"}},
     {"", "AmIn", T, {"Premium", "Povecanje"}},
     {"", "AmDec", T, {"Discount", "Popust"}},

@@ -120,14 +120,14 @@ int CtlRun::Import() {
             << QStringLiteral("stopped at row %1, a formula without its value").arg(summary.RecalculationRow);
     if (summary.Skipped > 0)
         left << QStringLiteral("%1 rows skipped").arg(summary.Skipped);
-    if (!summary.Cancelled && !summary.NeedsRecalculation && import.Row() < rows.RowCount())
-        left << QStringLiteral("rows %1 to %2 not read: the PLU cell of row %1 is empty")
-                    .arg(import.Row())
-                    .arg(rows.RowCount());
-    if (rows.RowsBeyondLimit())
-        left << QStringLiteral("rows beyond row %1 not read: a sheet holds %2 PLUs at most")
-                    .arg(PluSheet::LastDataRow)
-                    .arg(PluTable::Size);
+    if (summary.RowsAfterEnd > 0)
+        left << QStringLiteral("%1 rows after row %2 not read: its PLU cell is empty")
+                    .arg(summary.RowsAfterEnd)
+                    .arg(summary.EndRow);
+    if (summary.RowsBeyond > 0)
+        left << QStringLiteral("%1 rows below row %2 not read")
+                    .arg(summary.RowsBeyond)
+                    .arg(PluSheet::LastDataRow);
     if (!left.isEmpty())
         return FailFile(source, left.join(QStringLiteral("; ")));
     return CtlSuccess;

@@ -328,9 +328,11 @@ void TPLUPrintForm::ResetPrintWizard() {
     m_fromTo->setChecked(true);
     m_matrix->setChecked(true);
     m_layoutPicture->setText(QString::fromLatin1(LayoutPictures[0]));
-    for (QCheckBox* box :
-         {m_pluPrice, m_pluCost, m_pluDept, m_pluWp, m_pluA, m_pluPr, m_pluBarcode, m_pluStock})
-        box->setChecked(false);
+    // Description 2 keeps its state through a reset; the others start from the kept choices.
+    for (QCheckBox* box : OptionalFields()) {
+        if (box != m_description2)
+            box->setChecked(m_fieldChoices.contains(box->objectName()));
+    }
     m_from->setText(QStringLiteral("0"));
     m_to->clear();
     RangeChoiceClick(true, false);
@@ -348,11 +350,27 @@ void TPLUPrintForm::FontSzBoxKeyUp() {
     m_choiceNext->setEnabled(false);
 }
 
+QList<QCheckBox*> TPLUPrintForm::OptionalFields() const {
+    return {m_description2, m_pluPrice, m_pluCost,    m_pluDept, m_pluWp,
+            m_pluA,         m_pluPr,    m_pluBarcode, m_pluStock};
+}
+
+void TPLUPrintForm::SetFieldChoices(const QStringList& names) {
+    m_fieldChoices = names;
+    for (QCheckBox* box : OptionalFields())
+        box->setChecked(m_fieldChoices.contains(box->objectName()));
+}
+
 void TPLUPrintForm::ChoiceNextClick() {
     bool ok = false;
     const int size = m_fontSzBox->currentText().toInt(&ok);
     if (ok && size > 5 && size < 15) {
         m_printFontSize = size;
+        m_fieldChoices.clear();
+        for (const QCheckBox* box : OptionalFields()) {
+            if (box->isChecked())
+                m_fieldChoices << box->objectName();
+        }
         m_pages->setCurrentIndex(1);
         return;
     }

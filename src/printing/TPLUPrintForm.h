@@ -49,6 +49,11 @@ class TPLUPrintForm : public QDialog {
     // Longest stretch without running pending events in the last build or print.
     [[nodiscard]] qint64 LongestGapMs() const { return m_longestGapMs; }
 
+    // The optional fields ticked when Next was last pressed, by object name;
+    // the wizard starts from them.
+    [[nodiscard]] QStringList FieldChoices() const { return m_fieldChoices; }
+    void SetFieldChoices(const QStringList& names);
+
     void ResetPrintWizard();
     void ChoiceNextClick();
     void PrintCancelClick();
@@ -68,6 +73,7 @@ class TPLUPrintForm : public QDialog {
 
   private:
     enum class Mode { Preview, Print };
+    [[nodiscard]] QList<QCheckBox*> OptionalFields() const;
 
     QWidget* BuildFieldsPage();
     QWidget* BuildFinalPage();
@@ -115,6 +121,7 @@ class TPLUPrintForm : public QDialog {
     QCheckBox* m_pluPr = nullptr;
     QCheckBox* m_pluBarcode = nullptr;
     QCheckBox* m_pluStock = nullptr;
+    QStringList m_fieldChoices;
     QComboBox* m_fontSzBox = nullptr;
     QPushButton* m_choiceNext = nullptr;
     QPushButton* m_printCancel = nullptr;

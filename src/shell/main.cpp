@@ -1,25 +1,36 @@
 #include "serial/TCommPortDriver.h"
 #include "shell/FormSet.h"
+#include "shell/KeptSettings.h"
+#include "shell/MainMenus.h"
 #include "shell/Screenshots.h"
 #include "shell/TUserForm.h"
 #include "sim/InProcessRegister.h"
 #include "sim/SimCommandLine.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDir>
+#include <QFileInfo>
 #include <QIcon>
 #include <QMessageBox>
+#include <QSettings>
 #include <QTextStream>
+#include <algorithm>
 #include <cstring>
 #include <exception>
+#include <iterator>
 #include <memory>
 
 namespace {
 
 // The simulated register answers on COM1 from inside this process, with the
 // simulator's options of the command line; null (and said why) when it cannot.
-std::unique_ptr<InProcessRegister> StartSimulatedRegister(const QCommandLineParser& parser) {
+// lineSpeed: the program's own, which the register hears unless --speed says otherwise.
+std::unique_ptr<InProcessRegister> StartSimulatedRegister(const QCommandLineParser& parser, int lineSpeed) {
     SimOptions simOptions = InProcessRegister::ProgramDefaults();
+    if (lineSpeed > 0)
+        simOptions.Speed = uint32_t(lineSpeed);
     if (const QString error = SimCommandLine::Read(parser, simOptions); !error.isEmpty()) {
         QTextStream(stderr) << "orvex-commander: " << error << "\n";
         return nullptr;
@@ -51,14 +62,45 @@ struct Options {
         QStringLiteral("screenshot"),
         QStringLiteral("Save pictures of every page in both languages to DIR, then end."),
         QStringLiteral("DIR")};
+    QCommandLineOption DataDir{
+        QStringLiteral("data-dir"),
+        QStringLiteral("Keep pludb.dat and ComOpts.ini in DIR (made when missing) instead of the working "
+                       "directory."),
+        QStringLiteral("DIR")};
+    QCommandLineOption Fresh{
+        QStringLiteral("fresh"),
+        QStringLiteral("Start from the default settings; what is kept is left as it is.")};
 };
+
+constexpr int LineSpeeds[] = {9600, 19200, 38400};
+
+// The line speed --speed names, 0 when it names none. With the simulated
+// register any pace is its own; a real line runs at one of the register's speeds.
+int GivenLineSpeed(const QCommandLineParser& parser, QString& error) {
+    if (!parser.isSet(QStringLiteral("speed")))
+        return 0;
+    const int speed = parser.value(QStringLiteral("speed")).toInt();
+    if (std::find(std::begin(LineSpeeds), std::end(LineSpeeds), speed) != std::end(LineSpeeds))
+        return speed;
+    if (!parser.isSet(QStringLiteral("simulate")) || parser.isSet(QStringLiteral("port")))
+        error = QStringLiteral("--speed takes 9600, 19200 or 38400, not '%1'")
+                    .arg(parser.value(QStringLiteral("speed")));
+    return 0;
+}
+
+// "~/" is the user's home, as a desktop entry cannot expand it itself.
+QString DataDirectory(const QString& given) {
+    if (given == QLatin1String("~") || given.startsWith(QLatin1String("~/")))
+        return QDir::homePath() + given.mid(1);
+    return given;
+}
 
 void Describe(QCommandLineParser& parser, const Options& options) {
     parser.setApplicationDescription(
         QStringLiteral("Orvex Commander: the PC side of an Orvex cash register."));
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addOptions({options.Port, options.Simulate, options.Screenshot});
+    parser.addOptions({options.Port, options.Simulate, options.Screenshot, options.DataDir, options.Fresh});
     SimCommandLine::AddOptions(parser);
 }
 
@@ -101,32 +143,72 @@ int main(int argc, char** argv) {
     Describe(parser, options);
     parser.process(app);
 
+    QString usage;
+    const int givenSpeed = GivenLineSpeed(parser, usage);
+    if (parser.isSet(options.Port) && parser.value(options.Port).isEmpty())
+        usage = QStringLiteral("--port needs a device, e.g. /dev/ttyUSB0");
+    if (parser.isSet(options.DataDir) && parser.value(options.DataDir).isEmpty())
+        usage = QStringLiteral("--data-dir needs a folder");
+    if (!usage.isEmpty()) {
+        QTextStream(stderr) << "orvex-commander: " << usage << "\n";
+        return 2;
+    }
+    std::unique_ptr<QSettings> kept;
+    if (!parser.isSet(options.Fresh))
+        kept = KeptSettings::UserStore();
+    const bool simulated = parser.isSet(options.Simulate) && !parser.isSet(options.Port);
+
     if (parser.isSet(options.Port))
         TCommPortDriver::SetDeviceOverride(pnCOM1, parser.value(options.Port));
     // Declared before the windows so that the register outlives them.
     std::unique_ptr<InProcessRegister> simulator;
-    if (parser.isSet(options.Simulate) && !parser.isSet(options.Port)) {
-        simulator = StartSimulatedRegister(parser);
+    if (simulated) {
+        simulator = StartSimulatedRegister(parser, givenSpeed ? givenSpeed
+                                                   : kept     ? KeptSettings::KeptSpeed(*kept)
+                                                              : 0);
         if (!simulator)
             return 2;
+    }
+
+    // Paths named on the command line are the caller's, taken before the data
+    // folder becomes the working directory.
+    const QString screenshotDir = parser.isSet(options.Screenshot)
+                                      ? QFileInfo(parser.value(options.Screenshot)).absoluteFilePath()
+                                      : QString();
+    const QString traceFile = parser.isSet(QStringLiteral("trace"))
+                                  ? QFileInfo(parser.value(QStringLiteral("trace"))).absoluteFilePath()
+                                  : QString();
+    if (parser.isSet(options.DataDir)) {
+        const QString dataDir = DataDirectory(parser.value(options.DataDir));
+        if (!QDir().mkpath(dataDir) || !QDir::setCurrent(dataDir)) {
+            QTextStream(stderr) << "orvex-commander: cannot use " << dataDir << " as the data folder\n";
+            return 1;
+        }
     }
 
     try {
         FormSet forms;
         if (forms.StartupExitStatus() != 0)
             return forms.StartupExitStatus();
-        if (parser.isSet(options.Screenshot)) {
-            const QString dir = parser.value(options.Screenshot);
-            const int written = SaveScreenshots(forms, dir);
-            QTextStream(stdout) << written << " pictures in " << dir << "\n";
+        if (!screenshotDir.isEmpty()) {
+            const int written = SaveScreenshots(forms, screenshotDir);
+            QTextStream(stdout) << written << " pictures in " << screenshotDir << "\n";
             return written > 0 ? 0 : 1;
+        }
+        if (kept) {
+            // Owned by the main window, which writes it as it closes.
+            auto* settings = new KeptSettings(std::move(kept), forms,
+                                              {simulated || parser.isSet(options.Port), givenSpeed});
+            settings->Restore();
+        } else if (givenSpeed) {
+            forms.UserForm().Menus()->Action(QStringLiteral("mbr%1").arg(givenSpeed))->trigger();
         }
         QObject::connect(&forms.UserForm(), &TUserForm::TerminateRequested, &app,
                          [] { QApplication::exit(0); });
         forms.UserForm().show();
         // A trace that cannot be written is said in a message; the program goes on without it.
-        if (parser.isSet(QStringLiteral("trace")))
-            forms.UserForm().StartTrace(parser.value(QStringLiteral("trace")));
+        if (!traceFile.isEmpty())
+            forms.UserForm().StartTrace(traceFile);
         const int status = QApplication::exec();
         return status != 0 ? status : forms.UserForm().ExitStatus();
     } catch (const std::exception& error) {

@@ -5,6 +5,7 @@ list(APPEND ORVEX_VIEWS_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/FailedSaveQuery.cpp
     ${CMAKE_CURRENT_LIST_DIR}/FormSet.cpp
     ${CMAKE_CURRENT_LIST_DIR}/HintsPanel.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/KeptSettings.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MainMenus.cpp
     ${CMAKE_CURRENT_LIST_DIR}/FindRegisterDialog.cpp
     ${CMAKE_CURRENT_LIST_DIR}/RegisterSearch.cpp

@@ -61,8 +61,11 @@ SheetError ReadCsv(const QByteArray& bytes, SheetRows& rows, const char* codePag
     bool quoted = false;
     int quoteRow = 0;
     bool cellStarted = false;
+    // Below the kept rows a cell keeps only its first character: enough for
+    // the rows to count it as a row read past.
+    const auto keep = [&] { return row <= rows.RowLimit() || cell.empty(); };
     const auto endCell = [&] {
-        if (!cell.empty() && row <= rows.RowLimit() && column <= rows.ColumnLimit())
+        if (!cell.empty() && column <= rows.ColumnLimit())
             rows.Set(row, column, SheetCell::OfText(decode(cell)));
         cell.clear();
         cellStarted = false;
@@ -78,7 +81,7 @@ SheetError ReadCsv(const QByteArray& bytes, SheetRows& rows, const char* codePag
                 } else {
                     quoted = false;
                 }
-            } else if (row <= rows.RowLimit()) {
+            } else if (keep()) {
                 cell += c;
             }
             continue;
@@ -95,14 +98,9 @@ SheetError ReadCsv(const QByteArray& bytes, SheetRows& rows, const char* codePag
             endCell();
             ++row;
             column = 1;
-            if (row > rows.RowLimit()) {
-                if (text.find_first_not_of(" \t\r\n,;", i + 1) != std::string::npos)
-                    rows.SetRowsBeyondLimit();
-                break;
-            }
         } else {
             cellStarted = true;
-            if (row <= rows.RowLimit() && column <= rows.ColumnLimit())
+            if (column <= rows.ColumnLimit() && keep())
                 cell += c;
         }
     }

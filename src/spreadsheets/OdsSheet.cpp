@@ -116,8 +116,12 @@ class Sheet : public ss::iface::import_sheet {
 
     bool Active = false;
     std::vector<std::vector<RawCell>> Rows;
+    // Rows below the kept ones with a cell in the kept columns.
+    int RowsBeyond = 0;
 
     void Put(ss::row_t row, ss::col_t col, RawCell cell) {
+        if (row >= m_rowLimit && col >= 0 && col < m_columnLimit)
+            CountBeyond(row, row);
         if (row < 0 || col < 0 || row >= m_rowLimit || col >= m_columnLimit)
             return;
         if (size_t(row) >= Rows.size())
@@ -169,12 +173,24 @@ class Sheet : public ss::iface::import_sheet {
         const RawCell source = Rows[size_t(srcRow)][size_t(srcCol)];
         for (ss::row_t r = 1; r <= rangeSize && srcRow + r < m_rowLimit; ++r)
             Put(srcRow + r, srcCol, source);
+        if (srcRow + rangeSize >= m_rowLimit && srcCol < m_columnLimit)
+            CountBeyond(std::max<ss::row_t>(srcRow + 1, m_rowLimit), srcRow + rangeSize);
     }
     ss::range_size_t get_sheet_size() const override { return {1048576, 16384}; }
 
   private:
+    // Rows come in order; a row already counted is not counted again.
+    void CountBeyond(ss::row_t first, ss::row_t last) {
+        first = std::max<ss::row_t>(first, m_lastBeyond + 1);
+        if (last >= first) {
+            RowsBeyond += int(std::min<ss::row_t>(last - first + 1, 1 << 30));
+            m_lastBeyond = last;
+        }
+    }
+
     int m_rowLimit;
     int m_columnLimit;
+    ss::row_t m_lastBeyond = -1;
     Formula m_formula;
     SheetView m_view;
 };
@@ -291,6 +307,7 @@ class Factory : public ss::iface::import_factory {
                     rows.Set(int(r) + 1, int(c) + 1, std::move(cell));
             }
         }
+        rows.SetRowsBeyondLimit(chosen->RowsBeyond);
         return SheetError::None;
     }
 

@@ -111,12 +111,6 @@ class SheetScanner {
                 column = 0;
                 if (row <= 0)
                     return SheetError::Damaged;
-                if (row > rows.RowLimit()) {
-                    // Rows come in order: nothing further is kept, but the caller hears of it.
-                    if (!tag.SelfClosing)
-                        rows.SetRowsBeyondLimit();
-                    return SheetError::None;
-                }
                 continue;
             }
             if (tag.Local != "c") {
@@ -161,8 +155,14 @@ class SheetScanner {
                     }
                 }
             }
-            if (cellRow > rows.RowLimit() || column > rows.ColumnLimit())
+            if (column > rows.ColumnLimit())
                 continue;
+            if (cellRow > rows.RowLimit()) {
+                // Read past; the rows only count it.
+                if (hasValue || formula)
+                    rows.Set(cellRow, column, SheetCell::OfText(QStringLiteral("-")));
+                continue;
+            }
             SheetCell cell;
             if (formula && !hasValue) {
                 cell.Type = SheetCell::Kind::UncomputedFormula;

@@ -296,10 +296,26 @@ int PluImport::RowsTotal() const {
     return qMax(0, qMin(m_rows.RowCount(), LastDataRow) - FirstDataRow + 1);
 }
 
+void PluImport::CountRowsNotRead(bool endedByEmptyCell) {
+    m_summary.RowsBeyond = m_rows.RowsBeyondLimit();
+    if (!endedByEmptyCell)
+        return;
+    m_summary.EndRow = m_row;
+    for (int row = m_row + 1; row <= qMin(m_rows.RowCount(), LastDataRow); ++row) {
+        for (int column = 1; column <= m_rows.ColumnLimit(); ++column) {
+            if (!m_rows.Cell(row, column).IsEmpty()) {
+                ++m_summary.RowsAfterEnd;
+                break;
+            }
+        }
+    }
+}
+
 bool PluImport::Step(PluTable& table, int maxRows) {
     for (int i = 0; i < maxRows && !m_done; ++i) {
         if (m_row > LastDataRow) {
             m_done = true;
+            CountRowsNotRead(false);
             break;
         }
         const RowOutcome outcome = ReadPluRow(m_rows, m_row, m_descriptionColumn, m_style);
@@ -307,6 +323,7 @@ bool PluImport::Step(PluTable& table, int maxRows) {
         switch (outcome.Result) {
         case RowResult::Stop:
             m_done = true;
+            CountRowsNotRead(true);
             break;
         case RowResult::NeedsRecalculation:
             m_summary.NeedsRecalculation = true;
@@ -348,6 +365,11 @@ constexpr Caption EmptyCellRows{
     "Rows with an empty price or department, taken as 0 (a free price, an inactive PLU): %1",
     "Redova sa praznom cenom ili odeljenjem, uzetih kao 0 (slobodna cena, neaktivan PLU): %1"};
 constexpr Caption SkippedRowsText{"Rows skipped: %1", "Preskočeno redova: %1"};
+constexpr Caption RowsAfterEndText{
+    "Rows not read after row %2, whose PLU cell is empty and ends the data: %1",
+    "Nepročitanih redova posle reda %2, čija je PLU ćelija prazna i završava podatke: %1"};
+constexpr Caption RowsBeyondText{"Rows not read below row %2 (the register holds 10000 PLUs): %1",
+                                 "Nepročitanih redova ispod reda %2 (kasa prima 10000 PLU): %1"};
 constexpr Caption SkippedRowLine{"row %1: %2", "red %1: %2"};
 constexpr Caption FirstListed{"(the first %1 listed)", "(navedeno prvih %1)"};
 constexpr Caption CancelledText{"The import was cancelled at row %1.", "Uvoz je prekinut kod reda %1."};
@@ -371,6 +393,10 @@ QString ImportSummary::Text(int language) const {
         lines << ShortenedRows.Text(language).arg(Shortened).arg(DescriptionLength);
     if (EmptyPriceOrDepartment > 0)
         lines << EmptyCellRows.Text(language).arg(EmptyPriceOrDepartment);
+    if (RowsAfterEnd > 0)
+        lines << RowsAfterEndText.Text(language).arg(RowsAfterEnd).arg(EndRow);
+    if (RowsBeyond > 0)
+        lines << RowsBeyondText.Text(language).arg(RowsBeyond).arg(LastDataRow);
     lines << SkippedRowsText.Text(language).arg(Skipped);
     for (const auto& [row, reason] : SkippedRows)
         lines << SkippedRowLine.Text(language).arg(row).arg(reason[size_t(language == 0 ? 0 : 1)]);

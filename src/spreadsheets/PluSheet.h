@@ -70,6 +70,11 @@ struct ImportSummary {
     int RecalculationRow = 0;
     bool Cancelled = false;
     int CancelledRow = 0;
+    // Rows with cells that were not read: below the last PLU row, and after
+    // the row whose empty PLU cell ended the data (EndRow).
+    int RowsBeyond = 0;
+    int RowsAfterEnd = 0;
+    int EndRow = 0;
     // The PLUs taken, lowest and highest; -1 for none.
     int FirstPlu = -1;
     int LastPlu = -1;
@@ -100,6 +105,9 @@ class PluImport {
     [[nodiscard]] QString LastPluText() const { return m_lastPluText; }
 
   private:
+    // The import has ended at m_row: what the sheet holds that was not read.
+    void CountRowsNotRead(bool endedByEmptyCell);
+
     const SheetRows& m_rows;
     int m_descriptionColumn;
     PluCells::Style m_style;

@@ -24,5 +24,9 @@ SheetError OpenPackage(const QByteArray& bytes, const SheetLimits& limits, zip*&
 SheetError ReadCsv(const QByteArray& bytes, SheetRows& rows, const char* codePage);
 // OpenDocument through liborcus (OdsSheet.cpp).
 SheetError ReadOds(const QByteArray& bytes, SheetRows& rows, const SheetLimits& limits);
-// Legacy .xls through libfreexl, in a child process (XlsSheet.cpp).
+// Legacy .xls through libfreexl, in the reader program orvex-xls-reader (XlsSheet.cpp).
 SheetError ReadXlsIsolated(const QString& path, SheetRows& rows, const SheetLimits& limits);
+// What the reader program does: the file read in this process, and the outcome
+// as the bytes it hands back.
+SheetError ReadXlsFile(const QString& path, SheetRows& rows, const SheetLimits& limits);
+[[nodiscard]] QByteArray EncodeXlsRows(SheetError error, const SheetRows& rows);

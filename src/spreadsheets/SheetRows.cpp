@@ -25,8 +25,11 @@ const SheetCell& SheetRows::Cell(int row, int column) const {
 }
 
 void SheetRows::Set(int row, int column, SheetCell cell) {
-    if (row > m_rowLimit && column >= 1 && column <= m_columnLimit && !cell.IsEmpty())
-        m_beyondLimit = true;
+    if (row > m_rowLimit && row > m_lastRowBeyond && column >= 1 && column <= m_columnLimit &&
+        !cell.IsEmpty()) {
+        ++m_rowsBeyond;
+        m_lastRowBeyond = row;
+    }
     if (row < 1 || row > m_rowLimit || column < 1 || column > m_columnLimit)
         return;
     if (row > RowCount())

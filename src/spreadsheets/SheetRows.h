@@ -46,24 +46,28 @@ class SheetRows {
     [[nodiscard]] int RowCount() const { return int(m_rows.size()); }
     // Rows and columns count from 1; a cell outside is empty.
     [[nodiscard]] const SheetCell& Cell(int row, int column) const;
-    // Outside the kept part: ignored.
+    // Outside the kept part: ignored, but a row below the kept ones with a
+    // cell counts in RowsBeyondLimit. Readers hand cells over row by row.
     void Set(int row, int column, SheetCell cell);
     void Clear() {
         m_rows.clear();
-        m_beyondLimit = false;
+        m_rowsBeyond = 0;
+        m_lastRowBeyond = 0;
     }
+    // Rows below RowLimit holding a cell in the kept columns: read past, not kept.
+    [[nodiscard]] int RowsBeyondLimit() const { return m_rowsBeyond; }
+    // For a reader that counts them itself (the .xls reader's child).
+    void SetRowsBeyondLimit(int count) { m_rowsBeyond = count; }
     // The row where a damaged file goes wrong, when a reader can tell; 0 otherwise.
     [[nodiscard]] int DamagedRow() const { return m_damagedRow; }
     void SetDamagedRow(int row) { m_damagedRow = row; }
-    // A cell below the kept rows was met: the sheet was read only in part.
-    [[nodiscard]] bool RowsBeyondLimit() const { return m_beyondLimit; }
-    void SetRowsBeyondLimit() { m_beyondLimit = true; }
 
   private:
     int m_rowLimit;
     int m_columnLimit;
     int m_damagedRow = 0;
-    bool m_beyondLimit = false;
+    int m_rowsBeyond = 0;
+    int m_lastRowBeyond = 0;
     std::vector<SheetRow> m_rows;
 };
 

@@ -1,30 +1,17 @@
 #include "spreadsheets/SheetReaders.h"
 
+#include <QCoreApplication>
 #include <QDataStream>
+#include <QElapsedTimer>
 #include <QFile>
-#include <QTemporaryFile>
+#include <QFileInfo>
+#include <QProcess>
 
 #include <freexl.h>
 
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cmath>
-
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define ORVEX_HAS_ASAN 1
-#endif
-#endif
-#ifndef ORVEX_HAS_ASAN
-#define ORVEX_HAS_ASAN 0
-#endif
-
 namespace {
 
-SheetError ReadXlsFile(const QString& path, SheetRows& rows, const SheetLimits& limits) {
+SheetError ReadXls(const QString& path, SheetRows& rows, const SheetLimits& limits) {
     const QByteArray name = QFile::encodeName(path);
     const void* handle = nullptr;
     int rc = freexl_open(name.constData(), &handle);
@@ -46,17 +33,16 @@ SheetError ReadXlsFile(const QString& path, SheetRows& rows, const SheetLimits& 
     unsigned int rowCount = 0;
     unsigned short columnCount = 0;
     if (result == SheetError::None) {
-        unsigned short active = 0;
+        // The library does not tell which sheet the workbook shows: the first one is read.
         if (freexl_select_active_worksheet(handle, 0) != FREEXL_OK ||
             freexl_worksheet_dimensions(handle, &rowCount, &columnCount) != FREEXL_OK)
             result = SheetError::Damaged;
-        (void)active;
     }
     if (result == SheetError::None && qint64(rowCount) * columnCount > limits.DeclaredCells)
         result = SheetError::TooLarge;
-    const unsigned int lastRow = qMin<unsigned int>(rowCount, unsigned(rows.RowLimit()));
     const unsigned short lastColumn = qMin<unsigned short>(columnCount, (unsigned short)rows.ColumnLimit());
-    for (unsigned int r = 0; result == SheetError::None && r < lastRow; ++r) {
+    // Rows below the kept ones are only looked at, so that the rows count them.
+    for (unsigned int r = 0; result == SheetError::None && r < rowCount; ++r) {
         for (unsigned short c = 0; c < lastColumn; ++c) {
             FreeXL_CellValue value;
             if (freexl_get_cell_value(handle, r, c, &value) != FREEXL_OK) {
@@ -89,77 +75,36 @@ SheetError ReadXlsFile(const QString& path, SheetRows& rows, const SheetLimits& 
 
 } // namespace
 
-// libfreexl reads past its buffers on some damaged files and takes memory as
-// the file's dimensions say. It therefore runs in a child process with a
-// memory ceiling; the child hands the kept cells back through a pipe, and a
-// child that dies means a damaged file.
-SheetError ReadXlsIsolated(const QString& path, SheetRows& rows, const SheetLimits& limits) {
-    int pipeEnds[2];
-    if (::pipe(pipeEnds) != 0)
-        return SheetError::CannotOpen;
-    const pid_t child = ::fork();
-    if (child < 0) {
-        ::close(pipeEnds[0]);
-        ::close(pipeEnds[1]);
-        return SheetError::CannotOpen;
-    }
-    if (child == 0) {
-        ::close(pipeEnds[0]);
-#if !defined(__SANITIZE_ADDRESS__) && !ORVEX_HAS_ASAN
-        // (AddressSanitizer reserves far more address space than this.)
-        const rlim_t ceiling = rlim_t(limits.UnpackedBytes) * 4 + (256ULL << 20);
-        struct rlimit limit = {ceiling, ceiling};
-        ::setrlimit(RLIMIT_AS, &limit);
-#endif
-        SheetRows kept(rows.RowLimit(), rows.ColumnLimit());
-        SheetError error = SheetError::Damaged;
-        try {
-            error = ReadXlsFile(path, kept, limits);
-        } catch (...) {
-            error = SheetError::Damaged;
-        }
-        QByteArray out;
-        {
-            QDataStream stream(&out, QIODevice::WriteOnly);
-            stream << qint32(error) << qint32(kept.RowCount());
-            for (int r = 1; r <= kept.RowCount(); ++r)
-                for (int c = 1; c <= kept.ColumnLimit(); ++c) {
-                    const SheetCell& cell = kept.Cell(r, c);
-                    stream << qint32(cell.Type) << cell.Text << cell.Number;
-                }
-        }
-        const char* data = out.constData();
-        qsizetype left = out.size();
-        while (left > 0) {
-            const ssize_t written = ::write(pipeEnds[1], data, size_t(left));
-            if (written <= 0)
-                break;
-            data += written;
-            left -= written;
-        }
-        ::_exit(0);
-    }
-    ::close(pipeEnds[1]);
-    QByteArray in;
-    char buffer[65536];
-    for (;;) {
-        const ssize_t got = ::read(pipeEnds[0], buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            break;
-        in.append(buffer, got);
-    }
-    ::close(pipeEnds[0]);
-    int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+SheetError ReadXlsFile(const QString& path, SheetRows& rows, const SheetLimits& limits) {
+    try {
+        return ReadXls(path, rows, limits);
+    } catch (...) {
         return SheetError::Damaged;
+    }
+}
+
+QByteArray EncodeXlsRows(SheetError error, const SheetRows& rows) {
+    QByteArray out;
+    QDataStream stream(&out, QIODevice::WriteOnly);
+    stream << qint32(error) << qint32(rows.RowCount()) << qint32(rows.RowsBeyondLimit());
+    for (int r = 1; r <= rows.RowCount(); ++r)
+        for (int c = 1; c <= rows.ColumnLimit(); ++c) {
+            const SheetCell& cell = rows.Cell(r, c);
+            stream << qint32(cell.Type) << cell.Text << cell.Number;
+        }
+    return out;
+}
+
+namespace {
+
+// What the reader program sent back, checked as any outside input is.
+SheetError DecodeXlsRows(const QByteArray& in, SheetRows& rows) {
     QDataStream stream(in);
-    qint32 error = 0, rowCount = 0;
-    stream >> error >> rowCount;
-    if (stream.status() != QDataStream::Ok || rowCount < 0 || rowCount > rows.RowLimit())
+    qint32 error = 0, rowCount = 0, beyond = 0;
+    stream >> error >> rowCount >> beyond;
+    if (stream.status() != QDataStream::Ok || rowCount < 0 || rowCount > rows.RowLimit() || beyond < 0)
+        return SheetError::Damaged;
+    if (error < 0 || error > qint32(SheetError::CannotWrite))
         return SheetError::Damaged;
     if (SheetError(error) != SheetError::None)
         return SheetError(error);
@@ -175,5 +120,72 @@ SheetError ReadXlsIsolated(const QString& path, SheetRows& rows, const SheetLimi
             if (cell.Type != SheetCell::Kind::Empty)
                 rows.Set(r, c, std::move(cell));
         }
+    rows.SetRowsBeyondLimit(beyond);
     return SheetError::None;
+}
+
+// Installed beside the programs' library folder, or where this build made it.
+QString XlsReaderProgram() {
+    if (const QByteArray given = qgetenv("ORVEX_XLS_READER"); !given.isEmpty())
+        return QFile::decodeName(given);
+    QStringList candidates;
+    if (QCoreApplication::instance())
+        candidates << QCoreApplication::applicationDirPath() +
+                          QStringLiteral("/../" ORVEX_LIBEXEC_RELATIVE "/orvex-commander/orvex-xls-reader");
+    candidates << QStringLiteral(ORVEX_XLS_READER_BUILT);
+    for (const QString& candidate : candidates) {
+        if (QFileInfo(candidate).isExecutable())
+            return candidate;
+    }
+    return {};
+}
+
+constexpr int XlsReaderTimeoutMs = 120000;
+
+} // namespace
+
+// libfreexl reads past its buffers on some damaged files and takes memory as
+// the file's dimensions say. It therefore runs in a program of its own
+// (orvex-xls-reader) with a memory ceiling, which hands the kept cells back on
+// its output; a reader that dies, hangs or says too much means a damaged file.
+SheetError ReadXlsIsolated(const QString& path, SheetRows& rows, const SheetLimits& limits) {
+    const QString program = XlsReaderProgram();
+    if (program.isEmpty())
+        return SheetError::CannotOpen;
+    QProcess reader;
+    reader.setStandardInputFile(QProcess::nullDevice());
+    reader.setStandardErrorFile(QProcess::nullDevice());
+    reader.start(program, {QFileInfo(path).absoluteFilePath(), QString::number(rows.RowLimit()),
+                           QString::number(rows.ColumnLimit()), QString::number(limits.DeclaredCells),
+                           QString::number(limits.UnpackedBytes)});
+    if (!reader.waitForStarted(XlsReaderTimeoutMs))
+        return SheetError::CannotOpen;
+    QByteArray in;
+    QElapsedTimer clock;
+    clock.start();
+    bool overrun = false;
+    while (!overrun) {
+        const qint64 left = XlsReaderTimeoutMs - clock.elapsed();
+        if (left <= 0) {
+            overrun = true;
+            break;
+        }
+        if (reader.state() == QProcess::NotRunning) {
+            in += reader.readAllStandardOutput();
+            break;
+        }
+        if (reader.waitForReadyRead(int(qMin<qint64>(left, 1000))))
+            in += reader.readAllStandardOutput();
+        overrun = in.size() > limits.UnpackedBytes;
+    }
+    if (overrun) {
+        reader.kill();
+        reader.waitForFinished(5000);
+        return SheetError::Damaged;
+    }
+    reader.waitForFinished(5000);
+    in += reader.readAllStandardOutput();
+    if (reader.exitStatus() != QProcess::NormalExit || reader.exitCode() != 0)
+        return SheetError::Damaged;
+    return DecodeXlsRows(in, rows);
 }

@@ -27,20 +27,42 @@ QString WithSuffix(const QString& name, const QString& suffix) {
     return name + QLatin1Char('.') + suffix;
 }
 
+QString& TheLastFolder(bool save) {
+    static QString open;
+    static QString saved;
+    return save ? saved : open;
+}
+
+QString Chosen(const FileRequest& request, const QString& path) {
+    if (!path.isEmpty())
+        TheLastFolder(request.Save) = QFileInfo(path).absolutePath();
+    return path;
+}
+
 QString RunFileDialog(QWidget* parent, const FileRequest& request) {
     if (TheFileHook())
-        return TheFileHook()(request);
+        return Chosen(request, TheFileHook()(request));
     QFileDialog dialog(parent);
+    if (const QString folder = TheLastFolder(request.Save); !folder.isEmpty() && QFileInfo(folder).isDir())
+        dialog.setDirectory(folder);
     dialog.setAcceptMode(request.Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(request.Save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setNameFilter(request.Filter);
     dialog.setDefaultSuffix(request.DefaultSuffix);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
-    return dialog.selectedFiles().constFirst();
+    return Chosen(request, dialog.selectedFiles().constFirst());
 }
 
 } // namespace
+
+QString LastFolder(bool save) {
+    return TheLastFolder(save);
+}
+
+void SetLastFolder(bool save, const QString& folder) {
+    TheLastFolder(save) = folder;
+}
 
 void SetFileHook(FileHook hook) {
     TheFileHook() = std::move(hook);

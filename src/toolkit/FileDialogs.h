@@ -21,6 +21,11 @@ using FileHook = std::function<QString(const FileRequest&)>;
 // Sets the printer up as the dialog would; false for Cancel.
 using PrintHook = std::function<bool(QPrinter&)>;
 
+// The folder the open (save) dialog starts in: the one a file was last
+// chosen from, or the working directory while none was.
+[[nodiscard]] QString LastFolder(bool save);
+void SetLastFolder(bool save, const QString& folder);
+
 // Empty hooks bring back the real dialogs.
 void SetFileHook(FileHook hook);
 void SetPrintHook(PrintHook hook);

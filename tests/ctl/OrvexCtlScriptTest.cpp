@@ -238,7 +238,7 @@ TEST_F(OrvexCtlScriptTest, ImportThatLeavesRowsBehindEndsWithOne) {
     } cases[] = {
         {"good.csv", CtlSuccess, "", "PLUs imported: 2\nRows skipped: 0\n"},
         {"skips.csv", CtlFailed, "1 rows skipped", "PLUs imported: 2\n"},
-        {"gap.csv", CtlFailed, "rows 3 to 4 not read: the PLU cell of row 3 is empty", "PLUs imported: 1\n"},
+        {"gap.csv", CtlFailed, "1 rows after row 3 not read: its PLU cell is empty", "PLUs imported: 1\n"},
         {"binary.csv", CtlFailed, "'\\x01\\x02\\x1b[2J'", ""},
     };
     for (const auto& c : cases) {

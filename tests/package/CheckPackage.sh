@@ -33,6 +33,7 @@ echo "package: $(basename "$deb")"
 expected="./usr/bin/orvex-commander
 ./usr/bin/orvex-register-sim
 ./usr/bin/orvexctl
+./usr/libexec/orvex-commander/orvex-xls-reader
 ./usr/share/applications/orvex-commander.desktop
 ./usr/share/doc/orvex-commander/README.md
 ./usr/share/doc/orvex-commander/changelog.Debian.gz
@@ -68,15 +69,19 @@ for runtime in libqt6core6 libqt6gui6 libqt6widgets6 libqt6serialport6 libqt6pri
 done
 
 dpkg-deb -x "$deb" "$work/root"
-for program in orvex-commander orvex-register-sim orvexctl; do
-    file -b "$work/root/usr/bin/$program" | grep -q ', stripped' || fail "$program is not stripped"
+for program in bin/orvex-commander bin/orvex-register-sim bin/orvexctl libexec/orvex-commander/orvex-xls-reader; do
+    file -b "$work/root/usr/$program" | grep -q ', stripped' || fail "$program is not stripped"
 done
 
 # What a menu starts: the Exec line's program and the Icon must be in the package.
 desktop=$work/root/usr/share/applications/orvex-commander.desktop
 exec_line=$(sed -n 's/^Exec=//p' "$desktop" | head -n 1)
 icon=$(sed -n 's/^Icon=//p' "$desktop")
-[ "$exec_line" = orvex-commander ] || fail "Exec is '$exec_line', not orvex-commander"
+[ "${exec_line%% *}" = orvex-commander ] || fail "Exec is '$exec_line', not orvex-commander"
+case "$exec_line" in
+*'--data-dir "~/.local/share/orvex-commander"'*) ;;
+*) fail "Exec '$exec_line' does not keep the files in the user's data folder" ;;
+esac
 [ -x "$work/root/usr/bin/${exec_line%% *}" ] || fail "Exec program ${exec_line%% *} is not in /usr/bin"
 [ -f "$work/root/usr/share/icons/hicolor/scalable/apps/$icon.svg" ] || fail "Icon $icon has no scalable picture"
 if command -v desktop-file-validate >/dev/null; then
@@ -94,6 +99,12 @@ echo "orvexctl --simulate clock: $clock"
 version=$(cd "$work" && timeout 60 "$work/root/usr/bin/orvex-commander" --version 2>&1) ||
     fail "packaged orvex-commander --version failed: $version"
 echo "orvex-commander --version: $version"
+# Started as the menu starts it, the program makes its data folder in the home
+# folder and keeps pludb.dat there.
+(cd "$work" && HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" QT_QPA_PLATFORM=offscreen timeout 120 \
+    "$work/root/usr/bin/orvex-commander" --simulate --fresh --data-dir "~/.local/share/orvex-commander" \
+    --screenshot "$work/shots" >/dev/null 2>&1) || fail "packaged orvex-commander did not start as the menu starts it"
+[ -f "$work/home/.local/share/orvex-commander/pludb.dat" ] || fail "no pludb.dat in ~/.local/share/orvex-commander"
 
 if [ "$failures" -ne 0 ]; then
     echo "$failures check(s) failed" >&2

@@ -134,12 +134,17 @@ TEST_F(PrintWizardTest, PagesRangeCheckAndPreviewOnTheClipboard) {
             QStringLiteral("\nCode        :   8\nDescription :COD    8    \nPrice       :8.50      "));
     EXPECT_EQ(Wizard().RepRichEdit()->font().pointSize(), 12);
 
-    // Cancel resets the wizard and closes it.
+    // Cancel resets the wizard and closes it; the fields come back as last
+    // chosen with Next (they are kept between runs too).
     Click("ClosePrevBtn");
     Click("CancelFinal");
     EXPECT_FALSE(Wizard().isVisible());
     EXPECT_EQ(Wizard().PageIndex(), 0);
-    EXPECT_FALSE(On<QCheckBox>("PLUPrice")->isChecked());
+    EXPECT_TRUE(On<QCheckBox>("PLUPrice")->isChecked());
+    EXPECT_EQ(Wizard().FieldChoices(), QStringList{QStringLiteral("PLUPrice")});
+    On<QCheckBox>("PLUStock")->setChecked(true);
+    Click("PrintCancel");
+    EXPECT_FALSE(On<QCheckBox>("PLUStock")->isChecked());
     EXPECT_EQ(Wizard().PrintLayout(), PluPrintout::Layout::Matrix);
     EXPECT_EQ(On<QComboBox>("FontSzBox")->currentText(), QStringLiteral("8"));
 

@@ -137,5 +137,18 @@ TEST_F(ShellTest, ItemsWithoutACaptionKeepTheirBuiltText) {
         for (const auto& [name, text] : fixed)
             EXPECT_EQ(Item(name)->text(), QString::fromUtf8(text)) << name << " lang " << lang;
         EXPECT_EQ(Window().windowTitle(), QStringLiteral("Orvex  Commander"));
+        // Page controls the tables leave alone, and the twins that are the same text.
+        const std::pair<const char*, const char*> controls[] = {
+            {"SalesBrcdLabel", "Barcode"}, {"BarcodeCommit", "Barcodes"}, {"Reset", "Reset"}};
+        for (const auto& [name, text] : controls) {
+            const auto* control = Window().findChild<QWidget*>(QString::fromLatin1(name));
+            ASSERT_NE(control, nullptr) << name;
+            const QVariant shown = control->property("text");
+            EXPECT_EQ(shown.toString(), QString::fromUtf8(text)) << name << " lang " << lang;
+        }
+        const auto* barcodeLabel = Window().findChild<QWidget*>(QStringLiteral("BarcodeLabel"));
+        ASSERT_NE(barcodeLabel, nullptr);
+        EXPECT_TRUE(barcodeLabel->property("text").toString().startsWith(
+            lang == ShellSettings::English ? QStringLiteral("Barcode") : QStringLiteral("Barkod")));
     }
 }

@@ -1,6 +1,7 @@
 list(APPEND ORVEX_VIEWS_TESTS
     ${CMAKE_CURRENT_LIST_DIR}/TUserFormTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/FindRegisterTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/KeptSettingsTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/IntroAndHelpTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CaptionConformanceTest.cpp
 )

@@ -218,6 +218,7 @@ TEST(PluSheetImport, EmptyColumnAEndsSkipsAreCountedAndNetPriceIsKept) {
     put(9, {N(4), T("FOUR AGAIN AND LONGER"), E(), N(2), E(), N(1)}); // replaces PLU 4, cut to 12
     put(10, {E(), T("GAP")});
     put(11, {N(6), T("AFTER THE GAP")});
+    put(12, {E(), E(), E(), N(3)});
     PluTable table;
     PluSheet::PluImport import(rows, 2, DefaultStyle());
     while (!import.Step(table, 2)) {
@@ -240,7 +241,16 @@ TEST(PluSheetImport, EmptyColumnAEndsSkipsAreCountedAndNetPriceIsKept) {
     EXPECT_TRUE(table[6].DescriptionText().isEmpty());
     EXPECT_EQ(summary.FirstPlu, 1);
     EXPECT_EQ(summary.LastPlu, 9002);
+    EXPECT_EQ(summary.EndRow, 10);
+    EXPECT_EQ(summary.RowsAfterEnd, 2);
+    EXPECT_EQ(summary.RowsBeyond, 0);
     const QString text = summary.Text(0);
+    EXPECT_TRUE(text.contains(
+        QStringLiteral("Rows not read after row 10, whose PLU cell is empty and ends the data: 2")))
+        << text.toStdString();
+    EXPECT_FALSE(text.contains(QStringLiteral("below row"))) << text.toStdString();
+    EXPECT_TRUE(summary.Text(1).contains(QStringLiteral("Nepročitanih redova posle reda 10")))
+        << summary.Text(1).toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("PLUs imported: 3"))) << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("row 3: the description is empty"))) << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("row 6: column A: 10000 is not a PLU number (0 to 9999)")))
@@ -265,6 +275,9 @@ TEST(PluSheetImport, ListsTheFirstTwentySkipsAndReadsRow10001) {
         if (row % 2 == 0 || row == 10001)
             rows.Set(row, 2, T("D"));
     }
+    // A sheet longer than the register's PLUs: read past, and said.
+    for (int row = 10002; row <= 10004; ++row)
+        rows.Set(row, 1, N(1));
     PluTable table;
     PluSheet::PluImport import(rows, 2, DefaultStyle());
     EXPECT_EQ(import.RowsTotal(), 10000);
@@ -275,6 +288,11 @@ TEST(PluSheetImport, ListsTheFirstTwentySkipsAndReadsRow10001) {
     EXPECT_EQ(import.Summary().SkippedRows.size(), 20u);
     EXPECT_EQ(table[9999].DescriptionText(), QByteArray("D"));
     EXPECT_TRUE(import.Summary().Text(0).contains(QStringLiteral("(the first 20 listed)")));
+    EXPECT_EQ(import.Summary().RowsAfterEnd, 0);
+    EXPECT_TRUE(import.Summary().Text(0).contains(
+        QStringLiteral("Rows not read below row 10001 (the register holds 10000 PLUs): 3")))
+        << import.Summary().Text(0).toStdString();
+    EXPECT_TRUE(import.Summary().Text(1).contains(QStringLiteral("Nepročitanih redova ispod reda 10001")));
 }
 
 TEST(PluSheetExport, RowsCarryGridTextsAndNumbers) {

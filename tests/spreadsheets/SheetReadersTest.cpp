@@ -213,6 +213,19 @@ TEST(SheetReaders, DamagedFilesGiveOneReasonAndNoRows) {
     const QByteArray badXls = ReadFile(QStringLiteral(ORVEX_FIXTURES_DIR "/xls-bad-string.xls"));
     ASSERT_FALSE(badXls.isEmpty());
     EXPECT_EQ(ReadSheetBytes(badXls, QStringLiteral("xls"), rows), SheetError::Damaged);
+    {
+        // The reader program is outside input too: one that answers nonsense,
+        // or none at all.
+        QTemporaryDir bin;
+        const QString liar = bin.filePath(QStringLiteral("liar"));
+        WriteFile(liar, "#!/bin/sh\nprintf 'not rows at all'\n");
+        QFile::setPermissions(liar, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        qputenv("ORVEX_XLS_READER", QFile::encodeName(liar));
+        EXPECT_EQ(ReadSheetBytes(badXls, QStringLiteral("xls"), rows), SheetError::Damaged);
+        qputenv("ORVEX_XLS_READER", QFile::encodeName(bin.filePath(QStringLiteral("missing"))));
+        EXPECT_EQ(ReadSheetBytes(badXls, QStringLiteral("xls"), rows), SheetError::CannotOpen);
+        qunsetenv("ORVEX_XLS_READER");
+    }
 
     SheetLimits tight;
     tight.FileBytes = good.size() - 1;
@@ -275,6 +288,66 @@ TEST(SheetReaders, CellsBeyondTheKeptPartTakeNoRows) {
     EXPECT_TRUE(rows.Cell(1, 25).IsEmpty());
     rows.Set(4, 1, SheetCell::OfNumber(1));
     EXPECT_EQ(rows.RowCount(), 1);
+}
+
+// 15 rows of PLUs and one more with a cell only beyond the kept columns, read
+// with room for 10 rows: the 5 below are counted, the wide one is not.
+TEST(SheetReaders, RowsBelowTheKeptOnesAreCountedInEveryFormat) {
+    QTemporaryDir dir;
+    const QString rowsPy = QStringLiteral("rows = [[n, 'P%d' % n] for n in range(1, 16)]\n"
+                                          "wide = 16\n");
+    const struct {
+        const char* Name;
+        const char* Script;
+    } formats[] = {
+        {"rows.csv", R"(
+import sys
+with open(sys.argv[1], 'w') as f:
+    for r in rows: f.write('%d,%s\r\n' % tuple(r))
+    f.write(',' * 19 + 'far\r\n')
+)"},
+        {"rows.xlsx", R"(
+import sys, openpyxl
+wb = openpyxl.Workbook(); ws = wb.active
+for r in rows: ws.append(r)
+ws.cell(row=wide, column=20, value='far')
+wb.save(sys.argv[1])
+)"},
+        {"rows.xls", R"(
+import sys, xlwt
+wb = xlwt.Workbook(); ws = wb.add_sheet('PLU')
+for i, r in enumerate(rows):
+    for j, v in enumerate(r): ws.write(i, j, v)
+ws.write(wide - 1, 19, 'far')
+wb.save(sys.argv[1])
+)"},
+        {"rows.ods", R"(
+import sys
+from odf.opendocument import OpenDocumentSpreadsheet
+from odf.table import Table, TableRow, TableCell
+from odf.text import P
+doc = OpenDocumentSpreadsheet(); t = Table(name='PLU')
+for r in rows:
+    tr = TableRow()
+    for v in r:
+        c = TableCell(valuetype='float', value=v) if isinstance(v, int) else TableCell(valuetype='string')
+        c.addElement(P(text=str(v))); tr.addElement(c)
+    t.addElement(tr)
+tr = TableRow(); tr.addElement(TableCell(numbercolumnsrepeated=19))
+c = TableCell(valuetype='string'); c.addElement(P(text='far')); tr.addElement(c); t.addElement(tr)
+doc.spreadsheet.addElement(t); doc.save(sys.argv[1])
+)"},
+    };
+    for (const auto& format : formats) {
+        SCOPED_TRACE(format.Name);
+        const QString path = dir.filePath(QString::fromLatin1(format.Name));
+        ORVEX_RUN_PYTHON(rowsPy + QString::fromUtf8(format.Script), {path});
+        SheetRows rows(10, 11);
+        ASSERT_EQ(ReadSheetFile(path, rows), SheetError::None);
+        EXPECT_EQ(rows.RowCount(), 10);
+        EXPECT_EQ(rows.Cell(10, 2).Text, QStringLiteral("P10"));
+        EXPECT_EQ(rows.RowsBeyondLimit(), 5);
+    }
 }
 
 TEST(SheetReaders, WorksheetXmlAsOtherWritersShapeIt) {
