@@ -447,6 +447,24 @@ TEST_F(OrvexCtlTest, MonitorAsJsonLinesCarriesTheTimeEachLineCame) {
     }
 }
 
+TEST_F(OrvexCtlTest, AnInterruptEndsAnImportInOrderKeepingTheRowsTaken) {
+    QFile csv(Path("plus.csv"));
+    ASSERT_TRUE(csv.open(QIODevice::WriteOnly));
+    csv.write("PLU,Description\n");
+    for (int n = 1; n <= 1000; ++n)
+        csv.write(QStringLiteral("%1,ITEM%1,,1.00,,1,0,,\n").arg(n).toUtf8());
+    csv.close();
+    stopRequested = [] { return true; }; // SIGTERM as the import starts
+    const CtlResult r =
+        Ctl({QStringLiteral("import"), Path("plus.csv"), QStringLiteral("--db"), Path("db.dat")});
+    EXPECT_EQ(r.Status, CtlFailed);
+    EXPECT_TRUE(r.Err.contains(QStringLiteral(": interrupted at row "))) << r.Err.toStdString();
+    PluTable saved;
+    ASSERT_TRUE(LoadDatabaseFrom(saved, Path("db.dat"), false).Ok);
+    EXPECT_EQ(saved[1].DescriptionText(), QByteArray("ITEM1"));
+    EXPECT_TRUE(saved[1000].DescriptionText().isEmpty());
+}
+
 TEST_F(OrvexCtlTest, AnInterruptEndsARangeTransferEarlyWithOne) {
     // A silent register would keep a range of 100 PLUs busy for minutes.
     simOptions.Silent = true;
