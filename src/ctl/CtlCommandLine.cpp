@@ -10,7 +10,9 @@ constexpr CommandHelp Commands[] = {
     {"plu write", "plu write FROM TO [--scope stock|constant|both] [--active] [--db FILE]",
      "Writes PLUs FROM to TO of the database to the register: the stock, the constant fields or both "
      "(the default); with --active only the PLUs active in the database."},
-    {"report", "report vat|dept|status|last-z | report plu FROM TO [--db FILE] | report operator N",
+    {"report",
+     "report vat|dept|status|last-z | report plu FROM TO [--db FILE] | report operator N "
+     "[--format text|json|csv]",
      "Prints a daily report of the register, the same lines as the Reports page. A PLU report asks "
      "for the PLUs of the range that are active in the database; operators are 1 to 15."},
     {"export", "export FILE|- [FROM TO] [--db FILE]",

@@ -111,7 +111,7 @@ int CtlRun::Help(const QString& command) {
     for (const CommandHelp& c : CtlCommands())
         out << "  " << c.Usage << "\n";
     out << "\n'orvexctl COMMAND --help' describes a command. Exit status: 0 done, 1 refused or no answer, "
-           "2 usage error.\n";
+           "2 usage error, 141 the reader of the output left.\n";
     return CtlSuccess;
 }
 
