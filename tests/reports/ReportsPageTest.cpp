@@ -86,6 +86,7 @@ TEST_F(ReportsTest, EachButtonArmsItsWaitAndSendsItsRequest) {
                         {"DailyStatistics", 'h', 'h', 6000},
                         {"GetZ", 'k', 'k', 6000},
                         {"DoZ", 'l', ' ', 65000}};
+    answer = QMessageBox::Yes;
     for (const Row& row : rows) {
         SCOPED_TRACE(row.Button);
         sent.clear();
@@ -95,7 +96,7 @@ TEST_F(ReportsTest, EachButtonArmsItsWaitAndSendsItsRequest) {
         ASSERT_TRUE(WaitSent(1));
         EXPECT_EQ(Hex(sent.front()), Hex(std::vector<uint8_t>{row.Command}));
     }
-    EXPECT_TRUE(boxes.empty());
+    ASSERT_EQ(boxes.size(), 1u) << "only the Z report asks";
 }
 
 TEST_F(ReportsTest, ARequestOnAClosedPortOpensItFirst) {
@@ -148,6 +149,7 @@ TEST_F(ReportsTest, ReportsAccumulateUntilClearAndTheCommandsFollowTheText) {
 TEST_F(ReportsTest, TheZReportRunsOnceUntilItsAnswerWhichTheReportsPageShows) {
     Item("Reports1")->trigger();
     Connect();
+    answer = QMessageBox::Yes;
     QPushButton* doZ = Control<QPushButton>("DoZ");
     QLabel* result = Control<QLabel>("ZResultLabel");
     doZ->click();
@@ -172,18 +174,69 @@ TEST_F(ReportsTest, TheZReportRunsOnceUntilItsAnswerWhichTheReportsPageShows) {
     ASSERT_TRUE(WaitUntil([&] { return doZ->isEnabled(); }));
     EXPECT_EQ(result->text(), QStringLiteral("Z report done"));
 
+    boxes.clear();
     (&forms->Session().Reports())->SetZReportTimeout(200);
     doZ->click();
     EXPECT_FALSE(doZ->isEnabled());
     ASSERT_TRUE(WaitUntil([&] { return doZ->isEnabled(); }));
     EXPECT_EQ(result->text(), QStringLiteral("There is no Orvex response"));
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].Title, QStringLiteral("Warning"));
-    EXPECT_EQ(boxes[0].Text, QStringLiteral("There is no Orvex response"));
+    ASSERT_EQ(boxes.size(), 2u) << "the question, then the warning";
+    EXPECT_EQ(boxes[1].Title, QStringLiteral("Warning"));
+    EXPECT_EQ(boxes[1].Text, QStringLiteral("There is no Orvex response"));
     // An error status that answers nothing the page asked for leaves the page alone.
     Reply(Bytes("20 31"));
     RunEventsFor(100);
     EXPECT_EQ(result->text(), QStringLiteral("There is no Orvex response"));
+}
+
+// The Z report closes the fiscal day for good: it is asked first, No by
+// default, in the language of the moment, and the click that follows an
+// answer at once (the second half of a double click) runs nothing.
+TEST_F(ReportsTest, TheZReportIsAskedFirstAndAClickRightAfterItsAnswerRunsNothing) {
+    Item("Reports1")->trigger();
+    Connect();
+    QPushButton* doZ = Control<QPushButton>("DoZ");
+    for (const auto refusal : {QMessageBox::No, QMessageBox::Escape}) {
+        answer = refusal;
+        boxes.clear();
+        doZ->click();
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].Text,
+                  QStringLiteral("Run the Z report? It closes the fiscal day and cannot be undone."));
+        EXPECT_EQ(boxes[0].Default, QMessageBox::No);
+        EXPECT_EQ(boxes[0].Buttons, QMessageBox::Yes | QMessageBox::No);
+        RunEventsFor(100);
+        EXPECT_TRUE(Sent().empty()) << "nothing runs without a yes";
+        EXPECT_TRUE(doZ->isEnabled());
+    }
+    Item("MnSerbian")->trigger();
+    boxes.clear();
+    doZ->click();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].Text,
+              QStringLiteral("Pokrenuti Z izveštaj? On zatvara fiskalni dan i ne može se poništiti."));
+    EXPECT_EQ(boxes[0].ButtonTexts.at(0).second, QStringLiteral("Da"));
+    EXPECT_EQ(boxes[0].ButtonTexts.at(1).second, QStringLiteral("Ne"));
+
+    // A register that answers in milliseconds: the click that follows runs nothing.
+    answer = QMessageBox::Yes;
+    doZ->click();
+    ASSERT_TRUE(WaitSent(1));
+    Reply(Bytes("20 00"));
+    ASSERT_TRUE(WaitUntil([&] { return (&forms->Session().Reports())->ZReportRunning() == false; }));
+    RunEventsFor(50);
+    EXPECT_FALSE(doZ->isEnabled()) << "off for a moment after the answer";
+    boxes.clear();
+    Page().DoZClick();
+    QTest::mouseClick(doZ, Qt::LeftButton);
+    EXPECT_TRUE(boxes.empty()) << "not even asked";
+    RunEventsFor(100);
+    EXPECT_EQ(Sent().size(), 1u);
+    // After the moment it asks again.
+    ASSERT_TRUE(WaitUntil([&] { return doZ->isEnabled(); }, 3000));
+    answer = QMessageBox::No;
+    doZ->click();
+    EXPECT_EQ(boxes.size(), 1u);
 }
 
 TEST_F(ReportsTest, SaveAndPrintTakeTheReportView) {
