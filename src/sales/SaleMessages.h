@@ -21,6 +21,11 @@ inline constexpr Caption NoDescription{"No PLU description begins with '%1'.",
 inline constexpr Caption NoBarcode{"No PLU has the barcode '%1'.", "Nijedan PLU nema barkod '%1'."};
 inline constexpr Caption Busy{"Another exchange with the register is running; the price was not sent.",
                               "U toku je druga razmena sa kasom; cena nije poslata."};
+inline constexpr Caption NoPrice{
+    "Price: enter a price above 0 for PLU %1. A PLU priced 0 cannot be sold. "
+    "Nothing was sent.",
+    "Cena: unesite cenu veću od 0 za PLU %1. PLU sa cenom 0 ne može da se prodaje. "
+    "Ništa nije poslato."};
 inline constexpr Caption Write{"Write", "Piši"};
 // The page's tab.
 inline constexpr Caption PageTitle{"Fiscal Printer", "Fiskalni printer"};

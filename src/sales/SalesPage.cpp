@@ -396,6 +396,13 @@ void SalesPage::WritePrClick() {
         return;
     }
     const uint32_t price = NewPriceHundredths(frame);
+    // An empty field would write four zero bytes, and the register then
+    // refuses to sell the PLU at all.
+    if (price == 0) {
+        ShowError(SaleMessages::NoPrice.Text().arg(plu));
+        m_price->setFocus();
+        return;
+    }
     switch (m_transfer->ChangePrice(plu, frame, price)) {
     case PluTransfer::PriceChangeResult::Written:
         m_writePrice->setText(SaleMessages::PriceOk.Text());

@@ -131,6 +131,31 @@ TEST_F(SalesPageTest, OutOfRangeValuesAreRefusedWithAMessageAndNothingSent) {
     EXPECT_TRUE(boxes[4].Text.contains("Nothing was sent"));
 }
 
+// An empty price field used to write four zero bytes and report "Price...OK!";
+// the register then refused to sell the PLU.
+TEST_F(SalesPageTest, ANewPriceOfNothingOrZeroIsRefusedInWordsAndNothingIsSent) {
+    Control<QPushButton>("NewPLUPrBtn")->click();
+    Retype("PLUCodePrice", "12");
+    for (const char* price : {"", "0", "0,00", "0.004"}) {
+        boxes.clear();
+        Edit("PriceCh")->setText(QString::fromLatin1(price));
+        Control<QPushButton>("WritePr")->click();
+        ASSERT_EQ(boxes.size(), 1u) << price;
+        EXPECT_EQ(boxes[0].Text, "Price: enter a price above 0 for PLU 12. A PLU priced 0 cannot be sold. "
+                                 "Nothing was sent.")
+            << price;
+        EXPECT_EQ(Control<QPushButton>("WritePr")->text(), "Write") << price;
+    }
+    Item("MnSerbian")->trigger();
+    boxes.clear();
+    Edit("PriceCh")->clear();
+    QTest::keyClick(Edit("PriceCh"), Qt::Key_Tab);
+    Control<QPushButton>("WritePr")->click();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(boxes[0].Text.startsWith(QString::fromUtf8("Cena: unesite cenu veću od 0 za PLU 12.")));
+    EXPECT_TRUE(Sent().empty());
+}
+
 TEST_F(SalesPageTest, BarcodesByWeighingRuleAndPlainLookup) {
     Retype("SalesBrcdLable", "2112345067890");
     QTest::keyClick(Edit("SalesBrcdLable"), Qt::Key_Return);
