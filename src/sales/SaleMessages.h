@@ -8,6 +8,9 @@ inline constexpr Caption OutOfRange{"%1: '%2' is not a number from 0 to %3. Noth
                                     "%1: '%2' nije broj od 0 do %3. Ništa nije poslato."};
 inline constexpr Caption BadPlu{"PLU Code: '%1' is not a PLU number from 0 to 9999. Nothing was sent.",
                                 "PLU kod: '%1' nije PLU broj od 0 do 9999. Ništa nije poslato."};
+inline constexpr Caption OverLimit{"%1: %2 is above the limit %3. Nothing is sent until it is corrected.",
+                                   "%1: %2 je iznad granice %3. Ništa se ne šalje dok se ne ispravi."};
+inline constexpr Caption PluCode{"PLU Code", "PLU kod"};
 inline constexpr Caption Quantity{"Weight / Pieces", "Težina / Komada"};
 inline constexpr Caption Payment{"Total/Cash", "Ukupno/Gotovina"};
 inline constexpr Caption Price{"Price", "Cena"};

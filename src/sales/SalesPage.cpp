@@ -16,6 +16,7 @@
 #include "toolkit/CharacterFilter.h"
 #include "toolkit/DecimalSeparator.h"
 #include "toolkit/FieldBuilders.h"
+#include "toolkit/LimitMark.h"
 #include "toolkit/MessageBoxes.h"
 #include "toolkit/TypedKeys.h"
 
@@ -249,6 +250,8 @@ void SalesPage::ConnectControls() {
     connect(m_amount, &QLineEdit::textChanged, this, &SalesPage::AmountChanged);
     connect(m_percent, &QLineEdit::textChanged, this, &SalesPage::PercentChanged);
     connect(m_pluCode, &QLineEdit::textChanged, this, &SalesPage::PluCodeChanged);
+    for (QLineEdit* field : {m_pluCode, m_pricePlu, m_quantity, m_payment->lineEdit(), m_price})
+        connect(field, &QLineEdit::textChanged, this, [this, field] { CheckLimit(field); });
 
     const auto decimal = [](QChar c) { return DecimalKeyRejected(c, DecimalSeparator()); };
     const auto code = [](QChar c) { return CodeKeyRejected(c); };
@@ -507,28 +510,36 @@ void SalesPage::PercentChanged() {
     m_perDec->setEnabled(!text.isEmpty());
 }
 
-void SalesPage::KeyUp(QObject* field) {
-    const auto limit = [](QLineEdit* edit, double max, int decimals) {
-        const std::optional<double> v = FieldNumber(edit->text());
-        if (v && *v > max)
-            edit->setText(decimals == 0 ? QString::number(int(max)) : LocaleNumber(max, decimals));
+void SalesPage::CheckLimit(QLineEdit* field) {
+    struct Limit {
+        QLineEdit* Field;
+        Caption Name;
+        double Max;
+        int Decimals;
     };
-    if (field == m_pluCode)
-        limit(m_pluCode, MaxPluNumber, 0);
-    else if (field == m_pricePlu)
-        limit(m_pricePlu, MaxPluNumber, 0);
-    else if (field == m_quantity)
-        limit(m_quantity, MaxQuantity, 3);
-    else if (field == m_payment->lineEdit())
-        limit(m_payment->lineEdit(), MaxPayment, 2);
-    else if (field == m_price)
-        limit(m_price, MaxNewPrice, 2);
+    const Limit limits[] = {{m_pluCode, SaleMessages::PluCode, MaxPluNumber, 0},
+                            {m_pricePlu, SaleMessages::PluCode, MaxPluNumber, 0},
+                            {m_quantity, SaleMessages::Quantity, MaxQuantity, 3},
+                            {m_payment->lineEdit(), SaleMessages::Payment, MaxPayment, 2},
+                            {m_price, SaleMessages::Price, MaxNewPrice, 2}};
+    for (const Limit& limit : limits) {
+        if (limit.Field != field)
+            continue;
+        // Kept as typed: cut to the limit, a slip of one digit too many
+        // would be sold as the largest quantity or price there is.
+        const std::optional<double> v = FieldNumber(field->text());
+        if (v && *v > limit.Max + 1e-9)
+            LimitMark::Set(field,
+                           SaleMessages::OverLimit.Text().arg(limit.Name.Text(), field->text(),
+                                                              LocaleNumber(limit.Max, limit.Decimals)));
+        else
+            LimitMark::Clear(field);
+        return;
+    }
 }
 
 bool SalesPage::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyRelease) {
-        KeyUp(watched);
-    } else if (event->type() == QEvent::KeyPress) {
+    if (event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         const bool plain = !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
         if (plain && key->key() == Qt::Key_Escape && watched != m_amount && watched != m_percent) {

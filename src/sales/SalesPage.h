@@ -71,7 +71,8 @@ class SalesPage : public ModePage, public SalesJournalHooks {
     // opening the port first when it is closed.
     template <typename Build> bool SendBuilt(Build build);
     void Send(const SaleFrame& frame);
-    void KeyUp(QObject* field);
+    // A value above its field's limit marks the field; it is refused when sent.
+    void CheckLimit(QLineEdit* field);
     void AmountChanged();
     void PercentChanged();
     void ShowError(const QString& text);

@@ -5,6 +5,7 @@
 #include "header/TMessageForm.h"
 #include "sales/SalesPage.h"
 #include "support/ScriptedPeer.h"
+#include "toolkit/LimitMark.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -14,6 +15,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <functional>
 
 namespace {
 
@@ -91,17 +93,9 @@ TEST_F(SalesPageTest, FunctionKeysActOnlyOnTheShownEnabledSalesPage) {
     EXPECT_EQ(Hex(peer.Received()[0]), "4C");
 }
 
-TEST_F(SalesPageTest, KeyFiltersAndLimitsAtKeyRelease) {
-    Retype("SPLUCode", "12345");
-    EXPECT_EQ(Edit("SPLUCode")->text(), "9999");
+TEST_F(SalesPageTest, KeyFiltersKeepTheirCharactersAndShortcutsPass) {
     Retype("WgtPcs", "1a2x");
     EXPECT_EQ(Edit("WgtPcs")->text(), "12");
-    Retype("WgtPcs", "123456");
-    EXPECT_EQ(Edit("WgtPcs")->text(), QString("99999.999").replace('.', QLocale::system().decimalPoint()));
-    QLineEdit* payment = Control<QComboBox>("SPayment")->lineEdit();
-    payment->clear();
-    QTest::keyClicks(payment, "123456789");
-    EXPECT_EQ(payment->text(), QString("99999999.99").replace('.', QLocale::system().decimalPoint()));
     // Shortcuts and navigation keys pass the filters untouched.
     Retype("SPLUCode", "12");
     QTest::keyClick(Edit("SPLUCode"), Qt::Key_Left);
@@ -109,6 +103,61 @@ TEST_F(SalesPageTest, KeyFiltersAndLimitsAtKeyRelease) {
     EXPECT_EQ(Edit("SPLUCode")->text(), "1");
     Retype("SaleDescrEdit", "milk");
     EXPECT_EQ(Edit("SaleDescrEdit")->text(), "MILK");
+}
+
+// A value above its limit used to be cut to the limit at the key release, so
+// that a slip (123456 for 12.3456) was sold as 99999.999 units. It is kept as
+// typed, marked with the limit in words, and refused by the action.
+TEST_F(SalesPageTest, AValueAboveItsLimitIsKeptMarkedAndRefusedByItsAction) {
+    const QString sep = QLocale::system().decimalPoint();
+    QLineEdit* payment = Control<QComboBox>("SPayment")->lineEdit();
+    Control<QPushButton>("NewPLUPrBtn")->click();
+    Retype("PLUCodePrice", "12");
+    struct Row {
+        QLineEdit* Field;
+        const char* Typed;
+        QString Limit;
+        std::function<void()> Act;
+        QString Refusal;
+    };
+    const Row rows[] = {
+        {Edit("SPLUCode"), "12345", "9999", [&] { QTest::keyClick(Edit("SPLUCode"), Qt::Key_Return); },
+         "PLU Code: '12345' is not a PLU number from 0 to 9999. Nothing was sent."},
+        {Edit("WgtPcs"), "123456", "99999" + sep + "999", [&] { Item("ShortSale")->trigger(); },
+         "Weight / Pieces: '123456' is not a number from 0 to 99999" + sep + "999. Nothing was sent."},
+        {payment, "123456789", "99999999" + sep + "99", [&] { Control<QPushButton>("Cash")->click(); },
+         "Total/Cash: '123456789' is not a number from 0 to 99999999" + sep + "99. Nothing was sent."},
+        {Edit("PriceCh"), "1234567", "999999" + sep + "99", [&] { Control<QPushButton>("WritePr")->click(); },
+         "Price: '1234567' is not a number from 0 to 999999" + sep + "99. Nothing was sent."},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.Typed);
+        if (row.Field != Edit("SPLUCode"))
+            Retype("SPLUCode", "7");
+        row.Field->clear();
+        QTest::keyClicks(row.Field, QString::fromLatin1(row.Typed));
+        EXPECT_EQ(row.Field->text(), QString::fromLatin1(row.Typed)) << "kept as typed";
+        EXPECT_TRUE(LimitMark::IsSet(row.Field));
+        EXPECT_TRUE(row.Field->toolTip().contains(" is above the limit " + row.Limit + "."))
+            << row.Field->toolTip().toStdString();
+        EXPECT_EQ(row.Field->palette().color(QPalette::Text), QColor(Qt::red));
+        boxes.clear();
+        row.Act();
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].Text, row.Refusal);
+        EXPECT_EQ(row.Field->text(), QString::fromLatin1(row.Typed));
+        // One digit less is within the limit: the mark goes.
+        QTest::keyClick(row.Field, Qt::Key_Backspace);
+        EXPECT_FALSE(LimitMark::IsSet(row.Field));
+        EXPECT_NE(row.Field->palette().color(QPalette::Text), QColor(Qt::red));
+        row.Field->clear();
+    }
+    EXPECT_TRUE(Sent().empty());
+    Item("MnSerbian")->trigger();
+    Retype("WgtPcs", "123456");
+    EXPECT_EQ(Edit("WgtPcs")->toolTip(), QString::fromUtf8("Težina / Komada: 123456 je iznad granice 99999") +
+                                             sep +
+                                             QString::fromUtf8("999. Ništa se ne šalje dok se ne ispravi."));
 }
 
 // Values that bypass the key filters (pasted, set) used to be cut or wrapped
