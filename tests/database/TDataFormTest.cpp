@@ -244,6 +244,14 @@ TEST_F(DataFormTest, SettingsOverARangeRefreshGridAndPluPage) {
     EXPECT_EQ(Table()[3].Price, 2.5);
     QTest::keyClick(value, Qt::Key_Backspace);
     EXPECT_FALSE(LimitMark::IsSet(value));
+
+    // A price of 0 used to change nothing without a word.
+    Item("MnSerbian")->trigger();
+    boxes.clear();
+    ApplySetting(Price, QStringLiteral("0"), "1", "3");
+    EXPECT_EQ(LastBox(), QString::fromUtf8("Cena 0 se ne postavlja: kasa ne može da prodaje PLU sa cenom 0. "
+                                           "Unesite cenu veću od 0; nijedan PLU nije promenjen."));
+    EXPECT_EQ(Table()[3].Price, 2.5);
 }
 
 TEST_F(DataFormTest, UnitChangeThatWouldOverflowNamesThePlusAndKeepsThem) {
