@@ -438,6 +438,30 @@ TEST_F(ReportsTest, TheOperatorDialogTakesOneToFifteenAndTheAnswerClosesIt) {
     EXPECT_EQ(Window().CurrentPage(), static_cast<ModePage*>(Window().MonitorSheet()));
 }
 
+// A keyboard types into the box itself, which hands the keys to its line
+// edit past that edit's filters: Enter after 15 used to send nothing.
+TEST_F(ReportsTest, EnterInTheOperatorBoxActsAsOkWheneverOkIsEnabled) {
+    Item("Reports1")->trigger();
+    Connect();
+    Click("DailyOperators");
+    QComboBox* code = OperForm().OperCode();
+    EXPECT_EQ(code->completer(), nullptr);
+    QTest::keyClick(code, Qt::Key_Return);
+    RunEventsFor(100);
+    EXPECT_TRUE(Sent().empty()) << "OK is off while the box is empty";
+    QTest::keyClicks(code, QStringLiteral("1x5"));
+    EXPECT_EQ(code->currentText(), QStringLiteral("15"));
+    QTest::keyClick(code, Qt::Key_Return);
+    ASSERT_TRUE(WaitSent(1));
+    EXPECT_EQ(Hex(sent[0]), "6A 0F");
+    code->setEditText(QString());
+    QTest::keyClicks(code->lineEdit(), QStringLiteral("7"));
+    QTest::keyClick(code->lineEdit(), Qt::Key_Enter);
+    ASSERT_TRUE(WaitSent(2));
+    EXPECT_EQ(Hex(sent[1]), "6A 07");
+    EXPECT_TRUE(boxes.empty());
+}
+
 TEST_F(ReportsTest, TheDialogsFollowTheLanguage) {
     Item("MnSerbian")->trigger();
     EXPECT_EQ(PluStat().windowTitle(), QStringLiteral("PLU Statistika"));
