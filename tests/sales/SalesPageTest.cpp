@@ -252,12 +252,18 @@ TEST_F(SalesPageTest, ThanksEditorCentresSendsAndClosesByItsRules) {
     EXPECT_EQ(editor.Line()->text(), QString(6, ' ') + "ABCDEFGHIJ");
     center->click();
     EXPECT_EQ(editor.Line()->text(), "ABCDEFGHIJ");
-    // Space toggles the box instead of closing the editor.
+    // Space toggles the box instead of closing the editor; a letter typed
+    // there used to close it and lose the text: it does nothing now.
     center->setFocus();
     QTest::keyClick(center, Qt::Key_Space);
     EXPECT_TRUE(center->isChecked());
     EXPECT_TRUE(editor.isVisible());
-    QTest::keyClick(center, Qt::Key_A);
+    const QString typed = editor.Line()->text();
+    QTest::keyClicks(center, "A1.");
+    EXPECT_TRUE(editor.isVisible());
+    EXPECT_EQ(editor.Line()->text(), typed);
+    EXPECT_TRUE(center->isChecked());
+    QTest::keyClick(center, Qt::Key_Escape);
     EXPECT_FALSE(editor.isVisible());
     EXPECT_EQ(editor.Line()->text(), "");
     EXPECT_TRUE(Sent().empty());
@@ -266,6 +272,18 @@ TEST_F(SalesPageTest, ThanksEditorCentresSendsAndClosesByItsRules) {
     QTest::keyClick(editor.Line(), Qt::Key_Return);
     EXPECT_TRUE(Sent().empty());
     peer.SetResponder([](const Payload&) { return std::vector<Payload>{{'S'}}; });
+    // An empty line erases the register's thanks message: asked first, No by default.
+    answer = QMessageBox::No;
+    editor.Line()->setText("   ");
+    editor.findChild<QPushButton*>("Write9Line")->click();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].Text,
+              "The thanks message is empty: writing it erases the register's thanks message. Erase it?");
+    EXPECT_EQ(boxes[0].Default, QMessageBox::No);
+    EXPECT_TRUE(editor.isVisible());
+    EXPECT_TRUE(Sent().empty());
+    editor.Line()->clear();
+    answer = QMessageBox::Yes;
     editor.findChild<QPushButton*>("Write9Line")->click();
     ASSERT_EQ(Sent().size(), 1u);
     EXPECT_EQ(Hex(peer.Received()[0]),
