@@ -188,8 +188,8 @@ TEST_F(SalesSimTest, HeaderLinesReadChangedWrittenAndReadBack) {
     Control<QCheckBox>("Center3")->click();
     Control<QPushButton>("DescCommit")->click();
     EXPECT_TRUE(boxes.empty()) << (boxes.empty() ? "" : boxes[0].Text.toStdString());
-    // Refreshed from the register's reply: centred, with the line's trailing blanks.
-    EXPECT_EQ(Edit("Line3")->text(), QString(5, ' ') + "LINE THREE" + QString(6, ' '));
+    // Refreshed from the register's reply: centred, without the blanks that fill the line.
+    EXPECT_EQ(Edit("Line3")->text(), QString(5, ' ') + "LINE THREE");
 
     page.ClearHeaderLinesClick();
     Control<QPushButton>("DescRead")->click();
@@ -198,6 +198,80 @@ TEST_F(SalesSimTest, HeaderLinesReadChangedWrittenAndReadBack) {
     EXPECT_EQ(Edit("Line3")->text().left(5), QString(5, ' '));
     EXPECT_TRUE(Control<QCheckBox>("Center3")->isChecked());
     EXPECT_EQ(Edit("Line8")->text().trimmed(), "OX01234567");
+}
+
+// Lines used to be held with the 21 places the register fills with blanks:
+// a double-width line that is not centred could not be written back ("Line 1
+// has 21 characters"), not even after a good write, and its field showed
+// only blanks. Every line read is written back as it prints, and a selected
+// full line can be typed over.
+TEST_F(SalesSimTest, EveryHeaderLineReadIsWrittenBackUnchanged) {
+    StartRegister();
+    const auto line = [](int n, uint8_t attribute, const QByteArray& text) {
+        QByteArray write(24, '\0');
+        write[0] = '_';
+        write[1] = char(n);
+        write[2] = char(attribute);
+        write.replace(3, text.size(), text);
+        return write;
+    };
+    const QByteArray written[] = {
+        line(1, 1, "SHOP"),                         // double width, not centred
+        line(2, 0, "ABCDEFGHIJKLMNOPQRSTU"),        // full
+        line(3, 3, "  ORVEX"),                      // double width, centred
+        line(4, 2, " HELLO" + QByteArray(15, ' ')), // filled with blanks, not centred
+        line(5, 0, ""),
+    };
+    sim->WithModel([&](RegisterModel& model) {
+        for (const QByteArray& w : written)
+            (void)model.Answer(w);
+    });
+    // As the register prints them: trailing blanks and zeros alike are fill.
+    const auto stored = [&] {
+        std::vector<QByteArray> lines;
+        sim->WithModel([&](RegisterModel& model) {
+            for (int n = 1; n <= 5; ++n) {
+                const auto& h = model.Header(n);
+                QByteArray text(reinterpret_cast<const char*>(h.Text.data()), 21);
+                text.replace('\0', ' ');
+                while (text.endsWith(' '))
+                    text.chop(1);
+                lines.push_back(QByteArray::number(h.Attribute) + ":" + text);
+            }
+        });
+        return lines;
+    };
+    const std::vector<QByteArray> before = stored();
+    Item("Header1")->trigger();
+    HeaderPage& page = *Window().CompanySheet();
+    Control<QPushButton>("DescRead")->click();
+    ASSERT_TRUE(page.ReadComplete());
+    EXPECT_EQ(page.Line(1)->text(), "SHOP");
+    EXPECT_EQ(page.Line(1)->cursorPosition(), 0);
+    EXPECT_EQ(page.Line(3)->text(), "  ORVEX");
+    EXPECT_EQ(page.Line(4)->text(), " HELLO");
+    EXPECT_FALSE(Control<QCheckBox>("Center4")->isChecked());
+    for (int round = 1; round <= 2; ++round) {
+        SCOPED_TRACE(round);
+        Control<QPushButton>("DescCommit")->click();
+        EXPECT_TRUE(boxes.empty()) << (boxes.empty() ? "" : boxes[0].Text.toStdString());
+        EXPECT_EQ(stored(), before);
+        EXPECT_EQ(page.Line(1)->text(), "SHOP") << "refreshed from the reply, still without the fill";
+    }
+
+    // A full line selected is typed over.
+    QLineEdit* full = page.Line(2);
+    full->setFocus();
+    full->selectAll();
+    QTest::keyClicks(full, "x");
+    EXPECT_EQ(full->text(), "X");
+    full->setText("ABCDEFGHIJKLMNOPQRSTU");
+    full->setSelection(3, 2);
+    QTest::keyClicks(full, "12");
+    EXPECT_EQ(full->text(), "ABC12FGHIJKLMNOPQRSTU");
+    full->setCursorPosition(21);
+    QTest::keyClicks(full, "Z");
+    EXPECT_EQ(full->text().size(), 21) << "without a selection a full line takes nothing more";
 }
 
 TEST_F(SalesSimTest, TheThanksLineIsWrittenAndConfirmed) {
