@@ -391,12 +391,44 @@ TEST_F(PluStatTest, CancelStopsTheSeriesAndListsThePluWithoutAnswer) {
     EXPECT_FALSE((&forms->Session().PluSeries())->IsRunning());
     RunEventsFor(200);
     EXPECT_EQ(Sent().size(), 1u) << "nothing more leaves after Cancel";
-    EXPECT_EQ(Lines().last(), QStringLiteral("No answer from the register for PLU: 1"));
+    // A cancelled report used to end without a word, as if it were complete.
+    ASSERT_EQ(Lines().size(), 4);
+    EXPECT_EQ(Lines()[2], QStringLiteral("No answer from the register for PLU: 1"));
+    EXPECT_EQ(Lines()[3], QStringLiteral("Cancelled at PLU 1"));
     // The answer that comes late is still written.
     auto reply = ReportPayload('i', {{1, "01 00 00 00 00 05"}});
     Reply(reply);
-    ASSERT_TRUE(WaitUntil([&] { return Lines().size() == 4; }));
+    ASSERT_TRUE(WaitUntil([&] { return Lines().size() == 5; }));
     EXPECT_TRUE(Lines().last().startsWith(QStringLiteral("       1\t       ITEM 1")));
+}
+
+// A range without a PLU active on the PC used to write the titles alone, as
+// if nothing had been sold; it is said why nothing is asked, and how to mend it.
+TEST_F(PluStatTest, ARangeWithoutAPluActiveOnThePcSaysSoAndAsksNothing) {
+    for (const auto& [from, to] : {std::pair{"11", "20"}, {"2", ""}, {"0", "0"}}) {
+        SCOPED_TRACE(from);
+        boxes.clear();
+        PluStat().PLUCode()->setText(QString::fromLatin1(from));
+        PluStat().PLUCode2()->setText(QString::fromLatin1(to));
+        PluStat().GetDailyPLU()->click();
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_TRUE(boxes[0].Text.startsWith(
+            QStringLiteral("No PLU from %1 to %2 is active on the PC")
+                .arg(QString::fromLatin1(from), QString::fromLatin1(*to ? to : from))))
+            << boxes[0].Text.toStdString();
+        EXPECT_TRUE(boxes[0].Text.contains(QStringLiteral("\"Read all from ECR\"")));
+        EXPECT_TRUE(PluStat().isVisible());
+        EXPECT_TRUE(PluStat().GetDailyPLU()->isEnabled());
+    }
+    RunEventsFor(50);
+    EXPECT_TRUE(Sent().empty());
+    EXPECT_TRUE(Lines().isEmpty());
+    Item("MnSerbian")->trigger();
+    boxes.clear();
+    PluStat().GetDailyPLU()->click();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(
+        boxes[0].Text.startsWith(QString::fromUtf8("Nijedan PLU od 0 do 0 nije aktivan na računaru")));
 }
 
 TEST_F(ReportsTest, TheOperatorDialogTakesOneToFifteenAndTheAnswerClosesIt) {
