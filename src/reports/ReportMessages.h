@@ -9,6 +9,10 @@ inline constexpr Caption PageTitle{"Reports", "Izvestaji"};
 // Asked before the register closes its fiscal day.
 inline constexpr Caption ZQuestion{"Run the Z report? It closes the fiscal day and cannot be undone.",
                                    "Pokrenuti Z izveštaj? On zatvara fiskalni dan i ne može se poništiti."};
+// A line of the report view for a report that never came.
+inline constexpr Caption ReportUnanswered{
+    "No answer from the register for \"%1\" within %2 s: nothing was received.",
+    "Kasa nije odgovorila za \"%1\" za %2 s: ništa nije primljeno."};
 // The PLU statistics series.
 inline constexpr Caption SeriesCancelled{"Cancelled at PLU %1", "Prekinuto kod PLU %1"};
 inline constexpr Caption NoActivePlu{

@@ -105,6 +105,7 @@ void ReportsPage::Attach(DailyReports& reports) {
     });
     connect(&reports, &DailyReports::ZReportFinished, this, &ReportsPage::ZFinished);
     connect(&reports, &DailyReports::ZReportUnanswered, this, &ReportsPage::ZUnanswered);
+    connect(&reports, &DailyReports::ReportUnanswered, this, &ReportsPage::ReportUnanswered);
 }
 
 bool ReportsPage::RegisterFont() const {
@@ -184,6 +185,19 @@ void ReportsPage::DoZClick() {
     if (answer != QMessageBox::Yes)
         return;
     m_reports->RunZReport();
+}
+
+void ReportsPage::ReportUnanswered(quint8 code) {
+    const char* button = code == TaxReportCode          ? "GetVAT"
+                         : code == DepartmentReportCode ? "GetDept"
+                         : code == StatusReportCode     ? "DailyStatistics"
+                         : code == LastZReportCode      ? "GetZ"
+                                                        : "DailyOperators";
+    const auto* control = findChild<QPushButton*>(QString::fromLatin1(button));
+    const QString name = control ? control->text().remove(QLatin1Char('&')) : QString();
+    const int ms = m_reports ? m_reports->ReportTimeout() : 0;
+    AppendLines(
+        {ReportMessages::ReportUnanswered.Text().arg(name, QString::number(ms / 1000.0, 'g', 3)), QString()});
 }
 
 void ReportsPage::ZAnswered() {

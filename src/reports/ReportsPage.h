@@ -50,6 +50,7 @@ class ReportsPage : public ModePage {
     void ZFinished(quint8 status, const QString& line);
     void ZUnanswered();
     void ZAnswered();
+    void ReportUnanswered(quint8 code);
 
     QTextEdit* m_view;
     QPushButton* m_clear;

@@ -29,6 +29,12 @@ inline constexpr Caption NoPrice{
     "Nothing was sent.",
     "Cena: unesite cenu veću od 0 za PLU %1. PLU sa cenom 0 ne može da se prodaje. "
     "Ništa nije poslato."};
+// The hint panel, when the register has not answered a step it was sent.
+inline constexpr Caption StepUnconfirmed{
+    "No answer from the register to \"%1\" within %2 s: the step may not have been done.",
+    "Kasa nije odgovorila na \"%1\" za %2 s: korak možda nije urađen."};
+inline constexpr Caption StatusUnanswered{"No answer from the register to \"%1\" within %2 s.",
+                                          "Kasa nije odgovorila na \"%1\" za %2 s."};
 inline constexpr Caption Write{"Write", "Piši"};
 // The page's tab.
 inline constexpr Caption PageTitle{"Fiscal Printer", "Fiskalni printer"};

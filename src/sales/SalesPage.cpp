@@ -11,6 +11,7 @@
 #include "protocol/Converts.h"
 #include "protocol/RegisterCharset.h"
 #include "protocol/ReplyDispatcher.h"
+#include "sales/SaleConfirmation.h"
 #include "sales/SaleMessages.h"
 #include "sales/StatusReplies.h"
 #include "toolkit/CharacterFilter.h"
@@ -285,6 +286,8 @@ void SalesPage::Attach(const PluTable& table, ReplyDispatcher& dispatcher, const
     m_dispatcher = &dispatcher;
     m_barcodes = &barcodes;
     m_transfer = &transfer;
+    m_confirmation = new SaleConfirmation(dispatcher.RS232(), this);
+    connect(m_confirmation, &SaleConfirmation::Unconfirmed, this, &SalesPage::StepUnconfirmed);
     connect(&statusReplies, &StatusReplies::ErrorStatusReceived, this,
             [this](quint8, const QString& line) { m_errorBox->setPlainText(line); });
     connect(&statusReplies, &StatusReplies::ReceiptStatusReceived, m_receiptStatus, &QLabel::setText);
@@ -302,6 +305,57 @@ void SalesPage::Send(const SaleFrame& frame) {
     if (!m_dispatcher || !m_dispatcher->EnsurePortOpen())
         return;
     m_dispatcher->RS232().SendFrame(frame);
+    if (m_confirmation && !frame.empty())
+        m_confirmation->Sent(frame[0], StepName(frame));
+}
+
+QString SalesPage::StepName(const SaleFrame& frame) const {
+    const char* button = nullptr;
+    switch (frame[0]) {
+    case PluSaleCode:
+        button = frame.size() > 7 && frame[7] == SaleKindCorrection ? "Correction" : "NormalSale";
+        break;
+    case PaymentCode:
+        button = frame.size() > 1 && frame[1] == PayCard ? "Card" : frame[1] == PayCheque ? "Check" : "Cash";
+        break;
+    case SubtotalCode:
+        button = "SubTotal";
+        break;
+    case ImmediateCorrectionCode:
+        button = "ImmCorrection";
+        break;
+    case ReceiptStatusCode:
+        button = "ReceiptSt";
+        break;
+    case ErrorStatusRequestCode:
+        button = "ErrorSt";
+        break;
+    case AmountIncrementCode:
+        button = "AmIn";
+        break;
+    case AmountDecrementCode:
+        button = "AmDec";
+        break;
+    case PercentIncrementCode:
+        button = "PerIn";
+        break;
+    case PercentDecrementCode:
+        button = "PerDec";
+        break;
+    default:
+        return {};
+    }
+    const auto* control = findChild<QPushButton*>(QString::fromLatin1(button));
+    QString name = control ? control->text().remove(QLatin1Char('&')) : QString();
+    if (frame[0] == PluSaleCode && frame.size() > 2)
+        name += QStringLiteral(", PLU %1").arg(frame[1] | (frame[2] << 8));
+    return name;
+}
+
+void SalesPage::StepUnconfirmed(quint8 command, const QString& what) {
+    const bool status = command == ReceiptStatusCode || command == ErrorStatusRequestCode;
+    const Caption& words = status ? SaleMessages::StatusUnanswered : SaleMessages::StepUnconfirmed;
+    emit HintRequested(words.Text().arg(what, QString::number(m_confirmation->Timeout() / 1000.0, 'g', 3)));
 }
 
 template <typename Build> bool SalesPage::SendBuilt(Build build) {

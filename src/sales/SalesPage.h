@@ -16,6 +16,7 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class ReplyDispatcher;
+class SaleConfirmation;
 class StatusReplies;
 
 // The fiscal printer page: a receipt run from the PC, PLU by PLU, by number,
@@ -34,6 +35,8 @@ class SalesPage : public ModePage, public SalesJournalHooks {
                 PluTransfer& transfer, StatusReplies& statusReplies);
 
     [[nodiscard]] QWidget* SalesGroup() const { return m_sales; }
+    // Follows every step sent until the register answers it.
+    [[nodiscard]] SaleConfirmation* Confirmation() const { return m_confirmation; }
 
     // The page's commands; F3 to F6 reach the first four.
     void NormalSaleClick();
@@ -58,6 +61,8 @@ class SalesPage : public ModePage, public SalesJournalHooks {
 
   signals:
     void ThanksRequested();
+    // Words for the main window's hint panel.
+    void HintRequested(const QString& text);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -71,6 +76,9 @@ class SalesPage : public ModePage, public SalesJournalHooks {
     // opening the port first when it is closed.
     template <typename Build> bool SendBuilt(Build build);
     void Send(const SaleFrame& frame);
+    // The step as the user knows it: its button's caption (and the PLU).
+    [[nodiscard]] QString StepName(const SaleFrame& frame) const;
+    void StepUnconfirmed(quint8 command, const QString& what);
     // A value above its field's limit marks the field; it is refused when sent.
     void CheckLimit(QLineEdit* field);
     void AmountChanged();
@@ -104,4 +112,5 @@ class SalesPage : public ModePage, public SalesJournalHooks {
     ReplyDispatcher* m_dispatcher = nullptr;
     const BarcodeRules* m_barcodes = nullptr;
     PluTransfer* m_transfer = nullptr;
+    SaleConfirmation* m_confirmation = nullptr;
 };

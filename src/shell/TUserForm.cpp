@@ -332,6 +332,7 @@ void TUserForm::ConnectSales() {
     }
     OnAction("MnThanksMsg", [&thanks] { thanks.Open(); });
     connect(m_salesPage, &SalesPage::ThanksRequested, &thanks, &TMessageForm::Open);
+    connect(m_salesPage, &SalesPage::HintRequested, m_hints, &QLabel::setText);
 }
 
 void TUserForm::ConnectReports() {

@@ -239,6 +239,42 @@ TEST_F(ReportsTest, TheZReportIsAskedFirstAndAClickRightAfterItsAnswerRunsNothin
     EXPECT_EQ(boxes.size(), 1u);
 }
 
+// A silent register used to leave the view as it was, as if nothing had been
+// asked; a report that does not come within its time is said to be missing.
+TEST_F(ReportsTest, AReportThatNeverComesIsSaidToBeMissingInTheView) {
+    Item("Reports1")->trigger();
+    Connect();
+    (&forms->Session().Reports())->SetReportTimeout(200);
+    Click("GetVAT");
+    Click("GetZ");
+    ASSERT_TRUE(WaitUntil([&] { return Lines().size() >= 4; }, 3000));
+    EXPECT_EQ(
+        Lines(),
+        QStringList({QStringLiteral("No answer from the register for \"Sales/VAT\" within 0.2 s: nothing "
+                                    "was received."),
+                     QString(),
+                     QStringLiteral("No answer from the register for \"Get Previous Z\" within 0.2 s: "
+                                    "nothing was received."),
+                     QString()}));
+    // An answer in time writes the report and no such line.
+    Page().ClearRichClick();
+    Item("MnSerbian")->trigger();
+    Click("GetDept");
+    Reply(ReportPayload('g'));
+    ASSERT_TRUE(WaitUntil([&] { return Lines().size() == 20; }));
+    RunEventsFor(400);
+    EXPECT_EQ(Lines().size(), 20);
+    Click("DailyOperators");
+    QTest::keyClicks(OperForm().OperCode(), QStringLiteral("3"));
+    QTest::keyClick(OperForm().OperCode(), Qt::Key_Return);
+    ASSERT_TRUE(WaitUntil([&] { return Lines().size() == 22; }, 3000));
+    EXPECT_EQ(Lines()[20],
+              QString::fromUtf8("Kasa nije odgovorila za \"Statistika blagajnika\" za 0.2 s: ništa "
+                                "nije primljeno."));
+    EXPECT_TRUE(OperForm().isVisible()) << "the dialog stays for another try";
+    EXPECT_TRUE(boxes.empty());
+}
+
 TEST_F(ReportsTest, SaveAndPrintTakeTheReportView) {
     QString chosen = QDir(workDir.path()).filePath(QStringLiteral("day.xls"));
     FileDialogs::SetFileHook([&](const FileDialogs::FileRequest&) { return chosen; });

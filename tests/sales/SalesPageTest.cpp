@@ -3,6 +3,7 @@
 #include "barcodes/BarcodeTypeTable.h"
 #include "header/HeaderPage.h"
 #include "header/TMessageForm.h"
+#include "sales/SaleConfirmation.h"
 #include "sales/SalesPage.h"
 #include "support/ScriptedPeer.h"
 #include "toolkit/LimitMark.h"
@@ -203,6 +204,47 @@ TEST_F(SalesPageTest, ANewPriceOfNothingOrZeroIsRefusedInWordsAndNothingIsSent) 
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_TRUE(boxes[0].Text.startsWith(QString::fromUtf8("Cena: unesite cenu veću od 0 za PLU 12.")));
     EXPECT_TRUE(Sent().empty());
+}
+
+// A silent register used to look like one that took every step: the page
+// emptied its fields and said nothing. A step whose record does not come
+// within its time is named in the hint panel.
+TEST_F(SalesPageTest, AStepTheRegisterDoesNotAnswerIsNamedInTheHintPanel) {
+    Window().SalesSheet()->Confirmation()->SetTimeout(300);
+    const QString pageHint = Window().HintText();
+    Retype("SPLUCode", "7");
+    Item("ShortSale")->trigger();
+    EXPECT_EQ(Window().HintText(), pageHint);
+    ASSERT_TRUE(WaitUntil([&] { return Window().HintText() != pageHint; }, 3000));
+    EXPECT_EQ(Window().HintText(),
+              "No answer from the register to \"Sale - F3, PLU 7\" within 0.3 s: the step "
+              "may not have been done.");
+    Control<QPushButton>("ErrorSt")->click();
+    ASSERT_TRUE(WaitUntil([&] { return Window().HintText().contains("Error Status"); }, 3000));
+    EXPECT_EQ(Window().HintText(), "No answer from the register to \"Error Status\" within 0.3 s.");
+
+    // Steps the register answers, each by its own record, say nothing; one
+    // it leaves unanswered among them is still named.
+    peer.SetResponder([](const Payload& got) {
+        if (got[0] == '?')
+            return std::vector<Payload>{{'@'}, {'?'}};
+        if (got[0] == 'L')
+            return std::vector<Payload>{{'L'}};
+        return std::vector<Payload>{};
+    });
+    Item("MnSerbian")->trigger();
+    const QString serbianHint = Window().HintText();
+    Retype("SPLUCode", "7");
+    Item("ShortSale")->trigger();
+    Item("ShortSubtotal")->trigger();
+    Control<QPushButton>("Cash")->click();
+    ASSERT_TRUE(WaitUntil([&] { return Window().HintText() != serbianHint; }, 3000));
+    EXPECT_EQ(
+        Window().HintText(),
+        QString::fromUtf8("Kasa nije odgovorila na \"Gotovina-F6\" za 0.3 s: korak možda nije urađen."));
+    RunEventsFor(400);
+    EXPECT_EQ(Window().SalesSheet()->Confirmation()->Pending(), 0u);
+    EXPECT_TRUE(boxes.empty());
 }
 
 TEST_F(SalesPageTest, BarcodesByWeighingRuleAndPlainLookup) {
