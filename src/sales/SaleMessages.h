@@ -35,6 +35,19 @@ inline constexpr Caption StepUnconfirmed{
     "Kasa nije odgovorila na \"%1\" za %2 s: korak možda nije urađen."};
 inline constexpr Caption StatusUnanswered{"No answer from the register to \"%1\" within %2 s.",
                                           "Kasa nije odgovorila na \"%1\" za %2 s."};
+// The close query after sale commands.
+inline constexpr Caption ReceiptOpenAtClose{
+    "The register is still inside a receipt (%1). Finish it with a payment or clear it; otherwise the next "
+    "receipt goes on from it.\nClose the program anyway?",
+    "Kasa je još u računu (%1). Završite ga plaćanjem ili ga obrišite; inače se sledeći račun nastavlja na "
+    "njega.\nIpak zatvoriti program?"};
+inline constexpr Caption ReceiptUnknownAtClose{
+    "The register did not say whether a receipt is still open, and sale commands were sent in this run.\n"
+    "Close the program anyway?",
+    "Kasa nije rekla da li je račun još otvoren, a u ovom radu su slate komande prodaje.\n"
+    "Ipak zatvoriti program?"};
+inline constexpr Caption Yes{"Yes", "Da"};
+inline constexpr Caption No{"No", "Ne"};
 inline constexpr Caption Write{"Write", "Piši"};
 // The page's tab.
 inline constexpr Caption PageTitle{"Fiscal Printer", "Fiskalni printer"};

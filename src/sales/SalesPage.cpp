@@ -291,10 +291,24 @@ void SalesPage::Attach(const PluTable& table, ReplyDispatcher& dispatcher, const
     connect(&statusReplies, &StatusReplies::ErrorStatusReceived, this,
             [this](quint8, const QString& line) { m_errorBox->setPlainText(line); });
     connect(&statusReplies, &StatusReplies::ReceiptStatusReceived, m_receiptStatus, &QLabel::setText);
+    m_statusReplies = &statusReplies;
+    connect(&dispatcher, &ReplyDispatcher::ConnectionChanged, this, [this](bool open) {
+        if (!open) {
+            m_receiptAsked = false;
+            m_receiptStatus->clear();
+        }
+    });
+}
+
+void SalesPage::PageHide() {
+    m_shown = false;
 }
 
 void SalesPage::PageShow() {
+    m_shown = true;
     m_pluCode->setFocus();
+    if (!m_receiptAsked)
+        AskReceiptStatus();
 }
 
 void SalesPage::ShowError(const QString& text) {
@@ -305,8 +319,43 @@ void SalesPage::Send(const SaleFrame& frame) {
     if (!m_dispatcher || !m_dispatcher->EnsurePortOpen())
         return;
     m_dispatcher->RS232().SendFrame(frame);
-    if (m_confirmation && !frame.empty())
+    if (frame.empty())
+        return;
+    if (frame[0] != ReceiptStatusCode && frame[0] != ErrorStatusRequestCode)
+        m_saleCommandsSent = true;
+    if (m_confirmation)
         m_confirmation->Sent(frame[0], StepName(frame));
+}
+
+void SalesPage::ConnectedByUser() {
+    if (m_shown)
+        AskReceiptStatus();
+}
+
+void SalesPage::AskReceiptStatus() {
+    if (!m_dispatcher || !m_dispatcher->IsOpen())
+        return;
+    m_receiptAsked = true;
+    m_dispatcher->RS232().SendFrame(EncodeSingle(ReceiptStatusCode));
+}
+
+QString SalesPage::OpenReceiptWarning() {
+    if (!m_saleCommandsSent || !m_dispatcher || !m_statusReplies || !m_dispatcher->IsOpen() ||
+        m_dispatcher->IsWaiting())
+        return {};
+    std::optional<quint8> state;
+    const auto answered = connect(m_statusReplies, &StatusReplies::ReceiptStateReceived, this, [&](quint8 s) {
+        state = s;
+        m_dispatcher->CompleteWait();
+    });
+    m_dispatcher->RS232().SendFrame(EncodeSingle(ReceiptStatusCode));
+    (void)m_dispatcher->WaitReply(ReceiptStatusCode, ReceiptQueryMs);
+    disconnect(answered);
+    if (!state)
+        return SaleMessages::ReceiptUnknownAtClose.Text();
+    if (*state == 'I' || *state == 'P')
+        return SaleMessages::ReceiptOpenAtClose.Text().arg(m_receiptStatus->text());
+    return {};
 }
 
 QString SalesPage::StepName(const SaleFrame& frame) const {

@@ -53,11 +53,25 @@ class SalesPage : public ModePage, public SalesJournalHooks {
     void DescriptionSearch();
     void BarcodeEntry();
 
+    // Whether a command that opens, changes or closes a receipt left this run.
+    [[nodiscard]] bool SaleCommandsSent() const { return m_saleCommandsSent; }
+    // The receipt status panel shows where the register stands, a receipt
+    // left open by an earlier run included: asked once a connection, when the
+    // user connects with the page up or shows the page on an open line.
+    void ConnectedByUser();
+    void AskReceiptStatus();
+    // At close, after sale commands: asks the register whether a receipt is
+    // open (waiting up to ReceiptQueryMs) and returns the warning to show,
+    // empty when the register is outside a receipt or nothing was sold.
+    [[nodiscard]] QString OpenReceiptWarning();
+    static constexpr int ReceiptQueryMs = 3000;
+
     // SalesJournalHooks
     void SubtotalRecorded(const QString& amountText) override;
     void ReceiptClosed() override;
 
     void PageShow() override;
+    void PageHide() override;
 
   signals:
     void ThanksRequested();
@@ -113,4 +127,8 @@ class SalesPage : public ModePage, public SalesJournalHooks {
     const BarcodeRules* m_barcodes = nullptr;
     PluTransfer* m_transfer = nullptr;
     SaleConfirmation* m_confirmation = nullptr;
+    StatusReplies* m_statusReplies = nullptr;
+    bool m_saleCommandsSent = false;
+    bool m_receiptAsked = false;
+    bool m_shown = false;
 };

@@ -274,6 +274,71 @@ TEST_F(SalesSimTest, EveryHeaderLineReadIsWrittenBackUnchanged) {
     EXPECT_EQ(full->text().size(), 21) << "without a selection a full line takes nothing more";
 }
 
+// A receipt left open used to go unnoticed: no word at close after selling,
+// and nothing after a restart. Connecting shows the register's receipt state,
+// and the close query asks the register when sale commands were sent.
+TEST_F(SalesSimTest, AReceiptLeftOpenIsShownOnConnectingAndWarnedOfAtClose) {
+    SimOptions options;
+    StartRegister(options);
+    auto* status = Control<QLabel>("RcptStatLabel");
+    ASSERT_TRUE(WaitUntil([&] { return status->text() == "Outside receipt"; }));
+    EXPECT_TRUE(Window().FormCloseQuery()) << "nothing sold: no question";
+    EXPECT_TRUE(boxes.empty());
+
+    // A receipt the cashier opened before the program connects (a restart, say).
+    bool open = false;
+    sim->WithModel([&](RegisterModel& model) {
+        for (int i = 0; i < 10 && !model.Day().ReceiptOpen(); ++i)
+            model.SellStep();
+        open = model.Day().ReceiptOpen();
+    });
+    ASSERT_TRUE(open);
+    // The close query has closed the port, and the panel with it.
+    EXPECT_FALSE(Dispatcher().IsOpen());
+    EXPECT_EQ(status->text(), "");
+    Item("Connect1")->trigger();
+    ASSERT_TRUE(WaitUntil([&] { return status->text() == "Inside receipt"; }))
+        << status->text().toStdString();
+    sim->WithModel([](RegisterModel& model) {
+        while (model.Day().ReceiptOpen() || model.AwaitingPluAnswer())
+            model.SellStep();
+    });
+
+    // Sold from the PC and not paid: the close is stopped unless the user says so.
+    Retype("SPLUCode", "7");
+    Enter("SPLUCode");
+    EXPECT_EQ(ReceiptStatus(), "Inside receipt");
+    answer = QMessageBox::No;
+    EXPECT_FALSE(Window().FormCloseQuery());
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].Text, "The register is still inside a receipt (Inside receipt). Finish it with a "
+                             "payment or clear it; otherwise the next receipt goes on from it.\nClose the "
+                             "program anyway?");
+    EXPECT_EQ(boxes[0].Default, QMessageBox::No);
+    EXPECT_TRUE(Dispatcher().IsOpen()) << "the program stays, connected";
+    // Paid, it closes without a word.
+    Control<QComboBox>("SPayment")->setEditText("100");
+    Control<QPushButton>("Cash")->click();
+    EXPECT_EQ(ReceiptStatus(), "Outside receipt");
+    boxes.clear();
+    EXPECT_TRUE(Window().FormCloseQuery());
+    EXPECT_TRUE(boxes.empty()) << (boxes.empty() ? "" : boxes[0].Text.toStdString());
+}
+
+TEST_F(SalesSimTest, ASilentRegisterAtCloseAfterSellingIsAskedAbout) {
+    SimOptions options;
+    options.Silent = true;
+    StartRegister(options);
+    Item("MnSerbian")->trigger();
+    Retype("SPLUCode", "7");
+    Enter("SPLUCode");
+    answer = QMessageBox::Yes;
+    EXPECT_TRUE(Window().FormCloseQuery());
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(boxes[0].Text.startsWith(QString::fromUtf8("Kasa nije rekla da li je račun još otvoren")))
+        << boxes[0].Text.toStdString();
+}
+
 TEST_F(SalesSimTest, TheThanksLineIsWrittenAndConfirmed) {
     StartRegister();
     Control<QPushButton>("ThanksBtn")->click();
