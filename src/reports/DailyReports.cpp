@@ -98,8 +98,6 @@ void DailyReports::ErrorStatus(quint8 status, const QString& line) {
 void DailyReports::ReportReply(std::span<const uint8_t> payload) {
     if (payload.empty())
         return;
-    if (const auto timer = m_reportTimers.find(payload[0]); timer != m_reportTimers.end())
-        timer->second->stop();
     const QStringList lines = DecodeReport(payload, Style(), m_table);
     if (!lines.isEmpty())
         emit LinesDecoded(lines);
@@ -107,4 +105,7 @@ void DailyReports::ReportReply(std::span<const uint8_t> payload) {
         emit PluReported(ReportedPlu(payload).value_or(-1));
     else if (payload[0] == OperatorReportCode)
         emit OperatorReported();
+    // The report came: it is not missing, however short it was.
+    if (const auto timer = m_reportTimers.find(payload[0]); timer != m_reportTimers.end())
+        timer->second->stop();
 }
