@@ -12,6 +12,15 @@ inline constexpr Caption NoValue{"Choose a value first: no PLU was changed.",
                                  "Prvo izaberite vrednost: nijedan PLU nije promenjen."};
 inline constexpr Caption ValueTooLarge{"%1 is above the largest value %2: no PLU was changed.",
                                        "%1 je veće od najveće vrednosti %2: nijedan PLU nije promenjen."};
+inline constexpr Caption ValueOverLimit{
+    "%1 is above the largest value %2: OK changes no PLU until it is corrected.",
+    "%1 je veće od najveće vrednosti %2: OK ne menja nijedan PLU dok se ne "
+    "ispravi."};
+inline constexpr Caption PriceZero{
+    "A price of 0 is not set: the register cannot sell a PLU priced 0. Enter a price "
+    "above 0; no PLU was changed.",
+    "Cena 0 se ne postavlja: kasa ne može da prodaje PLU sa cenom 0. Unesite cenu "
+    "veću od 0; nijedan PLU nije promenjen."};
 inline constexpr Caption NegativeValue{"%1 is below zero: no PLU was changed.",
                                        "%1 je manje od nule: nijedan PLU nije promenjen."};
 inline constexpr Caption StockTooLarge{
