@@ -1,5 +1,5 @@
 list(APPEND ORVEX_CORE_TESTS
-    ${CMAKE_CURRENT_LIST_DIR}/TextFileTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/LineStoreTest.cpp
 )
 list(APPEND ORVEX_VIEWS_TESTS
     ${CMAKE_CURRENT_LIST_DIR}/ViewerSaveAndPrintTest.cpp
