@@ -6,7 +6,6 @@
 #include <QPointer>
 #include <algorithm>
 #include <array>
-#include <functional>
 
 namespace {
 
@@ -25,11 +24,46 @@ constexpr std::array<uchar, 256> AsciiFolded() {
 }
 constexpr std::array<uchar, 256> Folded = AsciiFolded();
 
-struct FoldedHash {
-    size_t operator()(char c) const { return Folded[uchar(c)]; }
-};
-struct FoldedEqual {
-    bool operator()(char a, char b) const { return Folded[uchar(a)] == Folded[uchar(b)]; }
+// Boyer-Moore-Horspool over bytes, with ASCII letters of either case alike
+// when folded.
+class ByteSearch {
+  public:
+    ByteSearch(const QByteArray& needle, bool folded) : m_needle(needle), m_folded(folded) {
+        const qsizetype n = needle.size();
+        m_skip.fill(n);
+        for (qsizetype i = 0; i + 1 < n; ++i) {
+            const uchar c = uchar(needle[i]);
+            m_skip[c] = n - 1 - i;
+            if (folded)
+                m_skip[Other(c)] = n - 1 - i;
+        }
+    }
+    [[nodiscard]] const char* Find(const char* begin, const char* end) const {
+        const qsizetype n = m_needle.size();
+        const char* needle = m_needle.constData();
+        for (const char* at = begin; end - at >= n; at += m_skip[uchar(at[n - 1])]) {
+            qsizetype i = n - 1;
+            while (i >= 0 && Same(at[i], needle[i]))
+                --i;
+            if (i < 0)
+                return at;
+        }
+        return end;
+    }
+
+  private:
+    static uchar Other(uchar c) {
+        if (c >= 'a' && c <= 'z')
+            return uchar(c - ('a' - 'A'));
+        return Folded[c];
+    }
+    [[nodiscard]] bool Same(char a, char b) const {
+        return a == b || (m_folded && Folded[uchar(a)] == Folded[uchar(b)]);
+    }
+
+    QByteArray m_needle;
+    bool m_folded;
+    std::array<qsizetype, 256> m_skip{};
 };
 
 bool IsAscii(const QString& text) {
@@ -90,9 +124,7 @@ qsizetype LineFinder::Search(const LineStore& store, const FindRequest& request,
     const bool utf8 = store.Utf8();
     const bool asText = !request.CaseSensitive && !IsAscii(request.Text);
     const QByteArray needle = utf8 ? request.Text.toUtf8() : ToCodePage(request.Text, store.Charset());
-    const std::boyer_moore_horspool_searcher exact(needle.begin(), needle.end());
-    const std::boyer_moore_horspool_searcher folded(needle.begin(), needle.end(), FoldedHash(),
-                                                    FoldedEqual());
+    const ByteSearch search(needle, !request.CaseSensitive);
 
     const auto toHit = [&](const RawHit& raw) {
         qsizetype column = raw.Offset;
@@ -147,8 +179,7 @@ qsizetype LineFinder::Search(const LineStore& store, const FindRequest& request,
         const char* begin = bytes.data();
         const char* end = begin + bytes.size();
         for (const char* from = begin; from < end;) {
-            const char* at =
-                request.CaseSensitive ? std::search(from, end, exact) : std::search(from, end, folded);
+            const char* at = search.Find(from, end);
             if (at == end)
                 break;
             meet({row, at - begin});

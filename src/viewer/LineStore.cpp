@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QIODevice>
 #include <cstring>
+#include <sys/mman.h>
 
 namespace {
 
@@ -158,6 +159,8 @@ FileLineStore::FileLineStore(const QString& path, int charset, qint64 maxBytes)
             m_size = 0;
             return;
         }
+        // Read from start to end once by the index: the system may read ahead.
+        ::madvise(const_cast<char*>(m_data), size_t(m_size), MADV_SEQUENTIAL);
     }
     m_worker = std::thread([this] { Index(); });
 }
@@ -208,6 +211,7 @@ void FileLineStore::Index() {
     // growth every so often.
     constexpr qsizetype FirstRows = 256;
     constexpr qint64 AnnounceMs = 40;
+    constexpr qint64 ValidateBytes = 64 * 1024;
     const char* data = m_data;
     const qint64 size = m_size;
     const auto finish = [this] {
@@ -279,7 +283,10 @@ void FileLineStore::Index() {
             validate(CharacterBoundary(data, validated, at));
             pos = at;
         } else {
-            validate(at);
+            // A line break is never inside a character: the text before it
+            // is checked in large stretches at once.
+            if (at - validated >= ValidateBytes)
+                validate(at);
             longest = qMax(longest, at - rowStart);
             qint64 after = at + 1;
             if (data[at] == '\r' && after < size && data[after] == '\n')
@@ -289,7 +296,8 @@ void FileLineStore::Index() {
             pos = after;
         }
         const qsizetype published = m_starts.Size() - 1;
-        if ((!firstAnnounced && published >= FirstRows) || announced.elapsed() >= AnnounceMs) {
+        if ((!firstAnnounced && published >= FirstRows) ||
+            (((published & 0xFFF) == 0 || !isBreak) && announced.elapsed() >= AnnounceMs)) {
             m_longest.store(longest, std::memory_order_relaxed);
             m_starts.Publish();
             m_indexed.store(pos, std::memory_order_relaxed);

@@ -42,7 +42,6 @@ template <typename T, int SegmentBits> class SegmentedArray {
             // Left uninitialised: pages never written are never taken from the system.
             items = new T[SegmentItems];
             m_segments[segment].store(items, std::memory_order_release);
-            m_segmentCount = segment + 1;
         }
         first = m_size;
         m_size += n;
@@ -64,12 +63,17 @@ template <typename T, int SegmentBits> class SegmentedArray {
     [[nodiscard]] const T* At(qsizetype i) const {
         return m_segments[i / SegmentItems].load(std::memory_order_acquire) + i % SegmentItems;
     }
-    [[nodiscard]] qint64 HeldBytes() const { return qint64(m_segmentCount) * SegmentItems * sizeof(T); }
+    // Memory in use: the items written and the table of segments (the pages
+    // of a segment that no item reached yet are not taken from the system).
+    [[nodiscard]] qint64 HeldBytes() const {
+        constexpr qint64 Page = 4096;
+        const qint64 items = qint64(m_size) * qint64(sizeof(T));
+        return (items + Page - 1) / Page * Page + MaxSegments * qint64(sizeof(T*));
+    }
 
   private:
     std::unique_ptr<std::atomic<T*>[]> m_segments;
     qsizetype m_size = 0;
-    qsizetype m_segmentCount = 0;
     std::atomic<qsizetype> m_published{0};
 };
 

@@ -16,6 +16,7 @@
 #include <QScrollBar>
 #include <QTextLayout>
 #include <QToolButton>
+#include <utility>
 
 namespace {
 
@@ -87,6 +88,7 @@ LineView::~LineView() {
 
 void LineView::SetStore(std::shared_ptr<LineStore> store) {
     m_finder.Stop();
+    m_growthPending = false;
     if (m_store)
         disconnect(m_store.get(), nullptr, this, nullptr);
     m_store = std::move(store);
@@ -151,14 +153,25 @@ void LineView::SetWordWrap(bool on) {
 }
 
 void LineView::StoreGrown() {
-    // A view on its newest row stays on it as rows come, as a log does.
-    const bool following = AtEnd();
+    // Rows may come by the thousand between two turns of the event loop: the
+    // view takes them in once, on the next turn.
+    if (!m_growthPending) {
+        m_growthPending = true;
+        // A view on its newest row stays on it as rows come, as a log does.
+        m_followGrowth = AtEnd();
+        QMetaObject::invokeMethod(this, &LineView::TakeGrowth, Qt::QueuedConnection);
+    }
+    emit TextChanged();
+}
+
+void LineView::TakeGrowth() {
+    if (!std::exchange(m_growthPending, false))
+        return;
     m_shownValid = false;
     UpdateScrollBars();
-    if (following)
+    if (m_followGrowth)
         verticalScrollBar()->setValue(verticalScrollBar()->maximum());
     viewport()->update();
-    emit TextChanged();
 }
 
 bool LineView::AtEnd() const {
@@ -191,6 +204,7 @@ void LineView::UpdateScrollBars() {
 }
 
 void LineView::ScrollToEnd() {
+    TakeGrowth();
     verticalScrollBar()->setValue(verticalScrollBar()->maximum());
 }
 
@@ -255,16 +269,19 @@ void LineView::LayOut() {
 }
 
 qsizetype LineView::FirstShownRow() {
+    TakeGrowth();
     LayOut();
     return m_shown.empty() ? -1 : m_shown.front().Row;
 }
 
 qsizetype LineView::LastShownRow() {
+    TakeGrowth();
     LayOut();
     return m_shown.empty() ? -1 : m_shown.back().Row;
 }
 
 void LineView::paintEvent(QPaintEvent*) {
+    TakeGrowth();
     LayOut();
     QPainter painter(viewport());
     const qreal left = Margin - (m_wrap ? 0 : horizontalScrollBar()->value());

@@ -92,6 +92,7 @@ class LineView : public QAbstractScrollArea {
     };
 
     void StoreGrown();
+    void TakeGrowth();
     void UpdateScrollBars();
     [[nodiscard]] int VisibleRows() const;
     [[nodiscard]] std::unique_ptr<QTextLayout> LayOutRow(qsizetype row, qreal& height) const;
@@ -109,6 +110,8 @@ class LineView : public QAbstractScrollArea {
     qreal m_widestSeen = 0;
     std::vector<Shown> m_shown;
     bool m_shownValid = false;
+    bool m_growthPending = false;
+    bool m_followGrowth = false;
 
     TextPos m_anchor;
     TextPos m_caret;
