@@ -53,11 +53,12 @@ LineView::LineView(QWidget* parent) : QAbstractScrollArea(parent) {
     m_findClose = new QToolButton(m_findBar);
     m_findClose->setObjectName(QStringLiteral("FindClose"));
     row->addWidget(label);
-    row->addWidget(m_findText, 1);
+    m_findText->setMinimumWidth(m_findText->fontMetrics().averageCharWidth() * 16);
+    row->addWidget(m_findText, 2);
     row->addWidget(m_findCase);
     row->addWidget(m_findPrevious);
     row->addWidget(m_findNext);
-    row->addWidget(m_findResult, 1);
+    row->addWidget(m_findResult);
     row->addWidget(m_findClose);
     m_findBar->hide();
 
@@ -157,8 +158,9 @@ void LineView::StoreGrown() {
     // view takes them in once, on the next turn.
     if (!m_growthPending) {
         m_growthPending = true;
-        // A view on its newest row stays on it as rows come, as a log does.
-        m_followGrowth = AtEnd();
+        // A log on its newest row stays on it as rows come; a file being
+        // read stays where the user reads.
+        m_followGrowth = m_ownText && AtEnd();
         QMetaObject::invokeMethod(this, &LineView::TakeGrowth, Qt::QueuedConnection);
     }
     emit TextChanged();

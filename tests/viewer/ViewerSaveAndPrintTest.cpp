@@ -328,6 +328,7 @@ TEST_F(ViewerTest, ATextOfVeryManyLinesIsWrappedToo) {
     QApplication::processEvents();
     LineView* view = Window().ViewerSheet()->ViewRich();
     EXPECT_EQ(view->RowCount(), Lines);
+    EXPECT_EQ(view->FirstShownRow(), 0) << "a file opens at its start however its lines come in";
     EXPECT_TRUE(view->WordWrap());
     EXPECT_TRUE(boxes.empty());
     view->verticalScrollBar()->setValue(view->verticalScrollBar()->maximum());
