@@ -8,6 +8,7 @@
 #include "toolkit/MessageBoxes.h"
 #include "viewer/LineStore.h"
 #include "viewer/LineView.h"
+#include "viewer/ViewerMessages.h"
 #include "viewer/ViewerPage.h"
 
 #include <QApplication>
@@ -96,6 +97,22 @@ void TextFileCommands::PrintClick() {
         m_printing = false;
         emit JobFinished();
     });
+    // A printout is laid out as a whole: a text of a size no printer is fed
+    // with is refused in words before any memory is taken for it.
+    const LineView* view = LinesOf(m_views(Shell().SaveTarget));
+    const std::shared_ptr<const LineStore> store = view ? view->Store() : nullptr;
+    const auto* file = qobject_cast<const FileLineStore*>(store.get());
+    const qint64 bytes = file ? file->FileBytes() : store ? store->HeldBytes() : 0;
+    if (bytes > MaxPrintedBytes) {
+        MessageBoxes::Plain(&m_owner, ViewerMessages::TooLargeToPrint.Text()
+                                          .arg(bytes / (1024 * 1024))
+                                          .arg(MaxPrintedBytes / (1024 * 1024)));
+        return;
+    }
+    // A file still being read is printed whole: its last lines come first
+    // (a second at most at this size), the port served meanwhile.
+    while (store && !store->Complete())
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 10);
     // The job prints the text as it stands now, whatever reaches the views
     // or the print buffer while it runs.
     const QString text = TargetText();

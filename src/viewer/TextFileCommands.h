@@ -19,6 +19,9 @@ class TextFileCommands : public QObject {
 
     TextFileCommands(QWidget& owner, ViewerPage& viewer, QTextEdit& printRich, ViewOfTarget views);
 
+    // The largest text Print takes (the printout is laid out whole).
+    static constexpr qint64 MaxPrintedBytes = 64 * 1024 * 1024;
+
     static const QString OpenFilter;
     static const QString SaveFilter;
     static const QString PrintFailed;

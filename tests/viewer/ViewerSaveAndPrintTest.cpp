@@ -369,4 +369,26 @@ TEST_F(ViewerTest, AnotherFileOrClearWhileAFileIsReadTakesOver) {
     EXPECT_TRUE(boxes.empty());
 }
 
+// Any file the machine maps is viewed and saved, but a printout is laid out
+// whole: a file beyond what Print takes is refused in words, in the
+// language of the window, before the print dialog.
+TEST_F(ViewerTest, AFileTooLargeToPrintIsRefusedInWords) {
+    QFile large(PathOf("large.txt"));
+    ASSERT_TRUE(large.open(QIODevice::WriteOnly) && large.resize(TextFileCommands::MaxPrintedBytes + 1));
+    large.close();
+    Item("Viewer1")->trigger();
+    chosenFile = large.fileName();
+    Item("ViewFile")->trigger();
+    pdfFile = PathOf("large.pdf");
+    for (const int lang : {ShellSettings::English, ShellSettings::Serbian}) {
+        boxes.clear();
+        Item(lang == ShellSettings::English ? "MnEnglish" : "MnSerbian")->trigger();
+        Item("PrintFile")->trigger();
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].Text, ViewerMessages::TooLargeToPrint.Text(lang).arg(64).arg(64));
+    }
+    EXPECT_EQ(printDialogs, 0);
+    EXPECT_FALSE(QFile::exists(pdfFile));
+}
+
 } // namespace
