@@ -1,5 +1,6 @@
 #include "viewer/LineView.h"
 
+#include "toolkit/MessageBoxes.h"
 #include "viewer/LineStore.h"
 #include "viewer/ViewerMessages.h"
 
@@ -16,6 +17,7 @@
 #include <QScrollBar>
 #include <QTextLayout>
 #include <QToolButton>
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -98,6 +100,7 @@ void LineView::SetStore(std::shared_ptr<LineStore> store) {
     m_hit = {};
     m_widestSeen = 0;
     m_shownValid = false;
+    m_layoutsKept = false;
     connect(m_store.get(), &LineStore::Grown, this, &LineView::StoreGrown);
     verticalScrollBar()->setValue(0);
     horizontalScrollBar()->setValue(0);
@@ -149,6 +152,7 @@ void LineView::SetWordWrap(bool on) {
         return;
     m_wrap = on;
     m_shownValid = false;
+    m_layoutsKept = false;
     UpdateScrollBars();
     viewport()->update();
 }
@@ -239,7 +243,22 @@ void LineView::LayOut() {
     if (m_shownValid)
         return;
     m_shownValid = true;
+    // Rows still on screen after a scroll keep their layout: a log that
+    // follows its newest line lays out only the rows that came.
+    std::vector<Shown> kept;
+    if (m_layoutsKept && m_keptUtf8 == m_store->Utf8())
+        kept = std::move(m_shown);
     m_shown.clear();
+    m_layoutsKept = true;
+    m_keptUtf8 = m_store->Utf8();
+    const auto layOutRow = [&](qsizetype row, qreal& height) {
+        const auto at =
+            std::find_if(kept.begin(), kept.end(), [row](const Shown& shown) { return shown.Row == row; });
+        if (at == kept.end() || !at->Layout)
+            return LayOutRow(row, height);
+        height = at->Height;
+        return std::move(at->Layout);
+    };
     const qsizetype rows = RowCount();
     const qreal bottom = viewport()->height();
     if (rows == 0)
@@ -249,7 +268,7 @@ void LineView::LayOut() {
         qreal top = bottom - Margin;
         for (qsizetype row = rows - 1; row >= 0 && top > 0; --row) {
             qreal height = 0;
-            auto layout = LayOutRow(row, height);
+            auto layout = layOutRow(row, height);
             top -= height;
             m_shown.insert(m_shown.begin(), Shown{row, top, height, std::move(layout)});
         }
@@ -263,7 +282,7 @@ void LineView::LayOut() {
     qreal top = Margin;
     for (qsizetype row = TopRow(); row < rows && top < bottom; ++row) {
         qreal height = 0;
-        auto layout = LayOutRow(row, height);
+        auto layout = layOutRow(row, height);
         m_widestSeen = qMax(m_widestSeen, layout->maximumWidth());
         m_shown.push_back(Shown{row, top, height, std::move(layout)});
         top += height;
@@ -311,6 +330,7 @@ void LineView::paintEvent(QPaintEvent*) {
 void LineView::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
     m_shownValid = false;
+    m_layoutsKept = false;
     UpdateScrollBars();
     PlaceFindBar();
 }
@@ -320,6 +340,7 @@ void LineView::changeEvent(QEvent* event) {
     if (event->type() == QEvent::FontChange) {
         m_widestSeen = 0;
         m_shownValid = false;
+        m_layoutsKept = false;
         UpdateScrollBars();
         viewport()->update();
     }
@@ -483,6 +504,14 @@ QString LineView::SelectedText() const {
 }
 
 void LineView::Copy() const {
+    // The clipboard takes the selection as one text: a selection of a
+    // mapped file of gigabytes is refused in words, not copied for minutes.
+    const qsizetype rows = qAbs(m_caret.Row - m_anchor.Row) + 1;
+    if (rows > MaxCopiedRows) {
+        MessageBoxes::Plain(const_cast<LineView*>(this),
+                            FindMessages::TooMuchToCopy.Text().arg(rows).arg(MaxCopiedRows));
+        return;
+    }
     const QString text = SelectedText();
     if (!text.isEmpty())
         QApplication::clipboard()->setText(text);

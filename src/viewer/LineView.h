@@ -40,6 +40,9 @@ class LineView : public QAbstractScrollArea {
     void SetWordWrap(bool on);
     [[nodiscard]] bool WordWrap() const { return m_wrap; }
 
+    // The most rows Copy puts on the clipboard at once.
+    static constexpr qsizetype MaxCopiedRows = 1000000;
+
     void SelectAll();
     [[nodiscard]] QString SelectedText() const;
     void Copy() const;
@@ -110,6 +113,8 @@ class LineView : public QAbstractScrollArea {
     qreal m_widestSeen = 0;
     std::vector<Shown> m_shown;
     bool m_shownValid = false;
+    bool m_layoutsKept = false;
+    bool m_keptUtf8 = true;
     bool m_growthPending = false;
     bool m_followGrowth = false;
 

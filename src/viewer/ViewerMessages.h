@@ -25,4 +25,7 @@ inline constexpr Caption NotFound{"Not found", "Nije pronađeno"};
 inline constexpr Caption Copy{"Copy", "Kopiraj"};
 inline constexpr Caption SelectAll{"Select All", "Izaberi sve"};
 inline constexpr Caption FindMenu{"Find...", "Pronađi..."};
+inline constexpr Caption TooMuchToCopy{
+    "The selection is too large to copy: %1 rows; up to %2 rows are copied.",
+    "Izbor je prevelik za kopiranje: redova %1; kopira se do %2 redova."};
 } // namespace FindMessages

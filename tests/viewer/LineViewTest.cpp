@@ -6,6 +6,7 @@
 #include "support/WaitUntil.h"
 #include "viewer/LineStore.h"
 #include "viewer/LineView.h"
+#include "viewer/ViewerMessages.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -104,6 +105,23 @@ TEST_F(LineViewTest, TheSelectionIsCopiedAsTheLinesRead) {
         view.viewport(), Qt::LeftButton, {},
         QPoint(view.fontMetrics().horizontalAdvance(QStringLiteral("xxx")) + 5, lineHeight * 3 / 2 + 4));
     EXPECT_EQ(view.SelectedText(), QStringLiteral("first line\nxxx"));
+}
+
+// A selection beyond what the clipboard takes at once is refused in words and
+// leaves the clipboard as it was.
+TEST_F(ShellTest, ASelectionTooLargeToCopyIsRefusedInWords) {
+    LineView* view = Window().MonitorSheet()->MonListBox();
+    const QString text =
+        QStringList(LineView::MaxCopiedRows + 1, QStringLiteral("r")).join(QLatin1Char('\n'));
+    view->SetPlainText(text);
+    QApplication::clipboard()->setText(QStringLiteral("before"));
+    view->SelectAll();
+    view->Copy();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(
+        boxes[0].Text,
+        FindMessages::TooMuchToCopy.Text().arg(LineView::MaxCopiedRows + 1).arg(LineView::MaxCopiedRows));
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("before"));
 }
 
 // The window's Ctrl+F (Header) wins in a text view as in every field; Find
