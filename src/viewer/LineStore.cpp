@@ -39,10 +39,13 @@ QString LineStore::Row(qsizetype row) const {
     return Decode(RowBytes(row));
 }
 
-QString LineStore::Text() const {
+QString LineStore::Text(const std::function<void()>& between) const {
+    constexpr qsizetype StretchRows = 8192;
     QString text;
     const qsizetype rows = RowCount();
     for (qsizetype row = 0; row < rows; ++row) {
+        if (between && row > 0 && row % StretchRows == 0)
+            between();
         if (row > 0 && !Continues(row))
             text += QLatin1Char('\n');
         text += Row(row);

@@ -107,7 +107,8 @@ class LineStore : public QObject {
     [[nodiscard]] QString Row(qsizetype row) const;
     [[nodiscard]] QString Decode(QByteArrayView bytes) const;
     // The whole text, lines joined by '\n': for texts small enough to copy.
-    [[nodiscard]] QString Text() const;
+    // between runs after each stretch of rows.
+    [[nodiscard]] QString Text(const std::function<void()>& between = {}) const;
 
   signals:
     // Rows were added (from a worker thread these arrive queued).

@@ -113,11 +113,11 @@ void TextFileCommands::PrintClick() {
     // (a second at most at this size), the port served meanwhile.
     while (store && !store->Complete())
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 10);
-    // The job prints the text as it stands now, whatever reaches the views
-    // or the print buffer while it runs.
-    const QString text = TargetText();
     // A day of lines takes a while to go in: the port is served meanwhile.
     const auto runEvents = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
+    // The job prints the text as it stands now, whatever reaches the views
+    // or the print buffer while it runs.
+    const QString text = store ? store->Text(runEvents) : QString();
     PagedTextPrint::RemoveInPieces(*m_printRich.document(), runEvents);
     m_printRich.clear();
     PagedTextPrint::AppendInPieces(*m_printRich.document(), text, runEvents);
