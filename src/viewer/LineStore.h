@@ -63,11 +63,12 @@ template <typename T, int SegmentBits> class SegmentedArray {
     [[nodiscard]] const T* At(qsizetype i) const {
         return m_segments[i / SegmentItems].load(std::memory_order_acquire) + i % SegmentItems;
     }
-    // Memory in use: the items written and the table of segments (the pages
-    // of a segment that no item reached yet are not taken from the system).
+    // Memory in use, for any thread: the items published and the table of
+    // segments (the pages of a segment that no item reached yet are not
+    // taken from the system).
     [[nodiscard]] qint64 HeldBytes() const {
         constexpr qint64 Page = 4096;
-        const qint64 items = qint64(m_size) * qint64(sizeof(T));
+        const qint64 items = qint64(Published()) * qint64(sizeof(T));
         return (items + Page - 1) / Page * Page + MaxSegments * qint64(sizeof(T*));
     }
 
