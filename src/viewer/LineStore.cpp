@@ -77,12 +77,14 @@ void TextLineStore::AppendText(QStringView text) {
         return;
     for (QStringView line : text.split(QLatin1Char('\n')))
         AppendPieces(line);
+    m_bytes.Publish();
     m_rows.Publish();
     emit Grown();
 }
 
 void TextLineStore::AppendLine(QStringView line) {
     AppendPieces(line);
+    m_bytes.Publish();
     m_rows.Publish();
     emit Grown();
 }

@@ -62,6 +62,10 @@ TEST_F(LineStoreTest, LongTextLinesAreRowsThatContinueThem) {
     EXPECT_EQ(store.Text(), line + QStringLiteral("\nnext"));
     EXPECT_EQ(Written(store), line.toUtf8() + "\r\nnext\r\n");
     EXPECT_EQ(store.LongestRow(), LineStore::DisplayLimit);
+    // The rows' bytes (a page's worth) count as well as the index (a page)
+    // and the two tables of segments.
+    const qint64 tables = 2 * SegmentedArray<char, 20>::MaxSegments * qint64(sizeof(void*));
+    EXPECT_EQ(store.HeldBytes() - tables, 2 * 4096);
 }
 
 TEST_F(LineStoreTest, SavedLinesLoadBackUnchanged) {
