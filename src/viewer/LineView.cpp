@@ -218,8 +218,19 @@ qsizetype LineView::TopRow() const {
     return verticalScrollBar()->value();
 }
 
-std::unique_ptr<QTextLayout> LineView::LayOutRow(qsizetype row, qreal& height) const {
-    auto layout = std::make_unique<QTextLayout>(m_store->Row(row), font(), viewport());
+std::unique_ptr<QTextLayout> LineView::LayOutRow(qsizetype row, qreal& height, bool whole) const {
+    QString text = m_store->Row(row);
+    if (!m_wrap && !whole) {
+        // Unwrapped, only the start of a row up to the right edge of the view
+        // can show: a row of a thousand characters is shaped no further
+        // (no character is narrower than a third of the average).
+        const qsizetype shown = (horizontalScrollBar()->value() + viewport()->width()) * 3 /
+                                    qMax(1, fontMetrics().averageCharWidth()) +
+                                64;
+        if (text.size() > shown)
+            text.truncate(shown);
+    }
+    auto layout = std::make_unique<QTextLayout>(text, font(), viewport());
     QTextOption option;
     option.setWrapMode(m_wrap ? QTextOption::WrapAtWordBoundaryOrAnywhere : QTextOption::NoWrap);
     option.setTabStopDistance(TabStop);
@@ -346,8 +357,11 @@ void LineView::changeEvent(QEvent* event) {
     }
 }
 
-void LineView::scrollContentsBy(int, int) {
+void LineView::scrollContentsBy(int dx, int) {
     m_shownValid = false;
+    // Rows laid out no further than the old right edge.
+    if (dx != 0)
+        m_layoutsKept = false;
     viewport()->update();
 }
 
@@ -576,7 +590,7 @@ void LineView::ScrollToHit() {
         verticalScrollBar()->setValue(int(qMax<qsizetype>(0, m_hit.Row - visible / 3)));
     if (!m_wrap) {
         qreal height = 0;
-        const auto layout = LayOutRow(m_hit.Row, height);
+        const auto layout = LayOutRow(m_hit.Row, height, true);
         const qreal x = layout->lineAt(0).cursorToX(int(m_hit.Column));
         m_widestSeen = qMax(m_widestSeen, layout->maximumWidth());
         UpdateScrollBars();

@@ -98,7 +98,9 @@ class LineView : public QAbstractScrollArea {
     void TakeGrowth();
     void UpdateScrollBars();
     [[nodiscard]] int VisibleRows() const;
-    [[nodiscard]] std::unique_ptr<QTextLayout> LayOutRow(qsizetype row, qreal& height) const;
+    // The row laid out for the view; whole also when the view shows only its start.
+    [[nodiscard]] std::unique_ptr<QTextLayout> LayOutRow(qsizetype row, qreal& height,
+                                                         bool whole = false) const;
     void LayOut();
     [[nodiscard]] TextPos PosAt(const QPoint& point);
     void ScrollToHit();
