@@ -9,13 +9,13 @@
 //     which the longest gap covers too.
 #include "BenchSupport.h"
 #include "toolkit/FileDialogs.h"
+#include "viewer/LineView.h"
 #include "viewer/TextFileCommands.h"
 #include "viewer/ViewerPage.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QPlainTextEdit>
 #include <QPrinter>
 #include <QTemporaryDir>
 #include <QTextDocument>
@@ -90,8 +90,8 @@ int main(int argc, char** argv) {
     // The program's File > Print of the same text.
     QWidget owner;
     ViewerPage viewer(&owner);
-    QPlainTextEdit monitor;
-    monitor.setPlainText(text);
+    LineView monitor;
+    monitor.SetPlainText(text);
     QTextEdit printRich;
     PrintBufferSetUp(printRich);
     TextFileCommands commands(owner, viewer, printRich, [&monitor](int) -> QWidget* { return &monitor; });

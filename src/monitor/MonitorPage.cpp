@@ -5,11 +5,11 @@
 #include "protocol/RegisterCharset.h"
 #include "toolkit/CharsetSwitch.h"
 #include "toolkit/FieldBuilders.h"
+#include "viewer/LineView.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTextEdit>
@@ -22,14 +22,10 @@ using FieldBuilders::Label;
 MonitorPage::MonitorPage(QWidget* parent)
     : ModePage(QStringLiteral("MonitorSheet"), QStringLiteral("CloseSheets"), MonitorMessages::PageTitle,
                parent) {
-    m_monListBox = new QPlainTextEdit(this);
+    m_monListBox = new LineView(this);
     m_monListBox->setObjectName(QStringLiteral("MonListBox"));
-    m_monListBox->setReadOnly(true);
-    m_monListBox->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_monListBox->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_monListBox->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    // No undo: a day of lines would otherwise be kept twice.
-    m_monListBox->setUndoRedoEnabled(false);
     QFont font(QString::fromLatin1(PlainFontName));
     font.setStyleHint(QFont::TypeWriter);
     font.setPixelSize(12);
@@ -93,7 +89,7 @@ QList<QWidget*> MonitorPage::TextViews() const {
 }
 
 bool MonitorPage::HasText() const {
-    return !m_monListBox->document()->isEmpty();
+    return !m_monListBox->IsEmpty();
 }
 
 void MonitorPage::PageShow() {
@@ -120,12 +116,9 @@ void MonitorPage::PageHide() {
 }
 
 void MonitorPage::AppendLine(const QString& line) {
-    // New lines follow at the bottom, but the view stays on the columns the
-    // user looks at instead of jumping to the end of each new line.
-    QScrollBar* columns = m_monListBox->horizontalScrollBar();
-    const int column = columns->value();
-    m_monListBox->appendPlainText(line);
-    columns->setValue(column);
+    // New lines follow at the bottom while the view is on the newest; the
+    // view stays on the columns the user looks at.
+    m_monListBox->AppendLine(line);
     TextChanged();
 }
 
@@ -157,7 +150,7 @@ void MonitorPage::ResetClick() {
 }
 
 void MonitorPage::ClearClick() {
-    m_monListBox->clear();
+    m_monListBox->Clear();
     ResetClick();
     m_clear->setEnabled(false);
     if (m_shown && m_textCommandsOn) {

@@ -3,9 +3,9 @@
 #include "toolkit/ModePage.h"
 
 class JournalMonitor;
+class LineView;
 class QLabel;
 class QLineEdit;
-class QPlainTextEdit;
 class QPushButton;
 class QTextEdit;
 
@@ -20,7 +20,7 @@ class MonitorPage : public ModePage {
     // The journal whose lines and byte count this page shows.
     void Attach(JournalMonitor& journal);
 
-    [[nodiscard]] QPlainTextEdit* MonListBox() const { return m_monListBox; }
+    [[nodiscard]] LineView* MonListBox() const { return m_monListBox; }
     [[nodiscard]] QLineEdit* ByteCount() const { return m_byteCount; }
     [[nodiscard]] QPushButton* ResetButton() const { return m_reset; }
     [[nodiscard]] QPushButton* ClearButton() const { return m_clear; }
@@ -46,7 +46,7 @@ class MonitorPage : public ModePage {
   private:
     void TextChanged();
 
-    QPlainTextEdit* m_monListBox;
+    LineView* m_monListBox;
     QLabel* m_byteCountLabel;
     QLineEdit* m_byteCount;
     QPushButton* m_reset;

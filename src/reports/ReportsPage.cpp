@@ -7,14 +7,12 @@
 #include "toolkit/CharsetSwitch.h"
 #include "toolkit/FieldBuilders.h"
 #include "toolkit/MessageBoxes.h"
+#include "viewer/LineView.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
-#include <QTextBlock>
-#include <QTextCursor>
-#include <QTextEdit>
 #include <QVBoxLayout>
 #include <utility>
 
@@ -52,12 +50,8 @@ ReportsPage::ReportsPage(QWidget* parent)
     grid->addLayout(zRow, 2, 0, 1, 3);
     Body()->addWidget(panel);
 
-    m_view = new QTextEdit(this);
+    m_view = new LineView(this);
     m_view->setObjectName(QStringLiteral("DailyRich"));
-    m_view->setReadOnly(true);
-    m_view->setAcceptRichText(false);
-    m_view->setLineWrapMode(QTextEdit::NoWrap);
-    m_view->setUndoRedoEnabled(false);
     m_view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_view->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     QFont font(QString::fromLatin1(PlainFontName));
@@ -88,7 +82,7 @@ ReportsPage::ReportsPage(QWidget* parent)
     connect(operators, &QPushButton::clicked, this, &ReportsPage::OperStatRequested);
     connect(m_doZ, &QPushButton::clicked, this, &ReportsPage::DoZClick);
     connect(m_clear, &QPushButton::clicked, this, &ReportsPage::ClearRichClick);
-    connect(m_view, &QTextEdit::textChanged, this, &ReportsPage::TextChanged);
+    connect(m_view, &LineView::TextChanged, this, &ReportsPage::TextChanged);
 
     m_zQuiet.setSingleShot(true);
     m_zQuiet.setInterval(ZRepeatGuardMs);
@@ -114,13 +108,13 @@ bool ReportsPage::RegisterFont() const {
 }
 
 bool ReportsPage::HasText() const {
-    return !m_view->document()->isEmpty();
+    return !m_view->IsEmpty();
 }
 
 QStringList ReportsPage::Lines() const {
     if (!HasText())
         return {};
-    return m_view->toPlainText().split(QLatin1Char('\n'));
+    return m_view->PlainText().split(QLatin1Char('\n'));
 }
 
 QList<QWidget*> ReportsPage::TextViews() const {
@@ -139,20 +133,10 @@ void ReportsPage::PageHide() {
 void ReportsPage::AppendLines(const QStringList& lines) {
     if (lines.isEmpty())
         return;
-    // Inserted as text, not through append(): a PLU description such as
-    // "<B>" must not turn into markup.
-    QTextCursor cursor(m_view->document());
-    cursor.movePosition(QTextCursor::End);
-    cursor.beginEditBlock();
-    bool first = !HasText();
-    for (const QString& line : lines) {
-        if (!std::exchange(first, false))
-            cursor.insertBlock();
-        cursor.insertText(line);
-    }
-    cursor.endEditBlock();
-    m_view->setTextCursor(cursor);
-    m_view->ensureCursorVisible();
+    // Taken as plain text: a PLU description such as "<B>" is no markup.
+    for (const QString& line : lines)
+        m_view->AppendLine(line);
+    m_view->ScrollToEnd();
 }
 
 // Clear and, while the page is on show, Save and Print follow the text.
@@ -166,7 +150,7 @@ void ReportsPage::TextChanged() {
 }
 
 void ReportsPage::ClearRichClick() {
-    m_view->clear();
+    m_view->Clear();
 }
 
 void ReportsPage::DoZClick() {

@@ -8,7 +8,7 @@
 class DailyReports;
 class QLabel;
 class QPushButton;
-class QTextEdit;
+class LineView;
 
 // The daily reports page: the report requests, the Z report, and the report
 // view DailyRich, where reports accumulate until Clear.
@@ -23,7 +23,7 @@ class ReportsPage : public ModePage {
     // The reports on the line that the buttons ask for and the view shows.
     void Attach(DailyReports& reports);
 
-    [[nodiscard]] QTextEdit* DailyRich() const { return m_view; }
+    [[nodiscard]] LineView* DailyRich() const { return m_view; }
     [[nodiscard]] QPushButton* DoZ() const { return m_doZ; }
     [[nodiscard]] QLabel* ZResult() const { return m_zResult; }
     // Whether the view draws register codes: the OrvexChars font at the Cyrillic charset.
@@ -52,7 +52,7 @@ class ReportsPage : public ModePage {
     void ZAnswered();
     void ReportUnanswered(quint8 code);
 
-    QTextEdit* m_view;
+    LineView* m_view;
     QPushButton* m_clear;
     QPushButton* m_doZ;
     QLabel* m_zResult;

@@ -25,9 +25,10 @@
 #include "shell/TUserForm.h"
 #include "toolkit/MessageBoxes.h"
 #include "toolkit/ModePage.h"
+#include "viewer/LineStore.h"
+#include "viewer/LineView.h"
 #include "viewer/ViewerPage.h"
 
-#include <QAbstractTextDocumentLayout>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -41,8 +42,6 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStackedWidget>
-#include <QTextBlock>
-#include <QTextDocument>
 #include <QTextEdit>
 #include <array>
 #include <functional>
@@ -125,17 +124,15 @@ void ShowSimulatedReports(FormSet& forms) {
 
 // The report view scrolled to each report's heading in turn.
 template <typename Save> void SaveEachReport(TUserForm& window, Save& save, const QString& suffix) {
-    QTextEdit* view = window.DailySheet()->DailyRich();
+    LineView* view = window.DailySheet()->DailyRich();
+    const LineStore& store = *view->Store();
     int shot = 0;
-    for (QTextBlock block = view->document()->begin(); block.isValid(); block = block.next()) {
-        const QString text = block.text();
+    for (qsizetype row = 0; row < store.RowCount(); ++row) {
+        const QString text = store.Row(row);
         if (!text.startsWith(QStringLiteral("------ ")) && text != Captions::Reports::LastZReport.Text())
             continue;
-        QTextCursor cursor(block);
-        view->setTextCursor(cursor);
+        view->verticalScrollBar()->setValue(int(row));
         QApplication::processEvents();
-        view->verticalScrollBar()->setValue(
-            int(view->document()->documentLayout()->blockBoundingRect(block).top()));
         save(window, QStringLiteral("DailySheet_report%1_").arg(++shot) + suffix);
     }
 }
@@ -209,7 +206,7 @@ int SaveScreenshots(FormSet& forms, const QString& dir) {
             if (page == window.DailySheet())
                 ShowSimulatedReports(forms);
             if (page == window.ViewerSheet())
-                window.ViewerSheet()->ShowText(window.MonitorSheet()->MonListBox()->toPlainText());
+                window.ViewerSheet()->ShowText(window.MonitorSheet()->MonListBox()->PlainText());
             window.ShowPage(page);
             save(window, page->objectName() + QLatin1Char('_') + suffix);
             if (page == window.DailySheet())

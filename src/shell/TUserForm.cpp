@@ -40,6 +40,7 @@
 #include "toolkit/CharsetSwitch.h"
 #include "toolkit/FileDialogs.h"
 #include "toolkit/MessageBoxes.h"
+#include "viewer/LineView.h"
 #include "viewer/TextFileCommands.h"
 #include "viewer/ViewerMessages.h"
 #include "viewer/ViewerPage.h"
@@ -664,14 +665,10 @@ void TUserForm::SetTextFontSize(int points) {
 
 void TUserForm::SetWordWrap(bool on) {
     Shell().WordWrap = on;
-    if (!m_viewerPage->SetWordWrap(on))
-        MessageBoxes::Plain(this, ViewerMessages::TooManyLinesToWrap.Text());
-    for (ModePage* page : std::initializer_list<ModePage*>{m_monitorPage, m_reportsPage}) {
+    for (ModePage* page : std::initializer_list<ModePage*>{m_monitorPage, m_reportsPage, m_viewerPage}) {
         for (QWidget* view : page->TextViews()) {
-            if (auto* plain = qobject_cast<QPlainTextEdit*>(view))
-                plain->setLineWrapMode(on ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
-            else if (auto* rich = qobject_cast<QTextEdit*>(view))
-                rich->setLineWrapMode(on ? QTextEdit::WidgetWidth : QTextEdit::NoWrap);
+            if (auto* lines = qobject_cast<LineView*>(view))
+                lines->SetWordWrap(on);
         }
     }
 }

@@ -7,16 +7,15 @@
 #include "printing/UnlaidTextLayout.h"
 #include "toolkit/FileDialogs.h"
 #include "toolkit/MessageBoxes.h"
-#include "viewer/TextFile.h"
+#include "viewer/LineStore.h"
+#include "viewer/LineView.h"
 #include "viewer/ViewerMessages.h"
 #include "viewer/ViewerPage.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QFileInfo>
-#include <QPlainTextEdit>
 #include <QPrinter>
-#include <QProgressDialog>
+#include <QSaveFile>
 #include <QScopeGuard>
 #include <QTextEdit>
 
@@ -29,23 +28,8 @@ const QString TextFileCommands::PrintFailed = QStringLiteral("Could not print fi
 
 namespace {
 
-constexpr int ProgressSteps = 1000;
-
-QString MegaBytes(qint64 bytes) {
-    return QString::number(double(bytes) / (1024 * 1024), 'f', 1);
-}
-
-QString MinutesSeconds(qint64 ms) {
-    const qint64 s = (ms + 500) / 1000;
-    return QStringLiteral("%1:%2").arg(s / 60).arg(s % 60, 2, 10, QLatin1Char('0'));
-}
-
-QString PlainTextOf(const QWidget* view) {
-    if (const auto* plain = qobject_cast<const QPlainTextEdit*>(view))
-        return plain->toPlainText();
-    if (const auto* rich = qobject_cast<const QTextEdit*>(view))
-        return rich->toPlainText();
-    return {};
+LineView* LinesOf(QWidget* view) {
+    return qobject_cast<LineView*>(view);
 }
 
 } // namespace
@@ -58,7 +42,8 @@ TextFileCommands::TextFileCommands(QWidget& owner, ViewerPage& viewer, QTextEdit
 }
 
 QString TextFileCommands::TargetText() const {
-    return PlainTextOf(m_views(Shell().SaveTarget));
+    const LineView* view = LinesOf(m_views(Shell().SaveTarget));
+    return view ? view->PlainText() : QString();
 }
 
 void TextFileCommands::ViewClick() {
@@ -67,70 +52,46 @@ void TextFileCommands::ViewClick() {
     const QString path = FileDialogs::OpenFileName(&m_owner, {false, OpenFilter, {}});
     if (path.isEmpty())
         return;
-    // Pending events run while a large file comes in (the port is read on this
-    // thread); a close among them waits for the end, as during a print.
-    m_viewing = true;
-    const auto finished = qScopeGuard([this] {
-        m_viewing = false;
-        emit JobFinished();
-    });
-    // A large file takes seconds: its progress shows with a Cancel. The box is
-    // modal, so the user's input meanwhile reaches no other window.
-    QProgressDialog progress(&m_owner);
-    progress.setObjectName(QStringLiteral("ViewProgress"));
-    progress.setWindowModality(Qt::ApplicationModal);
-    progress.setWindowTitle(QString::fromLatin1(ProgramTitle));
-    progress.setCancelButtonText(ViewerMessages::Cancel.Text());
-    progress.setRange(0, ProgressSteps);
-    progress.setMinimumDuration(300);
-    progress.setValue(0);
-    const qint64 fileBytes = QFileInfo(path).size();
-    QElapsedTimer clock;
-    clock.start();
-    // The file's reading and decoding is the first half, showing it the second.
-    const auto stepper = [&](int half) {
-        return [&, half](qint64 done, qint64 total) {
-            const double whole = (half + (total > 0 ? double(done) / double(total) : 1.0)) / 2.0;
-            const qint64 left = whole > 0.01 ? qint64(double(clock.elapsed()) * (1.0 - whole) / whole) : -1;
-            progress.setLabelText(ViewerMessages::ViewProgressText.Text()
-                                      .arg(MegaBytes(qint64(whole * double(fileBytes))))
-                                      .arg(MegaBytes(fileBytes))
-                                      .arg(left < 0 ? QStringLiteral("-") : MinutesSeconds(left)));
-            progress.setValue(int(whole * ProgressSteps));
-            // Until the box shows, nothing would hold the user's clicks off
-            // the window under it.
-            QCoreApplication::processEvents(progress.isVisible() ? QEventLoop::AllEvents
-                                                                 : QEventLoop::ExcludeUserInputEvents);
-            return !progress.wasCanceled();
-        };
-    };
-    // Whatever the filter said, the file is read as plain text. A file that
-    // is refused, or a read that is cancelled, leaves the text shown as it was.
-    const TextFileRead read = LoadTextFile(path, Shell().RegisterCharset, MaxViewedFileBytes, stepper(0));
-    if (read.Cancelled)
-        return;
-    if (!read.Error.isEmpty()) {
-        progress.reset();
-        MessageBoxes::Plain(&m_owner, read.Error);
-        return;
-    }
-    if (!m_viewer.ShowText(read.Text, stepper(1)))
-        return;
-    progress.reset();
-    if (Shell().WordWrap && m_viewer.ViewRich()->lineWrapMode() == QPlainTextEdit::NoWrap)
-        MessageBoxes::Plain(&m_owner, ViewerMessages::TooManyLinesToWrap.Text());
+    // Whatever the filter said, the file is shown as plain text. A file that
+    // is refused leaves the text shown as it was.
+    const QString failure = m_viewer.ShowFile(path, Shell().RegisterCharset);
+    if (!failure.isEmpty())
+        MessageBoxes::Plain(&m_owner, failure);
 }
 
 void TextFileCommands::SaveClick() {
+    if (IsBusy())
+        return;
+    const LineView* view = LinesOf(m_views(Shell().SaveTarget));
+    if (!view)
+        return;
+    // The text as it stands when Save is chosen, whatever comes meanwhile.
+    const std::shared_ptr<const LineStore> store = view->Store();
     const QString path = FileDialogs::SaveFileName(&m_owner, {true, SaveFilter, QStringLiteral("txt")});
     if (path.isEmpty())
         return;
-    // A name ending in .xls, .doc or .rtf gets the same plain text lines.
-    // The viewer's long lines are saved whole, as the file had them.
-    const QString text = Shell().SaveTarget == 2 ? m_viewer.Text() : TargetText();
-    const QString failure = SaveTextLines(path, TextLines(text));
-    if (!failure.isEmpty())
-        MessageBoxes::Plain(&m_owner, failure);
+    m_saving = true;
+    const auto finished = qScopeGuard([this] {
+        m_saving = false;
+        emit JobFinished();
+    });
+    // A file is written back as it is, byte for byte; a name ending in .xls,
+    // .doc or .rtf gets the same plain text. A large one takes a while: the
+    // port is served between its pieces.
+    const WriteTarget target = ResolveWriteTarget(path);
+    if (!target.Ok()) {
+        MessageBoxes::Plain(&m_owner,
+                            QStringLiteral("Cannot create file \"%1\". %2").arg(path, target.Refusal));
+        return;
+    }
+    QSaveFile file(target.Path);
+    const bool written = file.open(QIODevice::WriteOnly) && store->WriteTo(file, [] {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        return true;
+    }) && file.commit();
+    if (!written)
+        MessageBoxes::Plain(&m_owner,
+                            QStringLiteral("Cannot create file \"%1\". %2").arg(path, file.errorString()));
 }
 
 void TextFileCommands::PrintClick() {
@@ -143,11 +104,27 @@ void TextFileCommands::PrintClick() {
         m_printing = false;
         emit JobFinished();
     });
-    // The job prints the text as it stands now, whatever reaches the views
-    // or the print buffer while it runs.
-    const QString text = TargetText();
+    // A printout is laid out as a whole: a text of a size no printer is fed
+    // with is refused in words before any memory is taken for it.
+    const LineView* view = LinesOf(m_views(Shell().SaveTarget));
+    const std::shared_ptr<const LineStore> store = view ? view->Store() : nullptr;
+    const auto* file = qobject_cast<const FileLineStore*>(store.get());
+    const qint64 bytes = file ? file->FileBytes() : store ? store->HeldBytes() : 0;
+    if (bytes > MaxPrintedBytes) {
+        MessageBoxes::Plain(&m_owner, ViewerMessages::TooLargeToPrint.Text()
+                                          .arg(bytes / (1024 * 1024))
+                                          .arg(MaxPrintedBytes / (1024 * 1024)));
+        return;
+    }
+    // A file still being read is printed whole: its last lines come first
+    // (a second at most at this size), the port served meanwhile.
+    while (store && !store->Complete())
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 10);
     // A day of lines takes a while to go in: the port is served meanwhile.
     const auto runEvents = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
+    // The job prints the text as it stands now, whatever reaches the views
+    // or the print buffer while it runs.
+    const QString text = store ? store->Text(runEvents) : QString();
     PagedTextPrint::RemoveInPieces(*m_printRich.document(), runEvents);
     m_printRich.clear();
     PagedTextPrint::AppendInPieces(*m_printRich.document(), text, runEvents);

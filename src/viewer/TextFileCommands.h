@@ -19,6 +19,9 @@ class TextFileCommands : public QObject {
 
     TextFileCommands(QWidget& owner, ViewerPage& viewer, QTextEdit& printRich, ViewOfTarget views);
 
+    // The largest text Print takes (the printout is laid out whole).
+    static constexpr qint64 MaxPrintedBytes = 64 * 1024 * 1024;
+
     static const QString OpenFilter;
     static const QString SaveFilter;
     static const QString PrintFailed;
@@ -31,15 +34,14 @@ class TextFileCommands : public QObject {
     [[nodiscard]] QString TargetText() const;
     // Prints PrintRich; false when the printer failed.
     bool PrintBuffer(QPrinter& printer);
-    // A print job or a file being viewed is under way: pending events run
-    // during it, and whatever they start must not pull the job's ground away.
-    [[nodiscard]] bool IsBusy() const { return m_printing || m_viewing; }
+    // A print job or a save is under way: pending events run during it, and
+    // whatever they start must not pull the job's ground away.
+    [[nodiscard]] bool IsBusy() const { return m_printing || m_saving; }
 
   signals:
     // After each printed page of the running job.
     void PagePrinted(int page, int pages);
-    // The print job (or the dialog before it), or the loading of a viewed
-    // file, is over.
+    // The print job (or the dialog before it), or a save, is over.
     void JobFinished();
 
   private:
@@ -50,5 +52,5 @@ class TextFileCommands : public QObject {
     QTextEdit& m_printRich;
     ViewOfTarget m_views;
     bool m_printing = false;
-    bool m_viewing = false;
+    bool m_saving = false;
 };

@@ -4,12 +4,28 @@
 
 // The viewer's own notices and its loading progress.
 namespace ViewerMessages {
-inline constexpr Caption Cancel{"Cancel", "Otkaži"};
-inline constexpr Caption ViewProgressText{"Loading the file: %1 of %2 MB, %3 left",
-                                          "Učitavanje datoteke: %1 od %2 MB, preostalo %3"};
-inline constexpr Caption TooManyLinesToWrap{
-    "This text has too many lines to be shown with word wrap: it is shown without.",
-    "Ovaj tekst ima previše redova da bi se prikazao sa prelamanjem: prikazan je bez prelamanja."};
+inline constexpr Caption ViewProgressText{"Reading the file: %1 of %2 MB, %3 lines so far",
+                                          "Čitanje datoteke: %1 od %2 MB, do sada redova: %3"};
+inline constexpr Caption TooLargeToPrint{"This text is too large to print: %1 MB; up to %2 MB are printed.",
+                                         "Ovaj tekst je prevelik za štampu: %1 MB; štampa se do %2 MB."};
 // The page's tab.
 inline constexpr Caption PageTitle{"File Viewer", "Pregled datoteka"};
 } // namespace ViewerMessages
+
+// The find bar of the text views.
+namespace FindMessages {
+inline constexpr Caption Find{"Find:", "Pronađi:"};
+inline constexpr Caption MatchCase{"Match case", "Razlikuj velika i mala slova"};
+inline constexpr Caption Next{"Next", "Sledeće"};
+inline constexpr Caption Previous{"Previous", "Prethodno"};
+inline constexpr Caption Close{"Close", "Zatvori"};
+inline constexpr Caption Searching{"Searching...", "Pretraga..."};
+inline constexpr Caption Found{"%1 found", "Pronađeno: %1"};
+inline constexpr Caption NotFound{"Not found", "Nije pronađeno"};
+inline constexpr Caption Copy{"Copy", "Kopiraj"};
+inline constexpr Caption SelectAll{"Select All", "Izaberi sve"};
+inline constexpr Caption FindMenu{"Find...", "Pronađi..."};
+inline constexpr Caption TooMuchToCopy{
+    "The selection is too large to copy: %1 rows; up to %2 rows are copied.",
+    "Izbor je prevelik za kopiranje: redova %1; kopira se do %2 redova."};
+} // namespace FindMessages

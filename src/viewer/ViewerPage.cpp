@@ -1,17 +1,15 @@
 #include "viewer/ViewerPage.h"
 
-#include "printing/PagedTextPrint.h"
 #include "protocol/RegisterCharset.h"
 #include "toolkit/CharsetSwitch.h"
 #include "toolkit/FieldBuilders.h"
+#include "viewer/LineStore.h"
+#include "viewer/LineView.h"
 #include "viewer/ViewerMessages.h"
 
-#include <QCoreApplication>
 #include <QHBoxLayout>
-#include <QPlainTextEdit>
+#include <QLabel>
 #include <QPushButton>
-#include <QScopeGuard>
-#include <QTextCursor>
 #include <QVBoxLayout>
 
 using FieldBuilders::Button;
@@ -19,11 +17,8 @@ using FieldBuilders::Button;
 ViewerPage::ViewerPage(QWidget* parent)
     : ModePage(QStringLiteral("ViewerSheet"), QStringLiteral("CloseViewerSheet"), ViewerMessages::PageTitle,
                parent) {
-    m_view = new QPlainTextEdit(this);
+    m_view = new LineView(this);
     m_view->setObjectName(QStringLiteral("ViewRich"));
-    m_view->setReadOnly(true);
-    m_view->setLineWrapMode(QPlainTextEdit::NoWrap);
-    m_view->setUndoRedoEnabled(false);
     m_view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_view->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     QFont font(QString::fromLatin1(PlainFontName));
@@ -32,15 +27,19 @@ ViewerPage::ViewerPage(QWidget* parent)
     m_view->setProperty(CharsetSwitch::CharsetProperty, RegisterCharsets::Cyrillic);
     Body()->addWidget(m_view, 1);
 
+    m_progress = new QLabel(this);
+    m_progress->setObjectName(QStringLiteral("ViewProgress"));
+    m_progress->hide();
     m_clear = Button(this, "ClearViewer", "Clear");
     m_clear->setEnabled(false);
     // Beside the page's Close button.
     auto* row = new QHBoxLayout;
+    row->addWidget(m_progress, 1);
     row->addStretch(1);
     row->addWidget(m_clear);
     Body()->addLayout(row);
 
-    connect(m_view, &QPlainTextEdit::textChanged, this, &ViewerPage::ViewRichChange);
+    connect(m_view, &LineView::TextChanged, this, &ViewerPage::ViewRichChange);
     connect(m_clear, &QPushButton::clicked, this, &ViewerPage::ClearViewerClick);
 }
 
@@ -49,94 +48,60 @@ QList<QWidget*> ViewerPage::TextViews() const {
 }
 
 bool ViewerPage::HasText() const {
-    return !m_view->document()->isEmpty();
+    return !m_view->IsEmpty();
 }
 
-namespace {
+QString ViewerPage::ShowFile(const QString& path, int charset) {
+    auto store = std::make_shared<FileLineStore>(path, charset);
+    if (!store->Error().isEmpty())
+        return store->Error();
+    m_view->SetStore(store);
+    ShowProgress();
+    return {};
+}
 
-// Characters given to the view at a time.
-constexpr qsizetype PieceChars = 8 * 1024;
+void ViewerPage::ShowText(const QString& text) {
+    m_view->SetPlainText(text);
+    ShowProgress();
+}
 
-// The piece [from, to) of text as display lines: a line that has reached
-// DisplayLineChars goes on in a new display line. column carries the length
-// of the display line so far from piece to piece.
-QString DisplayPiece(const QString& text, qsizetype from, qsizetype to, qsizetype& column) {
-    QString piece;
-    piece.reserve(to - from + (to - from) / ViewerPage::DisplayLineChars + 1);
-    qsizetype i = from;
-    while (i < to) {
-        qsizetype lineEnd = text.indexOf(QLatin1Char('\n'), i);
-        if (lineEnd < 0 || lineEnd > to)
-            lineEnd = to;
-        while (i < lineEnd) {
-            if (column == ViewerPage::DisplayLineChars) {
-                piece += QLatin1Char('\n');
-                column = 0;
-            }
-            const qsizetype take = qMin(lineEnd - i, ViewerPage::DisplayLineChars - column);
-            piece += QStringView(text).sliced(i, take);
-            i += take;
-            column += take;
-        }
-        if (lineEnd < to) {
-            piece += QLatin1Char('\n');
-            column = 0;
-            i = lineEnd + 1;
-        }
+QString ViewerPage::Text() const {
+    return m_view->PlainText();
+}
+
+bool ViewerPage::Complete() const {
+    return m_view->Store()->Complete();
+}
+
+void ViewerPage::SetWordWrap(bool on) {
+    m_view->SetWordWrap(on);
+}
+
+void ViewerPage::ShowProgress() {
+    const auto* file = qobject_cast<const FileLineStore*>(m_view->Store().get());
+    if (!file || file->Complete()) {
+        m_progress->hide();
+        return;
     }
-    return piece;
-}
-
-} // namespace
-
-bool ViewerPage::ShowText(const QString& text, const PieceStep& step) {
-    m_text = text;
-    // Painting the view after every piece would take longer than the pieces.
-    m_view->setUpdatesEnabled(false);
-    const auto updates = qScopeGuard([this] { m_view->setUpdatesEnabled(true); });
-    PagedTextPrint::RemoveInPieces(*m_view->document(), [&] {
-        if (step)
-            step(0, text.size());
-    });
-    // The text comes in unwrapped; wrapping it once it is in costs one pass.
-    m_view->setLineWrapMode(QPlainTextEdit::NoWrap);
-    QTextCursor cursor(m_view->document());
-    qsizetype column = 0;
-    for (qsizetype from = 0; from < text.size(); from += PieceChars) {
-        const qsizetype to = qMin(from + PieceChars, text.size());
-        cursor.movePosition(QTextCursor::End);
-        cursor.insertText(DisplayPiece(text, from, to, column));
-        if (step && !step(to, text.size())) {
-            m_text.clear();
-            PagedTextPrint::RemoveInPieces(*m_view->document(), [&] { step(0, text.size()); });
-            return false;
-        }
-    }
-    m_view->moveCursor(QTextCursor::Start);
-    ApplyWordWrap();
-    return true;
-}
-
-bool ViewerPage::SetWordWrap(bool on) {
-    m_wrapWanted = on;
-    ApplyWordWrap();
-    return !on || m_view->lineWrapMode() == QPlainTextEdit::WidgetWidth;
-}
-
-void ViewerPage::ApplyWordWrap() {
-    const bool wrap = m_wrapWanted && m_view->blockCount() <= MaxWrappedLines;
-    m_view->setLineWrapMode(wrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+    const auto megaBytes = [](qint64 bytes) {
+        return QString::number(double(bytes) / (1024 * 1024), 'f', 1);
+    };
+    m_progress->setText(ViewerMessages::ViewProgressText.Text()
+                            .arg(megaBytes(file->IndexedBytes()), megaBytes(file->FileBytes()))
+                            .arg(file->RowCount()));
+    m_progress->show();
 }
 
 void ViewerPage::ViewRichChange() {
+    ShowProgress();
     const bool on = HasText();
+    if (on == m_hadText && m_clear->isEnabled() == on)
+        return;
+    m_hadText = on;
     m_clear->setEnabled(on);
     emit FileCommandsRequested(on);
 }
 
 void ViewerPage::ClearViewerClick() {
-    ShowText(QString(), [](qint64, qint64) {
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-        return true;
-    });
+    m_view->Clear();
 }

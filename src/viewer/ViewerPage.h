@@ -2,11 +2,12 @@
 
 #include "common/Captions.h"
 #include "toolkit/ModePage.h"
-#include "viewer/TextFile.h"
 
-#include <functional>
+#include <memory>
 
-class QPlainTextEdit;
+class FileLineStore;
+class LineView;
+class QLabel;
 class QPushButton;
 
 // The file viewer page: a text file shown as lines, which Save and Print take
@@ -16,41 +17,35 @@ class ViewerPage : public ModePage {
   public:
     explicit ViewerPage(QWidget* parent = nullptr);
 
-    [[nodiscard]] QPlainTextEdit* ViewRich() const { return m_view; }
+    [[nodiscard]] LineView* ViewRich() const { return m_view; }
     [[nodiscard]] QPushButton* ClearViewer() const { return m_clear; }
+    // How far the file on show is read, while it is read.
+    [[nodiscard]] QLabel* ViewProgress() const { return m_progress; }
 
     [[nodiscard]] QList<QWidget*> TextViews() const override;
     [[nodiscard]] int SaveTargetIndex() const override { return 2; }
     [[nodiscard]] bool HasText() const override;
 
-    // Replaces the text; lines end at '\n'. The view takes it a piece at a
-    // time, with step called after each piece, so that a text of many
-    // megabytes never holds the window. Lines longer than DisplayLineChars
-    // are shown in pieces of that length (laying out one line of megabytes
-    // would stop the window for minutes); Text() keeps them whole. When step
-    // stops the work, the view is left empty and false returned.
-    bool ShowText(const QString& text, const PieceStep& step = {});
+    // Shows a file at once, its lines coming in while the user reads; the
+    // text on show stays when the file is refused. An empty result means
+    // success, otherwise the reason in words.
+    [[nodiscard]] QString ShowFile(const QString& path, int charset);
+    // Replaces the text; lines end at '\n'.
+    void ShowText(const QString& text);
     void ClearViewerClick();
-    // The text as it was given, for saving.
-    [[nodiscard]] const QString& Text() const { return m_text; }
+    // The text on show, lines joined by '\n' (long lines whole).
+    [[nodiscard]] QString Text() const;
+    // The file on show is read to its end (a text is at once).
+    [[nodiscard]] bool Complete() const;
 
-    static constexpr qsizetype DisplayLineChars = 1024;
-
-    // Word wrap lays the whole text out anew in one go, which for a text of
-    // very many lines would hold the window: such a text is shown unwrapped.
-    static constexpr int MaxWrappedLines = 50000;
-    // Wraps the text or not, as asked; false when wrapping was asked for a
-    // text too long for it (it stays unwrapped, and wraps again once a
-    // shorter text comes).
-    bool SetWordWrap(bool on);
+    void SetWordWrap(bool on);
 
   private:
     void ViewRichChange();
+    void ShowProgress();
 
-    QPlainTextEdit* m_view;
+    LineView* m_view;
+    QLabel* m_progress;
     QPushButton* m_clear;
-    void ApplyWordWrap();
-
-    QString m_text;
-    bool m_wrapWanted = false;
+    bool m_hadText = false;
 };

@@ -1,4 +1,5 @@
 #include "../shell/ShellFixture.h"
+#include "viewer/LineView.h"
 
 #include "monitor/ExternalPluRequest.h"
 #include "monitor/JournalDecoder.h"
@@ -33,7 +34,7 @@ class MonitorTest : public ShellTest {
     }
     [[nodiscard]] MonitorPage& Page() const { return *Window().MonitorSheet(); }
     [[nodiscard]] QStringList Lines() const {
-        const QString text = Page().MonListBox()->toPlainText();
+        const QString text = Page().MonListBox()->PlainText();
         return text.isEmpty() ? QStringList() : text.split(QLatin1Char('\n'));
     }
     void Receive(const std::vector<uint8_t>& payload) {
@@ -218,7 +219,7 @@ TEST_F(MonitorTest, TheSimulatedDayAppearsLineByLine) {
     ASSERT_TRUE(Dispatcher().IsOpen());
     simulator.WithModel([](RegisterModel& model) { model.StartSelling(5); });
     const auto has = [&](const char* text) {
-        return Page().MonListBox()->toPlainText().contains(QLatin1String(text));
+        return Page().MonListBox()->PlainText().contains(QLatin1String(text));
     };
     EXPECT_TRUE(WaitUntil(
         [&] {

@@ -1,5 +1,6 @@
 #include "../shell/ShellFixture.h"
 #include "support/TestFiles.h"
+#include "viewer/LineView.h"
 
 #include "monitor/MonitorPage.h"
 #include "shell/StartPage.h"
@@ -83,7 +84,7 @@ class PrintJobTest : public ShellTest {
                          });
     }
     [[nodiscard]] int MonitorLines() const {
-        const QString text = Window().MonitorSheet()->MonListBox()->toPlainText();
+        const QString text = Window().MonitorSheet()->MonListBox()->PlainText();
         return text.isEmpty() ? 0 : int(text.count(QLatin1Char('\n'))) + 1;
     }
     void ViewText(const QString& text) {

@@ -1,5 +1,6 @@
 #include "../shell/ShellFixture.h"
 #include "support/TestFiles.h"
+#include "viewer/LineView.h"
 
 #include "monitor/MonitorPage.h"
 #include "reports/DailyReports.h"
@@ -292,7 +293,7 @@ TEST_F(ReportsTest, SaveAndPrintTakeTheReportView) {
     EXPECT_EQ(ReadFile(chosen), QByteArray("------   Daily Sales per TAX   ------\r\nTax A\t1.00\r\n\r\n"));
     Control<QToolButton>("Print")->click();
     EXPECT_TRUE(boxes.empty()) << (boxes.empty() ? "" : boxes[0].Text.toStdString());
-    EXPECT_EQ(Window().FileCommands()->TargetText(), Page().DailyRich()->toPlainText());
+    EXPECT_EQ(Window().FileCommands()->TargetText(), Page().DailyRich()->PlainText());
     EXPECT_TRUE(ReadFile(pdf).startsWith("%PDF-"));
     // Markup in a line stays text.
     Page().AppendLines({QStringLiteral("<b>BOLD</b> & co")});

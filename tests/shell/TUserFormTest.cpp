@@ -12,6 +12,7 @@
 #include "sim/InProcessRegister.h"
 #include "support/TestFiles.h"
 #include "toolkit/FileDialogs.h"
+#include "viewer/LineView.h"
 #include "viewer/ViewerPage.h"
 
 #include <QComboBox>
@@ -217,7 +218,7 @@ TEST_F(ShellTest, AJournalRecordArrivingAroundTheClockBoxIsKept) {
     EXPECT_EQ(boxes[0].Text, QStringLiteral("Time : 14:5:9\n\nDate : 3-12-2004"));
     rs232.SerialReceiveData(nullptr, secondHalf);
     EXPECT_EQ(
-        Window().MonitorSheet()->MonListBox()->toPlainText(),
+        Window().MonitorSheet()->MonListBox()->PlainText(),
         QStringLiteral("# SUBTOTAL \tAmount:%1")
             .arg(QStringLiteral("1234.56").replace(QLatin1Char('.'), QLocale::system().decimalPoint())));
 }
@@ -380,7 +381,7 @@ TEST_F(ShellTest, TextPagesPickTheSaveTargetAndTheFileCommands) {
     Item("Reports1")->trigger();
     EXPECT_EQ(Shell().SaveTarget, 1);
     EXPECT_FALSE(Item("SaveFile")->isEnabled());
-    Window().DailySheet()->DailyRich()->setPlainText(QStringLiteral("report"));
+    Window().DailySheet()->DailyRich()->SetPlainText(QStringLiteral("report"));
     Item("Viewer1")->trigger();
     EXPECT_EQ(Shell().SaveTarget, 2);
     EXPECT_FALSE(Item("PrintFile")->isEnabled());
@@ -399,8 +400,8 @@ TEST_F(ShellTest, CtrlF1RewritesEveryMenuCaptionAndLeavesTheMonitorTextAlone) {
     Item("Monitor1")->trigger();
     Item("Connect1")->trigger();
     auto* monitor = Window().MonitorSheet()->MonListBox();
-    monitor->appendPlainText(QStringLiteral("Broj računa\t12"));
-    const QString before = monitor->toPlainText();
+    monitor->AppendLine(QStringLiteral("Broj računa\t12"));
+    const QString before = monitor->PlainText();
 
     // The shortcut acts from inside an edit field, whose own keys would claim it.
     Item("PLUsProg")->trigger();
@@ -427,7 +428,7 @@ TEST_F(ShellTest, CtrlF1RewritesEveryMenuCaptionAndLeavesTheMonitorTextAlone) {
     EXPECT_EQ(Control<QPushButton>("ClosePLUSheet")->text(), QStringLiteral("Close"));
     EXPECT_EQ(Control<QToolButton>("GetTime")->toolTip(), QStringLiteral("Get CR Time\nProgram"));
     EXPECT_EQ(forms->DLForm().windowTitle(), QStringLiteral("Status Form"));
-    EXPECT_EQ(monitor->toPlainText(), before);
+    EXPECT_EQ(monitor->PlainText(), before);
 
     QTest::keyClick(pluNum, Qt::Key_F2, Qt::ControlModifier);
     EXPECT_TRUE(Item("MnSerbian")->isChecked());
@@ -474,9 +475,9 @@ TEST_F(ShellTest, FontSizeAndWordWrapChangeTheThreeViews) {
     EXPECT_EQ(Shell().TextFontSize, 12);
 
     Item("WRYes")->trigger();
-    EXPECT_EQ(Window().MonitorSheet()->MonListBox()->lineWrapMode(), QPlainTextEdit::WidgetWidth);
-    EXPECT_EQ(Window().DailySheet()->DailyRich()->lineWrapMode(), QTextEdit::WidgetWidth);
-    EXPECT_EQ(Window().ViewerSheet()->ViewRich()->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+    EXPECT_TRUE(Window().MonitorSheet()->MonListBox()->WordWrap());
+    EXPECT_TRUE(Window().DailySheet()->DailyRich()->WordWrap());
+    EXPECT_TRUE(Window().ViewerSheet()->ViewRich()->WordWrap());
     EXPECT_FALSE(Item("WRNo")->isChecked());
 }
 

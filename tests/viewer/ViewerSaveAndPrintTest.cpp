@@ -5,15 +5,18 @@
 #include "monitor/MonitorPage.h"
 #include "reports/ReportsPage.h"
 #include "toolkit/FileDialogs.h"
-#include "viewer/TextFile.h"
+#include "viewer/LineStore.h"
+#include "viewer/LineView.h"
 #include "viewer/TextFileCommands.h"
 #include "viewer/ViewerMessages.h"
 #include "viewer/ViewerPage.h"
 
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextEdit>
 #include <QTimer>
@@ -49,7 +52,11 @@ class ViewerTest : public ShellTest {
     [[nodiscard]] QString PathOf(const char* name) const {
         return QDir(workDir.path()).filePath(QString::fromLatin1(name));
     }
-    [[nodiscard]] QString Viewer() const { return Window().ViewerSheet()->ViewRich()->toPlainText(); }
+    // The viewer's text once its file is read to the end.
+    [[nodiscard]] QString Viewer() const {
+        EXPECT_TRUE(WaitUntil([this] { return Window().ViewerSheet()->Complete(); }));
+        return Window().ViewerSheet()->Text();
+    }
     [[nodiscard]] QString PrintBuffer() const { return Window().MonitorSheet()->PrintRich()->toPlainText(); }
     void Journal(const char* hex) { (&forms->Session().Journal())->JournalRecord(Bytes(hex)); }
 
@@ -64,7 +71,7 @@ TEST_F(ViewerTest, SavedMonitorLinesViewBackUnchanged) {
     Journal("40 05 00 00 01 23");
     Item("MnSerbian")->trigger();
     Journal("4B");
-    const QString monitorText = Window().MonitorSheet()->MonListBox()->toPlainText();
+    const QString monitorText = Window().MonitorSheet()->MonListBox()->PlainText();
 
     chosenFile = PathOf("journal"); // typed without an extension
     Item("SaveFile")->trigger();
@@ -91,7 +98,7 @@ TEST_F(ViewerTest, SavedMonitorLinesViewBackUnchanged) {
 // is taken as typed.
 TEST_F(ViewerTest, AnExistingNameWithoutExtensionIsTakenAsTyped) {
     WriteFile(PathOf("notes"), "old\n");
-    Window().DailySheet()->DailyRich()->setPlainText(QStringLiteral("new"));
+    Window().DailySheet()->DailyRich()->SetPlainText(QStringLiteral("new"));
     Item("Reports1")->trigger();
     chosenFile = PathOf("notes");
     Item("SaveFile")->trigger();
@@ -100,7 +107,7 @@ TEST_F(ViewerTest, AnExistingNameWithoutExtensionIsTakenAsTyped) {
 }
 
 TEST_F(ViewerTest, TheReportViewSavedAsXlsIsPlainTextLines) {
-    Window().DailySheet()->DailyRich()->setPlainText(QStringLiteral("Sales\t12,00\nTax\tA"));
+    Window().DailySheet()->DailyRich()->SetPlainText(QStringLiteral("Sales\t12,00\nTax\tA"));
     Window().ViewerSheet()->ShowText(QStringLiteral("not this"));
     Item("Reports1")->trigger();
     chosenFile = PathOf("report.xls");
@@ -162,7 +169,7 @@ TEST_F(ViewerTest, FailuresAreShownAndReportedAsSuch) {
 }
 
 TEST_F(ViewerTest, PrintTakesThePageOnShowToAPdfFile) {
-    Window().DailySheet()->DailyRich()->setPlainText(QStringLiteral("Daily report\tline 1\nline 2"));
+    Window().DailySheet()->DailyRich()->SetPlainText(QStringLiteral("Daily report\tline 1\nline 2"));
     Window().ViewerSheet()->ShowText(QStringLiteral("viewer text"));
     Item("Reports1")->trigger();
     pdfFile = PathOf("report.pdf");
@@ -235,7 +242,7 @@ TEST_F(ViewerTest, TheViewsShareFontSizeAndWrapButNotThePrintBuffer) {
     Item("WRYes")->trigger();
     EXPECT_EQ(Window().ViewerSheet()->ViewRich()->font().pointSize(), 10);
     EXPECT_EQ(Window().MonitorSheet()->MonListBox()->font().pointSize(), 10);
-    EXPECT_EQ(Window().ViewerSheet()->ViewRich()->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+    EXPECT_TRUE(Window().ViewerSheet()->ViewRich()->WordWrap());
     EXPECT_EQ(Window().MonitorSheet()->PrintRich()->font().pointSize(), printSize);
     EXPECT_EQ(Window().MonitorSheet()->PrintRich()->lineWrapMode(), QTextEdit::NoWrap);
     Item("MnCRAsciiletters")->trigger();
@@ -243,14 +250,15 @@ TEST_F(ViewerTest, TheViewsShareFontSizeAndWrapButNotThePrintBuffer) {
 }
 
 // A pipe would hold the window in open() until somebody writes to it; a
-// folder or a file over the limit is no text to show either. Each is refused
-// by name, and the text on show stays.
+// folder or a file over the limit of what is mapped is no text to show
+// either. Each is refused by name, and the text on show stays.
 TEST_F(ViewerTest, WhatCannotBeViewedIsRefusedByNameAndTheShownTextStays) {
     Item("Viewer1")->trigger();
     Window().ViewerSheet()->ShowText(QStringLiteral("kept"));
     const QString fifo = PathOf("pipe");
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     QFile large(PathOf("large.txt"));
+    // Sparse: it takes no room on the disk.
     ASSERT_TRUE(large.open(QIODevice::WriteOnly) && large.resize(MaxViewedFileBytes + 1));
     large.close();
     const QString folder = PathOf("folder");
@@ -271,9 +279,8 @@ TEST_F(ViewerTest, WhatCannotBeViewedIsRefusedByNameAndTheShownTextStays) {
     }
 }
 
-// A file of one very long line: the window keeps running its events while it
-// comes in, the view shows the line in pieces short enough to lay out (also
-// wrapped), and Save writes the file back as it was.
+// A file of one very long line: the view shows the line in pieces short
+// enough to lay out (also wrapped), and Save writes the file back as it was.
 TEST_F(ViewerTest, AVeryLongLineIsShownInPiecesAndSavedBackWhole) {
     QByteArray line;
     for (int i = 0; line.size() < 3 * 1024 * 1024; ++i)
@@ -281,23 +288,22 @@ TEST_F(ViewerTest, AVeryLongLineIsShownInPiecesAndSavedBackWhole) {
     const QByteArray file = line + "\r\nsecond line\r\n";
     WriteFile(PathOf("long.txt"), file);
     Item("Viewer1")->trigger();
-    bool eventsRan = false;
-    QTimer::singleShot(0, [&eventsRan] { eventsRan = true; });
     chosenFile = PathOf("long.txt");
     Item("ViewFile")->trigger();
-    EXPECT_TRUE(eventsRan) << "events run while the file comes in";
+    EXPECT_EQ(Viewer().size(), line.size() + 12);
     EXPECT_TRUE(boxes.empty());
 
-    const QPlainTextEdit* view = Window().ViewerSheet()->ViewRich();
-    EXPECT_EQ(view->blockCount(),
-              (line.size() + ViewerPage::DisplayLineChars - 1) / ViewerPage::DisplayLineChars + 1);
-    for (QTextBlock block = view->document()->begin(); block.isValid(); block = block.next())
-        ASSERT_LE(block.length() - 1, ViewerPage::DisplayLineChars);
-    EXPECT_EQ(view->document()->lastBlock().text(), QStringLiteral("second line"));
-    EXPECT_EQ(Window().ViewerSheet()->Text().size(), line.size() + 12);
+    const LineView* view = Window().ViewerSheet()->ViewRich();
+    const LineStore& store = *view->Store();
+    ASSERT_EQ(view->RowCount(), (line.size() + LineStore::DisplayLimit - 1) / LineStore::DisplayLimit + 1);
+    for (qsizetype row = 0; row < store.RowCount(); ++row) {
+        ASSERT_LE(store.Row(row).size(), LineStore::DisplayLimit);
+        ASSERT_EQ(store.Continues(row), row > 0 && row + 1 < store.RowCount()) << row;
+    }
+    EXPECT_EQ(store.Row(store.RowCount() - 1), QStringLiteral("second line"));
 
     Item("WRYes")->trigger();
-    EXPECT_EQ(view->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+    EXPECT_TRUE(view->WordWrap());
     EXPECT_TRUE(boxes.empty());
 
     chosenFile = PathOf("saved.txt");
@@ -305,69 +311,84 @@ TEST_F(ViewerTest, AVeryLongLineIsShownInPiecesAndSavedBackWhole) {
     EXPECT_TRUE(ReadFile(PathOf("saved.txt")) == file) << "the saved file differs from the one viewed";
 }
 
-// Wrapping lays the whole text out in one go: a text of very many lines stays
-// unwrapped, and the user is told so in the language of the window.
-TEST_F(ViewerTest, ATextOfVeryManyLinesIsShownUnwrappedAndSaysSo) {
+// Wrapping lays out only the rows on screen: a text of any number of lines
+// is wrapped as asked, with no refusal, and its last row can be reached.
+TEST_F(ViewerTest, ATextOfVeryManyLinesIsWrappedToo) {
     QByteArray many;
-    for (int i = 0; i <= ViewerPage::MaxWrappedLines; ++i)
-        many += QByteArray::number(i) + "\r\n";
+    constexpr int Lines = 200000;
+    for (int i = 0; i < Lines; ++i)
+        many += QByteArray::number(i) + " " + QByteArray(150, 'w') + " end\n";
     WriteFile(PathOf("many.txt"), many);
-    WriteFile(PathOf("few.txt"), "a\r\nb\r\n");
-    const QPlainTextEdit* view = Window().ViewerSheet()->ViewRich();
+    Window().show();
     Item("Viewer1")->trigger();
     Item("WRYes")->trigger();
     chosenFile = PathOf("many.txt");
     Item("ViewFile")->trigger();
-    EXPECT_EQ(view->blockCount(), ViewerPage::MaxWrappedLines + 1);
-    EXPECT_EQ(view->lineWrapMode(), QPlainTextEdit::NoWrap);
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].Text, ViewerMessages::TooManyLinesToWrap.Text(ShellSettings::English));
-
-    Item("MnSerbian")->trigger();
+    ASSERT_TRUE(WaitUntil([this] { return Window().ViewerSheet()->Complete(); }));
+    QApplication::processEvents();
+    LineView* view = Window().ViewerSheet()->ViewRich();
+    EXPECT_EQ(view->RowCount(), Lines);
+    EXPECT_EQ(view->FirstShownRow(), 0) << "a file opens at its start however its lines come in";
+    EXPECT_TRUE(view->WordWrap());
+    EXPECT_TRUE(boxes.empty());
+    view->verticalScrollBar()->setValue(view->verticalScrollBar()->maximum());
+    EXPECT_EQ(view->LastShownRow(), Lines - 1) << "the end of a wrapped text is in view";
     Item("WRNo")->trigger();
-    Item("WRYes")->trigger();
-    ASSERT_EQ(boxes.size(), 2u) << "No is no question; Yes again is refused again";
-    EXPECT_EQ(boxes[1].Text, ViewerMessages::TooManyLinesToWrap.Text(ShellSettings::Serbian));
-
-    chosenFile = PathOf("few.txt");
-    Item("ViewFile")->trigger();
-    EXPECT_EQ(view->lineWrapMode(), QPlainTextEdit::WidgetWidth) << "a short text is wrapped as asked";
-    EXPECT_EQ(boxes.size(), 2u);
+    view->verticalScrollBar()->setValue(view->verticalScrollBar()->maximum());
+    EXPECT_EQ(view->LastShownRow(), Lines - 1);
+    EXPECT_EQ(view->FirstShownRow(), view->verticalScrollBar()->value());
 }
 
-// A large file shows its progress with a Cancel; Cancel while it is read
-// leaves the text on show, Cancel while it goes into the view leaves the
-// view empty rather than half a file.
-TEST_F(ViewerTest, ViewingALargeFileCanBeCancelled) {
+// A file is shown while it is still being read: viewing another meanwhile,
+// or clearing the view, stops the reading of the first and shows only the
+// second, and the page says how far the reading has come until it is done.
+TEST_F(ViewerTest, AnotherFileOrClearWhileAFileIsReadTakesOver) {
     QByteArray lines;
-    while (lines.size() < 4 * 1024 * 1024)
+    while (lines.size() < 32 * 1024 * 1024)
         lines += "# PLU SALE\tMILK 1L\tPLU:12\tPrice:1,99\r\n";
     WriteFile(PathOf("large.txt"), lines);
+    WriteFile(PathOf("small.txt"), "small\r\n");
     Item("Viewer1")->trigger();
-    chosenFile = PathOf("large.txt");
-    for (const double cancelAt : {0.2, 0.8}) {
-        Window().ViewerSheet()->ShowText(QStringLiteral("kept"));
-        QTimer poll;
-        QString label;
-        QObject::connect(&poll, &QTimer::timeout, [&] {
-            auto* progress = Window().findChild<QProgressDialog*>(QStringLiteral("ViewProgress"));
-            if (progress && progress->value() >= cancelAt * progress->maximum()) {
-                label = progress->labelText();
-                progress->cancel();
-            }
-        });
-        poll.start(0);
+    for (const bool clear : {false, true}) {
+        chosenFile = PathOf("large.txt");
         Item("ViewFile")->trigger();
-        poll.stop();
-        EXPECT_TRUE(label.contains(QStringLiteral(" of 4.0 MB,"))) << label.toStdString();
-        if (cancelAt < 0.5) {
-            EXPECT_EQ(Viewer(), QStringLiteral("kept"));
-        } else {
+        if (clear) {
+            Control<QPushButton>("ClearViewer")->click();
             EXPECT_EQ(Viewer(), QString());
-            EXPECT_TRUE(Window().ViewerSheet()->Text().isEmpty());
+        } else {
+            chosenFile = PathOf("small.txt");
+            Item("ViewFile")->trigger();
+            EXPECT_EQ(Viewer(), QStringLiteral("small"));
         }
+        EXPECT_FALSE(Window().ViewerSheet()->ViewProgress()->isVisible());
     }
+    chosenFile = PathOf("large.txt");
+    Item("ViewFile")->trigger();
+    EXPECT_EQ(Viewer().size(), lines.size() - lines.count('\r') - 1);
+    EXPECT_FALSE(Window().ViewerSheet()->ViewProgress()->isVisible()) << "gone once the file is read";
     EXPECT_TRUE(boxes.empty());
+}
+
+// Any file the machine maps is viewed and saved, but a printout is laid out
+// whole: a file beyond what Print takes is refused in words, in the
+// language of the window, before the print dialog.
+TEST_F(ViewerTest, AFileTooLargeToPrintIsRefusedInWords) {
+    QFile large(PathOf("large.txt"));
+    ASSERT_TRUE(large.open(QIODevice::WriteOnly) && large.resize(TextFileCommands::MaxPrintedBytes + 1));
+    large.close();
+    Item("Viewer1")->trigger();
+    chosenFile = large.fileName();
+    Item("ViewFile")->trigger();
+    pdfFile = PathOf("large.pdf");
+    for (const int lang : {ShellSettings::English, ShellSettings::Serbian}) {
+        boxes.clear();
+        Item(lang == ShellSettings::English ? "MnEnglish" : "MnSerbian")->trigger();
+        Item("PrintFile")->trigger();
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].Text, ViewerMessages::TooLargeToPrint.Text(lang).arg(64).arg(64));
+    }
+    EXPECT_EQ(printDialogs, 0);
+    EXPECT_FALSE(QFile::exists(pdfFile));
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 list(APPEND ORVEX_CORE_TESTS
-    ${CMAKE_CURRENT_LIST_DIR}/TextFileTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/LineStoreTest.cpp
 )
 list(APPEND ORVEX_VIEWS_TESTS
+    ${CMAKE_CURRENT_LIST_DIR}/LineViewTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ViewerSaveAndPrintTest.cpp
 )
