@@ -78,6 +78,7 @@ void DailyReports::ErrorStatus(quint8 status, const QString& line) {
 void DailyReports::ReportReply(std::span<const uint8_t> payload) {
     if (payload.empty())
         return;
+    emit ReportReceived(QByteArray(reinterpret_cast<const char*>(payload.data()), qsizetype(payload.size())));
     const QStringList lines = DecodeReport(payload, Style(), m_table);
     if (!lines.isEmpty())
         emit LinesDecoded(lines);

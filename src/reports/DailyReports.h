@@ -4,6 +4,7 @@
 
 #include "reports/ReportDecoder.h"
 
+#include <QByteArray>
 #include <QObject>
 #include <QStringList>
 #include <QTimer>
@@ -53,6 +54,8 @@ class DailyReports : public QObject {
     void ReportReply(std::span<const uint8_t> payload);
 
   signals:
+    // A report reply as it came, reply code first (for the history).
+    void ReportReceived(const QByteArray& payload);
     void LinesDecoded(const QStringList& lines);
     // A PLU report came in (plu -1 when it was too short to name its PLU).
     void PluReported(int plu);

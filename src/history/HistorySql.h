@@ -1,0 +1,42 @@
+#pragma once
+
+#include "history/HistorySchema.h"
+#include "history/HistoryTarget.h"
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+#include <QVariantList>
+#include <map>
+#include <memory>
+#include <span>
+#include <utility>
+
+// A named Qt SQL connection that is removed with the object; it belongs to the
+// thread that made it.
+class HistoryConnection {
+  public:
+    HistoryConnection() = default;
+    ~HistoryConnection() { Close(); }
+    HistoryConnection(const HistoryConnection&) = delete;
+    HistoryConnection& operator=(const HistoryConnection&) = delete;
+
+    // SQLite files in WAL with synchronous FULL: a commit survives a crash of
+    // the program and of the machine. False, with the reason, when it fails.
+    bool OpenSqlite(const QString& file, QString& error);
+    bool OpenPostgres(const HistoryTarget& target, QString& error);
+    void Close();
+    [[nodiscard]] bool IsOpen() const { return m_open; }
+    [[nodiscard]] QSqlDatabase Database() const { return QSqlDatabase::database(m_name, false); }
+
+    // Rows of one table in as few statements as the driver takes; inside the
+    // caller's transaction.
+    bool Insert(HistoryTable table, std::span<const QVariantList* const> rows, QString& error);
+
+  private:
+    QSqlQuery& Statement(HistoryTable table, int rowCount, bool& prepared, QString& error);
+
+    QString m_name;
+    bool m_open = false;
+    std::map<std::pair<HistoryTable, int>, std::unique_ptr<QSqlQuery>> m_statements;
+};

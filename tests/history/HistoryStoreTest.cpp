@@ -1,0 +1,118 @@
+#include "HistoryBackends.h"
+
+#include "history/HistoryRows.h"
+#include "history/HistorySchema.h"
+#include "history/HistoryStore.h"
+
+#include <QDeadlineTimer>
+#include <QSqlQuery>
+#include <QThread>
+
+namespace {
+
+class HistoryStoreTest : public HistoryBackendTest {};
+
+const RegisterKey Till{QStringLiteral("Corner"), 1, QStringLiteral("OX01234567")};
+
+QVariantList Journal(int n) {
+    JournalEntry entry;
+    entry.Code = 'L';
+    entry.Amount = n;
+    entry.Payload = QByteArray("L\0\0\0\0\0\0", 7);
+    return JournalValues(Till, 1000 + n, entry);
+}
+
+} // namespace
+
+TEST_P(HistoryStoreTest, MigratesFromEmptyOnceAndRefusesANewerSchema) {
+    QString error;
+    {
+        HistoryStore store;
+        ASSERT_TRUE(store.Open(m_target, error)) << error.toStdString();
+        store.Add(HistoryTable::Journal, Journal(1));
+        ASSERT_TRUE(store.Flush(10000));
+    }
+    EXPECT_EQ(Scalar(QStringLiteral("SELECT MAX(version) FROM schema_version")).toInt(),
+              LatestSchemaVersion());
+    {
+        // Opened again: nothing is done twice, nothing already kept is lost.
+        HistoryStore store;
+        ASSERT_TRUE(store.Open(m_target, error)) << error.toStdString();
+        store.Add(HistoryTable::Journal, Journal(2));
+        ASSERT_TRUE(store.Flush(10000));
+    }
+    EXPECT_EQ(Scalar(QStringLiteral("SELECT COUNT(*) FROM schema_version")).toInt(), LatestSchemaVersion());
+    EXPECT_EQ(Scalar(QStringLiteral("SELECT COUNT(*) FROM journal")).toInt(), 2);
+
+    // A database from a later program is left alone, and said.
+    {
+        HistoryConnection connection;
+        ASSERT_TRUE(Connect(connection));
+        QSqlQuery query(connection.Database());
+        ASSERT_TRUE(query.exec(QStringLiteral("INSERT INTO schema_version (version) VALUES (99)")));
+    }
+    HistoryConnection connection;
+    ASSERT_TRUE(Connect(connection));
+    QSqlDatabase db = connection.Database();
+    EXPECT_FALSE(MigrateHistory(db, error));
+    EXPECT_TRUE(error.contains(QStringLiteral("newer"))) << error.toStdString();
+    EXPECT_EQ(SchemaVersion(db), 99);
+}
+
+TEST_P(HistoryStoreTest, AFailedStepLeavesTheDatabaseAsItWas) {
+    // A table in the way of the first step: the step fails and takes its
+    // version row and every table it made with it.
+    {
+        HistoryConnection connection;
+        ASSERT_TRUE(Connect(connection));
+        QSqlQuery query(connection.Database());
+        ASSERT_TRUE(query.exec(QStringLiteral("CREATE TABLE reports (x INTEGER)")));
+    }
+    HistoryStore store;
+    QString error;
+    if (GetParam() == HistoryTarget::Backend::Sqlite) {
+        EXPECT_FALSE(store.Open(m_target, error));
+        EXPECT_TRUE(error.contains(QStringLiteral("schema step 1"))) << error.toStdString();
+    } else {
+        // The server's refusal keeps the rows in the spool, and says so.
+        ASSERT_TRUE(store.Open(m_target, error)) << error.toStdString();
+        store.Add(HistoryTable::Journal, Journal(1));
+        EXPECT_FALSE(store.Flush(500));
+        EXPECT_TRUE(store.Status().ServerError.contains(QStringLiteral("schema step 1")))
+            << store.Status().ServerError.toStdString();
+        store.Close();
+    }
+    HistoryConnection connection;
+    ASSERT_TRUE(Connect(connection));
+    QSqlDatabase db = connection.Database();
+    EXPECT_EQ(SchemaVersion(db), 0);
+    EXPECT_FALSE(db.tables().contains(QStringLiteral("journal")));
+}
+
+TEST_P(HistoryStoreTest, RowsArriveInBatchesAndASecondCopyIsNotKept) {
+    QString error;
+    HistoryStore store;
+    ASSERT_TRUE(store.Open(m_target, error, {200, 1000, 2000})) << error.toStdString();
+    for (int n = 0; n < 2500; ++n)
+        store.Add(HistoryTable::Journal, Journal(n));
+    // The writer commits on its own: no flush asked for.
+    const QDeadlineTimer deadline(10000);
+    while (store.Pending() > 0 && !deadline.hasExpired())
+        QThread::msleep(10);
+    EXPECT_EQ(store.Pending(), 0);
+    EXPECT_EQ(Scalar(QStringLiteral("SELECT COUNT(*) FROM journal")).toInt(), 2500);
+    EXPECT_EQ(Scalar(QStringLiteral("SELECT SUM(amount) FROM journal")).toLongLong(), 2500LL * 2499 / 2);
+
+    // A batch sent again (its commit's answer lost) is kept once.
+    HistoryConnection connection;
+    ASSERT_TRUE(Connect(connection));
+    const QString origin = Scalar(QStringLiteral("SELECT MIN(origin) FROM journal")).toString();
+    QVariantList again = QVariantList{origin, 1} + Journal(0);
+    const QVariantList* rows[] = {&again};
+    ASSERT_TRUE(connection.Database().transaction());
+    ASSERT_TRUE(connection.Insert(HistoryTable::Journal, rows, error)) << error.toStdString();
+    ASSERT_TRUE(connection.Database().commit());
+    EXPECT_EQ(Scalar(QStringLiteral("SELECT COUNT(*) FROM journal")).toInt(), 2500);
+}
+
+ORVEX_ON_BOTH_BACKENDS(HistoryStoreTest);

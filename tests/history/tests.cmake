@@ -1,0 +1,5 @@
+# The history store, on SQLite and (when ./orvex test has started a cluster)
+# on PostgreSQL.
+list(APPEND ORVEX_HISTORY_TESTS
+    ${CMAKE_CURRENT_LIST_DIR}/HistoryStoreTest.cpp
+)
