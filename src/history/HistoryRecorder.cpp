@@ -61,9 +61,10 @@ void HistoryRecorder::Report(const QByteArray& payload, qint64 receivedMs) {
             m_register.CrNumber = status->CrNumber;
             m_register.FiscalId = FromCodePage(windows, m_session.Settings().Charset).trimmed();
             m_identified = true;
-            m_store.Add(
-                HistoryTable::Registers,
-                RegisterValues(m_register, QString::fromLatin1(status->DepartmentAssociation), receivedMs));
+            m_store.Add(HistoryTable::Registers, RegisterValues(m_register,
+                                                                FromCodePage(status->DepartmentAssociation,
+                                                                             m_session.Settings().Charset),
+                                                                receivedMs));
         }
     }
     m_store.Add(HistoryTable::Reports,

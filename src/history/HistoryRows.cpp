@@ -39,8 +39,13 @@ QVariant Optional(const std::optional<int64_t>& v) {
     return v ? QVariant(qint64(*v)) : QVariant(QMetaType::fromType<qint64>());
 }
 
+// A text column that must not be NULL: Qt binds a null QString as NULL.
+QString Text(const QString& text) {
+    return text.isNull() ? QString(QLatin1String("")) : text;
+}
+
 QVariantList Head(const RegisterKey& reg, qint64 receivedMs) {
-    return {reg.Shop, reg.CrNumber, reg.FiscalId, receivedMs};
+    return {Text(reg.Shop), reg.CrNumber, Text(reg.FiscalId), receivedMs};
 }
 
 } // namespace
@@ -152,8 +157,8 @@ QVariantList JournalValues(const RegisterKey& reg, qint64 receivedMs, const Jour
 
 QVariantList ReceiptValues(const RegisterKey& reg, qint64 receivedMs, const ReceiptRecord& r) {
     QVariantList v = Head(reg, receivedMs);
-    v << qint64(r.ReceiptNumber) << r.Operator << qint64(r.Total) << r.Pieces << r.RegisterTime
-      << r.RegisterTime.left(10) << (r.Whole ? 1 : 0);
+    v << qint64(r.ReceiptNumber) << r.Operator << qint64(r.Total) << r.Pieces << Text(r.RegisterTime)
+      << Text(r.RegisterTime.left(10)) << (r.Whole ? 1 : 0);
     for (const int64_t d : r.Departments)
         v << qint64(d);
     return v;
@@ -162,17 +167,17 @@ QVariantList ReceiptValues(const RegisterKey& reg, qint64 receivedMs, const Rece
 QVariantList ReportValues(const RegisterKey& reg, qint64 receivedMs, uint8_t code,
                           const QString& figuresJson) {
     QVariantList v = Head(reg, receivedMs);
-    v << QString(QChar(code)) << figuresJson;
+    v << QString(QChar(code)) << Text(figuresJson);
     return v;
 }
 
 QVariantList ZReportValues(const RegisterKey& reg, qint64 receivedMs, bool answered, int status,
                            const QString& line) {
     QVariantList v = Head(reg, receivedMs);
-    v << (answered ? 1 : 0) << status << line;
+    v << (answered ? 1 : 0) << status << Text(line);
     return v;
 }
 
 QVariantList RegisterValues(const RegisterKey& reg, const QString& departmentTaxes, qint64 receivedMs) {
-    return {reg.Shop, reg.CrNumber, reg.FiscalId, departmentTaxes, receivedMs, receivedMs};
+    return {Text(reg.Shop), reg.CrNumber, Text(reg.FiscalId), Text(departmentTaxes), receivedMs, receivedMs};
 }

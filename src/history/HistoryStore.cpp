@@ -141,12 +141,13 @@ bool HistoryStore::Flush(int timeoutMs) {
     if (!m_thread.joinable())
         return m_done >= m_added;
     const qint64 target = m_added;
+    const qint64 refused = m_status.Refused;
     m_flushAsked = true;
     m_wake.notify_one();
     const bool done =
         m_delivered.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return m_done >= target; });
     m_flushAsked = false;
-    return done;
+    return done && m_status.Refused == refused;
 }
 
 qint64 HistoryStore::Pending() const {
@@ -203,11 +204,9 @@ void HistoryStore::Write(std::vector<Row>& rows) {
         pointers.push_back(&row);
     QString error;
     if (m_target.Kind == HistoryTarget::Backend::Sqlite) {
-        if (WriteDirect(*m_main, pointers, error)) {
+        if (WriteDirect(*m_main, pointers, error) || Salvage(pointers, error)) {
             Delivered(qint64(rows.size()));
         } else {
-            // The file refused the batch (disk full, say): it is said, and the
-            // rows stay counted as not written.
             std::lock_guard lock(m_mutex);
             m_status.ServerError = error;
         }
@@ -216,8 +215,9 @@ void HistoryStore::Write(std::vector<Row>& rows) {
     }
     // Order is kept: while anything waits in the spool, new rows go behind it.
     if (m_spooled == 0 && m_main) {
-        if (WriteDirect(*m_main, pointers, error)) {
+        if (WriteDirect(*m_main, pointers, error) || Salvage(pointers, error)) {
             Delivered(qint64(rows.size()));
+            PublishStatus();
             return;
         }
         ServerFailed(error);
@@ -254,6 +254,31 @@ bool HistoryStore::WriteDirect(HistoryConnection& connection, const std::vector<
         db.rollback();
         return false;
     }
+    return true;
+}
+
+bool HistoryStore::Salvage(const std::vector<const Row*>& rows, QString& error) {
+    // A database that still answers refused the batch for one of its rows
+    // (a value it will never take): that row must not hold up the others.
+    QSqlQuery ping(m_main->Database());
+    if (!ping.exec(QStringLiteral("SELECT 1")))
+        return false;
+    ping.finish();
+    qint64 refused = 0;
+    QString why;
+    for (const Row* row : rows) {
+        if (!WriteDirect(*m_main, {row}, why)) {
+            if (!ping.exec(QStringLiteral("SELECT 1")))
+                return false; // gone meanwhile: the batch waits as a whole
+            ping.finish();
+            ++refused;
+            error = why;
+        }
+    }
+    std::lock_guard lock(m_mutex);
+    m_status.Refused += refused;
+    if (refused > 0)
+        m_status.ServerError = QStringLiteral("%1 rows refused: %2").arg(m_status.Refused).arg(error);
     return true;
 }
 
@@ -317,7 +342,7 @@ bool HistoryStore::Forward() {
         for (const Row& row : rows)
             pointers.push_back(&row);
         QString error;
-        if (!WriteDirect(*m_main, pointers, error)) {
+        if (!WriteDirect(*m_main, pointers, error) && !Salvage(pointers, error)) {
             ServerFailed(error);
             return false;
         }
@@ -383,5 +408,8 @@ void HistoryStore::PublishStatus() {
         m_status.Spooled = m_spooled;
         status = m_status;
     }
+    if (status == m_published)
+        return;
+    m_published = status;
     emit StatusChanged(status);
 }

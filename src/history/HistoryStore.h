@@ -16,7 +16,10 @@
 struct HistoryStatus {
     // Rows waiting in the local spool because the server cannot be reached.
     qint64 Spooled = 0;
-    // Why the last write to the server failed; empty while it works.
+    // Rows the database refused on their own (they are not kept); counted
+    // since the store was opened.
+    qint64 Refused = 0;
+    // Why the last write to the server (or the file) failed; empty while it works.
     QString ServerError;
     [[nodiscard]] bool ServerReachable() const { return ServerError.isEmpty(); }
     friend bool operator==(const HistoryStatus&, const HistoryStatus&) = default;
@@ -57,7 +60,8 @@ class HistoryStore : public QObject {
     // store adds to all but Registers). Never waits for the database.
     void Add(HistoryTable table, QVariantList values);
     // Waits until every row handed in so far is in the database itself (for
-    // PostgreSQL: on the server); false when timeoutMs passed first.
+    // PostgreSQL: on the server); false when timeoutMs passed first or a row
+    // was refused meanwhile.
     bool Flush(int timeoutMs);
     // Rows handed in and not yet in the database.
     [[nodiscard]] qint64 Pending() const;
@@ -77,6 +81,9 @@ class HistoryStore : public QObject {
     // Writes a batch to the SQLite file, or to the server or the spool.
     void Write(std::vector<Row>& rows);
     bool WriteDirect(HistoryConnection& connection, const std::vector<const Row*>& rows, QString& error);
+    // Rows one by one after their batch failed; false when the database
+    // itself is gone. Rows it refuses on their own are counted and said.
+    bool Salvage(const std::vector<const Row*>& rows, QString& error);
     bool SpoolRows(const std::vector<Row>& rows, QString& error);
     // Sends spooled rows to the server in order; false when it went away.
     bool Forward();
@@ -104,5 +111,6 @@ class HistoryStore : public QObject {
     std::unique_ptr<HistoryConnection> m_spool;
     qint64 m_spooled = 0;
     qint64 m_nextRetryMs = 0;
+    HistoryStatus m_published;
     std::thread m_thread;
 };

@@ -115,4 +115,23 @@ TEST_P(HistoryStoreTest, RowsArriveInBatchesAndASecondCopyIsNotKept) {
     EXPECT_EQ(Scalar(QStringLiteral("SELECT COUNT(*) FROM journal")).toInt(), 2500);
 }
 
+TEST_P(HistoryStoreTest, ARowTheDatabaseRefusesIsSaidAndTakesNoOtherWithIt) {
+    QString error;
+    HistoryStore store;
+    ASSERT_TRUE(store.Open(m_target, error)) << error.toStdString();
+    QVariantList bad = Journal(5);
+    bad[4] = QVariant(QMetaType::fromType<QString>()); // the record code may not be missing
+    store.Add(HistoryTable::Journal, Journal(1));
+    store.Add(HistoryTable::Journal, bad);
+    store.Add(HistoryTable::Journal, Journal(2));
+    EXPECT_FALSE(store.Flush(10000)) << "a refused row is not reported as kept";
+    EXPECT_EQ(store.Pending(), 0);
+    EXPECT_EQ(store.Status().Refused, 1);
+    EXPECT_FALSE(store.Status().ServerError.isEmpty());
+    EXPECT_EQ(Scalar(QStringLiteral("SELECT SUM(amount) FROM journal")).toInt(), 3);
+    store.Add(HistoryTable::Journal, Journal(4));
+    EXPECT_TRUE(store.Flush(10000));
+    EXPECT_EQ(Scalar(QStringLiteral("SELECT SUM(amount) FROM journal")).toInt(), 7);
+}
+
 ORVEX_ON_BOTH_BACKENDS(HistoryStoreTest);

@@ -2,4 +2,5 @@
 # on PostgreSQL.
 list(APPEND ORVEX_HISTORY_TESTS
     ${CMAKE_CURRENT_LIST_DIR}/HistoryStoreTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/HistoryDayTest.cpp
 )
