@@ -3,4 +3,5 @@
 list(APPEND ORVEX_HISTORY_TESTS
     ${CMAKE_CURRENT_LIST_DIR}/HistoryStoreTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/HistoryDayTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/HistoryCommandTest.cpp
 )
