@@ -44,8 +44,12 @@ QString Text(const QString& text) {
     return text.isNull() ? QString(QLatin1String("")) : text;
 }
 
-QVariantList Head(const RegisterKey& reg, qint64 receivedMs) {
-    return {Text(reg.Shop), reg.CrNumber, Text(reg.FiscalId), receivedMs};
+// The two leading places are the origin and sequence number, which the store fills.
+QVariantList Head(const RegisterKey& reg, qint64 receivedMs, qsizetype columns) {
+    QVariantList v;
+    v.reserve(columns);
+    v << QVariant() << QVariant() << Text(reg.Shop) << reg.CrNumber << Text(reg.FiscalId) << receivedMs;
+    return v;
 }
 
 } // namespace
@@ -143,7 +147,7 @@ std::optional<JournalEntry> ReadJournalEntry(std::span<const uint8_t> payload, i
 }
 
 QVariantList JournalValues(const RegisterKey& reg, qint64 receivedMs, const JournalEntry& e) {
-    QVariantList v = Head(reg, receivedMs);
+    QVariantList v = Head(reg, receivedMs, 24);
     v << QString(QChar(e.Code)) << Optional(e.Operator) << Optional(e.Department) << Optional(e.Plu)
       << (e.Description.isEmpty() ? QVariant(QMetaType::fromType<QString>()) : QVariant(e.Description))
       << Optional(e.Price) << Optional(e.Quantity) << Optional(e.Amount)
@@ -156,7 +160,7 @@ QVariantList JournalValues(const RegisterKey& reg, qint64 receivedMs, const Jour
 }
 
 QVariantList ReceiptValues(const RegisterKey& reg, qint64 receivedMs, const ReceiptRecord& r) {
-    QVariantList v = Head(reg, receivedMs);
+    QVariantList v = Head(reg, receivedMs, 24);
     v << qint64(r.ReceiptNumber) << r.Operator << qint64(r.Total) << r.Pieces << Text(r.RegisterTime)
       << Text(r.RegisterTime.left(10)) << (r.Whole ? 1 : 0);
     for (const int64_t d : r.Departments)
@@ -166,14 +170,14 @@ QVariantList ReceiptValues(const RegisterKey& reg, qint64 receivedMs, const Rece
 
 QVariantList ReportValues(const RegisterKey& reg, qint64 receivedMs, uint8_t code,
                           const QString& figuresJson) {
-    QVariantList v = Head(reg, receivedMs);
+    QVariantList v = Head(reg, receivedMs, 24);
     v << QString(QChar(code)) << Text(figuresJson);
     return v;
 }
 
 QVariantList ZReportValues(const RegisterKey& reg, qint64 receivedMs, bool answered, int status,
                            const QString& line) {
-    QVariantList v = Head(reg, receivedMs);
+    QVariantList v = Head(reg, receivedMs, 24);
     v << (answered ? 1 : 0) << status << Text(line);
     return v;
 }

@@ -60,8 +60,8 @@ struct ReceiptRecord {
     bool Whole = false;
 };
 
-// The value lists of the tables' rows, in TableColumns order, without the
-// origin and sequence number that the store puts in front.
+// The value lists of the tables' rows, in TableColumns order; the origin and
+// sequence number at their head are left for the store to fill.
 [[nodiscard]] QVariantList JournalValues(const RegisterKey& reg, qint64 receivedMs,
                                          const JournalEntry& entry);
 [[nodiscard]] QVariantList ReceiptValues(const RegisterKey& reg, qint64 receivedMs,

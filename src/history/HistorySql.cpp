@@ -11,9 +11,8 @@ QString NewConnectionName() {
     return QStringLiteral("orvex-history-%1").arg(counter.fetchAndAddRelaxed(1));
 }
 
-// Rows per statement: fewer round trips to a server; SQLite takes at most
-// 32766 values a statement.
-constexpr int RowsPerStatement = 64;
+// Rows per statement: fewer round trips to a server and fewer statements to parse.
+constexpr size_t RowsPerStatement = 256;
 
 } // namespace
 
@@ -71,11 +70,11 @@ bool HistoryConnection::OpenPostgres(const HistoryTarget& target, QString& error
     m_open = true;
     // The server's notices ("already exists, skipping") are nobody's business.
     QSqlQuery(db).exec(QStringLiteral("SET client_min_messages = warning"));
+    QSqlQuery(db).exec(QStringLiteral("SET standard_conforming_strings = on"));
     return true;
 }
 
 void HistoryConnection::Close() {
-    m_statements.clear();
     if (m_name.isEmpty())
         return;
     {
@@ -88,52 +87,78 @@ void HistoryConnection::Close() {
     m_open = false;
 }
 
-QSqlQuery& HistoryConnection::Statement(HistoryTable table, int rowCount, bool& prepared, QString& error) {
-    auto& slot = m_statements[{table, rowCount}];
-    prepared = true;
-    if (slot)
-        return *slot;
-    const QStringList& columns = TableColumns(table);
-    QString row = QStringLiteral("(") + QStringLiteral("?,").repeated(columns.size());
-    row.back() = QLatin1Char(')');
-    QStringList rows;
-    for (int i = 0; i < rowCount; ++i)
-        rows << row;
-    const QString sql = QStringLiteral("INSERT INTO %1 (%2) VALUES %3%4")
-                            .arg(QLatin1String(TableName(table)), columns.join(QLatin1Char(',')),
-                                 rows.join(QLatin1Char(',')), ConflictClause(table));
-    slot = std::make_unique<QSqlQuery>(Database());
-    if (!slot->prepare(sql)) {
-        error = slot->lastError().text();
-        prepared = false;
+namespace {
+
+// A value as SQL text. Only the program's own rows come here, of integers and
+// texts; a text's quotes are doubled, which both databases read as one quote
+// (PostgreSQL with standard_conforming_strings, set on every connection).
+void AppendLiteral(QString& sql, const QVariant& value) {
+    if (value.isNull()) {
+        sql += QLatin1String("NULL");
+        return;
     }
-    return *slot;
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Bool:
+        sql += QString::number(value.toLongLong());
+        return;
+    default:
+        break;
+    }
+    QString text = value.toString();
+    // Neither database keeps a NUL inside a text.
+    text.remove(QChar(0));
+    sql += QLatin1Char('\'');
+    if (text.contains(QLatin1Char('\'')))
+        text.replace(QLatin1Char('\''), QLatin1String("''"));
+    sql += text;
+    sql += QLatin1Char('\'');
 }
+
+} // namespace
 
 bool HistoryConnection::Insert(HistoryTable table, std::span<const QVariantList* const> rows,
                                QString& error) {
-    // A register named twice in one statement would be updated twice, which
-    // PostgreSQL refuses: those go one by one.
-    const int chunk = table == HistoryTable::Registers ? 1 : RowsPerStatement;
-    size_t at = 0;
-    while (at < rows.size()) {
-        const int count = int(std::min<size_t>(size_t(chunk), rows.size() - at));
-        bool prepared = false;
-        QSqlQuery& query = Statement(table, count, prepared, error);
-        if (!prepared) {
-            m_statements.erase({table, count});
-            return false;
+    // Values written into the statement rather than bound: Qt's binding costs
+    // more per value than the database's own parsing, and many rows go in one
+    // statement. A register named twice in one statement would be updated
+    // twice, which PostgreSQL refuses: those go one by one.
+    const size_t chunk = table == HistoryTable::Registers ? 1 : RowsPerStatement;
+    const QString head =
+        QStringLiteral("INSERT INTO %1 (%2) VALUES ")
+            .arg(QLatin1String(TableName(table)), TableColumns(table).join(QLatin1Char(',')));
+    const QString tail = ConflictClause(table);
+    const qsizetype columns = TableColumns(table).size();
+    QSqlQuery query(Database());
+    QString sql;
+    for (size_t at = 0; at < rows.size(); at += chunk) {
+        sql = head;
+        const size_t end = std::min(rows.size(), at + chunk);
+        for (size_t r = at; r < end; ++r) {
+            const QVariantList& values = *rows[r];
+            if (values.size() != columns) {
+                error = QStringLiteral("a row of %1 with %2 values instead of %3")
+                            .arg(QLatin1String(TableName(table)))
+                            .arg(values.size())
+                            .arg(columns);
+                return false;
+            }
+            sql += r == at ? QLatin1String("(") : QLatin1String(",(");
+            for (qsizetype v = 0; v < values.size(); ++v) {
+                if (v > 0)
+                    sql += QLatin1Char(',');
+                AppendLiteral(sql, values[v]);
+            }
+            sql += QLatin1Char(')');
         }
-        int index = 0;
-        for (int r = 0; r < count; ++r) {
-            for (const QVariant& value : *rows[at + size_t(r)])
-                query.bindValue(index++, value);
-        }
-        if (!query.exec()) {
+        sql += tail;
+        if (!query.exec(sql)) {
             error = query.lastError().text();
             return false;
         }
-        at += size_t(count);
     }
     return true;
 }

@@ -7,10 +7,7 @@
 #include <QSqlQuery>
 #include <QString>
 #include <QVariantList>
-#include <map>
-#include <memory>
 #include <span>
-#include <utility>
 
 // A named Qt SQL connection that is removed with the object; it belongs to the
 // thread that made it.
@@ -34,9 +31,6 @@ class HistoryConnection {
     bool Insert(HistoryTable table, std::span<const QVariantList* const> rows, QString& error);
 
   private:
-    QSqlQuery& Statement(HistoryTable table, int rowCount, bool& prepared, QString& error);
-
     QString m_name;
     bool m_open = false;
-    std::map<std::pair<HistoryTable, int>, std::unique_ptr<QSqlQuery>> m_statements;
 };

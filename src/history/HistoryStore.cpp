@@ -125,10 +125,11 @@ void HistoryStore::Close() {
 void HistoryStore::Add(HistoryTable table, QVariantList values) {
     {
         std::lock_guard lock(m_mutex);
-        if (table != HistoryTable::Registers)
-            values = QVariantList{m_origin, ++m_added} + values;
-        else
-            ++m_added;
+        ++m_added;
+        if (table != HistoryTable::Registers && values.size() >= 2) {
+            values[0] = m_origin;
+            values[1] = m_added;
+        }
         m_queue.push_back({table, std::move(values)});
         if (m_queue.size() < size_t(m_options.BatchRows))
             return;

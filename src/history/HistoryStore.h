@@ -56,8 +56,9 @@ class HistoryStore : public QObject {
     [[nodiscard]] bool IsOpen() const { return m_thread.joinable(); }
     [[nodiscard]] const HistoryTarget& Target() const { return m_target; }
 
-    // Hands in one row (TableColumns without origin and sequence, which the
-    // store adds to all but Registers). Never waits for the database.
+    // Hands in one row in TableColumns order (as HistoryRows makes them); the
+    // store fills in the origin and sequence number of all but Registers.
+    // Never waits for the database.
     void Add(HistoryTable table, QVariantList values);
     // Waits until every row handed in so far is in the database itself (for
     // PostgreSQL: on the server); false when timeoutMs passed first or a row

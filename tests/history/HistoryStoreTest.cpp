@@ -107,7 +107,9 @@ TEST_P(HistoryStoreTest, RowsArriveInBatchesAndASecondCopyIsNotKept) {
     HistoryConnection connection;
     ASSERT_TRUE(Connect(connection));
     const QString origin = Scalar(QStringLiteral("SELECT MIN(origin) FROM journal")).toString();
-    QVariantList again = QVariantList{origin, 1} + Journal(0);
+    QVariantList again = Journal(0);
+    again[0] = origin;
+    again[1] = 1;
     const QVariantList* rows[] = {&again};
     ASSERT_TRUE(connection.Database().transaction());
     ASSERT_TRUE(connection.Insert(HistoryTable::Journal, rows, error)) << error.toStdString();
@@ -120,7 +122,7 @@ TEST_P(HistoryStoreTest, ARowTheDatabaseRefusesIsSaidAndTakesNoOtherWithIt) {
     HistoryStore store;
     ASSERT_TRUE(store.Open(m_target, error)) << error.toStdString();
     QVariantList bad = Journal(5);
-    bad[4] = QVariant(QMetaType::fromType<QString>()); // the record code may not be missing
+    bad[6] = QVariant(QMetaType::fromType<QString>()); // the record code may not be missing
     store.Add(HistoryTable::Journal, Journal(1));
     store.Add(HistoryTable::Journal, bad);
     store.Add(HistoryTable::Journal, Journal(2));
