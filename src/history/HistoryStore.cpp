@@ -261,6 +261,8 @@ bool HistoryStore::WriteDirect(HistoryConnection& connection, const std::vector<
 bool HistoryStore::Salvage(const std::vector<const Row*>& rows, QString& error) {
     // A database that still answers refused the batch for one of its rows
     // (a value it will never take): that row must not hold up the others.
+    if (!m_main->Database().isOpen())
+        return false;
     QSqlQuery ping(m_main->Database());
     if (!ping.exec(QStringLiteral("SELECT 1")))
         return false;

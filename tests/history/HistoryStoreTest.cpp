@@ -1,4 +1,5 @@
 #include "HistoryBackends.h"
+#include "SocketProxy.h"
 
 #include "history/HistoryRows.h"
 #include "history/HistorySchema.h"
@@ -137,3 +138,60 @@ TEST_P(HistoryStoreTest, ARowTheDatabaseRefusesIsSaidAndTakesNoOtherWithIt) {
 }
 
 ORVEX_ON_BOTH_BACKENDS(HistoryStoreTest);
+
+namespace {
+
+class HistoryServerOutageTest : public HistoryBackendTest {};
+
+} // namespace
+
+// The server goes away in the middle of the day, the program is even started
+// again meanwhile, and the server comes back: every row is there, once.
+TEST_P(HistoryServerOutageTest, RowsWaitInTheSpoolAndArriveOnceInOrder) {
+    if (GetParam() != HistoryTarget::Backend::Postgres)
+        GTEST_SKIP() << "a server outage concerns PostgreSQL only";
+    const QString socket = QStringLiteral("/.s.PGSQL.%1").arg(m_target.Port);
+    SocketProxy proxy(m_dir.path() + socket, m_target.Host + socket);
+    ASSERT_TRUE(proxy.Up());
+    HistoryTarget relayed = m_target;
+    relayed.Host = m_dir.path();
+    const HistoryStore::Options quick{50, 1000, 100};
+    int n = 0;
+    const auto add = [&](HistoryStore& store, int rows) {
+        for (int i = 0; i < rows; ++i)
+            store.Add(HistoryTable::Journal, Journal(n++));
+    };
+    QString error;
+    {
+        HistoryStore store;
+        ASSERT_TRUE(store.Open(relayed, error, quick)) << error.toStdString();
+        add(store, 300);
+        ASSERT_TRUE(store.Flush(10000)) << store.Status().ServerError.toStdString();
+        EXPECT_TRUE(store.Status().ServerReachable());
+
+        proxy.Down();
+        add(store, 300);
+        EXPECT_FALSE(store.Flush(1000)) << "rows only in the spool are not reported as on the server";
+        EXPECT_FALSE(store.Status().ServerReachable());
+        EXPECT_EQ(store.Status().Spooled, 300);
+        add(store, 200);
+    }
+    EXPECT_EQ(Scalar(QStringLiteral("SELECT COUNT(*) FROM journal")).toInt(), 300);
+    {
+        // Started again while the server is still away: the spool is kept on
+        // disk, new rows queue behind it.
+        HistoryStore store;
+        ASSERT_TRUE(store.Open(relayed, error, quick)) << error.toStdString();
+        EXPECT_EQ(store.Status().Spooled, 500);
+        add(store, 100);
+        ASSERT_TRUE(proxy.Up());
+        ASSERT_TRUE(store.Flush(15000)) << store.Status().ServerError.toStdString();
+        EXPECT_EQ(store.Status().Spooled, 0);
+        EXPECT_TRUE(store.Status().ServerReachable());
+    }
+    EXPECT_EQ(Scalar(QStringLiteral("SELECT COUNT(*) FROM journal")).toInt(), 900);
+    EXPECT_EQ(Scalar(QStringLiteral("SELECT COUNT(DISTINCT amount) FROM journal")).toInt(), 900);
+    EXPECT_EQ(Scalar(QStringLiteral("SELECT SUM(amount) FROM journal")).toLongLong(), 900LL * 899 / 2);
+}
+
+ORVEX_ON_BOTH_BACKENDS(HistoryServerOutageTest);
