@@ -9,7 +9,7 @@ namespace {
 
 // A register's rows name it by shop, CR number and fiscal ID.
 #define ORVEX_ROW_HEAD                                                                                       \
-    "origin TEXT NOT NULL, seq BIGINT NOT NULL, shop TEXT NOT NULL, cr_number INTEGER NOT NULL, "            \
+    "origin BIGINT NOT NULL, seq BIGINT NOT NULL, shop TEXT NOT NULL, cr_number INTEGER NOT NULL, "          \
     "fiscal_id TEXT NOT NULL, received_ms BIGINT NOT NULL, "
 
 // Numbered steps; a step once released is never changed, a change is a new step.

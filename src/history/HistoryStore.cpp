@@ -7,9 +7,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QIODevice>
+#include <QRandomGenerator>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QUuid>
 #include <future>
 
 namespace {
@@ -59,7 +59,8 @@ bool HistoryStore::Open(const HistoryTarget& target, QString& error, const Optio
     Close();
     m_target = target;
     m_options = options;
-    m_origin = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    // Random over 63 bits: two PCs (or two runs) drawing the same is not to be expected.
+    m_origin = qint64(QRandomGenerator::system()->generate64() >> 1);
     m_stop = false;
     m_added = m_done = 0;
     m_status = {};
@@ -80,7 +81,7 @@ bool HistoryStore::Open(const HistoryTarget& target, QString& error, const Optio
             if (postgres) {
                 QSqlQuery query(db);
                 if (!query.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS spool (id INTEGER PRIMARY KEY "
-                                               "AUTOINCREMENT, tbl INTEGER NOT NULL, run TEXT NOT NULL, "
+                                               "AUTOINCREMENT, tbl INTEGER NOT NULL, run INTEGER NOT NULL, "
                                                "vals BLOB NOT NULL)")) ||
                     !query.exec(QStringLiteral("SELECT COUNT(*) FROM spool")) || !query.next())
                     why = QStringLiteral("%1: %2").arg(file, query.lastError().text());
@@ -329,7 +330,7 @@ bool HistoryStore::Forward() {
         while (read.next()) {
             lastId = read.value(0).toLongLong();
             const int table = read.value(1).toInt();
-            if (read.value(2).toString() == m_origin)
+            if (read.value(2).toLongLong() == m_origin)
                 ++mine;
             // A row this program cannot read (written by a later version) is
             // left out rather than holding up every row behind it.

@@ -95,7 +95,7 @@ class HistoryStore : public QObject {
 
     HistoryTarget m_target;
     Options m_options;
-    QString m_origin;
+    qint64 m_origin = 0;
 
     mutable std::mutex m_mutex;
     std::condition_variable m_wake;

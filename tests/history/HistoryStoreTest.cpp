@@ -107,7 +107,7 @@ TEST_P(HistoryStoreTest, RowsArriveInBatchesAndASecondCopyIsNotKept) {
     // A batch sent again (its commit's answer lost) is kept once.
     HistoryConnection connection;
     ASSERT_TRUE(Connect(connection));
-    const QString origin = Scalar(QStringLiteral("SELECT MIN(origin) FROM journal")).toString();
+    const qint64 origin = Scalar(QStringLiteral("SELECT MIN(origin) FROM journal")).toLongLong();
     QVariantList again = Journal(0);
     again[0] = origin;
     again[1] = 1;
