@@ -7,7 +7,11 @@
 #include <QSqlQuery>
 #include <QString>
 #include <QVariantList>
+#include <array>
 #include <span>
+
+struct sqlite3;
+struct sqlite3_stmt;
 
 // A named Qt SQL connection that is removed with the object; it belongs to the
 // thread that made it.
@@ -31,6 +35,10 @@ class HistoryConnection {
     bool Insert(HistoryTable table, std::span<const QVariantList* const> rows, QString& error);
 
   private:
+    bool InsertSqlite(HistoryTable table, std::span<const QVariantList* const> rows, QString& error);
+
     QString m_name;
     bool m_open = false;
+    sqlite3* m_sqlite = nullptr;
+    std::array<sqlite3_stmt*, 5> m_sqliteStatements{};
 };
