@@ -206,20 +206,21 @@ void HistoryStore::Write(std::vector<Row>& rows) {
         pointers.push_back(&row);
     QString error;
     if (m_target.Kind == HistoryTarget::Backend::Sqlite) {
-        if (WriteDirect(*m_main, pointers, error) || Salvage(pointers, error)) {
-            Delivered(qint64(rows.size()));
-        } else {
+        const bool written = WriteDirect(*m_main, pointers, error) || Salvage(pointers, error);
+        if (!written) {
             std::lock_guard lock(m_mutex);
             m_status.ServerError = error;
         }
         PublishStatus();
+        if (written)
+            Delivered(qint64(rows.size()));
         return;
     }
     // Order is kept: while anything waits in the spool, new rows go behind it.
     if (m_spooled == 0 && m_main) {
         if (WriteDirect(*m_main, pointers, error) || Salvage(pointers, error)) {
-            Delivered(qint64(rows.size()));
             PublishStatus();
+            Delivered(qint64(rows.size()));
             return;
         }
         ServerFailed(error);
@@ -363,8 +364,9 @@ bool HistoryStore::Forward() {
         m_spooled = count.exec(QStringLiteral("SELECT COUNT(*) FROM spool")) && count.next()
                         ? count.value(0).toLongLong()
                         : 0;
-        Delivered(mine);
+        // The status first: whoever a flush wakes sees the spool as it is.
         PublishStatus();
+        Delivered(mine);
     }
     return true;
 }
