@@ -10,6 +10,7 @@
 #include <array>
 #include <span>
 
+struct pg_conn;
 struct sqlite3;
 struct sqlite3_stmt;
 
@@ -35,10 +36,12 @@ class HistoryConnection {
     bool Insert(HistoryTable table, std::span<const QVariantList* const> rows, QString& error);
 
   private:
+    bool InsertPostgres(HistoryTable table, std::span<const QVariantList* const> rows, QString& error);
     bool InsertSqlite(HistoryTable table, std::span<const QVariantList* const> rows, QString& error);
 
     QString m_name;
     bool m_open = false;
     sqlite3* m_sqlite = nullptr;
+    pg_conn* m_pg = nullptr;
     std::array<sqlite3_stmt*, 5> m_sqliteStatements{};
 };

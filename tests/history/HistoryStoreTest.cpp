@@ -118,6 +118,29 @@ TEST_P(HistoryStoreTest, RowsArriveInBatchesAndASecondCopyIsNotKept) {
     EXPECT_EQ(Scalar(QStringLiteral("SELECT COUNT(*) FROM journal")).toInt(), 2500);
 }
 
+TEST_P(HistoryStoreTest, TextsComeBackAsTheyWentIn) {
+    QString error;
+    HistoryStore store;
+    ASSERT_TRUE(store.Open(m_target, error)) << error.toStdString();
+    const QString texts[] = {QStringLiteral("it's"), QStringLiteral("back\\slash \\N"),
+                             QStringLiteral("tab\tline\nreturn\r"),
+                             QStringLiteral("\u0416\u0443\u0442\u043E \u0107\u0161\u017E"), QString()};
+    const RegisterKey shop{QStringLiteral("O'Brien \\ Sons"), 3, QStringLiteral("OX\t9")};
+    for (const QString& text : texts)
+        store.Add(HistoryTable::ZReports, ZReportValues(shop, 1, true, 0, text));
+    ASSERT_TRUE(store.Flush(10000)) << store.Status().ServerError.toStdString();
+    HistoryConnection connection;
+    ASSERT_TRUE(Connect(connection));
+    QSqlQuery query(connection.Database());
+    ASSERT_TRUE(query.exec(QStringLiteral("SELECT line, shop, fiscal_id FROM zreports ORDER BY seq")));
+    for (const QString& text : texts) {
+        ASSERT_TRUE(query.next());
+        EXPECT_EQ(query.value(0).toString(), text.isNull() ? QString("") : text);
+        EXPECT_EQ(query.value(1).toString(), shop.Shop);
+        EXPECT_EQ(query.value(2).toString(), shop.FiscalId);
+    }
+}
+
 TEST_P(HistoryStoreTest, ARowTheDatabaseRefusesIsSaidAndTakesNoOtherWithIt) {
     QString error;
     HistoryStore store;

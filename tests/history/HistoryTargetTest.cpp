@@ -22,8 +22,8 @@ TEST(HistoryTarget, AUrlSelectsTheBackendAndItsConnection) {
         {"postgresql://orvex@/postgres?host=/tmp/pg%20dir&port=20923", B::Postgres, "", "/tmp/pg dir", 20923,
          "orvex", "postgres"},
         {"postgres://till:secret@db:6000", B::Postgres, "", "db", 6000, "till", "till"},
-        {"postgresql:///shop?host=/run/postgresql&user=kasa", B::Postgres, "", "/run/postgresql", 5432, "kasa",
-         "shop"},
+        {"postgresql:///shop?host=/run/postgresql&user=kasa", B::Postgres, "", "/run/postgresql", 5432,
+         "kasa", "shop"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Url);
