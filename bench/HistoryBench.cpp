@@ -24,7 +24,7 @@ namespace {
 constexpr int Records = 1000000;
 // Records waiting for the writer before the feeder pauses: the register's
 // line carries a few hundred a second, a replay must not fill the memory.
-constexpr qint64 MostPending = 200000;
+constexpr qint64 MostPending = 20000;
 
 QByteArray Hex(const char* hex) {
     return QByteArray::fromHex(QByteArray(hex).replace(' ', ""));
@@ -63,7 +63,7 @@ bool Run(const char* name, const HistoryTarget& target, double goal) {
     qint64 longestNs = 0;
     total.start();
     for (int i = 0; i < Records; ++i) {
-        if (i % 10000 == 0)
+        if (i % 1000 == 0)
             while (store.Pending() > MostPending)
                 QThread::msleep(1);
         one.start();

@@ -82,7 +82,8 @@ bool HistoryConnection::OpenPostgres(const HistoryTarget& target, QString& error
     // Qt's PostgreSQL driver stands on the system's libpq, which this
     // program links as well: its connection can be used directly.
     const QVariant handle = db.driver()->handle();
-    if (handle.isValid() && qstrcmp(handle.typeName(), "PGconn*") == 0)
+    if (handle.isValid() &&
+        (qstrcmp(handle.typeName(), "pg_conn*") == 0 || qstrcmp(handle.typeName(), "PGconn*") == 0))
         m_pg = *static_cast<PGconn* const*>(handle.constData());
     return true;
 }
