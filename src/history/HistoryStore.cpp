@@ -64,9 +64,10 @@ bool HistoryStore::Open(const HistoryTarget& target, QString& error, const Optio
     m_stop = false;
     m_added = m_done = 0;
     m_status = {};
-    std::promise<QString> opened;
-    auto result = opened.get_future();
-    m_thread = std::thread([this, &opened] {
+    // Shared with the thread: Open may return while set_value is still on its way out.
+    auto opened = std::make_shared<std::promise<QString>>();
+    auto result = opened->get_future();
+    m_thread = std::thread([this, opened] {
         QString why;
         const bool postgres = m_target.Kind == HistoryTarget::Backend::Postgres;
         const QString file = postgres ? m_target.SpoolFile : m_target.File;
@@ -92,7 +93,7 @@ bool HistoryStore::Open(const HistoryTarget& target, QString& error, const Optio
             }
         }
         if (!why.isEmpty()) {
-            opened.set_value(why);
+            opened->set_value(why);
             return;
         }
         (postgres ? m_spool : m_main) = std::move(connection);
@@ -101,7 +102,7 @@ bool HistoryStore::Open(const HistoryTarget& target, QString& error, const Optio
         if (postgres && m_spooled > 0 && m_main)
             Forward();
         PublishStatus();
-        opened.set_value(QString());
+        opened->set_value(QString());
         Run();
     });
     error = result.get();

@@ -4,5 +4,6 @@ list(APPEND ORVEX_HISTORY_TESTS
     ${CMAKE_CURRENT_LIST_DIR}/HistoryTargetTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/HistoryStoreTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/HistoryDayTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/HistoryRecorderTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/HistoryCommandTest.cpp
 )
