@@ -167,9 +167,13 @@ void HistoryStore::Run() {
     const bool postgres = m_target.Kind == HistoryTarget::Backend::Postgres;
     std::unique_lock lock(m_mutex);
     for (;;) {
-        m_wake.wait_for(lock, std::chrono::milliseconds(m_options.FlushMs), [&] {
-            return m_stop || m_flushAsked || m_queue.size() >= size_t(m_options.BatchRows);
-        });
+        // A flush asked for while the server is away retries it sooner, but
+        // still waits between tries.
+        m_wake.wait_for(lock, std::chrono::milliseconds(m_flushAsked ? FlushRetryMs : m_options.FlushMs),
+                        [&] {
+                            return m_stop || m_queue.size() >= size_t(m_options.BatchRows) ||
+                                   (m_flushAsked && !m_queue.empty());
+                        });
         const size_t take = m_stop || m_flushAsked
                                 ? m_queue.size()
                                 : std::min(m_queue.size(), size_t(m_options.BatchRows) * BatchesPerCommit);
