@@ -69,7 +69,8 @@ class HistoryStore : public QObject {
     [[nodiscard]] HistoryStatus Status() const;
 
   signals:
-    // From the writer thread; queued to the store's thread.
+    // Emitted on the writer thread when the status changes: connect it with
+    // a receiver that lives on the window's thread, and it arrives there queued.
     void StatusChanged(const HistoryStatus& status);
 
   private:

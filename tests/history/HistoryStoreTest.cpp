@@ -1,5 +1,6 @@
 #include "HistoryBackends.h"
 #include "SocketProxy.h"
+#include "support/WaitUntil.h"
 
 #include "history/HistoryRows.h"
 #include "history/HistorySchema.h"
@@ -192,11 +193,18 @@ TEST_P(HistoryServerOutageTest, RowsWaitInTheSpoolAndArriveOnceInOrder) {
         ASSERT_TRUE(store.Flush(10000)) << store.Status().ServerError.toStdString();
         EXPECT_TRUE(store.Status().ServerReachable());
 
+        // What the window's hint panel is to say arrives on this thread.
+        HistoryStatus said;
+        QObject::connect(&store, &HistoryStore::StatusChanged, &store, [&](const HistoryStatus& status) {
+            EXPECT_EQ(QThread::currentThread(), qApp->thread());
+            said = status;
+        });
         proxy.Down();
         add(store, 300);
         EXPECT_FALSE(store.Flush(1000)) << "rows only in the spool are not reported as on the server";
         EXPECT_FALSE(store.Status().ServerReachable());
         EXPECT_EQ(store.Status().Spooled, 300);
+        EXPECT_TRUE(WaitUntil([&] { return !said.ServerReachable() && said.Spooled == 300; }));
         add(store, 200);
     }
     EXPECT_EQ(Scalar(QStringLiteral("SELECT COUNT(*) FROM journal")).toInt(), 300);
