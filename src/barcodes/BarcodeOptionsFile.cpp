@@ -1,6 +1,7 @@
 #include "barcodes/BarcodeOptionsFile.h"
 
 #include "common/FileHeadWriter.h"
+#include "common/SafeFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,7 +15,10 @@ QString OptionsPath(const QString& directory) {
 }
 
 bool WriteReplacing(const QString& path, const QByteArray& bytes) {
-    QSaveFile file(path);
+    const WriteTarget target = ResolveWriteTarget(path);
+    if (!target.Ok())
+        return false;
+    QSaveFile file(target.Path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
 }
 
@@ -30,7 +34,7 @@ BarcodeOptionsLoad LoadBarcodeTypes(const QString& directory) {
     const QString path = OptionsPath(directory);
     // Read-only is enough: a write-protected file still holds the user's rules.
     QFile file(path);
-    if (file.exists() && file.open(QIODevice::ReadOnly)) {
+    if (file.exists() && OpenRegularFile(file, path).isEmpty()) {
         const QByteArray bytes = file.read(BarcodeTypeFileSize);
         if (bytes.size() == BarcodeTypeFileSize)
             return {BarcodeTypeTable::FromBytes(bytes), QString()};

@@ -1,5 +1,7 @@
 #include "common/FileHeadWriter.h"
 
+#include "common/SafeFile.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -33,7 +35,12 @@ HeadWrite WriteInPlace(QFile& file, QByteArrayView head) {
 
 } // namespace
 
-HeadWrite WriteFileHead(const QString& path, QByteArrayView head) {
+HeadWrite WriteFileHead(const QString& name, QByteArrayView head) {
+    // A link is written through to its file; a device or FIFO is not opened at all.
+    const WriteTarget target = ResolveWriteTarget(name);
+    if (!target.Ok())
+        return HeadWrite::CannotOpen;
+    const QString& path = target.Path;
     // The old file must still be there and writable: one that was deleted or
     // made read-only meanwhile is left alone.
     QFile old(path);

@@ -3,24 +3,27 @@
 namespace {
 
 constexpr CommandHelp Commands[] = {
-    {"clock", "clock", "Prints the register's date and time."},
-    {"plu read", "plu read FROM TO [--db FILE]",
+    {"clock", "clock [--format text|json|csv]", "Prints the register's date and time."},
+    {"plu read", "plu read FROM TO [--db FILE] [--format text|json|csv]",
      "Reads PLUs FROM to TO from the register into the database (pludb.dat in the working directory "
      "unless --db names another file) and prints them, one tab-separated line each."},
     {"plu write", "plu write FROM TO [--scope stock|constant|both] [--active] [--db FILE]",
      "Writes PLUs FROM to TO of the database to the register: the stock, the constant fields or both "
      "(the default); with --active only the PLUs active in the database."},
-    {"report", "report vat|dept|status|last-z | report plu FROM TO [--db FILE] | report operator N",
+    {"report",
+     "report vat|dept|status|last-z | report plu FROM TO [--db FILE] | report operator N "
+     "[--format text|json|csv]",
      "Prints a daily report of the register, the same lines as the Reports page. A PLU report asks "
      "for the PLUs of the range that are active in the database; operators are 1 to 15."},
-    {"export", "export FILE [FROM TO] [--db FILE]",
+    {"export", "export FILE|- [FROM TO] [--db FILE]",
      "Writes PLUs FROM to TO of the database (all of them by default) to a spreadsheet, .xlsx or .csv "
-     "by the name's extension, in the columns of Database > Export. The file is written whole or not at "
-     "all."},
+     "by the name's extension, in the columns of Database > Export; - writes CSV to stdout. The file is "
+     "written whole or not at all, only over a regular file (through a link to one), with the mode the "
+     "umask gives a new file."},
     {"import", "import FILE [--db FILE]",
      "Takes the PLUs of a spreadsheet (.xlsx, .xlsm, .ods, .xls, .csv) into the database, as "
      "Database > Import does, and prints what was taken and what was skipped. Talks to no register."},
-    {"monitor", "monitor [--db FILE]",
+    {"monitor", "monitor [--db FILE] [--format text|json]",
      "Prints the sales journal lines as the register sends them and answers the register's PLU requests "
      "from the database, until interrupted (SIGINT or SIGTERM)."},
     {"detect", "detect",
@@ -38,14 +41,16 @@ constexpr CommandHelp Commands[] = {
 };
 
 // Options that take a value; the others are switches.
-const QStringList ValueOptions{QStringLiteral("--port"), QStringLiteral("--speed"), QStringLiteral("--db"),
-                               QStringLiteral("--scope"), QStringLiteral("--lang"),
-                               // the sales history
-                               QStringLiteral("--data-dir"), QStringLiteral("--history"),
-                               QStringLiteral("--from"), QStringLiteral("--to"), QStringLiteral("--register"),
-                               QStringLiteral("--format")};
+const QStringList ValueOptions{
+    QStringLiteral("--port"), QStringLiteral("--speed"), QStringLiteral("--db"), QStringLiteral("--scope"),
+    QStringLiteral("--lang"), QStringLiteral("--timeout"), QStringLiteral("--charset"),
+    QStringLiteral("--trace"), QStringLiteral("--format"),
+    // the sales history
+    QStringLiteral("--data-dir"), QStringLiteral("--history"), QStringLiteral("--from"),
+    QStringLiteral("--to"), QStringLiteral("--register")};
 const QStringList SwitchOptions{QStringLiteral("--simulate"), QStringLiteral("--active"),
-                                QStringLiteral("--yes"), QStringLiteral("--help"), QStringLiteral("-h")};
+                                QStringLiteral("--yes"),      QStringLiteral("--help"),
+                                QStringLiteral("-h"),         QStringLiteral("--version")};
 
 } // namespace
 
@@ -61,10 +66,20 @@ std::optional<int> Number(const QString& text) {
 
 CommandLine ParseCommandLine(const QStringList& args, QString& error) {
     CommandLine line;
+    bool optionsEnded = false;
     for (qsizetype i = 0; i < args.size() && error.isEmpty(); ++i) {
         QString arg = args[i];
         QString value;
-        const bool option = arg.startsWith(QLatin1Char('-')) && !Number(arg);
+        // After "--" every argument is a word, a file named "-x" too.
+        if (optionsEnded) {
+            line.Words << arg;
+            continue;
+        }
+        if (arg == QLatin1String("--")) {
+            optionsEnded = true;
+            continue;
+        }
+        const bool option = arg.startsWith(QLatin1Char('-')) && arg != QLatin1String("-") && !Number(arg);
         if (!option) {
             line.Words << arg;
             continue;
@@ -74,11 +89,13 @@ CommandLine ParseCommandLine(const QStringList& args, QString& error) {
             arg.truncate(eq);
             if (!ValueOptions.contains(arg))
                 error = QStringLiteral("%1 takes no value").arg(arg);
+            else if (value.isEmpty())
+                error = QStringLiteral("%1 needs a value").arg(arg);
         } else if (ValueOptions.contains(arg)) {
             if (i + 1 >= args.size())
                 error = QStringLiteral("%1 needs a value").arg(arg);
-            else
-                value = args[++i];
+            else if ((value = args[++i]).isEmpty())
+                error = QStringLiteral("%1 needs a value").arg(arg);
         } else if (!SwitchOptions.contains(arg)) {
             error = QStringLiteral("unknown option %1").arg(arg);
         }

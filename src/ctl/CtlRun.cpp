@@ -2,12 +2,20 @@
 
 #include "ctl/HistoryCommand.h"
 
+#include "common/ProgramVersion.h"
+#include "common/SafeFile.h"
 #include "common/ShellSettings.h"
+#include "database/PluTable.h"
+#include "plu/PluTransfer.h"
 #include "protocol/ReplyDispatcher.h"
+#include "reports/DailyReports.h"
+#include "reports/PluStatSeries.h"
 #include "serial/TCommPortDriver.h"
+#include "serial/TRS232Form.h"
 #include "session/RegisterSession.h"
 #include "sim/InProcessRegister.h"
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QFileInfo>
@@ -23,6 +31,19 @@ QString TimeLeft(qint64 msLeft) {
 }
 
 } // namespace
+
+QString Printable(const QString& text) {
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if ((u < 0x20 && u != u'\t' && u != u'\n') || (u >= 0x7F && u < 0xA0))
+            out += QStringLiteral("\\x%1").arg(int(u), 2, 16, QLatin1Char('0'));
+        else
+            out += c;
+    }
+    return out;
+}
 
 bool RunUntil(const std::function<bool()>& done, int timeoutMs) {
     if (done())
@@ -64,14 +85,16 @@ CtlRun::~CtlRun() {
 int CtlRun::Help(const QString& command) {
     QTextStream& out = m_context.Out;
     if (!command.isEmpty()) {
+        bool known = false;
         for (const CommandHelp& c : CtlCommands()) {
             if (command == QLatin1String(c.Name) ||
                 QLatin1String(c.Name).startsWith(command + QLatin1Char(' '))) {
                 out << "usage: orvexctl [--port DEV | --simulate] [--speed BPS] " << c.Usage << "\n  "
                     << c.About << "\n";
+                known = true;
             }
         }
-        return CtlSuccess;
+        return known ? CtlSuccess : Usage(QStringLiteral("no help for %1: not a command").arg(command));
     }
     out << "usage: " << GlobalUsage << "\n\n"
         << "The Orvex register from a shell or a cron job.\n\n"
@@ -79,18 +102,26 @@ int CtlRun::Help(const QString& command) {
         << "  --port DEV     the register's serial device (default COM1, /dev/ttyS0)\n"
         << "  --simulate     talk to a simulated register started in this process\n"
         << "  --speed BPS    the line speed: 9600, 19200 (the default) or 38400 bit/s\n"
-        << "  --lang en|sr   the language of reports and messages (default en)\n\n"
+        << "  --lang en|sr   the language of reports and messages (default en)\n"
+        << "  --charset cyrillic|latin  the register's character set for texts (default cyrillic)\n"
+        << "  --trace FILE   every frame in and out, one timestamped hex line each, into FILE\n"
+        << "  --version      prints the version\n"
+        << "  --             ends the options: what follows are words (a file named -x)\n"
+        << "  --timeout MS   how long to wait for each reply of the register (default 6000,\n"
+        << "                 3000 for a PLU transfer, 65000 for the Z report)\n\n"
         << "Commands:\n";
     for (const CommandHelp& c : CtlCommands())
         out << "  " << c.Usage << "\n";
     out << "\n'orvexctl COMMAND --help' describes a command. Exit status: 0 done, 1 refused or no answer, "
-           "2 usage error.\n";
+           "2 usage error, 141 the reader of the output left.\n";
     return CtlSuccess;
 }
 
 bool CtlRun::OnlyOptions(std::initializer_list<const char*> allowed) {
-    static const QStringList link{QStringLiteral("--port"), QStringLiteral("--simulate"),
-                                  QStringLiteral("--speed"), QStringLiteral("--lang")};
+    static const QStringList link{QStringLiteral("--port"),    QStringLiteral("--simulate"),
+                                  QStringLiteral("--speed"),   QStringLiteral("--lang"),
+                                  QStringLiteral("--timeout"), QStringLiteral("--charset"),
+                                  QStringLiteral("--trace")};
     for (auto it = m_line.Options.cbegin(); it != m_line.Options.cend(); ++it) {
         if (link.contains(it.key()))
             continue;
@@ -127,7 +158,14 @@ bool CtlRun::Connect() {
             return false;
     }
     Dispatcher().ChangeSpeed(speed);
-    m_device = TCommPortDriver::DeviceName(pnCOM1);
+    if (m_replyTimeoutMs > 0) {
+        m_session->PluSeries().SetReplyTimeout(m_replyTimeoutMs);
+        m_session->Transfer().SetReplyTimeout(m_replyTimeoutMs);
+        m_session->Reports().SetZReportTimeout(m_replyTimeoutMs);
+    }
+    // Until it runs, the simulated register has no device to name.
+    m_device = m_line.Has("--simulate") ? QStringLiteral("the simulated register")
+                                        : TCommPortDriver::DeviceName(pnCOM1);
     return true;
 }
 
@@ -140,6 +178,28 @@ int CtlRun::Execute() {
     Shell().UiLanguage =
         m_line.Value("--lang") == QLatin1String("sr") ? ShellSettings::Serbian : ShellSettings::English;
 
+    if (m_line.Has("--version")) {
+        m_context.Out << "orvexctl " << ProgramVersion << "\n";
+        return CtlSuccess;
+    }
+    Shell().RegisterCharset = 204;
+    if (m_line.Has("--charset")) {
+        // As the window's Settings name them.
+        const QString charset = m_line.Value("--charset");
+        if (charset == QLatin1String("cyrillic"))
+            Shell().RegisterCharset = 204;
+        else if (charset == QLatin1String("latin"))
+            Shell().RegisterCharset = 238;
+        else
+            return Usage(QStringLiteral("--charset takes cyrillic or latin"));
+    }
+    if (m_line.Has("--format")) {
+        static const QStringList formats{QStringLiteral("text"), QStringLiteral("json"),
+                                         QStringLiteral("csv")};
+        m_format = OutputFormat(formats.indexOf(m_line.Value("--format")));
+        if (int(m_format) < 0)
+            return Usage(QStringLiteral("--format takes text, json or csv"));
+    }
     if (m_line.Words.isEmpty())
         return m_line.Has("--help") || m_line.Has("-h") ? Help({})
                                                         : Usage(QStringLiteral("no command given"));
@@ -160,8 +220,16 @@ int CtlRun::Execute() {
         return RunHistoryCommand(m_line, m_context);
     if (m_line.Has("--port") && m_line.Has("--simulate"))
         return Usage(QStringLiteral("--port and --simulate exclude each other"));
+    if (m_line.Has("--port") && m_line.Value("--port").isEmpty())
+        return Usage(QStringLiteral("--port needs a device"));
     if (m_line.Has("--port"))
         TCommPortDriver::SetDeviceOverride(pnCOM1, m_line.Value("--port"));
+    if (m_line.Has("--timeout")) {
+        const std::optional<int> ms = Number(m_line.Value("--timeout"));
+        if (!ms || *ms < 1 || *ms > MaxReplyTimeoutMs)
+            return Usage(QStringLiteral("--timeout takes milliseconds, 1 to %1").arg(MaxReplyTimeoutMs));
+        m_replyTimeoutMs = *ms;
+    }
     if (!Connect())
         return Usage(
             QStringLiteral("--speed takes 9600, 19200 or 38400, not %1").arg(m_line.Value("--speed")));
@@ -170,7 +238,7 @@ int CtlRun::Execute() {
     if (first == QLatin1String("clock")) {
         if (m_line.Words.size() != 1)
             return Usage(QStringLiteral("clock takes no arguments"));
-        if (!OnlyOptions({}))
+        if (!OnlyOptions({"--format"}))
             return CtlUsage;
         return StartLink() ? Clock() : CtlFailed;
     }
@@ -189,17 +257,19 @@ int CtlRun::Execute() {
             return Usage(QStringLiteral("plu takes read or write"));
         if (m_line.Words.size() != 4)
             return Usage(QStringLiteral("%1 takes FROM and TO").arg(m_command));
-        if (!(write ? OnlyOptions({"--db", "--scope", "--active"}) : OnlyOptions({"--db"})))
+        if (!(write ? OnlyOptions({"--db", "--scope", "--active"}) : OnlyOptions({"--db", "--format"})))
             return CtlUsage;
         return Plu();
     }
     if (first == QLatin1String("report"))
         return Report();
     if (first == QLatin1String("monitor")) {
-        if (!OnlyOptions({"--db"}))
+        if (!OnlyOptions({"--db", "--format"}))
             return CtlUsage;
         if (m_line.Words.size() != 1)
-            return Usage(QStringLiteral("monitor takes only --db"));
+            return Usage(QStringLiteral("monitor takes only --db and --format"));
+        if (m_format == OutputFormat::Csv)
+            return Usage(QStringLiteral("monitor prints text or JSON lines"));
         return Monitor();
     }
     if (first == QLatin1String("export"))
@@ -236,6 +306,14 @@ bool CtlRun::StartLink() {
         });
         m_interruptPoll.start();
     }
+    if (m_line.Has("--trace")) {
+        QString error;
+        if (!m_session->RS232().Trace().Start(m_line.Value("--trace"), &error)) {
+            FailFile(QFileInfo(m_line.Value("--trace")).absoluteFilePath(),
+                     QStringLiteral("the trace cannot be written: %1").arg(error));
+            return false;
+        }
+    }
     // Started only once the command line has been checked whole.
     if (!m_line.Has("--simulate"))
         return true;
@@ -264,27 +342,81 @@ QString CtlRun::DatabasePath() const {
     return QFileInfo(path).absoluteFilePath();
 }
 
+namespace {
+
+QString ResultText(const DatabaseFileResult& result) {
+    return result.Detail.isEmpty() ? result.Message
+                                   : QStringLiteral("%1 (%2)").arg(result.Message, result.Detail);
+}
+
+} // namespace
+
 bool CtlRun::LoadTable(bool newFileAllowed) {
     // pludb.dat is the program's own, created with its defaults when missing;
     // a file named otherwise must be there.
     const QString path = DatabasePath();
+    // For the whole command, when it changes the table: a read from the
+    // register or an import has it alone. The others only read a whole file.
+    m_session->LeaveTableUnlocked();
+    if (m_command == QLatin1String("plu read") || m_command == QLatin1String("import")) {
+        const QString refusal = m_session->LockTable(path, QStringLiteral("orvexctl ") + m_command);
+        if (!refusal.isEmpty()) {
+            FailFile(path, QStringLiteral("the PLU database is %1; nothing was done").arg(refusal));
+            return false;
+        }
+    }
     const DatabaseFileResult result = m_session->LoadTableFile(path, newFileAllowed);
     if (!result.Ok)
-        FailFile(path, result.Message);
+        FailFile(path, ResultText(result));
     return result.Ok;
+}
+
+bool CtlRun::LoadTableToSend() {
+    const QString path = DatabasePath();
+    if (const QString refusal = RegularFileRefusal(path); !refusal.isEmpty()) {
+        FailFile(path, refusal + QStringLiteral("; nothing was written"));
+        return false;
+    }
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        FailFile(path, QStringLiteral("no PLU database to write from (read or import one first); nothing was "
+                                      "written"));
+        return false;
+    }
+    if (info.size() != PluTable::ByteSize) {
+        FailFile(path, QStringLiteral("%1 bytes, not the %2 of a PLU database; nothing was written")
+                           .arg(info.size())
+                           .arg(PluTable::ByteSize));
+        return false;
+    }
+    return LoadTable();
 }
 
 bool CtlRun::SaveTable() {
     const QString path = DatabasePath();
     const DatabaseFileResult result = m_session->SaveTableFile(path);
     if (!result.Ok)
-        FailFile(path, result.Message);
+        FailFile(path, ResultText(result));
     return result.Ok;
+}
+
+int CtlRun::FailPort() {
+    const QString reason = m_session->RS232().Serial().OpenError();
+    return Fail(reason.isEmpty() ? QStringLiteral("cannot open the port")
+                                 : QStringLiteral("cannot open the port: %1").arg(reason));
 }
 
 int CtlRun::PrintLines(const QStringList& lines) {
     for (const QString& line : lines)
         m_context.Out << line << "\n";
+    return CtlSuccess;
+}
+
+int CtlRun::PrintRecords(const Records& records) {
+    if (m_format == OutputFormat::Json)
+        PrintJson(m_context.Out, records);
+    else
+        PrintCsv(m_context.Out, records);
     return CtlSuccess;
 }
 

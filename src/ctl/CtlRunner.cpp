@@ -2,6 +2,9 @@
 
 #include "ctl/CtlRun.h"
 
+#include <cerrno>
+#include <cstring>
+
 int RunOrvexCtl(const QStringList& args, CtlContext& context) {
     QString error;
     const CommandLine line = ParseCommandLine(args, error);
@@ -11,9 +14,26 @@ int RunOrvexCtl(const QStringList& args, CtlContext& context) {
                     << "Try 'orvexctl --help'.\n";
         return CtlUsage;
     }
-    CtlRun run(context, line);
-    const int status = run.Execute();
+    int status = CtlSuccess;
+    {
+        CtlRun run(context, line);
+        status = run.Execute();
+    }
+    errno = 0;
     context.Out.flush();
+    // Output that did not all arrive (a full disk, a closed stdout) is no
+    // success; a reader that left (a closed pipe) ends the command as
+    // SIGPIPE would, without a word.
+    if (context.Out.status() != QTextStream::Ok) {
+        const int error = errno;
+        if (error == EPIPE)
+            return CtlBrokenPipe;
+        context.Err << "orvexctl: the output could not be written"
+                    << (error != 0 ? QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(error))
+                                   : QString())
+                    << "\n";
+        status = CtlFailed;
+    }
     context.Err.flush();
     return status;
 }

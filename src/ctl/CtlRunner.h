@@ -12,6 +12,8 @@ class InProcessRegister;
 inline constexpr int CtlSuccess = 0;
 inline constexpr int CtlFailed = 1;
 inline constexpr int CtlUsage = 2;
+// The reader of stdout left before the end (128 + SIGPIPE, as the shell shows it).
+inline constexpr int CtlBrokenPipe = 141;
 
 // Where a run of orvexctl writes and how its --simulate register behaves, so
 // that tests can run commands in this process.

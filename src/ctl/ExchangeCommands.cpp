@@ -1,11 +1,13 @@
 #include "ctl/CtlRun.h"
 
+#include "common/SafeFile.h"
 #include "common/ShellSettings.h"
 #include "database/PluTable.h"
 #include "protocol/RegisterCharset.h"
 #include "spreadsheets/PluSheet.h"
 #include "spreadsheets/SheetRows.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 
 int CtlRun::Export() {
@@ -25,10 +27,22 @@ int CtlRun::Export() {
         from = *f;
         to = *t;
     }
+    if (w[1] == QLatin1String("-")) {
+        // The rows the .csv file would hold, to stdout.
+        if (!LoadTable())
+            return CtlFailed;
+        const PluCells::Style style = FileStyle();
+        m_context.Out << CsvRowText(PluSheet::TitleRow(style.Language)) << "\r\n";
+        for (int n = from; n <= to; ++n)
+            m_context.Out << CsvRowText(PluSheet::ExportRow(Table()[n], n, style)) << "\r\n";
+        return CtlSuccess;
+    }
     const QString target = QFileInfo(w[1]).absoluteFilePath();
     std::unique_ptr<SheetWriter> writer = MakeSheetWriter(target);
     if (!writer)
         return Usage(QStringLiteral("export writes .xlsx or .csv files"));
+    if (const WriteTarget where = ResolveWriteTarget(target); !where.Ok())
+        return FailFile(target, where.Refusal + QStringLiteral("; nothing was written"));
     if (!LoadTable())
         return CtlFailed;
     const PluCells::Style style = FileStyle();
@@ -48,6 +62,9 @@ int CtlRun::Import() {
     if (w.size() != 2)
         return Usage(QStringLiteral("import takes FILE"));
     const QString source = QFileInfo(w[1]).absoluteFilePath();
+    // Looked at by name: a FIFO is not even opened, a device not read.
+    if (const QString refusal = RegularFileRefusal(source); !refusal.isEmpty())
+        return FailFile(source, refusal + QStringLiteral("; nothing was imported"));
     if (!LoadTable(true))
         return CtlFailed;
     SheetRows rows(PluSheet::LastDataRow, PluSheet::ReadColumns);
@@ -65,18 +82,25 @@ int CtlRun::Import() {
         return FailFile(source, QStringLiteral("the file is protected by a password; nothing was imported"));
     case SheetError::TooLarge:
         return FailFile(source, QStringLiteral("the file is too large; nothing was imported"));
+    case SheetError::NotAFile:
+        return FailFile(source, QStringLiteral("not a regular file; nothing was imported"));
     default:
         return FailFile(source, rows.DamagedRow() > 0
                                     ? QStringLiteral("the file is damaged (the quote that opens in row %1 is "
                                                      "never closed); nothing was imported")
                                           .arg(rows.DamagedRow())
-                                    : QStringLiteral("the file is damaged; nothing was imported"));
+                                    : QStringLiteral("the file is damaged or not the format its name says; "
+                                                     "nothing was imported"));
     }
     PluSheet::PluImport import(rows, Shell().DescriptionColumn, FileStyle());
     ProgressLine progress(m_context);
     while (!import.Done()) {
         import.Step(Table(), 200);
         progress.Show(import.RowsDone(), import.RowsTotal(), -1);
+        // SIGINT or SIGTERM: the rows taken so far are kept, as a cancel in the window does.
+        QCoreApplication::processEvents();
+        if (m_context.StopRequested && m_context.StopRequested())
+            import.Cancel();
     }
     progress.Finish();
     const PluSheet::ImportSummary& summary = import.Summary();
@@ -85,6 +109,26 @@ int CtlRun::Import() {
         return FailFile(source, QString(text).replace(QLatin1Char('\n'), QLatin1Char(' ')));
     if (!SaveTable())
         return CtlFailed;
-    m_context.Out << text << "\n";
+    m_context.Out << Printable(text) << "\n";
+    // What the sheet held and was not taken makes the import fail, though
+    // what was taken stays in the database.
+    QStringList left;
+    if (summary.Cancelled)
+        left << QStringLiteral("interrupted at row %1").arg(summary.CancelledRow);
+    if (summary.NeedsRecalculation)
+        left
+            << QStringLiteral("stopped at row %1, a formula without its value").arg(summary.RecalculationRow);
+    if (summary.Skipped > 0)
+        left << QStringLiteral("%1 rows skipped").arg(summary.Skipped);
+    if (summary.RowsAfterEnd > 0)
+        left << QStringLiteral("%1 rows after row %2 not read: its PLU cell is empty")
+                    .arg(summary.RowsAfterEnd)
+                    .arg(summary.EndRow);
+    if (summary.RowsBeyond > 0)
+        left << QStringLiteral("%1 rows below row %2 not read")
+                    .arg(summary.RowsBeyond)
+                    .arg(PluSheet::LastDataRow);
+    if (!left.isEmpty())
+        return FailFile(source, left.join(QStringLiteral("; ")));
     return CtlSuccess;
 }

@@ -15,7 +15,11 @@ class TransferOnTerminal : public PluTransferView {
     explicit TransferOnTerminal(ProgressLine& progress) : m_progress(progress) {}
 
     void ShowProgress(int done, int total, qint64 msLeft) override { m_progress.Show(done, total, msLeft); }
-    void ShowMessage(const QString& text) override { Add(text); }
+    void ShowMessage(const QString& text) override {
+        // The window keeps the register's old spelling; a script's log gets it right.
+        Add(QString(text).replace(QStringLiteral("Invalid decription"),
+                                  QStringLiteral("Invalid description")));
+    }
     void ShowNoResponse() override { Add(Captions::Link::NoResponse.Text()); }
     void ShowStopped(const QString& text) override { Add(text); }
 
@@ -50,10 +54,10 @@ int CtlRun::Plu() {
         if (scope < 0)
             return Usage(QStringLiteral("--scope takes stock, constant or both"));
     }
-    if (!LoadTable(!write) || !StartLink())
+    if (!(write ? LoadTableToSend() : LoadTable(true)) || !StartLink())
         return CtlFailed;
     if (!Dispatcher().EnsurePortOpen())
-        return Fail(QStringLiteral("cannot open the port"));
+        return FailPort();
 
     ProgressLine progress(m_context);
     TransferOnTerminal view(progress);
@@ -80,6 +84,25 @@ int CtlRun::Plu() {
         return CtlSuccess;
     }
     const PluCells::Style style = FileStyle();
+    if (m_format != OutputFormat::Text) {
+        Records records{{QStringLiteral("plu"), QStringLiteral("description"), QStringLiteral("description2"),
+                         QStringLiteral("price"), QStringLiteral("net_price"), QStringLiteral("department"),
+                         QStringLiteral("unit"), QStringLiteral("active"), QStringLiteral("stock_programmed"),
+                         QStringLiteral("barcode"), QStringLiteral("stock"),
+                         QStringLiteral("decimal_quantity"), QStringLiteral("free_price")},
+                        {}};
+        for (int n = *from; n <= *to; ++n) {
+            const PluRecord& e = Table()[n];
+            const bool decimal = (e.Flags & FlagDecimalQty) != 0;
+            records.Add({n, PluCells::Text(e, n, PluCells::Description, style),
+                         PluCells::Text(e, n, PluCells::Description2, style), e.Price, e.NetPrice,
+                         e.Department(), int(e.Unit), (e.Flags & FlagActive) != 0,
+                         (e.Flags & FlagStockProgrammed) != 0, PluCells::Text(e, n, PluCells::Barcode, style),
+                         decimal ? QVariant(double(e.Stock) / 1000.0) : QVariant(qint64(e.Stock)), decimal,
+                         (e.Flags & FlagFreePrice) != 0});
+        }
+        return PrintRecords(records);
+    }
     for (int n = *from; n <= *to; ++n) {
         QStringList cells;
         for (int column = 0; column < PluCells::ColumnCount; ++column)

@@ -2,10 +2,12 @@
 
 #include "common/Captions.h"
 #include "database/PluTable.h"
+#include "protocol/RegisterCharset.h"
 #include "protocol/ReplyDispatcher.h"
 #include "reports/DailyReports.h"
 #include "reports/PluStatSeries.h"
 #include "reports/ReportDecoder.h"
+#include "reports/ReportFormatter.h"
 #include "sales/StatusReplies.h"
 #include "session/RegisterSession.h"
 
@@ -20,12 +22,12 @@ int CtlRun::Report() {
     const qsizetype dailyIndex = daily.indexOf(kind);
     std::optional<int> first, last, operatorNumber;
     if (dailyIndex >= 0) {
-        if (!OnlyOptions({}))
+        if (!OnlyOptions({"--format"}))
             return CtlUsage;
         if (w.size() != 2)
             return Usage(QStringLiteral("report %1 takes no arguments").arg(kind));
     } else if (kind == QLatin1String("plu")) {
-        if (!OnlyOptions({"--db"}))
+        if (!OnlyOptions({"--db", "--format"}))
             return CtlUsage;
         if (w.size() != 4)
             return Usage(QStringLiteral("report plu takes FROM and TO"));
@@ -37,7 +39,7 @@ int CtlRun::Report() {
         if (!LoadTable())
             return CtlFailed;
     } else if (kind == QLatin1String("operator")) {
-        if (!OnlyOptions({}))
+        if (!OnlyOptions({"--format"}))
             return CtlUsage;
         if (w.size() != 3)
             return Usage(QStringLiteral("report operator takes N"));
@@ -53,6 +55,9 @@ int CtlRun::Report() {
     DailyReports& reports = m_session->Reports();
     reports.SetRegisterFontQuery([] { return false; });
     QStringList lines;
+    QList<QByteArray> payloads;
+    QObject::connect(&reports, &DailyReports::ReportReceived, &scope,
+                     [&](const QByteArray& payload) { payloads << payload; });
     bool replied = false;
     QObject::connect(&reports, &DailyReports::LinesDecoded, &scope, [&](const QStringList& decoded) {
         lines << decoded;
@@ -67,18 +72,21 @@ int CtlRun::Report() {
                          [&](int done, int total, qint64 msLeft) { progress.Show(done, total, msLeft); });
         QObject::connect(&series, &PluStatSeries::Finished, &scope, [&](PluStatSeries::End e) { end = e; });
         if (!series.Start(*first, *last))
-            return Fail(QStringLiteral("cannot open the port"));
+            return FailPort();
         m_onInterrupt = [&] { series.Stop(); };
         // The series ends by itself: each PLU has its time-out and a silent register stops it.
         RunUntil([&] { return end.has_value() || m_interrupted; }, -1);
         m_onInterrupt = {};
         progress.Finish();
-        PrintLines(lines);
+        PrintReport(lines, payloads);
         if (m_interrupted)
             return Fail(
                 QStringLiteral("interrupted after %1 of %2 PLUs").arg(series.Done()).arg(series.Total()));
         if (*end == PluStatSeries::End::NoResponse)
             return Fail(Captions::Link::NoResponse.Text());
+        // A PLU whose reply was lost or corrupt is missing from the lines above.
+        if (!series.Unanswered().empty())
+            return Fail(UnansweredPlusLine(series.Unanswered(), reports.Style()));
         return CtlSuccess;
     }
 
@@ -87,14 +95,130 @@ int CtlRun::Report() {
             ? reports.RequestOperator(*operatorNumber)
             : reports.RequestReport(uint8_t(TaxReportCode + dailyIndex + (dailyIndex == 3 ? 2 : 0)));
     if (!sent)
-        return Fail(QStringLiteral("cannot open the port"));
-    RunUntil([&] { return replied || Dispatcher().ExpectedReply() == 0 || m_interrupted; },
-             ReplyDispatcher::ReplyTimeout + 1000);
+        return FailPort();
+    RunUntil([&] { return replied || Dispatcher().ExpectedReply() == 0 || m_interrupted; }, ReplyWaitMs());
     if (!replied && m_interrupted)
         return Fail(QStringLiteral("interrupted"));
     if (!replied)
         return Fail(Captions::Link::NoResponse.Text());
-    return PrintLines(lines);
+    return PrintReport(lines, payloads);
+}
+
+namespace {
+
+QVariantList CashFields(const CashMovement& m) {
+    return {Amount(m.CashAmount), m.CashCount,          Amount(m.ChequeAmount),
+            m.ChequeCount,        Amount(m.CardAmount), m.CardCount};
+}
+
+QStringList CashKeys(const QString& prefix) {
+    QStringList keys;
+    for (const char* k : {"cash", "cash_count", "cheque", "cheque_count", "card", "card_count"})
+        keys << prefix + QLatin1String(k);
+    return keys;
+}
+
+QString DateOf(const RegisterDateTime& d) {
+    return QStringLiteral("%1-%2-%3").arg(d.Year, d.Month, d.Day);
+}
+
+} // namespace
+
+int CtlRun::PrintReport(const QStringList& lines, const QList<QByteArray>& payloads) {
+    if (m_format == OutputFormat::Text)
+        return PrintLines(lines);
+    ReportStyle style = m_session->Reports().Style();
+    style.RegisterFont = false;
+    Records records;
+    for (const QByteArray& bytes : payloads) {
+        const std::span<const uint8_t> payload(reinterpret_cast<const uint8_t*>(bytes.constData()),
+                                               size_t(bytes.size()));
+        switch (payload[0]) {
+        case TaxReportCode:
+            if (const auto r = DecodeTaxReport(payload)) {
+                records.Keys = {QStringLiteral("group"), QStringLiteral("tax_letter"),
+                                QStringLiteral("turnover")};
+                for (int i = 0; i < int(ReportGroups); ++i)
+                    records.Add({i + 1, TaxLetter(i, style), Amount(r->TaxGroups[size_t(i)].Turnover)});
+            }
+            break;
+        case DepartmentReportCode:
+            if (const auto r = DecodeDepartmentReport(payload)) {
+                records.Keys = {QStringLiteral("department"), QStringLiteral("turnover"),
+                                QStringLiteral("sales")};
+                for (int i = 0; i < int(ReportGroups); ++i)
+                    records.Add({i + 1, Amount(r->Departments[size_t(i)].Turnover),
+                                 r->Departments[size_t(i)].SalesCount});
+            }
+            break;
+        case StatusReportCode:
+            if (const auto r = DecodeStatusReport(payload)) {
+                records.Keys = {QStringLiteral("vat_changes"),          QStringLiteral("resets"),
+                                QStringLiteral("header_changes"),       QStringLiteral("receipts"),
+                                QStringLiteral("register_number"),      QStringLiteral("fiscal_id"),
+                                QStringLiteral("department_tax_groups")};
+                QByteArray id;
+                for (const char c : r->FiscalId)
+                    id.append(char(FromRegisterChar(uint8_t(c), style.Charset)));
+                records.Add({r->VatChanges, r->ResetCount, r->HeaderChanges, r->ReceiptCount, r->CrNumber,
+                             FromCodePage(id, style.Charset),
+                             FromCodePage(r->DepartmentAssociation, style.Charset)});
+            }
+            break;
+        case PluReportCode:
+            if (const auto r = DecodePluReport(payload)) {
+                records.Keys = {QStringLiteral("plu"), QStringLiteral("description"), QStringLiteral("sold"),
+                                QStringLiteral("stock"), QStringLiteral("total")};
+                const bool known = PluTable::Contains(r->Plu);
+                const PluRecord entry = known ? Table()[r->Plu] : PluRecord{};
+                // Thousandths where the PC's table says the PLU sells by weight.
+                const bool decimal = (entry.Flags & FlagDecimalQty) != 0;
+                const auto quantity = [&](int q) { return decimal ? QVariant(q / 1000.0) : QVariant(q); };
+                records.Add({r->Plu, FromCodePage(entry.DescriptionText(), style.Charset), quantity(r->Sold),
+                             quantity(r->Stock), Amount(r->Total)});
+            }
+            break;
+        case OperatorReportCode:
+            if (const auto r = DecodeOperatorReport(payload)) {
+                records.Keys = QStringList{QStringLiteral("password_programmed"),
+                                           QStringLiteral("cash"),
+                                           QStringLiteral("cheque"),
+                                           QStringLiteral("card"),
+                                           QStringLiteral("total"),
+                                           QStringLiteral("drawer_openings"),
+                                           QStringLiteral("receipts"),
+                                           QStringLiteral("corrections"),
+                                           QStringLiteral("correction_count")} +
+                               CashKeys(QStringLiteral("pay_in_")) + CashKeys(QStringLiteral("pay_out_"));
+                records.Add(QVariantList{r->PasswordProgrammed, Amount(r->Cash), Amount(r->Cheque),
+                                         Amount(r->Card), Amount(r->Total), r->DrawerOpenings,
+                                         r->ReceiptCount, Amount(r->CorrectionAmount), r->CorrectionCount} +
+                            CashFields(r->PayIn) + CashFields(r->PayOut));
+            }
+            break;
+        case LastZReportCode:
+            if (const auto r = DecodeLastZReport(payload)) {
+                records.Keys = {QStringLiteral("z_number"), QStringLiteral("date"), QStringLiteral("time")};
+                // Tax groups by number: the letters differ with the charset.
+                for (int i = 1; i <= int(ReportGroups); ++i)
+                    records.Keys << QStringLiteral("turnover_%1").arg(i) << QStringLiteral("tax_%1").arg(i);
+                records.Keys << QStringLiteral("receipts") << QStringLiteral("resets")
+                             << QStringLiteral("reset_type") << QStringLiteral("reset_date")
+                             << QStringLiteral("header_changes");
+                QVariantList row{r->ZNumber, DateOf(r->Date),
+                                 QStringLiteral("%1:%2").arg(r->Date.Hour, r->Date.Minute)};
+                for (const TaxGroupTotals& t : r->TaxGroups)
+                    row << Amount(t.Turnover) << Amount(t.Tax);
+                row << r->ReceiptCount << r->ResetCount << r->ResetType
+                    << (r->ResetType == 0 ? QVariant() : QVariant(DateOf(r->ResetDate))) << r->HeaderChanges;
+                records.Add(row);
+            }
+            break;
+        default:
+            break;
+        }
+    }
+    return PrintRecords(records);
 }
 
 int CtlRun::ZReport() {
@@ -107,7 +231,7 @@ int CtlRun::ZReport() {
                      [&](quint8, const QString& line) { result = line; });
     QObject::connect(&reports, &DailyReports::ZReportUnanswered, &scope, [&] { unanswered = true; });
     if (!reports.RunZReport())
-        return Fail(QStringLiteral("cannot open the port"));
+        return FailPort();
     // The Z report's own time-out ends the wait when the register stays silent.
     RunUntil([&] { return result.has_value() || unanswered || m_interrupted; }, -1);
     if (!result && m_interrupted)

@@ -4,7 +4,9 @@
 #include <QCoreApplication>
 #include <QSocketNotifier>
 #include <QTextStream>
+#include <cerrno>
 #include <csignal>
+#include <fcntl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -25,6 +27,18 @@ void OnSignal(int signal) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // A standard stream started closed would be the number the next file or
+    // the serial port gets, and output would go there. It is held by a
+    // descriptor that takes no writes, so that writing fails and is said.
+    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+        if (::fcntl(fd, F_GETFD) < 0 && errno == EBADF) {
+            const int held = ::open("/", O_RDONLY | O_DIRECTORY);
+            if (held >= 0 && held != fd) {
+                ::dup2(held, fd);
+                ::close(held);
+            }
+        }
+    }
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("orvexctl"));
     QTextStream out(stdout);

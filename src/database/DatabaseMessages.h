@@ -12,6 +12,15 @@ inline constexpr Caption NoValue{"Choose a value first: no PLU was changed.",
                                  "Prvo izaberite vrednost: nijedan PLU nije promenjen."};
 inline constexpr Caption ValueTooLarge{"%1 is above the largest value %2: no PLU was changed.",
                                        "%1 je veće od najveće vrednosti %2: nijedan PLU nije promenjen."};
+inline constexpr Caption ValueOverLimit{
+    "%1 is above the largest value %2: OK changes no PLU until it is corrected.",
+    "%1 je veće od najveće vrednosti %2: OK ne menja nijedan PLU dok se ne "
+    "ispravi."};
+inline constexpr Caption PriceZero{
+    "A price of 0 is not set: the register cannot sell a PLU priced 0. Enter a price "
+    "above 0; no PLU was changed.",
+    "Cena 0 se ne postavlja: kasa ne može da prodaje PLU sa cenom 0. Unesite cenu "
+    "veću od 0; nijedan PLU nije promenjen."};
 inline constexpr Caption NegativeValue{"%1 is below zero: no PLU was changed.",
                                        "%1 je manje od nule: nijedan PLU nije promenjen."};
 inline constexpr Caption StockTooLarge{
@@ -24,4 +33,8 @@ inline constexpr Caption ConfirmDeactivate{"Deactivate %1 PLU(s) from %2 to %3?"
                                            "Deaktivirati %1 PLU od %2 do %3?"};
 inline constexpr Caption NothingInRange{"No PLU from %1 to %2 is affected.",
                                         "Nijedan PLU od %1 do %2 nije obuhvaćen."};
+inline constexpr Caption TableInUse{
+    "The PLU database %1 cannot be taken: %2.\nEnd that program and start again.",
+    "PLU baza %1 ne može da se preuzme: %2.\nZavršite taj program i pokrenite "
+    "ponovo."};
 } // namespace DatabaseMessages

@@ -1,6 +1,7 @@
 #include "database/PluDatabaseFile.h"
 
 #include "common/FileHeadWriter.h"
+#include "common/SafeFile.h"
 #include "database/PluTable.h"
 
 #include <QDir>
@@ -20,14 +21,14 @@ bool WriteAll(QIODevice& device, std::span<const std::byte> bytes) {
 }
 
 DatabaseFileResult Failure(const char* message, int exitStatus = 0) {
-    return {false, QString::fromLatin1(message), exitStatus};
+    return {false, QString::fromLatin1(message), exitStatus, {}};
 }
 
 // A short file leaves the rest of the table as it is; bytes beyond it are ignored.
 DatabaseFileResult ReadTable(PluTable& table, const QString& path) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return Failure("Cannot open database file for reading!", 1);
+    if (const QString refusal = OpenRegularFile(file, path); !refusal.isEmpty())
+        return {false, QStringLiteral("Cannot open database file for reading!"), 1, refusal};
     const std::span<std::byte> bytes = table.Bytes();
     qint64 done = 0;
     while (done < qint64(bytes.size())) {
@@ -46,10 +47,13 @@ DatabaseFileResult LoadDatabase(PluTable& table, const QString& directory) {
     const QString path = DatabasePath(directory);
     table.Clear();
     if (!QFileInfo::exists(path)) {
+        const WriteTarget target = ResolveWriteTarget(path);
+        if (!target.Ok())
+            return {false, QStringLiteral("Cannot create default database!"), 1, target.Refusal};
         table.FillDefaults();
         // Written whole or not at all: a default database cut short by a full
         // disk would come back next time with empty PLUs.
-        QSaveFile file(path);
+        QSaveFile file(target.Path);
         if (!file.open(QIODevice::WriteOnly) || !WriteAll(file, table.Bytes()) || !file.commit())
             return Failure("Cannot create default database!", 1);
         table.Clear();
@@ -67,6 +71,8 @@ DatabaseFileResult LoadDatabaseFrom(PluTable& table, const QString& path, bool n
 
 DatabaseFileResult SaveDatabase(const PluTable& table, const QString& directory) {
     const std::span<const std::byte> bytes = table.Bytes();
+    if (const WriteTarget target = ResolveWriteTarget(DatabasePath(directory)); !target.Ok())
+        return {false, QStringLiteral("Cannot open database file for writing!"), 0, target.Refusal};
     switch (WriteFileHead(DatabasePath(directory), QByteArrayView(reinterpret_cast<const char*>(bytes.data()),
                                                                   qsizetype(bytes.size())))) {
     case HeadWrite::Done:
@@ -80,7 +86,10 @@ DatabaseFileResult SaveDatabase(const PluTable& table, const QString& directory)
 }
 
 DatabaseFileResult SaveDatabaseTo(const PluTable& table, const QString& path) {
-    QSaveFile file(path);
+    const WriteTarget target = ResolveWriteTarget(path);
+    if (!target.Ok())
+        return {false, QStringLiteral("Cannot open database file for writing!"), 0, target.Refusal};
+    QSaveFile file(target.Path);
     if (!file.open(QIODevice::WriteOnly))
         return Failure("Cannot open database file for writing!");
     if (!WriteAll(file, table.Bytes()) || !file.commit())

@@ -13,6 +13,9 @@ struct DatabaseFileResult {
     bool Ok = true;
     QString Message;
     int ExitStatus = 0;
+    // Why, beyond Message, when it can be told: a path that is no regular
+    // file, another program holding the file, the system's reason.
+    QString Detail;
 };
 
 // Fills the table from pludb.dat in directory, first creating the default

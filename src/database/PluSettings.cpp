@@ -54,9 +54,19 @@ std::optional<QString> CheckValue(const Request& request, Value& value, int lang
             throw ConversionError(NotAnInteger(request.Value));
         if (value.Department < 0 || value.Department > FlagDepartmentMask)
             return DatabaseMessages::ValueTooLarge.Text(language).arg(request.Value, QStringLiteral("9"));
+        if (value.Department == 0)
+            return DatabaseMessages::NoValue.Text(language);
         return std::nullopt;
     }
-    case Field::Price:
+    case Field::Price: {
+        // The register cannot sell a PLU priced 0; the range keeps its prices.
+        if (request.Value.trimmed().isEmpty())
+            return DatabaseMessages::PriceZero.Text(language);
+        std::optional<QString> refusal = number(request.Value, MaxPrice);
+        if (!refusal && std::llround(value.Number * 100) <= 0)
+            refusal = DatabaseMessages::PriceZero.Text(language);
+        return refusal;
+    }
     case Field::NetPrice:
         return number(request.Value, MaxPrice);
     case Field::Stock:
@@ -167,10 +177,6 @@ Result Apply(PluTable& table, const Request& request, int language) {
         result.Refusal = *refusal;
         return result;
     }
-    // A department of 0 and a price of 0 are no change at all.
-    if ((request.Which == Field::Department && value.Department == 0) ||
-        (request.Which == Field::Price && value.Number <= 0))
-        return result;
     for (int n = from; n <= to; ++n) {
         PluRecord& entry = table[n];
         if (request.ActiveOnly && !(entry.Flags & FlagActive))

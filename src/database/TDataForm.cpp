@@ -12,6 +12,7 @@
 #include "toolkit/CharacterFilter.h"
 #include "toolkit/DecimalSeparator.h"
 #include "toolkit/FieldBuilders.h"
+#include "toolkit/LimitMark.h"
 #include "toolkit/MessageBoxes.h"
 
 #include <QAction>
@@ -487,8 +488,9 @@ void TDataForm::FieldComboBoxChange() {
         m_valueCombo->lineEdit()->setMaxLength(10);
         KeepToRule(m_valueCombo->lineEdit(),
                    [](QChar c) { return DecimalKeyRejected(c, DecimalSeparator()); });
-        connect(m_valueCombo->lineEdit(), &QLineEdit::textEdited, this, &TDataForm::ValueComboBoxKeyUp,
+        connect(m_valueCombo->lineEdit(), &QLineEdit::textChanged, this, &TDataForm::ValueComboBoxKeyUp,
                 Qt::UniqueConnection);
+        ValueComboBoxKeyUp();
         m_hidePanel->show();
         break;
     default:
@@ -502,21 +504,26 @@ void TDataForm::FieldComboBoxChange() {
         m_valueCombo->setFocus();
 }
 
+// A value above the field's limit is kept as typed and marked; OK refuses it.
+// Cut to the limit, a slip of one digit too many would become the price of
+// the whole range.
 void TDataForm::ValueComboBoxKeyUp() {
     QLineEdit* edit = m_valueCombo->lineEdit();
     if (!edit)
         return;
     bool ok = false;
     const double value = QLocale::system().toDouble(edit->text(), &ok);
-    if (!ok)
-        return;
     const QChar separator = DecimalSeparator();
     const int field = m_fieldCombo->currentIndex();
-    if ((field == FPrice || field == FNetPrice) && value > PluSettings::MaxPrice)
-        edit->setText(FormatAmount(PluSettings::MaxPrice, separator));
-    else if (field == FStock && value > PluSettings::MaxDecimalStock)
-        edit->setText(
-            QString::number(PluSettings::MaxDecimalStock, 'f', 3).replace(QLatin1Char('.'), separator));
+    QString limit;
+    if ((field == FPrice || field == FNetPrice) && ok && value > PluSettings::MaxPrice + 1e-9)
+        limit = FormatAmount(PluSettings::MaxPrice, separator);
+    else if (field == FStock && ok && value > PluSettings::MaxDecimalStock + 1e-9)
+        limit = QString::number(PluSettings::MaxDecimalStock, 'f', 3).replace(QLatin1Char('.'), separator);
+    if (limit.isEmpty())
+        LimitMark::Clear(edit);
+    else
+        LimitMark::Set(edit, DatabaseMessages::ValueOverLimit.Text(Language()).arg(edit->text(), limit));
 }
 
 void TDataForm::RangeKeyUp(QLineEdit* field) {

@@ -1,6 +1,7 @@
 list(APPEND ORVEX_CORE_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/PluTable.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PluDatabaseFile.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/TableLock.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PluCells.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PluSearch.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PluSettings.cpp

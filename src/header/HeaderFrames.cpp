@@ -58,7 +58,9 @@ LineFrameResult EncodeHeaderWrite(int line, HeaderAttributes attributes, const Q
     frame[1] = uint8_t(line);
     frame[2] = AttributeByte(attributes);
     const int width = attributes.DoubleWidth ? DoubleWidthLineWidth : HeaderLineWidth;
-    return RegisterText(line, text, width, charset, language, std::move(frame), 3);
+    // Trailing blanks print as the zero fill does: only what comes before
+    // them counts against the width.
+    return RegisterText(line, WithoutTrailingBlanks(text), width, charset, language, std::move(frame), 3);
 }
 
 HeaderFrame EncodeHeaderEnd() {
@@ -88,6 +90,13 @@ QString CenterHeaderText(const QString& text, int width, bool center) {
     if (!center || trimmed.size() >= width)
         return trimmed;
     return QString((width - int(trimmed.size())) / 2, QLatin1Char(' ')) + trimmed;
+}
+
+QString WithoutTrailingBlanks(const QString& text) {
+    qsizetype end = text.size();
+    while (end > 0 && text[end - 1] == QLatin1Char(' '))
+        --end;
+    return text.left(end);
 }
 
 bool IsHeaderCentred(const QString& text, int width) {

@@ -46,7 +46,8 @@ struct LineFrameResult {
 
 [[nodiscard]] HeaderFrame EncodeHeaderRequest(int line);
 // Refused (nothing to send) when a character has no register form, or the
-// text is longer than the line: 21 characters, 10 with double width.
+// text without its trailing blanks is longer than the line: 21 characters, 10
+// with double width.
 [[nodiscard]] LineFrameResult EncodeHeaderWrite(int line, HeaderAttributes attributes, const QString& text,
                                                 int charset, int language);
 [[nodiscard]] HeaderFrame EncodeHeaderEnd();
@@ -58,6 +59,8 @@ struct LineFrameResult {
 // Header lines: the text trimmed, and with center put after floor((W - L) / 2)
 // blanks.
 [[nodiscard]] QString CenterHeaderText(const QString& text, int width, bool center);
+// A line as it prints: the blanks that fill it to its width go.
+[[nodiscard]] QString WithoutTrailingBlanks(const QString& text);
 // Whether a received line stands centred in its width; blanks only are not.
 [[nodiscard]] bool IsHeaderCentred(const QString& text, int width);
 // The thanks line: with center ceil((21 - L) / 2) blanks go before the text as

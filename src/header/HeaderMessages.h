@@ -36,6 +36,12 @@ inline constexpr Caption ThanksTimeout{"No answer from the register: the thanks 
                                        "Tekst je sačuvan."};
 inline constexpr Caption Busy{"Another exchange with the register is running.",
                               "U toku je druga razmena sa kasom."};
+inline constexpr Caption EraseThanks{
+    "The thanks message is empty: writing it erases the register's thanks "
+    "message. Erase it?",
+    "Reklamna poruka je prazna: upis briše reklamnu poruku u kasi. Obrisati je?"};
+inline constexpr Caption Yes{"Yes", "Da"};
+inline constexpr Caption No{"No", "Ne"};
 // The page's tab.
 inline constexpr Caption PageTitle{"Header", "Zaglavlje"};
 } // namespace HeaderMessages

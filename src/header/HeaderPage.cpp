@@ -136,7 +136,11 @@ void HeaderPage::ShowLine(const HeaderLine& line) {
         return;
     const int n = line.Number;
     const size_t i = size_t(n - 1);
-    Line(n)->setText(line.Text);
+    // The register fills a line to 21 places with blanks: held with them, a
+    // double-width line counts 21 characters and is refused when written
+    // back, and its field scrolls to the blanks and looks empty.
+    Line(n)->setText(WithoutTrailingBlanks(line.Text));
+    Line(n)->setCursorPosition(0);
     if (n > WritableHeaderLines)
         return;
     if (const std::optional<HeaderAttributes> a = AttributesOf(line.Attribute)) {
@@ -152,6 +156,7 @@ void HeaderPage::ShowLine(const HeaderLine& line) {
         if (centred)
             CenterClick(n);
     }
+    Line(n)->setCursorPosition(0);
 }
 
 void HeaderPage::DescReadClick() {
@@ -204,9 +209,15 @@ bool HeaderPage::eventFilter(QObject* watched, QEvent* event) {
         return ModePage::eventFilter(watched, event);
     // Register texts are typed in capitals, as with Caps Lock on.
     const QString upper = text.toUpper();
+    // What the field would hold: typed text replaces the selection.
     int pos = 0;
     QString probe = line->text();
-    probe.insert(line->cursorPosition(), upper);
+    int at = line->cursorPosition();
+    if (line->hasSelectedText()) {
+        at = line->selectionStart();
+        probe.remove(at, line->selectedText().size());
+    }
+    probe.insert(at, upper);
     if (line->validator()->validate(probe, pos) == QValidator::Invalid)
         return true;
     if (upper != text) {

@@ -2,6 +2,7 @@
 
 #include "common/ShellSettings.h"
 #include "header/HeaderFrames.h"
+#include "header/HeaderMessages.h"
 #include "header/HeaderSequence.h"
 #include "header/RegisterLineFilter.h"
 #include "protocol/RegisterCharset.h"
@@ -71,6 +72,16 @@ void TMessageForm::CenterClick(bool checked) {
 void TMessageForm::WriteClick() {
     if (!m_sequence || m_writing)
         return;
+    // An empty line erases the register's thanks message: asked first.
+    if (m_line->text().trimmed().isEmpty() &&
+        MessageBoxes::Show(this, {QString::fromLatin1(ProgramTitle),
+                                  HeaderMessages::EraseThanks.Text(),
+                                  QMessageBox::Question,
+                                  QMessageBox::Yes | QMessageBox::No,
+                                  QMessageBox::No,
+                                  {{QMessageBox::Yes, HeaderMessages::Yes.Text()},
+                                   {QMessageBox::No, HeaderMessages::No.Text()}}}) != QMessageBox::Yes)
+        return;
     m_writing = true;
     m_write->setEnabled(false);
     const HeaderSequence::Outcome outcome = m_sequence->WriteThanks(m_line->text(), Shell().RegisterCharset);
@@ -116,13 +127,19 @@ bool TMessageForm::eventFilter(QObject* watched, QEvent* event) {
     auto* key = static_cast<QKeyEvent*>(event);
     const QString text = TypedText(key);
     if (watched == m_center) {
-        // Space toggles the box as it does everywhere; other typing closes.
-        if (!text.isEmpty() && text != QStringLiteral(" ")) {
-            CloseClick();
-            return true;
-        }
-        return false;
+        // Escape closes and Enter writes as they do in the line, Space
+        // toggles the box; other typing does nothing here, so a letter meant
+        // for the line loses neither the editor nor its text.
+        const int code = key->key();
+        if (code == Qt::Key_Escape || code == Qt::Key_Return || code == Qt::Key_Enter)
+            return LineKey(key);
+        return !text.isEmpty() && text != QStringLiteral(" ");
     }
+    return LineKey(key);
+}
+
+bool TMessageForm::LineKey(const QKeyEvent* key) {
+    const QString text = TypedText(key);
     if (key->key() == Qt::Key_Escape) {
         CloseClick();
         return true;

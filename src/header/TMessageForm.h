@@ -4,6 +4,7 @@
 
 class HeaderSequence;
 class QCheckBox;
+class QKeyEvent;
 class QLineEdit;
 class QPushButton;
 
@@ -32,6 +33,9 @@ class TMessageForm : public QDialog {
     void reject() override;
 
   private:
+    // Escape, Enter and typing in the line (and Escape and Enter anywhere).
+    bool LineKey(const QKeyEvent* key);
+
     HeaderSequence* m_sequence = nullptr;
     QLineEdit* m_line;
     QCheckBox* m_center;

@@ -14,6 +14,7 @@
 #include "toolkit/CharacterFilter.h"
 #include "toolkit/DecimalSeparator.h"
 #include "toolkit/FieldBuilders.h"
+#include "toolkit/LimitMark.h"
 #include "toolkit/MessageBoxes.h"
 #include "toolkit/TypedKeys.h"
 
@@ -341,6 +342,11 @@ void PluPage::ConnectControls() {
         connect(field, &QLineEdit::textEdited, this, [this, field] { KeyUp(field); });
 
     connect(m_pluNum, &QLineEdit::textChanged, this, &PluPage::PLUNumChange);
+    // A record shown, a unit changed: the marks follow the values.
+    for (QLineEdit* field : {m_price, m_cost})
+        connect(field, &QLineEdit::textChanged, this, [this, field] { PriceKeyUp(field); });
+    connect(m_stock, &QLineEdit::textChanged, this, &PluPage::StockKeyUp);
+    connect(m_unitCombo, &QComboBox::currentIndexChanged, this, &PluPage::StockKeyUp);
     connect(m_up, &QToolButton::clicked, this, [this] { UpDown1Click(1); });
     connect(m_down, &QToolButton::clicked, this, [this] { UpDown1Click(-1); });
     connect(m_department, &QComboBox::currentTextChanged, this, &PluPage::DepartmentChange);
@@ -645,24 +651,45 @@ void PluPage::SelectActive(bool active) {
 
 // --- numbers -----------------------------------------------------------------
 
+// Values above their limits are kept as typed and marked: cut down to the
+// limit, a slip of one digit too many would be stored and written as the
+// largest price or stock there is.
 void PluPage::PriceKeyUp(QLineEdit* field) {
     bool ok = false;
     const double value = QLocale::system().toDouble(field->text(), &ok);
-    if (ok && value > MaxPrice)
-        field->setText(FormatAmount(MaxPrice, DecimalSeparator()));
+    if (ok && value > MaxPrice + 1e-9)
+        LimitMark::Set(
+            field, PluPageMessages::OverLimit.Text().arg(
+                       (field == m_price ? PluPageMessages::PriceField : PluPageMessages::CostField).Text(),
+                       field->text(), FormatAmount(MaxPrice, DecimalSeparator())));
+    else
+        LimitMark::Clear(field);
 }
 
 void PluPage::StockKeyUp() {
     bool ok = false;
     const double value = QLocale::system().toDouble(m_stock->text(), &ok);
-    if (!ok)
-        return;
-    if (m_unitCombo->currentIndex() <= 0) {
-        if (value > double(MaxWholeStock))
-            m_stock->setText(QString::number(MaxWholeStock));
-    } else if (value > MaxDecimalStock) {
-        m_stock->setText(
-            QString::number(MaxDecimalStock, 'f', 3).replace(QLatin1Char('.'), DecimalSeparator()));
+    const bool pieces = m_unitCombo->currentIndex() <= 0;
+    const double limit = pieces ? double(MaxWholeStock) : MaxDecimalStock;
+    if (ok && value > limit + 1e-9)
+        LimitMark::Set(m_stock, PluPageMessages::OverLimit.Text().arg(
+                                    PluPageMessages::StockField.Text(), m_stock->text(),
+                                    pieces ? QString::number(MaxWholeStock)
+                                           : QString::number(MaxDecimalStock, 'f', 3)
+                                                 .replace(QLatin1Char('.'), DecimalSeparator())));
+    else
+        LimitMark::Clear(m_stock);
+}
+
+void PluPage::RefuseMarkedFields(int scope) const {
+    std::vector<const QLineEdit*> taken;
+    if (scope == 1 || scope == 2)
+        taken = {m_price, m_cost};
+    if (scope == 0 || scope == 2)
+        taken.push_back(m_stock);
+    for (const QLineEdit* field : taken) {
+        if (LimitMark::IsSet(field))
+            throw ConversionError(LimitMark::Words(field));
     }
 }
 
@@ -737,9 +764,11 @@ void PluPage::PutPLUClick() {
 void PluPage::PutPageToTable(int n) {
     if (!m_table || !PluTable::Contains(n))
         return;
+    const int scope = WriteScope();
+    // Before anything is stored: Write on ECR sends only what this stored.
+    RefuseMarkedFields(scope);
     Shell().DatabaseChanged = true;
     PluRecord& entry = (*m_table)[n];
-    const int scope = WriteScope();
     if (scope == 1 || scope == 2) {
         const QString description = m_description->text();
         entry.SetDescription(description.isEmpty() ? DefaultDescription(n)

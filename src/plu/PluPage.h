@@ -107,6 +107,8 @@ class PluPage : public ModePage, public PluTransferView {
     void InactiveClick();
     void PriceKeyUp(QLineEdit* field);
     void StockKeyUp();
+    // Throws the words of the first field of the scope marked as above its limit.
+    void RefuseMarkedFields(int scope) const;
     void SetStockEditable();
     void ProgStockClick();
     void UnProgStockClick();

@@ -1,6 +1,7 @@
 #include "printing/TPLUPrintForm.h"
 
 #include "common/Captions.h"
+#include "common/SafeFile.h"
 #include "common/ShellSettings.h"
 #include "database/PluTable.h"
 #include "printing/PagedTextPrint.h"
@@ -612,8 +613,17 @@ bool TPLUPrintForm::PrintPluReport(const QString& text) {
     printer.setDocName(QString());
     // A file is written beside its target and put in its place only once whole:
     // a failed job leaves an earlier file of that name as it was.
-    const QString target =
+    const QString chosen =
         printer.outputFormat() == QPrinter::PdfFormat ? printer.outputFileName() : QString();
+    // Through a link to its file; a device or FIFO is never printed over.
+    const WriteTarget resolved = chosen.isEmpty() ? WriteTarget{} : ResolveWriteTarget(chosen);
+    if (!resolved.Ok()) {
+        MessageBoxes::Plain(
+            this,
+            PrintFailed + QStringLiteral("\n%1: %2").arg(QDir::toNativeSeparators(chosen), resolved.Refusal));
+        return false;
+    }
+    const QString target = resolved.Path;
     const QString partial = target.isEmpty() ? QString() : target + QStringLiteral(".part");
     if (!partial.isEmpty()) {
         QFile::remove(partial);
@@ -652,15 +662,11 @@ bool TPLUPrintForm::PrintPluReport(const QString& text) {
         printed = false;
     QString renameError;
     if (!partial.isEmpty()) {
-        std::error_code error;
         if (printed && QFileInfo::exists(partial))
-            std::filesystem::rename(QFile::encodeName(partial).toStdString(),
-                                    QFile::encodeName(target).toStdString(), error);
+            renameError = RenameOverTarget(partial, target);
         else
             printed = false;
-        if (error)
-            renameError = QString::fromStdString(error.message());
-        if (!printed || error) {
+        if (!printed || !renameError.isEmpty()) {
             QFile::remove(partial);
             printed = false;
         }

@@ -17,3 +17,10 @@ std::optional<QString> FormatClock(std::span<const uint8_t> payload, int lang) {
         .arg(int{payload[5]})
         .arg(year);
 }
+
+std::optional<RegisterClock> DecodeClock(std::span<const uint8_t> payload) {
+    if (payload.size() < 8)
+        return std::nullopt;
+    return RegisterClock{payload[3], payload[2], payload[1],
+                         payload[4], payload[5], payload[6] | (payload[7] << 8)};
+}

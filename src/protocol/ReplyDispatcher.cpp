@@ -187,6 +187,8 @@ void ReplyDispatcher::RequestClock() {
 
 void ReplyDispatcher::ShowClock(std::span<const uint8_t> payload) {
     // A clock reply too short for its fields is dropped rather than read past its end.
+    if (const auto clock = DecodeClock(payload))
+        emit ClockDecoded(*clock);
     if (const auto text = FormatClock(payload, m_settings.Language))
         emit ClockReceived(*text);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "protocol/ClockReply.h"
+
 #include "common/SessionSettings.h"
 
 #include "serial/TRS232Form.h"
@@ -100,6 +102,8 @@ class ReplyDispatcher : public QObject {
     void ClosedByUser();
     // The formatted clock of a 'Q' reply, in the language of the moment.
     void ClockReceived(const QString& text);
+    // The same reply as numbers.
+    void ClockDecoded(const RegisterClock& clock);
 
   private:
     void CommandTimerOnTimer();

@@ -11,6 +11,7 @@ DailyReports::DailyReports(ReplyDispatcher& dispatcher, StatusReplies& status, c
         m_dispatcher.SetHandler(code, [this](std::span<const uint8_t> payload) { ReportReply(payload); });
     m_zTimer.setSingleShot(true);
     m_zTimer.setInterval(ReplyDispatcher::ZReportTimeout);
+    m_reportTimeoutMs = ReplyDispatcher::ReplyTimeout;
     connect(&m_zTimer, &QTimer::timeout, this, &DailyReports::ZReportUnanswered);
     connect(&status, &StatusReplies::ErrorStatusReceived, this, &DailyReports::ErrorStatus);
 }
@@ -43,8 +44,24 @@ bool DailyReports::Send(std::initializer_list<uint8_t> payload, uint8_t expected
     return true;
 }
 
+// The single expected-reply slot of the link forgets a request as soon as
+// another one is sent; each report keeps its own time, so that one that
+// never comes is said to be missing instead of leaving the view as it was.
+void DailyReports::AwaitReport(uint8_t code) {
+    QTimer*& timer = m_reportTimers[code];
+    if (!timer) {
+        timer = new QTimer(this);
+        timer->setSingleShot(true);
+        connect(timer, &QTimer::timeout, this, [this, code] { emit ReportUnanswered(code); });
+    }
+    timer->start(m_reportTimeoutMs);
+}
+
 bool DailyReports::RequestReport(uint8_t code) {
-    return Send({code}, code, ReplyDispatcher::ReplyTimeout);
+    if (!Send({code}, code, ReplyDispatcher::ReplyTimeout))
+        return false;
+    AwaitReport(code);
+    return true;
 }
 
 bool DailyReports::RequestPlu(int plu) {
@@ -53,8 +70,11 @@ bool DailyReports::RequestPlu(int plu) {
 }
 
 bool DailyReports::RequestOperator(int operatorNumber) {
-    return Send({OperatorReportCode, uint8_t(operatorNumber)}, OperatorReportCode,
-                ReplyDispatcher::ReplyTimeout);
+    if (!Send({OperatorReportCode, uint8_t(operatorNumber)}, OperatorReportCode,
+              ReplyDispatcher::ReplyTimeout))
+        return false;
+    AwaitReport(OperatorReportCode);
+    return true;
 }
 
 bool DailyReports::RunZReport() {
@@ -86,4 +106,7 @@ void DailyReports::ReportReply(std::span<const uint8_t> payload) {
         emit PluReported(ReportedPlu(payload).value_or(-1));
     else if (payload[0] == OperatorReportCode)
         emit OperatorReported();
+    // The report came: it is not missing, however short it was.
+    if (const auto timer = m_reportTimers.find(payload[0]); timer != m_reportTimers.end())
+        timer->second->stop();
 }

@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <span>
 
 class PluTable;
@@ -49,6 +50,10 @@ class DailyReports : public QObject {
     bool RunZReport();
     [[nodiscard]] bool ZReportRunning() const { return m_zTimer.isActive(); }
     void SetZReportTimeout(int ms) { m_zTimer.setInterval(ms); }
+    // How long a report request ('f', 'g', 'h', 'k', 'j') waits before
+    // ReportUnanswered.
+    void SetReportTimeout(int ms) { m_reportTimeoutMs = ms; }
+    [[nodiscard]] int ReportTimeout() const { return m_reportTimeoutMs; }
 
     // The handler of the replies 'f' to 'k'.
     void ReportReply(std::span<const uint8_t> payload);
@@ -57,6 +62,8 @@ class DailyReports : public QObject {
     // A report reply as it came, reply code first (for the history).
     void ReportReceived(const QByteArray& payload);
     void LinesDecoded(const QStringList& lines);
+    // The verified payload of a report reply, for users that put its figures in a form of their own.
+    void ReportReceived(const QByteArray& payload);
     // A PLU report came in (plu -1 when it was too short to name its PLU).
     void PluReported(int plu);
     void OperatorReported();
@@ -64,14 +71,20 @@ class DailyReports : public QObject {
     // line: the error status text, empty when the register reports no error.
     void ZReportFinished(quint8 status, const QString& line);
     void ZReportUnanswered();
+    // A report asked for has not come within its time.
+    void ReportUnanswered(quint8 code);
 
   private:
     bool Send(std::initializer_list<uint8_t> payload, uint8_t expected, int timeoutMs);
     void ErrorStatus(quint8 status, const QString& line);
+    void AwaitReport(uint8_t code);
 
     ReplyDispatcher& m_dispatcher;
     const PluTable& m_table;
     RegisterFontQuery m_registerFont;
     QTimer m_zTimer;
+    // One per report code, made when first asked for.
+    std::map<uint8_t, QTimer*> m_reportTimers;
+    int m_reportTimeoutMs = 6000;
     SessionSettings m_settings;
 };

@@ -27,15 +27,22 @@ int PluStatSeries::NextActive(int after) const {
     return -1;
 }
 
+int PluStatSeries::ActiveIn(int first, int last) const {
+    first = std::clamp(first, 0, PluTable::Size - 1);
+    last = std::clamp(last, 0, PluTable::Size - 1);
+    int count = 0;
+    for (int n = first; n <= last; ++n) {
+        if (m_table[n].Flags & FlagActive)
+            ++count;
+    }
+    return count;
+}
+
 bool PluStatSeries::Start(int first, int last) {
     Stop();
     first = std::clamp(first, 0, PluTable::Size - 1);
     m_last = std::clamp(last, 0, PluTable::Size - 1);
-    m_total = 0;
-    for (int n = first; n <= m_last; ++n) {
-        if (m_table[n].Flags & FlagActive)
-            ++m_total;
-    }
+    m_total = ActiveIn(first, m_last);
     m_done = 0;
     m_silent = 0;
     m_unanswered.clear();

@@ -29,6 +29,9 @@ class PluStatSeries : public QObject {
     // Both ends are clamped to the PLU numbers; false when nothing was started
     // (the port cannot be opened).
     bool Start(int first, int last);
+    // The PLUs of first..last (clamped) that the PC table holds as active:
+    // the ones a series asks for.
+    [[nodiscard]] int ActiveIn(int first, int last) const;
     // Cancel: no further request leaves.
     void Stop();
 

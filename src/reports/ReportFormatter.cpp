@@ -122,7 +122,10 @@ QStringList FormatPluReport(const PluReport& report, const ReportStyle& style, c
         const PluRecord& record = table[report.Plu];
         description = FromCodePage(record.DescriptionText(), style.Charset);
         price = FormatAmount(record.Price, style.DecimalSeparator);
-        decimal = (record.Flags & FlagDecimalQty) != 0;
+        // Weighed by its flag or by its unit, as the database grid counts its
+        // stock: an entry whose unit is kg but whose flag was never set
+        // showed 10162 for 10.162 kg.
+        decimal = (record.Flags & FlagDecimalQty) != 0 || (record.Unit >= 1 && record.Unit < UnitCount);
     }
     const auto quantity = [&](int v) {
         if (!decimal)

@@ -89,6 +89,10 @@ ReportsPage::ReportsPage(QWidget* parent)
     connect(m_doZ, &QPushButton::clicked, this, &ReportsPage::DoZClick);
     connect(m_clear, &QPushButton::clicked, this, &ReportsPage::ClearRichClick);
     connect(m_view, &QTextEdit::textChanged, this, &ReportsPage::TextChanged);
+
+    m_zQuiet.setSingleShot(true);
+    m_zQuiet.setInterval(ZRepeatGuardMs);
+    connect(&m_zQuiet, &QTimer::timeout, this, [this] { m_doZ->setEnabled(true); });
 }
 
 void ReportsPage::Attach(DailyReports& reports) {
@@ -101,6 +105,7 @@ void ReportsPage::Attach(DailyReports& reports) {
     });
     connect(&reports, &DailyReports::ZReportFinished, this, &ReportsPage::ZFinished);
     connect(&reports, &DailyReports::ZReportUnanswered, this, &ReportsPage::ZUnanswered);
+    connect(&reports, &DailyReports::ReportUnanswered, this, &ReportsPage::ReportUnanswered);
 }
 
 bool ReportsPage::RegisterFont() const {
@@ -165,19 +170,48 @@ void ReportsPage::ClearRichClick() {
 }
 
 void ReportsPage::DoZClick() {
-    // Disabled from the click until the answer or the time-out: a second
-    // click must not run a second Z report.
-    if (m_reports)
-        m_reports->RunZReport();
+    // Disabled from the click until a moment after the answer or the
+    // time-out: the register may answer within milliseconds, and the second
+    // click of a double click must not run a second Z report.
+    if (!m_reports || m_reports->ZReportRunning() || m_zQuiet.isActive())
+        return;
+    const auto answer = MessageBoxes::Show(this, {Captions::Link::Warning.Text(),
+                                                  ReportMessages::ZQuestion.Text(),
+                                                  QMessageBox::Warning,
+                                                  QMessageBox::Yes | QMessageBox::No,
+                                                  QMessageBox::No,
+                                                  {{QMessageBox::Yes, ReportMessages::Yes.Text()},
+                                                   {QMessageBox::No, ReportMessages::No.Text()}}});
+    if (answer != QMessageBox::Yes)
+        return;
+    m_reports->RunZReport();
+}
+
+void ReportsPage::ReportUnanswered(quint8 code) {
+    const char* button = code == TaxReportCode          ? "GetVAT"
+                         : code == DepartmentReportCode ? "GetDept"
+                         : code == StatusReportCode     ? "DailyStatistics"
+                         : code == LastZReportCode      ? "GetZ"
+                                                        : "DailyOperators";
+    const auto* control = findChild<QPushButton*>(QString::fromLatin1(button));
+    const QString name = control ? control->text().remove(QLatin1Char('&')) : QString();
+    const int ms = m_reports ? m_reports->ReportTimeout() : 0;
+    AppendLines(
+        {ReportMessages::ReportUnanswered.Text().arg(name, QString::number(ms / 1000.0, 'g', 3)), QString()});
+}
+
+void ReportsPage::ZAnswered() {
+    m_doZ->setEnabled(false);
+    m_zQuiet.start();
 }
 
 void ReportsPage::ZFinished(quint8, const QString& line) {
-    m_doZ->setEnabled(true);
+    ZAnswered();
     m_zResult->setText(line.isEmpty() ? Captions::Reports::ZDone.Text() : line);
 }
 
 void ReportsPage::ZUnanswered() {
-    m_doZ->setEnabled(true);
+    ZAnswered();
     m_zResult->setText(Captions::Link::NoResponse.Text());
     MessageBoxes::Show(this, {Captions::Link::Warning.Text(), Captions::Link::NoResponse.Text(),
                               QMessageBox::Critical, QMessageBox::Ok});

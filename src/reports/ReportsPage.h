@@ -3,6 +3,7 @@
 #include "toolkit/ModePage.h"
 
 #include <QStringList>
+#include <QTimer>
 
 class DailyReports;
 class QLabel;
@@ -14,6 +15,9 @@ class QTextEdit;
 class ReportsPage : public ModePage {
     Q_OBJECT
   public:
+    // How long after a Z answer Do stays off.
+    static constexpr int ZRepeatGuardMs = 1000;
+
     explicit ReportsPage(QWidget* parent = nullptr);
 
     // The reports on the line that the buttons ask for and the view shows.
@@ -45,11 +49,15 @@ class ReportsPage : public ModePage {
     void TextChanged();
     void ZFinished(quint8 status, const QString& line);
     void ZUnanswered();
+    void ZAnswered();
+    void ReportUnanswered(quint8 code);
 
     QTextEdit* m_view;
     QPushButton* m_clear;
     QPushButton* m_doZ;
     QLabel* m_zResult;
     DailyReports* m_reports = nullptr;
+    // Runs for a moment after each Z answer; Do stays off meanwhile.
+    QTimer m_zQuiet;
     bool m_shown = false;
 };

@@ -55,6 +55,12 @@ TOperForm::TOperForm(QWidget* parent) : ReportDialog(parent) {
     buttons->addWidget(cancel);
     layout->addLayout(buttons);
 
+    // Fifteen numbers need no completion, and its popup took the Enter
+    // that should have pressed OK.
+    m_code->setCompleter(nullptr);
+    // Keys typed into the box reach the combo box, which hands them to its
+    // line edit past that edit's filters; both are watched.
+    m_code->installEventFilter(this);
     m_code->lineEdit()->installEventFilter(this);
     connect(m_code, &QComboBox::currentTextChanged, this, &TOperForm::OperCodeChange);
     connect(m_ok, &QPushButton::clicked, this, &TOperForm::GetDailyOperClick);
@@ -79,17 +85,16 @@ void TOperForm::showEvent(QShowEvent* event) {
 }
 
 bool TOperForm::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_code->lineEdit()) {
-        if (event->type() == QEvent::KeyPress) {
-            const QString typed = TypedText(static_cast<QKeyEvent*>(event));
-            if (std::ranges::any_of(typed, [](QChar c) { return DigitKeyRejected(c); }))
-                return true;
-        } else if (event->type() == QEvent::KeyRelease) {
-            const int key = static_cast<QKeyEvent*>(event)->key();
-            if ((key == Qt::Key_Return || key == Qt::Key_Enter) && !m_code->currentText().isEmpty() &&
-                m_ok->isEnabled())
+    if ((watched == m_code || watched == m_code->lineEdit()) && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            if (m_ok->isEnabled())
                 GetDailyOperClick();
+            return true;
         }
+        const QString typed = TypedText(key);
+        if (std::ranges::any_of(typed, [](QChar c) { return DigitKeyRejected(c); }))
+            return true;
     }
     return ReportDialog::eventFilter(watched, event);
 }

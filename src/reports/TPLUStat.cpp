@@ -5,6 +5,7 @@
 #include "protocol/ConversionError.h"
 #include "protocol/Converts.h"
 #include "reports/DailyReports.h"
+#include "reports/ReportMessages.h"
 #include "reports/ReportsPage.h"
 #include "toolkit/FieldBuilders.h"
 #include "toolkit/MessageBoxes.h"
@@ -192,7 +193,7 @@ void TPLUStat::GetDailyPLUClick() {
     if (!m_series || !m_reports || !m_page || m_series->IsRunning())
         return;
     // Both texts are read before anything is written or sent.
-    const int first = IntegerValue(m_code->text());
+    int first = IntegerValue(m_code->text());
     int last = first;
     if (!m_code2->text().isEmpty()) {
         const int second = IntegerValue(m_code2->text());
@@ -201,11 +202,19 @@ void TPLUStat::GetDailyPLUClick() {
         else if (second != 0)
             last = second;
     }
+    first = std::clamp(first, 0, PluTable::Size - 1);
+    last = std::clamp(last, 0, PluTable::Size - 1);
+    // Only PLUs active on the PC are asked for: with none, the report would
+    // be its titles alone and look like a day without sales.
+    if (m_series->ActiveIn(first, last) == 0) {
+        MessageBoxes::Plain(this, ReportMessages::NoActivePlu.Text().arg(first).arg(last));
+        return;
+    }
     if (!m_reports->PortReady())
         return;
     m_page->AppendLines(PluReportHeading(m_reports->Style()));
     m_ok->setEnabled(false);
-    m_series->Start(std::clamp(first, 0, PluTable::Size - 1), std::clamp(last, 0, PluTable::Size - 1));
+    m_series->Start(first, last);
 }
 
 void TPLUStat::StatCancelClick() {
@@ -224,8 +233,13 @@ void TPLUStat::SeriesFinished(PluStatSeries::End end) {
     if (m_page && !m_series->Unanswered().empty())
         m_page->AppendLines({UnansweredPlusLine(m_series->Unanswered(), m_reports->Style())});
     m_ok->setEnabled(!m_code->text().isEmpty());
-    if (end == PluStatSeries::End::Cancelled)
+    if (end == PluStatSeries::End::Cancelled) {
+        // The report must not look complete.
+        if (m_page)
+            m_page->AppendLines({ReportMessages::SeriesCancelled.Text(m_reports->Style().Language)
+                                     .arg(m_series->CurrentPlu())});
         return;
+    }
     if (end == PluStatSeries::End::NoResponse) {
         MessageBoxes::Show(this, {Captions::Link::Warning.Text(), Captions::Link::NoResponse.Text(),
                                   QMessageBox::Critical, QMessageBox::Ok});

@@ -11,11 +11,13 @@
 #include "protocol/Converts.h"
 #include "protocol/RegisterCharset.h"
 #include "protocol/ReplyDispatcher.h"
+#include "sales/SaleConfirmation.h"
 #include "sales/SaleMessages.h"
 #include "sales/StatusReplies.h"
 #include "toolkit/CharacterFilter.h"
 #include "toolkit/DecimalSeparator.h"
 #include "toolkit/FieldBuilders.h"
+#include "toolkit/LimitMark.h"
 #include "toolkit/MessageBoxes.h"
 #include "toolkit/TypedKeys.h"
 
@@ -249,6 +251,8 @@ void SalesPage::ConnectControls() {
     connect(m_amount, &QLineEdit::textChanged, this, &SalesPage::AmountChanged);
     connect(m_percent, &QLineEdit::textChanged, this, &SalesPage::PercentChanged);
     connect(m_pluCode, &QLineEdit::textChanged, this, &SalesPage::PluCodeChanged);
+    for (QLineEdit* field : {m_pluCode, m_pricePlu, m_quantity, m_payment->lineEdit(), m_price})
+        connect(field, &QLineEdit::textChanged, this, [this, field] { CheckLimit(field); });
 
     const auto decimal = [](QChar c) { return DecimalKeyRejected(c, DecimalSeparator()); };
     const auto code = [](QChar c) { return CodeKeyRejected(c); };
@@ -282,13 +286,29 @@ void SalesPage::Attach(const PluTable& table, ReplyDispatcher& dispatcher, const
     m_dispatcher = &dispatcher;
     m_barcodes = &barcodes;
     m_transfer = &transfer;
+    m_confirmation = new SaleConfirmation(dispatcher.RS232(), this);
+    connect(m_confirmation, &SaleConfirmation::Unconfirmed, this, &SalesPage::StepUnconfirmed);
     connect(&statusReplies, &StatusReplies::ErrorStatusReceived, this,
             [this](quint8, const QString& line) { m_errorBox->setPlainText(line); });
     connect(&statusReplies, &StatusReplies::ReceiptStatusReceived, m_receiptStatus, &QLabel::setText);
+    m_statusReplies = &statusReplies;
+    connect(&dispatcher, &ReplyDispatcher::ConnectionChanged, this, [this](bool open) {
+        if (!open) {
+            m_receiptAsked = false;
+            m_receiptStatus->clear();
+        }
+    });
+}
+
+void SalesPage::PageHide() {
+    m_shown = false;
 }
 
 void SalesPage::PageShow() {
+    m_shown = true;
     m_pluCode->setFocus();
+    if (!m_receiptAsked)
+        AskReceiptStatus();
 }
 
 void SalesPage::ShowError(const QString& text) {
@@ -299,6 +319,92 @@ void SalesPage::Send(const SaleFrame& frame) {
     if (!m_dispatcher || !m_dispatcher->EnsurePortOpen())
         return;
     m_dispatcher->RS232().SendFrame(frame);
+    if (frame.empty())
+        return;
+    if (frame[0] != ReceiptStatusCode && frame[0] != ErrorStatusRequestCode)
+        m_saleCommandsSent = true;
+    if (m_confirmation)
+        m_confirmation->Sent(frame[0], StepName(frame));
+}
+
+void SalesPage::ConnectedByUser() {
+    if (m_shown)
+        AskReceiptStatus();
+}
+
+void SalesPage::AskReceiptStatus() {
+    if (!m_dispatcher || !m_dispatcher->IsOpen())
+        return;
+    m_receiptAsked = true;
+    m_dispatcher->RS232().SendFrame(EncodeSingle(ReceiptStatusCode));
+}
+
+QString SalesPage::OpenReceiptWarning() {
+    if (!m_saleCommandsSent || !m_dispatcher || !m_statusReplies || !m_dispatcher->IsOpen() ||
+        m_dispatcher->IsWaiting())
+        return {};
+    std::optional<quint8> state;
+    const auto answered = connect(m_statusReplies, &StatusReplies::ReceiptStateReceived, this, [&](quint8 s) {
+        state = s;
+        m_dispatcher->CompleteWait();
+    });
+    m_dispatcher->RS232().SendFrame(EncodeSingle(ReceiptStatusCode));
+    (void)m_dispatcher->WaitReply(ReceiptStatusCode, ReceiptQueryMs);
+    disconnect(answered);
+    if (!state)
+        return SaleMessages::ReceiptUnknownAtClose.Text();
+    if (*state == 'I' || *state == 'P')
+        return SaleMessages::ReceiptOpenAtClose.Text().arg(m_receiptStatus->text());
+    return {};
+}
+
+QString SalesPage::StepName(const SaleFrame& frame) const {
+    const char* button = nullptr;
+    switch (frame[0]) {
+    case PluSaleCode:
+        button = frame.size() > 7 && frame[7] == SaleKindCorrection ? "Correction" : "NormalSale";
+        break;
+    case PaymentCode:
+        button = frame.size() > 1 && frame[1] == PayCard ? "Card" : frame[1] == PayCheque ? "Check" : "Cash";
+        break;
+    case SubtotalCode:
+        button = "SubTotal";
+        break;
+    case ImmediateCorrectionCode:
+        button = "ImmCorrection";
+        break;
+    case ReceiptStatusCode:
+        button = "ReceiptSt";
+        break;
+    case ErrorStatusRequestCode:
+        button = "ErrorSt";
+        break;
+    case AmountIncrementCode:
+        button = "AmIn";
+        break;
+    case AmountDecrementCode:
+        button = "AmDec";
+        break;
+    case PercentIncrementCode:
+        button = "PerIn";
+        break;
+    case PercentDecrementCode:
+        button = "PerDec";
+        break;
+    default:
+        return {};
+    }
+    const auto* control = findChild<QPushButton*>(QString::fromLatin1(button));
+    QString name = control ? control->text().remove(QLatin1Char('&')) : QString();
+    if (frame[0] == PluSaleCode && frame.size() > 2)
+        name += QStringLiteral(", PLU %1").arg(frame[1] | (frame[2] << 8));
+    return name;
+}
+
+void SalesPage::StepUnconfirmed(quint8 command, const QString& what) {
+    const bool status = command == ReceiptStatusCode || command == ErrorStatusRequestCode;
+    const Caption& words = status ? SaleMessages::StatusUnanswered : SaleMessages::StepUnconfirmed;
+    emit HintRequested(words.Text().arg(what, QString::number(m_confirmation->Timeout() / 1000.0, 'g', 3)));
 }
 
 template <typename Build> bool SalesPage::SendBuilt(Build build) {
@@ -396,6 +502,13 @@ void SalesPage::WritePrClick() {
         return;
     }
     const uint32_t price = NewPriceHundredths(frame);
+    // An empty field would write four zero bytes, and the register then
+    // refuses to sell the PLU at all.
+    if (price == 0) {
+        ShowError(SaleMessages::NoPrice.Text().arg(plu));
+        m_price->setFocus();
+        return;
+    }
     switch (m_transfer->ChangePrice(plu, frame, price)) {
     case PluTransfer::PriceChangeResult::Written:
         m_writePrice->setText(SaleMessages::PriceOk.Text());
@@ -500,28 +613,36 @@ void SalesPage::PercentChanged() {
     m_perDec->setEnabled(!text.isEmpty());
 }
 
-void SalesPage::KeyUp(QObject* field) {
-    const auto limit = [](QLineEdit* edit, double max, int decimals) {
-        const std::optional<double> v = FieldNumber(edit->text());
-        if (v && *v > max)
-            edit->setText(decimals == 0 ? QString::number(int(max)) : LocaleNumber(max, decimals));
+void SalesPage::CheckLimit(QLineEdit* field) {
+    struct Limit {
+        QLineEdit* Field;
+        Caption Name;
+        double Max;
+        int Decimals;
     };
-    if (field == m_pluCode)
-        limit(m_pluCode, MaxPluNumber, 0);
-    else if (field == m_pricePlu)
-        limit(m_pricePlu, MaxPluNumber, 0);
-    else if (field == m_quantity)
-        limit(m_quantity, MaxQuantity, 3);
-    else if (field == m_payment->lineEdit())
-        limit(m_payment->lineEdit(), MaxPayment, 2);
-    else if (field == m_price)
-        limit(m_price, MaxNewPrice, 2);
+    const Limit limits[] = {{m_pluCode, SaleMessages::PluCode, MaxPluNumber, 0},
+                            {m_pricePlu, SaleMessages::PluCode, MaxPluNumber, 0},
+                            {m_quantity, SaleMessages::Quantity, MaxQuantity, 3},
+                            {m_payment->lineEdit(), SaleMessages::Payment, MaxPayment, 2},
+                            {m_price, SaleMessages::Price, MaxNewPrice, 2}};
+    for (const Limit& limit : limits) {
+        if (limit.Field != field)
+            continue;
+        // Kept as typed: cut to the limit, a slip of one digit too many
+        // would be sold as the largest quantity or price there is.
+        const std::optional<double> v = FieldNumber(field->text());
+        if (v && *v > limit.Max + 1e-9)
+            LimitMark::Set(field,
+                           SaleMessages::OverLimit.Text().arg(limit.Name.Text(), field->text(),
+                                                              LocaleNumber(limit.Max, limit.Decimals)));
+        else
+            LimitMark::Clear(field);
+        return;
+    }
 }
 
 bool SalesPage::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyRelease) {
-        KeyUp(watched);
-    } else if (event->type() == QEvent::KeyPress) {
+    if (event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         const bool plain = !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
         if (plain && key->key() == Qt::Key_Escape && watched != m_amount && watched != m_percent) {

@@ -16,6 +16,7 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class ReplyDispatcher;
+class SaleConfirmation;
 class StatusReplies;
 
 // The fiscal printer page: a receipt run from the PC, PLU by PLU, by number,
@@ -34,6 +35,8 @@ class SalesPage : public ModePage, public SalesJournalHooks {
                 PluTransfer& transfer, StatusReplies& statusReplies);
 
     [[nodiscard]] QWidget* SalesGroup() const { return m_sales; }
+    // Follows every step sent until the register answers it.
+    [[nodiscard]] SaleConfirmation* Confirmation() const { return m_confirmation; }
 
     // The page's commands; F3 to F6 reach the first four.
     void NormalSaleClick();
@@ -50,14 +53,30 @@ class SalesPage : public ModePage, public SalesJournalHooks {
     void DescriptionSearch();
     void BarcodeEntry();
 
+    // Whether a command that opens, changes or closes a receipt left this run.
+    [[nodiscard]] bool SaleCommandsSent() const { return m_saleCommandsSent; }
+    // The receipt status panel shows where the register stands, a receipt
+    // left open by an earlier run included: asked once a connection, when the
+    // user connects with the page up or shows the page on an open line.
+    void ConnectedByUser();
+    void AskReceiptStatus();
+    // At close, after sale commands: asks the register whether a receipt is
+    // open (waiting up to ReceiptQueryMs) and returns the warning to show,
+    // empty when the register is outside a receipt or nothing was sold.
+    [[nodiscard]] QString OpenReceiptWarning();
+    static constexpr int ReceiptQueryMs = 3000;
+
     // SalesJournalHooks
     void SubtotalRecorded(const QString& amountText) override;
     void ReceiptClosed() override;
 
     void PageShow() override;
+    void PageHide() override;
 
   signals:
     void ThanksRequested();
+    // Words for the main window's hint panel.
+    void HintRequested(const QString& text);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -71,7 +90,11 @@ class SalesPage : public ModePage, public SalesJournalHooks {
     // opening the port first when it is closed.
     template <typename Build> bool SendBuilt(Build build);
     void Send(const SaleFrame& frame);
-    void KeyUp(QObject* field);
+    // The step as the user knows it: its button's caption (and the PLU).
+    [[nodiscard]] QString StepName(const SaleFrame& frame) const;
+    void StepUnconfirmed(quint8 command, const QString& what);
+    // A value above its field's limit marks the field; it is refused when sent.
+    void CheckLimit(QLineEdit* field);
     void AmountChanged();
     void PercentChanged();
     void ShowError(const QString& text);
@@ -103,4 +126,9 @@ class SalesPage : public ModePage, public SalesJournalHooks {
     ReplyDispatcher* m_dispatcher = nullptr;
     const BarcodeRules* m_barcodes = nullptr;
     PluTransfer* m_transfer = nullptr;
+    SaleConfirmation* m_confirmation = nullptr;
+    StatusReplies* m_statusReplies = nullptr;
+    bool m_saleCommandsSent = false;
+    bool m_receiptAsked = false;
+    bool m_shown = false;
 };

@@ -19,8 +19,10 @@ StatusReplies::~StatusReplies() {
 }
 
 void StatusReplies::ReceiptStatusReply(std::span<const uint8_t> payload) {
-    if (const auto text = DecodeReceiptStatus(payload, m_settings.Language))
+    if (const auto text = DecodeReceiptStatus(payload, m_settings.Language)) {
         emit ReceiptStatusReceived(*text);
+        emit ReceiptStateReceived(payload[1]);
+    }
 }
 
 void StatusReplies::ErrorStatusReply(std::span<const uint8_t> payload) {

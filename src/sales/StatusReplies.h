@@ -31,6 +31,8 @@ class StatusReplies : public QObject {
     void ErrorStatusReceived(quint8 status, const QString& line);
     // The receipt status panel's text, empty for a state it does not know.
     void ReceiptStatusReceived(const QString& text);
+    // The receipt status byte itself ('I' inside, 'O' outside, 'P' payment).
+    void ReceiptStateReceived(quint8 state);
 
   private:
     ReplyDispatcher& m_dispatcher;

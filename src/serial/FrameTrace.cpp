@@ -1,5 +1,6 @@
 #include "serial/FrameTrace.h"
 
+#include "common/SafeFile.h"
 #include "serial/FrameCodec.h"
 
 #include <utility>
@@ -41,7 +42,14 @@ QByteArray FrameTraceLine(const QDateTime& at, const char* direction, const QByt
 }
 
 bool FrameTrace::Start(const QString& path, QString* error) {
-    auto file = std::make_unique<QFile>(path);
+    // A FIFO would hold the open until someone reads it; a device is no trace.
+    const WriteTarget target = ResolveWriteTarget(path);
+    if (!target.Ok()) {
+        if (error)
+            *error = target.Refusal;
+        return false;
+    }
+    auto file = std::make_unique<QFile>(target.Path);
     if (!file->open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) {
         if (error)
             *error = file->errorString();

@@ -1,5 +1,6 @@
 #include "session/RegisterSession.h"
 
+#include "database/DatabaseMessages.h"
 #include "header/HeaderSequence.h"
 #include "monitor/JournalMonitor.h"
 #include "plu/PluTransfer.h"
@@ -9,6 +10,8 @@
 #include "sales/StatusReplies.h"
 #include "serial/TRS232Form.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <algorithm>
 
@@ -48,7 +51,22 @@ void RegisterSession::Abandon() {
     m_pluSeries->Stop();
 }
 
+QString RegisterSession::LockTable(const QString& path, const QString& holder) {
+    m_tableLock.reset();
+    QString refusal;
+    m_tableLock = TableLock::Take(path, holder, refusal);
+    return refusal;
+}
+
 DatabaseFileResult RegisterSession::LoadTable(const QString& directory) {
+    if (m_lockOnLoad && !m_tableLock) {
+        // The window keeps pludb.dat for its whole run and saves it at the end.
+        const QString path = QDir(directory).filePath(QString::fromLatin1(DatabaseFileName));
+        const QString refusal = LockTable(path, QCoreApplication::applicationName());
+        if (!refusal.isEmpty())
+            return {false, DatabaseMessages::TableInUse.Text().arg(QDir::toNativeSeparators(path), refusal),
+                    1, refusal};
+    }
     const DatabaseFileResult result = LoadDatabase(m_table, directory);
     m_table.TidyAll();
     return result;

@@ -4,6 +4,7 @@
 #include "common/SessionSettings.h"
 #include "database/PluDatabaseFile.h"
 #include "database/PluTable.h"
+#include "database/TableLock.h"
 
 #include <QObject>
 #include <QString>
@@ -48,6 +49,15 @@ class RegisterSession : public QObject {
     // table empty (a read creates it).
     [[nodiscard]] DatabaseFileResult LoadTableFile(const QString& path, bool newFileAllowed = false);
     [[nodiscard]] DatabaseFileResult SaveTable(const QString& directory) const;
+
+    // Takes the advisory lock of the table file at path for as long as the
+    // session lives or until UnlockTable, for a user that will change and save
+    // the table. Returns why not (who holds it), empty when taken. LoadTable
+    // takes it on its own, for the window, unless LeaveTableUnlocked was called
+    // or a lock is held already.
+    [[nodiscard]] QString LockTable(const QString& path, const QString& holder);
+    void LeaveTableUnlocked() { m_lockOnLoad = false; }
+    void UnlockTable() { m_tableLock.reset(); }
     [[nodiscard]] DatabaseFileResult SaveTableFile(const QString& path) const;
 
     // Entries from..to were changed by their owner (the database window's
@@ -76,6 +86,8 @@ class RegisterSession : public QObject {
     SessionSettings m_settings;
     PluTable m_table;
     BarcodeRules m_barcodes;
+    std::unique_ptr<TableLock> m_tableLock;
+    bool m_lockOnLoad = true;
     std::unique_ptr<TRS232Form> m_rs232;
     std::unique_ptr<ReplyDispatcher> m_dispatcher;
     // The handlers registered with the dispatcher go before it.

@@ -8,6 +8,9 @@ HintsPanel::HintsPanel(QWidget* parent) : QLabel(parent) {
     bold.setBold(true);
     setFont(bold);
     setAlignment(Qt::AlignCenter);
+    // A warning can be longer than a page's hint: it takes a second line
+    // rather than losing its ends.
+    setWordWrap(true);
     setFrameShape(QFrame::Panel);
     setFrameShadow(QFrame::Sunken);
     setAutoFillBackground(true);

@@ -21,6 +21,7 @@
 #include "reports/ReportsPage.h"
 #include "reports/TOperForm.h"
 #include "reports/TPLUStat.h"
+#include "sales/SaleMessages.h"
 #include "sales/SalesPage.h"
 #include "sales/StatusReplies.h"
 #include "session/RegisterSession.h"
@@ -136,8 +137,8 @@ QWidget* TUserForm::BuildToolbar() {
     SetViewCommands(false);
 
     connect(m_connect, &QToolButton::clicked, this, [this] {
-        if (m_dispatcher)
-            m_dispatcher->EnsurePortOpen();
+        if (m_dispatcher && m_dispatcher->EnsurePortOpen())
+            m_salesPage->ConnectedByUser();
     });
     connect(m_disconnect, &QToolButton::clicked, this, [this] {
         if (m_dispatcher)
@@ -205,8 +206,12 @@ void TUserForm::ConnectMenus() {
     OnAction("SaveFile", [this] { m_fileCommands->SaveClick(); });
     OnAction("PrintFile", [this] { m_fileCommands->PrintClick(); });
     OnAction("Connect1", [this] {
-        if (m_dispatcher)
-            m_dispatcher->ToggleConnection();
+        if (!m_dispatcher)
+            return;
+        const bool wasOpen = m_dispatcher->IsOpen();
+        m_dispatcher->ToggleConnection();
+        if (!wasOpen)
+            m_salesPage->ConnectedByUser();
     });
     const std::pair<const char*, ModePage*> pageItems[] = {
         {"Monitor1", m_monitorPage},        {"Sales1", m_salesPage},
@@ -332,6 +337,7 @@ void TUserForm::ConnectSales() {
     }
     OnAction("MnThanksMsg", [&thanks] { thanks.Open(); });
     connect(m_salesPage, &SalesPage::ThanksRequested, &thanks, &TMessageForm::Open);
+    connect(m_salesPage, &SalesPage::HintRequested, m_hints, &QLabel::setText);
 }
 
 void TUserForm::ConnectReports() {
@@ -711,6 +717,19 @@ void TUserForm::ShowNoResponse() {
 bool TUserForm::FormCloseQuery() {
     // File dialogs may have moved the working directory; pludb.dat lives in the start one.
     QDir::setCurrent(Shell().StartDirectory);
+    // Sold from the PC and left inside a receipt, the register would go on
+    // with it in the next run: asked before anything else is settled.
+    if (const QString receipt = m_salesPage->OpenReceiptWarning(); !receipt.isEmpty()) {
+        const auto answer = MessageBoxes::Show(this, {Captions::Link::Warning.Text(),
+                                                      receipt,
+                                                      QMessageBox::Warning,
+                                                      QMessageBox::Yes | QMessageBox::No,
+                                                      QMessageBox::No,
+                                                      {{QMessageBox::Yes, SaleMessages::Yes.Text()},
+                                                       {QMessageBox::No, SaleMessages::No.Text()}}});
+        if (answer != QMessageBox::Yes)
+            return false;
+    }
     const QString unfinished = m_pluPage->UnfinishedTransfer();
     if (!unfinished.isEmpty())
         MessageBoxes::Plain(this, unfinished);

@@ -1,5 +1,7 @@
 #include "spreadsheets/SheetRows.h"
 
+#include "common/SafeFile.h"
+
 #include "spreadsheets/OoxmlSheet.h"
 
 #include "spreadsheets/SheetReaders.h"
@@ -53,9 +55,15 @@ bool IsCompoundFile(const QByteArray& bytes) {
 
 SheetError OpenPackage(const QByteArray& bytes, const SheetLimits& limits, zip_t*& opened) {
     opened = nullptr;
-    // Excel keeps an encrypted workbook in a compound file instead of a zip.
-    if (IsCompoundFile(bytes))
-        return SheetError::Encrypted;
+    // Excel keeps an encrypted workbook in a compound file instead of a zip,
+    // under a stream of that name; any other compound file is an old
+    // workbook (.xls) given a new name, which no password protects.
+    if (IsCompoundFile(bytes)) {
+        QByteArray encryptedStream; // the directory's names are UTF-16LE
+        for (char c : QByteArrayView("EncryptedPackage"))
+            encryptedStream.append(c).append('\0');
+        return bytes.contains(encryptedStream) ? SheetError::Encrypted : SheetError::Damaged;
+    }
     zip_error_t error;
     zip_error_init(&error);
     zip_source_t* source = zip_source_buffer_create(bytes.constData(), zip_uint64_t(bytes.size()), 0, &error);
@@ -170,17 +178,30 @@ SheetError ReadSheetFile(const QString& path, SheetRows& rows, const SheetLimits
     const QString format = FormatOf(path);
     if (!ReadableSheetFormats().contains(format))
         return SheetError::Unsupported;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return SheetError::CannotOpen;
+    // A device or FIFO would be read without end (or opening it would wait
+    // for a writer): only a regular file is read.
+    if (!RegularFileRefusal(path).isEmpty())
+        return SheetError::NotAFile;
+    QFile file;
+    if (!OpenRegularFile(file, path).isEmpty())
+        return RegularFileRefusal(path).isEmpty() ? SheetError::CannotOpen : SheetError::NotAFile;
     if (file.size() > limits.FileBytes)
         return SheetError::TooLarge;
     if (format == u"xls") {
         file.close();
         return Guarded(rows, [&] { return ReadXlsIsolated(path, rows, limits); });
     }
-    const QByteArray bytes = file.readAll();
-    if (bytes.size() != file.size())
+    // Counted as it comes: the size the file claims is not taken on trust.
+    QByteArray bytes;
+    for (;;) {
+        const QByteArray piece = file.read(qMin<qint64>(1 << 20, limits.FileBytes + 1 - bytes.size()));
+        if (piece.isEmpty())
+            break;
+        bytes += piece;
+        if (bytes.size() > limits.FileBytes)
+            return SheetError::TooLarge;
+    }
+    if (file.error() != QFileDevice::NoError)
         return SheetError::CannotOpen;
     return Guarded(rows, [&] { return ReadBytes(bytes, format, rows, limits); });
 }

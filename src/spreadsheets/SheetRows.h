@@ -80,6 +80,7 @@ enum class SheetError {
     Encrypted,   // protected by a password
     TooLarge,    // the file, its unpacked parts or its dimensions beyond the limits
     CannotWrite, // the target or its folder cannot be written
+    NotAFile,    // a device, FIFO, socket or folder: neither read nor written over
 };
 
 // The limits a file must keep before memory is taken for it.
@@ -112,6 +113,9 @@ class SheetWriter {
     virtual void AddRow(const SheetRow& row) = 0;
     [[nodiscard]] virtual SheetError Finish() = 0;
 };
+
+// One row of a .csv file as the CSV writer writes it, without the line end.
+[[nodiscard]] QByteArray CsvRowText(const SheetRow& row);
 
 // A writer for .xlsx or .csv by the target's extension; null for other ones.
 [[nodiscard]] std::unique_ptr<SheetWriter> MakeSheetWriter(const QString& path);

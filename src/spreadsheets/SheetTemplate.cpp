@@ -1,5 +1,7 @@
 #include "spreadsheets/SheetTemplate.h"
 
+#include "common/SafeFile.h"
+
 #include "spreadsheets/OoxmlSheet.h"
 
 #include <QDir>
@@ -207,8 +209,12 @@ class TemplateWriter : public SheetWriter {
 
     SheetError Finish() override {
         const SheetLimits limits;
-        QFile file(m_template);
-        if (!file.open(QIODevice::ReadOnly))
+        const WriteTarget target = ResolveWriteTarget(m_target);
+        if (!target.Ok())
+            return SheetError::NotAFile;
+        m_target = target.Path;
+        QFile file;
+        if (!OpenRegularFile(file, m_template).isEmpty())
             return SheetError::CannotOpen;
         if (file.size() > limits.FileBytes)
             return SheetError::TooLarge;
@@ -286,10 +292,9 @@ class TemplateWriter : public SheetWriter {
             zip_discard(out);
             return SheetError::CannotWrite;
         }
-        std::error_code code;
-        std::filesystem::rename(std::filesystem::path(tempName.toStdString()),
-                                std::filesystem::path(QFile::encodeName(m_target).toStdString()), code);
-        return code ? SheetError::CannotWrite : SheetError::None;
+        temp.setAutoRemove(false);
+        return RenameOverTarget(temp.fileName(), m_target).isEmpty() ? SheetError::None
+                                                                     : SheetError::CannotWrite;
     }
 
     QString m_template;

@@ -1,5 +1,7 @@
 #include "spreadsheets/SheetRows.h"
 
+#include "common/SafeFile.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -31,31 +33,41 @@ bool KeepsDigits(const QString& text) {
     return text.startsWith(u'0') || text.size() > 15;
 }
 
+} // namespace
+
 // Texts are always quoted and numbers never, with a point: LibreOffice and
 // Excel read such a file back with the same cells.
+QByteArray CsvRowText(const SheetRow& row) {
+    QByteArray line;
+    for (size_t i = 0; i < row.size(); ++i) {
+        if (i > 0)
+            line += ',';
+        const SheetCell& cell = row[i];
+        if (cell.Type == SheetCell::Kind::Number) {
+            line += NumberText(cell).toUtf8();
+        } else if (cell.Type == SheetCell::Kind::Text && KeepsDigits(cell.Text)) {
+            line += "=\"" + cell.Text.toUtf8() + '"';
+        } else if (cell.Type == SheetCell::Kind::Text) {
+            QByteArray text = cell.Text.toUtf8();
+            text.replace('"', "\"\"");
+            line += '"' + text + '"';
+        }
+    }
+    return line;
+}
+
+namespace {
+
 class CsvWriter : public SheetWriter {
   public:
-    explicit CsvWriter(const QString& path) : m_file(path) { m_ok = m_file.open(QIODevice::WriteOnly); }
+    explicit CsvWriter(const WriteTarget& target) : m_file(target.Path) {
+        m_ok = m_file.open(QIODevice::WriteOnly);
+    }
 
     void AddRow(const SheetRow& row) override {
         if (!m_ok)
             return;
-        QByteArray line;
-        for (size_t i = 0; i < row.size(); ++i) {
-            if (i > 0)
-                line += ',';
-            const SheetCell& cell = row[i];
-            if (cell.Type == SheetCell::Kind::Number) {
-                line += NumberText(cell).toUtf8();
-            } else if (cell.Type == SheetCell::Kind::Text && KeepsDigits(cell.Text)) {
-                line += "=\"" + cell.Text.toUtf8() + '"';
-            } else if (cell.Type == SheetCell::Kind::Text) {
-                QByteArray text = cell.Text.toUtf8();
-                text.replace('"', "\"\"");
-                line += '"' + text + '"';
-            }
-        }
-        line += "\r\n";
+        const QByteArray line = CsvRowText(row) + "\r\n";
         m_ok = m_file.write(line) == line.size();
     }
 
@@ -75,7 +87,8 @@ class CsvWriter : public SheetWriter {
 // once it is complete.
 class XlsxWriter : public SheetWriter {
   public:
-    explicit XlsxWriter(const QString& path) : m_target(path) {
+    explicit XlsxWriter(const WriteTarget& target) : m_target(target.Path) {
+        const QString& path = m_target;
         const QFileInfo info(path);
         m_temp.setFileTemplate(
             info.absoluteDir().filePath(QStringLiteral(".%1-XXXXXX.xlsx").arg(info.completeBaseName())));
@@ -128,10 +141,9 @@ class XlsxWriter : public SheetWriter {
         m_book = nullptr;
         if (m_failed || error != LXW_NO_ERROR)
             return SheetError::CannotWrite;
-        std::error_code code;
-        std::filesystem::rename(std::filesystem::path(m_tempName.toStdString()),
-                                std::filesystem::path(QFile::encodeName(m_target).toStdString()), code);
-        return code ? SheetError::CannotWrite : SheetError::None;
+        m_temp.setAutoRemove(false);
+        return RenameOverTarget(m_temp.fileName(), m_target).isEmpty() ? SheetError::None
+                                                                       : SheetError::CannotWrite;
     }
 
   private:
@@ -145,13 +157,23 @@ class XlsxWriter : public SheetWriter {
     bool m_failed = false;
 };
 
+// Stands in for a writer whose target may not be written over: nothing is opened.
+class RefusedWriter : public SheetWriter {
+  public:
+    void AddRow(const SheetRow&) override {}
+    SheetError Finish() override { return SheetError::NotAFile; }
+};
+
 } // namespace
 
 std::unique_ptr<SheetWriter> MakeSheetWriter(const QString& path) {
     const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix != u"csv" && suffix != u"xlsx")
+        return nullptr;
+    const WriteTarget target = ResolveWriteTarget(path);
+    if (!target.Ok())
+        return std::make_unique<RefusedWriter>();
     if (suffix == u"csv")
-        return std::make_unique<CsvWriter>(path);
-    if (suffix == u"xlsx")
-        return std::make_unique<XlsxWriter>(path);
-    return nullptr;
+        return std::make_unique<CsvWriter>(target);
+    return std::make_unique<XlsxWriter>(target);
 }

@@ -33,6 +33,8 @@ QString ReadErrorText(SheetError error, const QString& path, int damagedRow) {
         return SpreadsheetMessages::Encrypted.Text().arg(name);
     case SheetError::TooLarge:
         return SpreadsheetMessages::TooLarge.Text().arg(name);
+    case SheetError::NotAFile:
+        return SpreadsheetMessages::NotAFile.Text().arg(name);
     default:
         break;
     }
@@ -189,6 +191,8 @@ void SpreadsheetExchange::ExportWritten(SheetError error) {
         MessageBoxes::Plain(m_mainWindow, SpreadsheetMessages::Exported.Text().arg(written).arg(target));
     else if (error == SheetError::CannotWrite)
         ShowError(SpreadsheetMessages::WriteFailed.Text().arg(target));
+    else if (error == SheetError::NotAFile)
+        ShowError(SpreadsheetMessages::NotAFile.Text().arg(target));
     else
         ShowError(SpreadsheetMessages::TemplateFailed.Text().arg(target));
 }

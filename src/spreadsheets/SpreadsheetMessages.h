@@ -30,6 +30,9 @@ inline constexpr Caption Encrypted{
     "Datoteka %1 je zaštićena lozinkom. Sačuvajte je bez lozinke i ponovo je uvezite."};
 inline constexpr Caption TooLarge{"The file %1 is larger than a PLU sheet can be. Nothing was imported.",
                                   "Datoteka %1 je veća nego što PLU tabela može biti. Ništa nije uvezeno."};
+inline constexpr Caption NotAFile{
+    "%1 is not a regular file (a device, a FIFO or a folder): it is neither read nor written over.",
+    "%1 nije obična datoteka (uređaj, FIFO ili fascikla): ne čita se i ne prepisuje."};
 inline constexpr Caption Exported{"%1 PLUs exported to %2.", "Izvezeno PLU: %1 u %2."};
 inline constexpr Caption WriteFailed{"The file %1 could not be written. No file was made.",
                                      "Datoteka %1 ne može da se upiše. Datoteka nije napravljena."};

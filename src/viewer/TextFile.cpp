@@ -1,6 +1,7 @@
 #include "viewer/TextFile.h"
 
 #include "common/Captions.h"
+#include "common/SafeFile.h"
 #include "protocol/RegisterCharset.h"
 
 #include <QFile>
@@ -21,7 +22,10 @@ QString SaveTextLines(const QString& path, const QStringList& lines) {
         bytes += line.toUtf8();
         bytes += "\r\n";
     }
-    QSaveFile file(path);
+    const WriteTarget target = ResolveWriteTarget(path);
+    if (!target.Ok())
+        return QStringLiteral("Cannot create file \"%1\". %2").arg(path, target.Refusal);
+    QSaveFile file(target.Path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
         return QStringLiteral("Cannot create file \"%1\". %2").arg(path, file.errorString());
     return {};

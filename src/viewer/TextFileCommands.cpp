@@ -1,6 +1,7 @@
 #include "viewer/TextFileCommands.h"
 
 #include "common/Captions.h"
+#include "common/SafeFile.h"
 #include "common/ShellSettings.h"
 #include "printing/PagedTextPrint.h"
 #include "printing/UnlaidTextLayout.h"
@@ -167,6 +168,13 @@ bool TextFileCommands::PrintBuffer(QPrinter& printer) {
 bool TextFileCommands::PrintText(QPrinter& printer, const QString& text) {
     if (!printer.isValid())
         return false;
+    // A PDF goes only to a regular file or a new path, through a link to its file.
+    if (printer.outputFormat() == QPrinter::PdfFormat) {
+        const WriteTarget target = ResolveWriteTarget(printer.outputFileName());
+        if (!target.Ok())
+            return false;
+        printer.setOutputFileName(target.Path);
+    }
     printer.setDocName(QString());
     PagedTextPrint job(text, *m_printRich.document(), m_printRich.font());
     connect(&job, &PagedTextPrint::PagePainted, this, &TextFileCommands::PagePrinted);

@@ -1,3 +1,4 @@
 list(APPEND ORVEX_CORE_TESTS
     ${CMAKE_CURRENT_LIST_DIR}/CaptionsTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/SafeFileTest.cpp
 )

@@ -9,6 +9,9 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -179,6 +182,120 @@ TEST_F(OrvexCtlTest, PluReportAsksForTheDatabasesActivePlusAndPrintsTheirSales) 
     EXPECT_FALSE(r.Out.contains(QStringLiteral("BREAD")));
 }
 
+TEST_F(OrvexCtlTest, PluReportNamesThePlusWhoseRepliesWereLost) {
+    PluTable table;
+    for (int n = 1; n <= 6; ++n)
+        table[n].Flags = FlagActive | 1;
+    ASSERT_TRUE(SaveDatabaseTo(table, Path("db.dat")).Ok);
+    simOptions.DropEvery = 2;
+    const CtlResult r = Sim(QStringLiteral("--timeout 300 report plu 1 6 --db %1").arg(Path("db.dat")));
+    EXPECT_EQ(r.Status, CtlFailed);
+    const QRegularExpression listed(
+        QStringLiteral("^orvexctl report plu: .*: No answer from the register for PLU: (\\d+(, )?)+\n$"));
+    EXPECT_TRUE(listed.match(r.Err).hasMatch()) << r.Err.toStdString();
+}
+
+TEST_F(OrvexCtlTest, PluWriteNamesTheDescriptionTheRegisterCannotShow) {
+    PluTable table;
+    table[1].SetDescription("MILK z");
+    table[1].Flags = FlagActive | 1;
+    ASSERT_TRUE(SaveDatabaseTo(table, Path("db.dat")).Ok);
+    const CtlResult r = Sim(QStringLiteral("plu write 1 1 --db %1").arg(Path("db.dat")));
+    EXPECT_EQ(r.Status, CtlFailed);
+    EXPECT_TRUE(r.Err.endsWith(QStringLiteral(": Invalid description, PLU Code: 1\n")))
+        << r.Err.toStdString();
+}
+
+TEST_F(OrvexCtlTest, ScriptsGetPlainValuesAsJsonOrCsv) {
+    started = [](InProcessRegister& sim) {
+        sim.WithModel([](RegisterModel& model) {
+            model.SetClock([] { return QDateTime(QDate(2004, 12, 3), QTime(14, 5, 9)); });
+            SimPlu milk = Article("MILK", 150);
+            milk.Quantity = 3;
+            milk.Total = 450;
+            model.SetPlu(7, milk);
+        });
+    };
+    EXPECT_EQ(Sim(QStringLiteral("clock --format csv")).Out,
+              QStringLiteral("date,time\n2004-12-03,14:05:09\n"));
+    const CtlResult clock = Sim(QStringLiteral("--format json clock"));
+    ASSERT_EQ(clock.Status, CtlSuccess) << clock.Err.toStdString();
+    const QJsonArray clockJson = QJsonDocument::fromJson(clock.Out.toUtf8()).array();
+    ASSERT_EQ(clockJson.size(), 1);
+    EXPECT_EQ(clockJson[0][QStringLiteral("date")], QStringLiteral("2004-12-03"));
+    EXPECT_EQ(clockJson[0][QStringLiteral("time")], QStringLiteral("14:05:09"));
+
+    const CtlResult read = Sim(QStringLiteral("plu read 7 7 --format csv"));
+    ASSERT_EQ(read.Status, CtlSuccess) << read.Err.toStdString();
+    const QStringList csv = read.Out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(csv.size(), 2);
+    EXPECT_TRUE(csv[0].startsWith(QStringLiteral("plu,description,description2,price,")));
+    EXPECT_TRUE(csv[1].startsWith(QStringLiteral("7,MILK,,1.5,0,1,0,true,"))) << csv[1].toStdString();
+
+    // The words stay out of the figures, whatever the language.
+    const CtlResult sold = Sim(QStringLiteral("--lang sr report plu 7 7 --format json"));
+    ASSERT_EQ(sold.Status, CtlSuccess) << sold.Err.toStdString();
+    const QJsonArray plus = QJsonDocument::fromJson(sold.Out.toUtf8()).array();
+    ASSERT_EQ(plus.size(), 1) << sold.Out.toStdString();
+    EXPECT_EQ(plus[0][QStringLiteral("plu")].toInt(), 7);
+    EXPECT_EQ(plus[0][QStringLiteral("sold")].toInt(), 3);
+    EXPECT_DOUBLE_EQ(plus[0][QStringLiteral("total")].toDouble(), 4.5);
+
+    const struct {
+        const char* Command;
+        int Records;
+        const char* Key;
+    } reports[] = {{"report vat", 9, "turnover"},
+                   {"report dept", 9, "sales"},
+                   {"report status", 1, "fiscal_id"},
+                   {"report last-z", 1, "z_number"},
+                   {"report operator 1", 1, "total"}};
+    for (const auto& r : reports) {
+        const CtlResult json = Sim(QString::fromLatin1(r.Command) + QStringLiteral(" --format json"));
+        EXPECT_EQ(json.Status, CtlSuccess) << r.Command;
+        const QJsonArray array = QJsonDocument::fromJson(json.Out.toUtf8()).array();
+        EXPECT_EQ(array.size(), r.Records) << r.Command << json.Out.toStdString();
+        EXPECT_TRUE(!array.isEmpty() && array[0].toObject().contains(QString::fromLatin1(r.Key)))
+            << r.Command;
+        const CtlResult csvReport = Sim(QString::fromLatin1(r.Command) + QStringLiteral(" --format csv"));
+        EXPECT_EQ(csvReport.Out.count(QLatin1Char('\n')), r.Records + 1) << r.Command;
+    }
+    EXPECT_EQ(Sim(QStringLiteral("clock --format xml")).Status, CtlUsage);
+    EXPECT_EQ(Sim(QStringLiteral("monitor --format csv")).Status, CtlUsage);
+}
+
+TEST_F(OrvexCtlTest, OptionsForScripts) {
+    EXPECT_EQ(Ctl({QStringLiteral("--version")}).Out, QStringLiteral("orvexctl 1.90\n"));
+
+    PluTable table;
+    table[1].SetDescription("\xC8"
+                            "AJ"); // a capital letter of each charset's own code page
+    table[1].Flags = FlagActive | 1;
+    ASSERT_TRUE(SaveDatabaseTo(table, Path("db.dat")).Ok);
+    const CtlResult cyrillic = Ctl({QStringLiteral("--db"), Path("db.dat"), QStringLiteral("export"),
+                                    QStringLiteral("-"), QStringLiteral("1"), QStringLiteral("1")});
+    ASSERT_EQ(cyrillic.Status, CtlSuccess) << cyrillic.Err.toStdString();
+    // The same bytes as the .csv file, on stdout.
+    const CtlResult file =
+        Ctl({QStringLiteral("--db"), Path("db.dat"), QStringLiteral("export"), QStringLiteral("--"),
+             QStringLiteral("-plus.csv"), QStringLiteral("1"), QStringLiteral("1")});
+    ASSERT_EQ(file.Status, CtlSuccess) << file.Err.toStdString();
+    QFile written(Path("-plus.csv"));
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(written.readAll()), cyrillic.Out);
+    EXPECT_TRUE(cyrillic.Out.contains(QStringLiteral("\"ИAJ\""))) << cyrillic.Out.toStdString();
+    const CtlResult latin =
+        Ctl({QStringLiteral("--charset"), QStringLiteral("latin"), QStringLiteral("--db"), Path("db.dat"),
+             QStringLiteral("export"), QStringLiteral("-"), QStringLiteral("1"), QStringLiteral("1")});
+    EXPECT_TRUE(latin.Out.contains(QStringLiteral("\"ČAJ\""))) << latin.Out.toStdString();
+
+    const CtlResult traced = Sim(QStringLiteral("--trace %1 clock").arg(Path("trace.txt")));
+    EXPECT_EQ(traced.Status, CtlSuccess) << traced.Err.toStdString();
+    QFile trace(Path("trace.txt"));
+    ASSERT_TRUE(trace.open(QIODevice::ReadOnly));
+    EXPECT_GE(trace.readAll().count('\n'), 2);
+}
+
 TEST_F(OrvexCtlTest, ZReportRunsOnlyWithYes) {
     const CtlResult refused = Sim(QStringLiteral("z-report"));
     EXPECT_EQ(refused.Status, CtlFailed);
@@ -262,8 +379,10 @@ TEST_F(OrvexCtlTest, UsageErrorsEndWithTwoAndNothingSent) {
 TEST_F(OrvexCtlTest, NoAnswerAndNoPortEndWithOneNamingCommandAndPort) {
     const CtlResult noPort = Ctl({QStringLiteral("--port"), Path("no-such-device"), QStringLiteral("clock")});
     EXPECT_EQ(noPort.Status, CtlFailed);
+    // With the system's reason, as detect gives it.
     EXPECT_EQ(noPort.Err,
-              QStringLiteral("orvexctl clock: %1: cannot open the port\n").arg(Path("no-such-device")));
+              QStringLiteral("orvexctl clock: %1: cannot open the port: No such file or directory\n")
+                  .arg(Path("no-such-device")));
 
     QString device;
     simOptions.Silent = true;
@@ -299,6 +418,51 @@ TEST_F(OrvexCtlTest, MonitorPrintsJournalLinesUntilAskedToStop) {
     for (const QString& line : lines)
         EXPECT_TRUE(line.startsWith(QStringLiteral("# "))) << line.toStdString();
     EXPECT_TRUE(r.Out.contains(QStringLiteral("# PLU SALE\t"))) << r.Out.toStdString();
+}
+
+TEST_F(OrvexCtlTest, MonitorAsJsonLinesCarriesTheTimeEachLineCame) {
+    simOptions.SellEveryMs = 20;
+    CtlResult r;
+    QTextStream o(&r.Out);
+    QTextStream e(&r.Err);
+    int polls = 0;
+    stopRequested = [&] { return r.Out.count(QLatin1Char('\n')) >= 3 || ++polls > 2000; };
+    CtlContext context{o, e, false, simOptions, started, stopping, stopRequested};
+    context.Simulator.Speed = 0;
+    const QDateTime before = QDateTime::currentDateTime().addMSecs(-1);
+    r.Status = RunOrvexCtl({QStringLiteral("--simulate"), QStringLiteral("monitor"),
+                            QStringLiteral("--format"), QStringLiteral("json")},
+                           context);
+    EXPECT_EQ(r.Status, CtlSuccess) << r.Err.toStdString();
+    const QStringList lines = r.Out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_GE(lines.size(), 3) << r.Out.toStdString();
+    for (const QString& line : lines) {
+        const QJsonObject object = QJsonDocument::fromJson(line.toUtf8()).object();
+        const QDateTime received =
+            QDateTime::fromString(object[QStringLiteral("received")].toString(), Qt::ISODateWithMs);
+        EXPECT_TRUE(received.isValid() && received >= before) << line.toStdString();
+        EXPECT_TRUE(
+            object[QStringLiteral("fields")].toArray().first().toString().startsWith(QStringLiteral("# ")))
+            << line.toStdString();
+    }
+}
+
+TEST_F(OrvexCtlTest, AnInterruptEndsAnImportInOrderKeepingTheRowsTaken) {
+    QFile csv(Path("plus.csv"));
+    ASSERT_TRUE(csv.open(QIODevice::WriteOnly));
+    csv.write("PLU,Description\n");
+    for (int n = 1; n <= 1000; ++n)
+        csv.write(QStringLiteral("%1,ITEM%1,,1.00,,1,0,,\n").arg(n).toUtf8());
+    csv.close();
+    stopRequested = [] { return true; }; // SIGTERM as the import starts
+    const CtlResult r =
+        Ctl({QStringLiteral("import"), Path("plus.csv"), QStringLiteral("--db"), Path("db.dat")});
+    EXPECT_EQ(r.Status, CtlFailed);
+    EXPECT_TRUE(r.Err.contains(QStringLiteral(": interrupted at row "))) << r.Err.toStdString();
+    PluTable saved;
+    ASSERT_TRUE(LoadDatabaseFrom(saved, Path("db.dat"), false).Ok);
+    EXPECT_EQ(saved[1].DescriptionText(), QByteArray("ITEM1"));
+    EXPECT_TRUE(saved[1000].DescriptionText().isEmpty());
 }
 
 TEST_F(OrvexCtlTest, AnInterruptEndsARangeTransferEarlyWithOne) {

@@ -95,9 +95,19 @@ TEST_F(PluSettingsTest, FieldsWithActiveAndAll) {
     EXPECT_EQ(table[1].Price, 2.5);
     EXPECT_EQ(table[2].Price, 20.0);
 
-    // A price of 0 changes nothing; a net price of 0 sets them all to 0.
-    EXPECT_EQ(Set(Field::Price, QStringLiteral("0")).Changed, 0);
+    // A price of 0 (or nothing, or what rounds to 0) used to change nothing
+    // without a word; it is refused with the reason. A net price of 0 sets
+    // them all to 0.
+    for (const char* zero : {"0", "", "0.004"}) {
+        const PluSettings::Result result = Set(Field::Price, QString::fromLatin1(zero));
+        EXPECT_EQ(result.Changed, 0) << zero;
+        EXPECT_EQ(result.Refusal,
+                  QStringLiteral("A price of 0 is not set: the register cannot sell a PLU priced "
+                                 "0. Enter a price above 0; no PLU was changed."))
+            << zero;
+    }
     EXPECT_EQ(table[1].Price, 2.5);
+    EXPECT_TRUE(Set(Field::Department, QStringLiteral("0")).Refused());
     EXPECT_EQ(Set(Field::NetPrice, QStringLiteral("0")).Changed, 3);
     for (int n = 1; n <= 3; ++n)
         EXPECT_EQ(table[n].NetPrice, 0.0);

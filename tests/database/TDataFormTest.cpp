@@ -6,6 +6,7 @@
 #include "shell/TDLForm.h"
 #include "sim/InProcessRegister.h"
 #include "sim/RegisterModel.h"
+#include "toolkit/LimitMark.h"
 
 #include <QAbstractItemModelTester>
 #include <QComboBox>
@@ -225,12 +226,32 @@ TEST_F(DataFormTest, SettingsOverARangeRefreshGridAndPluPage) {
     EXPECT_EQ(Table()[9999].NetPrice, 4.0);
     EXPECT_EQ(Window().findChild<QLineEdit*>(QStringLiteral("Cost"))->text(), QStringLiteral("4.00"));
 
-    // A value beyond the field's limit is cut as it is typed.
+    // A value beyond the field's limit used to be cut to the limit as it was
+    // typed, and OK then priced the range at 999999.99: it is kept, marked,
+    // and refused.
     On<QComboBox>("FieldComboBox")->setCurrentIndex(Price);
     QLineEdit* value = On<QComboBox>("ValueComboBox")->lineEdit();
     value->clear();
     QTest::keyClicks(value, QStringLiteral("1234567"));
-    EXPECT_EQ(value->text(), QStringLiteral("999999.99"));
+    EXPECT_EQ(value->text(), QStringLiteral("1234567"));
+    EXPECT_TRUE(LimitMark::IsSet(value));
+    EXPECT_EQ(value->toolTip(),
+              QStringLiteral(
+                  "1234567 is above the largest value 999999.99: OK changes no PLU until it is corrected."));
+    boxes.clear();
+    On<QPushButton>("OKButton")->click();
+    EXPECT_EQ(LastBox(), QStringLiteral("1234567 is above the largest value 999999.99: no PLU was changed."));
+    EXPECT_EQ(Table()[3].Price, 2.5);
+    QTest::keyClick(value, Qt::Key_Backspace);
+    EXPECT_FALSE(LimitMark::IsSet(value));
+
+    // A price of 0 used to change nothing without a word.
+    Item("MnSerbian")->trigger();
+    boxes.clear();
+    ApplySetting(Price, QStringLiteral("0"), "1", "3");
+    EXPECT_EQ(LastBox(), QString::fromUtf8("Cena 0 se ne postavlja: kasa ne može da prodaje PLU sa cenom 0. "
+                                           "Unesite cenu veću od 0; nijedan PLU nije promenjen."));
+    EXPECT_EQ(Table()[3].Price, 2.5);
 }
 
 TEST_F(DataFormTest, UnitChangeThatWouldOverflowNamesThePlusAndKeepsThem) {

@@ -48,6 +48,15 @@ TEST(HeaderFrames, UnprintableCharactersAndOverlongLinesAreRefusedByLine) {
     EXPECT_FALSE(EncodeHeaderWrite(1, {}, QString(22, 'A'), Cyr, 0).Frame);
     EXPECT_TRUE(EncodeHeaderWrite(1, {}, QString(21, 'A'), Cyr, 0).Frame);
     EXPECT_FALSE(EncodeThanks(QString::fromUtf8("€"), Cyr, 0).Frame);
+    // The blanks a line read is filled with are no characters of it: a
+    // double-width line read back is written as it was.
+    const LineFrameResult filled =
+        EncodeHeaderWrite(1, {true, false}, QStringLiteral("  SHOP") + QString(15, ' '), Cyr, 0);
+    ASSERT_TRUE(filled.Frame) << filled.Refusal.toStdString();
+    EXPECT_EQ(Hex(*filled.Frame),
+              Hex(Bytes("5F 01 01 20 20 53 48 4F 50 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00")));
+    EXPECT_EQ(EncodeHeaderWrite(1, {true, false}, QStringLiteral("ELEVEN CHAR  "), Cyr, 0).Refusal,
+              QStringLiteral("Line 1 has 11 characters; it takes at most 10. Shorten it first."));
 }
 
 TEST(HeaderFrames, RepliesDecodeWithBlanksForZeros) {

@@ -5,6 +5,7 @@
 #include "plu/PluPage.h"
 #include "protocol/RegisterCharset.h"
 #include "support/ScriptedPeer.h"
+#include "toolkit/LimitMark.h"
 
 #include <QClipboard>
 #include <QComboBox>
@@ -107,18 +108,60 @@ TEST_F(PluPageTest, ActiveStateFollowsTheDepartment) {
     EXPECT_TRUE(Checked("Inactive")) << "no department, no active PLU";
 }
 
-TEST_F(PluPageTest, StockIsCappedByTheUnit) {
+// Values above their limits used to be cut to the limit at the key release
+// and stored and written so; they are kept as typed, marked with the limit,
+// and neither Write on PC nor Write on ECR takes the page while one stands.
+TEST_F(PluPageTest, AValueAboveItsUnitsLimitIsKeptMarkedAndNotStoredOrWritten) {
+    Item("MnEnglish")->trigger();
+    Table()[1].Price = 3.0;
     Page()->ShowTableRecord(1);
+    Edit("PLUNum")->setText(QStringLiteral("1"));
     QTest::mouseClick(Control<QRadioButton>("ProgStock"), Qt::LeftButton);
     auto* units = Control<QComboBox>("Flags2Combo");
     units->setCurrentIndex(2); // kg
     Retype("Stock", "123456");
-    EXPECT_EQ(Edit("Stock")->text(), QStringLiteral("99999.999"));
-    units->setCurrentIndex(0); // item
-    Retype("Stock", "123456");
     EXPECT_EQ(Edit("Stock")->text(), QStringLiteral("123456"));
+    EXPECT_TRUE(LimitMark::IsSet(Edit("Stock")));
+    EXPECT_EQ(Edit("Stock")->toolTip(),
+              QStringLiteral("Stock: 123456 is above the limit 99999.999. The PLU is "
+                             "not stored or written until it is corrected."));
+    units->setCurrentIndex(0); // item: 123456 pieces are allowed
+    EXPECT_FALSE(LimitMark::IsSet(Edit("Stock")));
+    units->setCurrentIndex(2);
+    EXPECT_TRUE(LimitMark::IsSet(Edit("Stock")));
     Retype("Price", "1234567");
-    EXPECT_EQ(Edit("Price")->text(), QStringLiteral("999999.99"));
+    EXPECT_EQ(Edit("Price")->text(), QStringLiteral("1234567"));
+    EXPECT_TRUE(
+        Edit("Price")->toolTip().startsWith(QStringLiteral("Price: 1234567 is above the limit 999999.99.")));
+
+    Item("Mnv250")->trigger();
+    QTest::mouseClick(Control<QRadioButton>("AllPLUData"), Qt::LeftButton);
+    for (const char* action : {"ShortWritePC", "ShortWriteECR"}) {
+        SCOPED_TRACE(action);
+        boxes.clear();
+        Item(action)->trigger();
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_TRUE(boxes[0].Text.startsWith(QStringLiteral("Price: 1234567 is above the limit")));
+    }
+    EXPECT_DOUBLE_EQ(Table()[1].Price, 3.0);
+    EXPECT_EQ(Table()[1].Stock, 0u);
+    EXPECT_TRUE(peer.QuietFor(100)) << "nothing goes to the register";
+    // Stock only: the price is not taken, the stock still is refused.
+    QTest::mouseClick(Control<QRadioButton>("StockOnly"), Qt::LeftButton);
+    boxes.clear();
+    Item("ShortWritePC")->trigger();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(boxes[0].Text.startsWith(QStringLiteral("Stock: 123456")));
+    // Corrected, it is stored; a record shown clears the marks.
+    Retype("Stock", "12.5");
+    EXPECT_FALSE(LimitMark::IsSet(Edit("Stock")));
+    Item("ShortWritePC")->trigger();
+    EXPECT_EQ(Table()[1].Stock, 12500u);
+    Page()->ShowTableRecord(1);
+    EXPECT_FALSE(LimitMark::IsSet(Edit("Price")));
+    Item("MnSerbian")->trigger();
+    Retype("Price", "1234567");
+    EXPECT_TRUE(Edit("Price")->toolTip().startsWith(QString::fromUtf8("Cena: 1234567 je iznad granice")));
     QTest::mouseClick(Control<QRadioButton>("UnProgStock"), Qt::LeftButton);
     EXPECT_TRUE(Edit("Stock")->text().isEmpty());
     EXPECT_TRUE(Edit("Stock")->isReadOnly());
@@ -403,7 +446,7 @@ INSTANTIATE_TEST_SUITE_P(
         PasteRow{"Description2NotInCodePage", "Description2", RegisterCharsets::Cyrillic, "x", "Čaj", "x"},
         PasteRow{"PluNumberLetters", "PLUNum", RegisterCharsets::Default, "1", "ab", "1"},
         PasteRow{"PriceLetters", "Price", RegisterCharsets::Default, "", "abc", ""},
-        PasteRow{"PriceAboveTheLimit", "Price", RegisterCharsets::Default, "", "12345678", "999999.99"},
+        PasteRow{"PriceAboveTheLimitIsKept", "Price", RegisterCharsets::Default, "", "12345678", "12345678"},
         PasteRow{"DepartmentZero", "Department", RegisterCharsets::Default, "", "0", ""},
         PasteRow{"DepartmentTwelve", "Department", RegisterCharsets::Default, "", "12", "12"},
         PasteRow{"DepartmentAboveFifteen", "Department", RegisterCharsets::Default, "1", "6", "1"},

@@ -21,6 +21,7 @@
 #include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
+#include <sys/stat.h>
 
 namespace {
 
@@ -211,6 +212,27 @@ TEST_F(PrintWizardTest, CancelledPrintDialogKeepsTheLastPageAndAnUnwritablePdfIs
     EXPECT_TRUE(ReadFile(pdfFile).startsWith("%PDF"));
     EXPECT_FALSE(QFile::exists(pdfFile + QStringLiteral(".part")));
     EXPECT_FALSE(Wizard().isVisible());
+}
+
+TEST_F(PrintWizardTest, APdfGoesOnlyToARegularFileThroughItsLinks) {
+    Click("ChoiceNext");
+    ChooseRange("FromTo", "0", "10");
+    // A FIFO is refused by its name: opening it would hold the window until someone reads.
+    pdfFile = QDir(workDir.path()).filePath(QStringLiteral("fifo.pdf"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pdfFile).constData(), 0600), 0);
+    Click("FinalNext");
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].Text, QStringLiteral("Could not print file !\n%1: a FIFO, not a regular file")
+                                 .arg(QDir::toNativeSeparators(pdfFile)));
+    EXPECT_TRUE(QFileInfo(pdfFile).exists() && !QFileInfo(pdfFile).isFile());
+
+    // Through a link the listing lands in the file it leads to; the link stays.
+    pdfFile = QDir(workDir.path()).filePath(QStringLiteral("linked.pdf"));
+    ASSERT_TRUE(QFile::link(QStringLiteral("real.pdf"), pdfFile));
+    Click("FinalNext");
+    EXPECT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(QFileInfo(pdfFile).isSymLink());
+    EXPECT_TRUE(ReadFile(QDir(workDir.path()).filePath(QStringLiteral("real.pdf"))).startsWith("%PDF"));
 }
 
 TEST_F(PrintWizardTest, TheStatusDialogShowsThePagesAndItsCancelStopsThePrintJob) {

@@ -125,6 +125,11 @@ class PluReportTest : public ::testing::Test {
         table[25].SetDescription("APPLES");
         table[25].Price = 149.5;
         table[25].Flags = FlagActive | FlagDecimalQty | 2;
+        // Sold by the kilo on the PC, its quantity flag never set.
+        table[26].SetDescription("CHEESE");
+        table[26].Price = 10;
+        table[26].Unit = 2;
+        table[26].Flags = FlagActive | 2;
     }
     PluTable table;
 };
@@ -142,6 +147,9 @@ TEST_F(PluReportTest, OneLinePerPluFromTheReplyAndThePcTable) {
         {"decimal quantity in thousandths, comma",
          Report('i', {{1, "19 00 00 00 15 00 00 01 20 00 00 00 00 00 22 43"}}), Style(En, QLatin1Char(',')),
          L({"      25\t       APPLES\t      149,50\t   1,500\t      12,000\t       22,43"})},
+        {"a unit other than item counts in thousandths without the flag too",
+         Report('i', {{1, "1A 00 00 01 01 62 00 00 00 00 00 00 00 01 01 62"}}), Style(),
+         L({"      26\t       CHEESE\t       10.00\t  10.162\t       0.000\t      101.62"})},
         {"twelve-digit total", Report('i', {{1, "2C 01 00 00 00 01 00 00 00 00 99 99 99 99 99 99"}}), Style(),
          L({"     300\t      MILK 1L\t        1.19\t       1\t           0\t9999999999.99"})},
         {"a PLU number outside the table: empty description and price",

@@ -86,6 +86,7 @@ TEST_F(ReportsTest, EachButtonArmsItsWaitAndSendsItsRequest) {
                         {"DailyStatistics", 'h', 'h', 6000},
                         {"GetZ", 'k', 'k', 6000},
                         {"DoZ", 'l', ' ', 65000}};
+    answer = QMessageBox::Yes;
     for (const Row& row : rows) {
         SCOPED_TRACE(row.Button);
         sent.clear();
@@ -95,7 +96,7 @@ TEST_F(ReportsTest, EachButtonArmsItsWaitAndSendsItsRequest) {
         ASSERT_TRUE(WaitSent(1));
         EXPECT_EQ(Hex(sent.front()), Hex(std::vector<uint8_t>{row.Command}));
     }
-    EXPECT_TRUE(boxes.empty());
+    ASSERT_EQ(boxes.size(), 1u) << "only the Z report asks";
 }
 
 TEST_F(ReportsTest, ARequestOnAClosedPortOpensItFirst) {
@@ -148,6 +149,7 @@ TEST_F(ReportsTest, ReportsAccumulateUntilClearAndTheCommandsFollowTheText) {
 TEST_F(ReportsTest, TheZReportRunsOnceUntilItsAnswerWhichTheReportsPageShows) {
     Item("Reports1")->trigger();
     Connect();
+    answer = QMessageBox::Yes;
     QPushButton* doZ = Control<QPushButton>("DoZ");
     QLabel* result = Control<QLabel>("ZResultLabel");
     doZ->click();
@@ -172,18 +174,105 @@ TEST_F(ReportsTest, TheZReportRunsOnceUntilItsAnswerWhichTheReportsPageShows) {
     ASSERT_TRUE(WaitUntil([&] { return doZ->isEnabled(); }));
     EXPECT_EQ(result->text(), QStringLiteral("Z report done"));
 
+    boxes.clear();
     (&forms->Session().Reports())->SetZReportTimeout(200);
     doZ->click();
     EXPECT_FALSE(doZ->isEnabled());
     ASSERT_TRUE(WaitUntil([&] { return doZ->isEnabled(); }));
     EXPECT_EQ(result->text(), QStringLiteral("There is no Orvex response"));
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].Title, QStringLiteral("Warning"));
-    EXPECT_EQ(boxes[0].Text, QStringLiteral("There is no Orvex response"));
+    ASSERT_EQ(boxes.size(), 2u) << "the question, then the warning";
+    EXPECT_EQ(boxes[1].Title, QStringLiteral("Warning"));
+    EXPECT_EQ(boxes[1].Text, QStringLiteral("There is no Orvex response"));
     // An error status that answers nothing the page asked for leaves the page alone.
     Reply(Bytes("20 31"));
     RunEventsFor(100);
     EXPECT_EQ(result->text(), QStringLiteral("There is no Orvex response"));
+}
+
+// The Z report closes the fiscal day for good: it is asked first, No by
+// default, in the language of the moment, and the click that follows an
+// answer at once (the second half of a double click) runs nothing.
+TEST_F(ReportsTest, TheZReportIsAskedFirstAndAClickRightAfterItsAnswerRunsNothing) {
+    Item("Reports1")->trigger();
+    Connect();
+    QPushButton* doZ = Control<QPushButton>("DoZ");
+    for (const auto refusal : {QMessageBox::No, QMessageBox::Escape}) {
+        answer = refusal;
+        boxes.clear();
+        doZ->click();
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].Text,
+                  QStringLiteral("Run the Z report? It closes the fiscal day and cannot be undone."));
+        EXPECT_EQ(boxes[0].Default, QMessageBox::No);
+        EXPECT_EQ(boxes[0].Buttons, QMessageBox::Yes | QMessageBox::No);
+        RunEventsFor(100);
+        EXPECT_TRUE(Sent().empty()) << "nothing runs without a yes";
+        EXPECT_TRUE(doZ->isEnabled());
+    }
+    Item("MnSerbian")->trigger();
+    boxes.clear();
+    doZ->click();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].Text,
+              QStringLiteral("Pokrenuti Z izveštaj? On zatvara fiskalni dan i ne može se poništiti."));
+    EXPECT_EQ(boxes[0].ButtonTexts.at(0).second, QStringLiteral("Da"));
+    EXPECT_EQ(boxes[0].ButtonTexts.at(1).second, QStringLiteral("Ne"));
+
+    // A register that answers in milliseconds: the click that follows runs nothing.
+    answer = QMessageBox::Yes;
+    doZ->click();
+    ASSERT_TRUE(WaitSent(1));
+    Reply(Bytes("20 00"));
+    ASSERT_TRUE(WaitUntil([&] { return (&forms->Session().Reports())->ZReportRunning() == false; }));
+    RunEventsFor(50);
+    EXPECT_FALSE(doZ->isEnabled()) << "off for a moment after the answer";
+    boxes.clear();
+    Page().DoZClick();
+    QTest::mouseClick(doZ, Qt::LeftButton);
+    EXPECT_TRUE(boxes.empty()) << "not even asked";
+    RunEventsFor(100);
+    EXPECT_EQ(Sent().size(), 1u);
+    // After the moment it asks again.
+    ASSERT_TRUE(WaitUntil([&] { return doZ->isEnabled(); }, 3000));
+    answer = QMessageBox::No;
+    doZ->click();
+    EXPECT_EQ(boxes.size(), 1u);
+}
+
+// A silent register used to leave the view as it was, as if nothing had been
+// asked; a report that does not come within its time is said to be missing.
+TEST_F(ReportsTest, AReportThatNeverComesIsSaidToBeMissingInTheView) {
+    Item("Reports1")->trigger();
+    Connect();
+    (&forms->Session().Reports())->SetReportTimeout(200);
+    Click("GetVAT");
+    Click("GetZ");
+    ASSERT_TRUE(WaitUntil([&] { return Lines().size() >= 4; }, 3000));
+    EXPECT_EQ(
+        Lines(),
+        QStringList({QStringLiteral("No answer from the register for \"Sales/VAT\" within 0.2 s: nothing "
+                                    "was received."),
+                     QString(),
+                     QStringLiteral("No answer from the register for \"Get Previous Z\" within 0.2 s: "
+                                    "nothing was received."),
+                     QString()}));
+    // An answer in time writes the report and no such line.
+    Page().ClearRichClick();
+    Item("MnSerbian")->trigger();
+    Click("GetDept");
+    Reply(ReportPayload('g'));
+    ASSERT_TRUE(WaitUntil([&] { return Lines().size() == 20; }));
+    RunEventsFor(400);
+    EXPECT_EQ(Lines().size(), 20);
+    Click("DailyOperators");
+    QTest::keyClicks(OperForm().OperCode(), QStringLiteral("3"));
+    QTest::keyClick(OperForm().OperCode(), Qt::Key_Return);
+    ASSERT_TRUE(WaitUntil([&] { return Lines().size() == 22; }, 3000));
+    EXPECT_EQ(Lines()[20],
+              QString::fromUtf8("Kasa nije odgovorila za \"Statistika blagajnika\" za 0.2 s: ništa "
+                                "nije primljeno."));
+    EXPECT_TRUE(OperForm().isVisible()) << "the dialog stays for another try";
+    EXPECT_TRUE(boxes.empty());
 }
 
 TEST_F(ReportsTest, SaveAndPrintTakeTheReportView) {
@@ -338,12 +427,44 @@ TEST_F(PluStatTest, CancelStopsTheSeriesAndListsThePluWithoutAnswer) {
     EXPECT_FALSE((&forms->Session().PluSeries())->IsRunning());
     RunEventsFor(200);
     EXPECT_EQ(Sent().size(), 1u) << "nothing more leaves after Cancel";
-    EXPECT_EQ(Lines().last(), QStringLiteral("No answer from the register for PLU: 1"));
+    // A cancelled report used to end without a word, as if it were complete.
+    ASSERT_EQ(Lines().size(), 4);
+    EXPECT_EQ(Lines()[2], QStringLiteral("No answer from the register for PLU: 1"));
+    EXPECT_EQ(Lines()[3], QStringLiteral("Cancelled at PLU 1"));
     // The answer that comes late is still written.
     auto reply = ReportPayload('i', {{1, "01 00 00 00 00 05"}});
     Reply(reply);
-    ASSERT_TRUE(WaitUntil([&] { return Lines().size() == 4; }));
+    ASSERT_TRUE(WaitUntil([&] { return Lines().size() == 5; }));
     EXPECT_TRUE(Lines().last().startsWith(QStringLiteral("       1\t       ITEM 1")));
+}
+
+// A range without a PLU active on the PC used to write the titles alone, as
+// if nothing had been sold; it is said why nothing is asked, and how to mend it.
+TEST_F(PluStatTest, ARangeWithoutAPluActiveOnThePcSaysSoAndAsksNothing) {
+    for (const auto& [from, to] : {std::pair{"11", "20"}, {"2", ""}, {"0", "0"}}) {
+        SCOPED_TRACE(from);
+        boxes.clear();
+        PluStat().PLUCode()->setText(QString::fromLatin1(from));
+        PluStat().PLUCode2()->setText(QString::fromLatin1(to));
+        PluStat().GetDailyPLU()->click();
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_TRUE(boxes[0].Text.startsWith(
+            QStringLiteral("No PLU from %1 to %2 is active on the PC")
+                .arg(QString::fromLatin1(from), QString::fromLatin1(*to ? to : from))))
+            << boxes[0].Text.toStdString();
+        EXPECT_TRUE(boxes[0].Text.contains(QStringLiteral("\"Read all from ECR\"")));
+        EXPECT_TRUE(PluStat().isVisible());
+        EXPECT_TRUE(PluStat().GetDailyPLU()->isEnabled());
+    }
+    RunEventsFor(50);
+    EXPECT_TRUE(Sent().empty());
+    EXPECT_TRUE(Lines().isEmpty());
+    Item("MnSerbian")->trigger();
+    boxes.clear();
+    PluStat().GetDailyPLU()->click();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(
+        boxes[0].Text.startsWith(QString::fromUtf8("Nijedan PLU od 0 do 0 nije aktivan na računaru")));
 }
 
 TEST_F(ReportsTest, TheOperatorDialogTakesOneToFifteenAndTheAnswerClosesIt) {
@@ -383,6 +504,30 @@ TEST_F(ReportsTest, TheOperatorDialogTakesOneToFifteenAndTheAnswerClosesIt) {
     QTest::keyClick(code->lineEdit(), Qt::Key_Escape);
     EXPECT_FALSE(OperForm().isVisible());
     EXPECT_EQ(Window().CurrentPage(), static_cast<ModePage*>(Window().MonitorSheet()));
+}
+
+// A keyboard types into the box itself, which hands the keys to its line
+// edit past that edit's filters: Enter after 15 used to send nothing.
+TEST_F(ReportsTest, EnterInTheOperatorBoxActsAsOkWheneverOkIsEnabled) {
+    Item("Reports1")->trigger();
+    Connect();
+    Click("DailyOperators");
+    QComboBox* code = OperForm().OperCode();
+    EXPECT_EQ(code->completer(), nullptr);
+    QTest::keyClick(code, Qt::Key_Return);
+    RunEventsFor(100);
+    EXPECT_TRUE(Sent().empty()) << "OK is off while the box is empty";
+    QTest::keyClicks(code, QStringLiteral("1x5"));
+    EXPECT_EQ(code->currentText(), QStringLiteral("15"));
+    QTest::keyClick(code, Qt::Key_Return);
+    ASSERT_TRUE(WaitSent(1));
+    EXPECT_EQ(Hex(sent[0]), "6A 0F");
+    code->setEditText(QString());
+    QTest::keyClicks(code->lineEdit(), QStringLiteral("7"));
+    QTest::keyClick(code->lineEdit(), Qt::Key_Enter);
+    ASSERT_TRUE(WaitSent(2));
+    EXPECT_EQ(Hex(sent[1]), "6A 07");
+    EXPECT_TRUE(boxes.empty());
 }
 
 TEST_F(ReportsTest, TheDialogsFollowTheLanguage) {

@@ -3,8 +3,10 @@
 #include "barcodes/BarcodeTypeTable.h"
 #include "header/HeaderPage.h"
 #include "header/TMessageForm.h"
+#include "sales/SaleConfirmation.h"
 #include "sales/SalesPage.h"
 #include "support/ScriptedPeer.h"
+#include "toolkit/LimitMark.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -14,6 +16,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <functional>
 
 namespace {
 
@@ -91,17 +94,9 @@ TEST_F(SalesPageTest, FunctionKeysActOnlyOnTheShownEnabledSalesPage) {
     EXPECT_EQ(Hex(peer.Received()[0]), "4C");
 }
 
-TEST_F(SalesPageTest, KeyFiltersAndLimitsAtKeyRelease) {
-    Retype("SPLUCode", "12345");
-    EXPECT_EQ(Edit("SPLUCode")->text(), "9999");
+TEST_F(SalesPageTest, KeyFiltersKeepTheirCharactersAndShortcutsPass) {
     Retype("WgtPcs", "1a2x");
     EXPECT_EQ(Edit("WgtPcs")->text(), "12");
-    Retype("WgtPcs", "123456");
-    EXPECT_EQ(Edit("WgtPcs")->text(), QString("99999.999").replace('.', QLocale::system().decimalPoint()));
-    QLineEdit* payment = Control<QComboBox>("SPayment")->lineEdit();
-    payment->clear();
-    QTest::keyClicks(payment, "123456789");
-    EXPECT_EQ(payment->text(), QString("99999999.99").replace('.', QLocale::system().decimalPoint()));
     // Shortcuts and navigation keys pass the filters untouched.
     Retype("SPLUCode", "12");
     QTest::keyClick(Edit("SPLUCode"), Qt::Key_Left);
@@ -109,6 +104,61 @@ TEST_F(SalesPageTest, KeyFiltersAndLimitsAtKeyRelease) {
     EXPECT_EQ(Edit("SPLUCode")->text(), "1");
     Retype("SaleDescrEdit", "milk");
     EXPECT_EQ(Edit("SaleDescrEdit")->text(), "MILK");
+}
+
+// A value above its limit used to be cut to the limit at the key release, so
+// that a slip (123456 for 12.3456) was sold as 99999.999 units. It is kept as
+// typed, marked with the limit in words, and refused by the action.
+TEST_F(SalesPageTest, AValueAboveItsLimitIsKeptMarkedAndRefusedByItsAction) {
+    const QString sep = QLocale::system().decimalPoint();
+    QLineEdit* payment = Control<QComboBox>("SPayment")->lineEdit();
+    Control<QPushButton>("NewPLUPrBtn")->click();
+    Retype("PLUCodePrice", "12");
+    struct Row {
+        QLineEdit* Field;
+        const char* Typed;
+        QString Limit;
+        std::function<void()> Act;
+        QString Refusal;
+    };
+    const Row rows[] = {
+        {Edit("SPLUCode"), "12345", "9999", [&] { QTest::keyClick(Edit("SPLUCode"), Qt::Key_Return); },
+         "PLU Code: '12345' is not a PLU number from 0 to 9999. Nothing was sent."},
+        {Edit("WgtPcs"), "123456", "99999" + sep + "999", [&] { Item("ShortSale")->trigger(); },
+         "Weight / Pieces: '123456' is not a number from 0 to 99999" + sep + "999. Nothing was sent."},
+        {payment, "123456789", "99999999" + sep + "99", [&] { Control<QPushButton>("Cash")->click(); },
+         "Total/Cash: '123456789' is not a number from 0 to 99999999" + sep + "99. Nothing was sent."},
+        {Edit("PriceCh"), "1234567", "999999" + sep + "99", [&] { Control<QPushButton>("WritePr")->click(); },
+         "Price: '1234567' is not a number from 0 to 999999" + sep + "99. Nothing was sent."},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.Typed);
+        if (row.Field != Edit("SPLUCode"))
+            Retype("SPLUCode", "7");
+        row.Field->clear();
+        QTest::keyClicks(row.Field, QString::fromLatin1(row.Typed));
+        EXPECT_EQ(row.Field->text(), QString::fromLatin1(row.Typed)) << "kept as typed";
+        EXPECT_TRUE(LimitMark::IsSet(row.Field));
+        EXPECT_TRUE(row.Field->toolTip().contains(" is above the limit " + row.Limit + "."))
+            << row.Field->toolTip().toStdString();
+        EXPECT_EQ(row.Field->palette().color(QPalette::Text), QColor(Qt::red));
+        boxes.clear();
+        row.Act();
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].Text, row.Refusal);
+        EXPECT_EQ(row.Field->text(), QString::fromLatin1(row.Typed));
+        // One digit less is within the limit: the mark goes.
+        QTest::keyClick(row.Field, Qt::Key_Backspace);
+        EXPECT_FALSE(LimitMark::IsSet(row.Field));
+        EXPECT_NE(row.Field->palette().color(QPalette::Text), QColor(Qt::red));
+        row.Field->clear();
+    }
+    EXPECT_TRUE(Sent().empty());
+    Item("MnSerbian")->trigger();
+    Retype("WgtPcs", "123456");
+    EXPECT_EQ(Edit("WgtPcs")->toolTip(), QString::fromUtf8("Težina / Komada: 123456 je iznad granice 99999") +
+                                             sep +
+                                             QString::fromUtf8("999. Ništa se ne šalje dok se ne ispravi."));
 }
 
 // Values that bypass the key filters (pasted, set) used to be cut or wrapped
@@ -129,6 +179,72 @@ TEST_F(SalesPageTest, OutOfRangeValuesAreRefusedWithAMessageAndNothingSent) {
     ASSERT_EQ(boxes.size(), 5u);
     EXPECT_TRUE(boxes[0].Text.contains("'123456789'"));
     EXPECT_TRUE(boxes[4].Text.contains("Nothing was sent"));
+}
+
+// An empty price field used to write four zero bytes and report "Price...OK!";
+// the register then refused to sell the PLU.
+TEST_F(SalesPageTest, ANewPriceOfNothingOrZeroIsRefusedInWordsAndNothingIsSent) {
+    Control<QPushButton>("NewPLUPrBtn")->click();
+    Retype("PLUCodePrice", "12");
+    for (const char* price : {"", "0", "0,00", "0.004"}) {
+        boxes.clear();
+        Edit("PriceCh")->setText(QString::fromLatin1(price));
+        Control<QPushButton>("WritePr")->click();
+        ASSERT_EQ(boxes.size(), 1u) << price;
+        EXPECT_EQ(boxes[0].Text, "Price: enter a price above 0 for PLU 12. A PLU priced 0 cannot be sold. "
+                                 "Nothing was sent.")
+            << price;
+        EXPECT_EQ(Control<QPushButton>("WritePr")->text(), "Write") << price;
+    }
+    Item("MnSerbian")->trigger();
+    boxes.clear();
+    Edit("PriceCh")->clear();
+    QTest::keyClick(Edit("PriceCh"), Qt::Key_Tab);
+    Control<QPushButton>("WritePr")->click();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(boxes[0].Text.startsWith(QString::fromUtf8("Cena: unesite cenu veću od 0 za PLU 12.")));
+    EXPECT_TRUE(Sent().empty());
+}
+
+// A silent register used to look like one that took every step: the page
+// emptied its fields and said nothing. A step whose record does not come
+// within its time is named in the hint panel.
+TEST_F(SalesPageTest, AStepTheRegisterDoesNotAnswerIsNamedInTheHintPanel) {
+    Window().SalesSheet()->Confirmation()->SetTimeout(300);
+    const QString pageHint = Window().HintText();
+    Retype("SPLUCode", "7");
+    Item("ShortSale")->trigger();
+    EXPECT_EQ(Window().HintText(), pageHint);
+    ASSERT_TRUE(WaitUntil([&] { return Window().HintText() != pageHint; }, 3000));
+    EXPECT_EQ(Window().HintText(),
+              "No answer from the register to \"Sale - F3, PLU 7\" within 0.3 s: the step "
+              "may not have been done.");
+    Control<QPushButton>("ErrorSt")->click();
+    ASSERT_TRUE(WaitUntil([&] { return Window().HintText().contains("Error Status"); }, 3000));
+    EXPECT_EQ(Window().HintText(), "No answer from the register to \"Error Status\" within 0.3 s.");
+
+    // Steps the register answers, each by its own record, say nothing; one
+    // it leaves unanswered among them is still named.
+    peer.SetResponder([](const Payload& got) {
+        if (got[0] == '?')
+            return std::vector<Payload>{{'@'}, {'?'}};
+        if (got[0] == 'L')
+            return std::vector<Payload>{{'L'}};
+        return std::vector<Payload>{};
+    });
+    Item("MnSerbian")->trigger();
+    const QString serbianHint = Window().HintText();
+    Retype("SPLUCode", "7");
+    Item("ShortSale")->trigger();
+    Item("ShortSubtotal")->trigger();
+    Control<QPushButton>("Cash")->click();
+    ASSERT_TRUE(WaitUntil([&] { return Window().HintText() != serbianHint; }, 3000));
+    EXPECT_EQ(
+        Window().HintText(),
+        QString::fromUtf8("Kasa nije odgovorila na \"Gotovina-F6\" za 0.3 s: korak možda nije urađen."));
+    RunEventsFor(400);
+    EXPECT_EQ(Window().SalesSheet()->Confirmation()->Pending(), 0u);
+    EXPECT_TRUE(boxes.empty());
 }
 
 TEST_F(SalesPageTest, BarcodesByWeighingRuleAndPlainLookup) {
@@ -178,12 +294,18 @@ TEST_F(SalesPageTest, ThanksEditorCentresSendsAndClosesByItsRules) {
     EXPECT_EQ(editor.Line()->text(), QString(6, ' ') + "ABCDEFGHIJ");
     center->click();
     EXPECT_EQ(editor.Line()->text(), "ABCDEFGHIJ");
-    // Space toggles the box instead of closing the editor.
+    // Space toggles the box instead of closing the editor; a letter typed
+    // there used to close it and lose the text: it does nothing now.
     center->setFocus();
     QTest::keyClick(center, Qt::Key_Space);
     EXPECT_TRUE(center->isChecked());
     EXPECT_TRUE(editor.isVisible());
-    QTest::keyClick(center, Qt::Key_A);
+    const QString typed = editor.Line()->text();
+    QTest::keyClicks(center, "A1.");
+    EXPECT_TRUE(editor.isVisible());
+    EXPECT_EQ(editor.Line()->text(), typed);
+    EXPECT_TRUE(center->isChecked());
+    QTest::keyClick(center, Qt::Key_Escape);
     EXPECT_FALSE(editor.isVisible());
     EXPECT_EQ(editor.Line()->text(), "");
     EXPECT_TRUE(Sent().empty());
@@ -192,6 +314,18 @@ TEST_F(SalesPageTest, ThanksEditorCentresSendsAndClosesByItsRules) {
     QTest::keyClick(editor.Line(), Qt::Key_Return);
     EXPECT_TRUE(Sent().empty());
     peer.SetResponder([](const Payload&) { return std::vector<Payload>{{'S'}}; });
+    // An empty line erases the register's thanks message: asked first, No by default.
+    answer = QMessageBox::No;
+    editor.Line()->setText("   ");
+    editor.findChild<QPushButton*>("Write9Line")->click();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].Text,
+              "The thanks message is empty: writing it erases the register's thanks message. Erase it?");
+    EXPECT_EQ(boxes[0].Default, QMessageBox::No);
+    EXPECT_TRUE(editor.isVisible());
+    EXPECT_TRUE(Sent().empty());
+    editor.Line()->clear();
+    answer = QMessageBox::Yes;
     editor.findChild<QPushButton*>("Write9Line")->click();
     ASSERT_EQ(Sent().size(), 1u);
     EXPECT_EQ(Hex(peer.Received()[0]),

@@ -188,8 +188,8 @@ TEST_F(SalesSimTest, HeaderLinesReadChangedWrittenAndReadBack) {
     Control<QCheckBox>("Center3")->click();
     Control<QPushButton>("DescCommit")->click();
     EXPECT_TRUE(boxes.empty()) << (boxes.empty() ? "" : boxes[0].Text.toStdString());
-    // Refreshed from the register's reply: centred, with the line's trailing blanks.
-    EXPECT_EQ(Edit("Line3")->text(), QString(5, ' ') + "LINE THREE" + QString(6, ' '));
+    // Refreshed from the register's reply: centred, without the blanks that fill the line.
+    EXPECT_EQ(Edit("Line3")->text(), QString(5, ' ') + "LINE THREE");
 
     page.ClearHeaderLinesClick();
     Control<QPushButton>("DescRead")->click();
@@ -198,6 +198,145 @@ TEST_F(SalesSimTest, HeaderLinesReadChangedWrittenAndReadBack) {
     EXPECT_EQ(Edit("Line3")->text().left(5), QString(5, ' '));
     EXPECT_TRUE(Control<QCheckBox>("Center3")->isChecked());
     EXPECT_EQ(Edit("Line8")->text().trimmed(), "OX01234567");
+}
+
+// Lines used to be held with the 21 places the register fills with blanks:
+// a double-width line that is not centred could not be written back ("Line 1
+// has 21 characters"), not even after a good write, and its field showed
+// only blanks. Every line read is written back as it prints, and a selected
+// full line can be typed over.
+TEST_F(SalesSimTest, EveryHeaderLineReadIsWrittenBackUnchanged) {
+    StartRegister();
+    const auto line = [](int n, uint8_t attribute, const QByteArray& text) {
+        QByteArray write(24, '\0');
+        write[0] = '_';
+        write[1] = char(n);
+        write[2] = char(attribute);
+        write.replace(3, text.size(), text);
+        return write;
+    };
+    const QByteArray written[] = {
+        line(1, 1, "SHOP"),                         // double width, not centred
+        line(2, 0, "ABCDEFGHIJKLMNOPQRSTU"),        // full
+        line(3, 3, "  ORVEX"),                      // double width, centred
+        line(4, 2, " HELLO" + QByteArray(15, ' ')), // filled with blanks, not centred
+        line(5, 0, ""),
+    };
+    sim->WithModel([&](RegisterModel& model) {
+        for (const QByteArray& w : written)
+            (void)model.Answer(w);
+    });
+    // As the register prints them: trailing blanks and zeros alike are fill.
+    const auto stored = [&] {
+        std::vector<QByteArray> lines;
+        sim->WithModel([&](RegisterModel& model) {
+            for (int n = 1; n <= 5; ++n) {
+                const auto& h = model.Header(n);
+                QByteArray text(reinterpret_cast<const char*>(h.Text.data()), 21);
+                text.replace('\0', ' ');
+                while (text.endsWith(' '))
+                    text.chop(1);
+                lines.push_back(QByteArray::number(h.Attribute) + ":" + text);
+            }
+        });
+        return lines;
+    };
+    const std::vector<QByteArray> before = stored();
+    Item("Header1")->trigger();
+    HeaderPage& page = *Window().CompanySheet();
+    Control<QPushButton>("DescRead")->click();
+    ASSERT_TRUE(page.ReadComplete());
+    EXPECT_EQ(page.Line(1)->text(), "SHOP");
+    EXPECT_EQ(page.Line(1)->cursorPosition(), 0);
+    EXPECT_EQ(page.Line(3)->text(), "  ORVEX");
+    EXPECT_EQ(page.Line(4)->text(), " HELLO");
+    EXPECT_FALSE(Control<QCheckBox>("Center4")->isChecked());
+    for (int round = 1; round <= 2; ++round) {
+        SCOPED_TRACE(round);
+        Control<QPushButton>("DescCommit")->click();
+        EXPECT_TRUE(boxes.empty()) << (boxes.empty() ? "" : boxes[0].Text.toStdString());
+        EXPECT_EQ(stored(), before);
+        EXPECT_EQ(page.Line(1)->text(), "SHOP") << "refreshed from the reply, still without the fill";
+    }
+
+    // A full line selected is typed over.
+    QLineEdit* full = page.Line(2);
+    full->setFocus();
+    full->selectAll();
+    QTest::keyClicks(full, "x");
+    EXPECT_EQ(full->text(), "X");
+    full->setText("ABCDEFGHIJKLMNOPQRSTU");
+    full->setSelection(3, 2);
+    QTest::keyClicks(full, "12");
+    EXPECT_EQ(full->text(), "ABC12FGHIJKLMNOPQRSTU");
+    full->setCursorPosition(21);
+    QTest::keyClicks(full, "Z");
+    EXPECT_EQ(full->text().size(), 21) << "without a selection a full line takes nothing more";
+}
+
+// A receipt left open used to go unnoticed: no word at close after selling,
+// and nothing after a restart. Connecting shows the register's receipt state,
+// and the close query asks the register when sale commands were sent.
+TEST_F(SalesSimTest, AReceiptLeftOpenIsShownOnConnectingAndWarnedOfAtClose) {
+    SimOptions options;
+    StartRegister(options);
+    auto* status = Control<QLabel>("RcptStatLabel");
+    ASSERT_TRUE(WaitUntil([&] { return status->text() == "Outside receipt"; }));
+    EXPECT_TRUE(Window().FormCloseQuery()) << "nothing sold: no question";
+    EXPECT_TRUE(boxes.empty());
+
+    // A receipt the cashier opened before the program connects (a restart, say).
+    bool open = false;
+    sim->WithModel([&](RegisterModel& model) {
+        for (int i = 0; i < 10 && !model.Day().ReceiptOpen(); ++i)
+            model.SellStep();
+        open = model.Day().ReceiptOpen();
+    });
+    ASSERT_TRUE(open);
+    // The close query has closed the port, and the panel with it.
+    EXPECT_FALSE(Dispatcher().IsOpen());
+    EXPECT_EQ(status->text(), "");
+    Item("Connect1")->trigger();
+    ASSERT_TRUE(WaitUntil([&] { return status->text() == "Inside receipt"; }))
+        << status->text().toStdString();
+    sim->WithModel([](RegisterModel& model) {
+        while (model.Day().ReceiptOpen() || model.AwaitingPluAnswer())
+            model.SellStep();
+    });
+
+    // Sold from the PC and not paid: the close is stopped unless the user says so.
+    Retype("SPLUCode", "7");
+    Enter("SPLUCode");
+    EXPECT_EQ(ReceiptStatus(), "Inside receipt");
+    answer = QMessageBox::No;
+    EXPECT_FALSE(Window().FormCloseQuery());
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].Text, "The register is still inside a receipt (Inside receipt). Finish it with a "
+                             "payment or clear it; otherwise the next receipt goes on from it.\nClose the "
+                             "program anyway?");
+    EXPECT_EQ(boxes[0].Default, QMessageBox::No);
+    EXPECT_TRUE(Dispatcher().IsOpen()) << "the program stays, connected";
+    // Paid, it closes without a word.
+    Control<QComboBox>("SPayment")->setEditText("100");
+    Control<QPushButton>("Cash")->click();
+    EXPECT_EQ(ReceiptStatus(), "Outside receipt");
+    boxes.clear();
+    EXPECT_TRUE(Window().FormCloseQuery());
+    EXPECT_TRUE(boxes.empty()) << (boxes.empty() ? "" : boxes[0].Text.toStdString());
+}
+
+TEST_F(SalesSimTest, ASilentRegisterAtCloseAfterSellingIsAskedAbout) {
+    SimOptions options;
+    options.Silent = true;
+    StartRegister(options);
+    Item("MnSerbian")->trigger();
+    Retype("SPLUCode", "7");
+    Enter("SPLUCode");
+    answer = QMessageBox::Yes;
+    EXPECT_TRUE(Window().FormCloseQuery());
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(boxes[0].Text.startsWith(QString::fromUtf8("Kasa nije rekla da li je račun još otvoren")))
+        << boxes[0].Text.toStdString();
 }
 
 TEST_F(SalesSimTest, TheThanksLineIsWrittenAndConfirmed) {

@@ -1,8 +1,12 @@
 #include "serial/FrameTrace.h"
 #include "serial/FrameCodec.h"
 
+#include <QFile>
 #include <QTemporaryDir>
+#include <csignal>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -80,17 +84,41 @@ TEST(FrameTrace, StartFailsInWordsAndStopCloses) {
 }
 
 TEST(FrameTrace, AFullDiskEndsTheTraceAndSaysWhyOnce) {
-    if (!QFile::exists(QStringLiteral("/dev/full")))
-        GTEST_SKIP() << "no /dev/full here";
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("trace.txt"));
     FrameTrace trace;
     std::vector<std::pair<QString, QString>> failures;
     trace.OnFailed = [&](const QString& file, const QString& reason) { failures.emplace_back(file, reason); };
     QString error;
-    ASSERT_TRUE(trace.Start(QStringLiteral("/dev/full"), &error)) << error.toStdString();
+    ASSERT_TRUE(trace.Start(path, &error)) << error.toStdString();
+    // A disk that is full: the file may not grow (the limit is the process's,
+    // so it is lifted right after).
+    struct rlimit previous {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &previous), 0);
+    const auto previousSignal = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit full = previous;
+    full.rlim_cur = 0;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &full), 0);
     trace.Write(TraceDirection::Out, StuffedFrame(Bytes({0x51, 0x51, 0x51})), 0x51);
     trace.Write(TraceDirection::In, StuffedFrame(Bytes({0x51, 0x51, 0x51})), 0x51);
+    ::setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, previousSignal);
     EXPECT_FALSE(trace.IsOn());
     ASSERT_EQ(failures.size(), 1u);
-    EXPECT_EQ(failures[0].first, QStringLiteral("/dev/full"));
+    EXPECT_EQ(failures[0].first, path);
     EXPECT_FALSE(failures[0].second.isEmpty());
+}
+
+TEST(FrameTrace, OnlyARegularFileOrANewPathTakesTheTrace) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    // A FIFO would hold the window in open() until someone reads it.
+    const QString fifo = dir.filePath(QStringLiteral("fifo"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    FrameTrace trace;
+    QString error;
+    EXPECT_FALSE(trace.Start(fifo, &error));
+    EXPECT_EQ(error, QStringLiteral("a FIFO, not a regular file"));
+    EXPECT_FALSE(trace.IsOn());
 }

@@ -186,9 +186,14 @@ TEST(SheetReaders, DamagedFilesGiveOneReasonAndNoRows) {
     const Case cases[] = {
         {"not a zip", QByteArrayLiteral("hello, this is text"), "xlsx", SheetError::Damaged},
         {"truncated", good.left(good.size() / 2), "xlsx", SheetError::Damaged},
-        {"encrypted (compound file)",
+        {"encrypted (compound file with its encrypted package)",
+         QByteArrayLiteral("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1") + QByteArray(600, '\0') +
+             QByteArray("E\0n\0c\0r\0y\0p\0t\0e\0d\0P\0a\0c\0k\0a\0g\0e\0", 32),
+         "xlsx", SheetError::Encrypted},
+        // An old workbook renamed to .xlsx is no password's doing.
+        {"xls under an xlsx name",
          QByteArrayLiteral("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1") + QByteArray(600, '\0'), "xlsx",
-         SheetError::Encrypted},
+         SheetError::Damaged},
         {"garbage xls", QByteArray(2048, 'x'), "xls", SheetError::Damaged},
         {"unknown format", good, "pdf", SheetError::Unsupported},
     };
