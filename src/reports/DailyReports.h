@@ -59,8 +59,6 @@ class DailyReports : public QObject {
     void ReportReply(std::span<const uint8_t> payload);
 
   signals:
-    // A report reply as it came, reply code first (for the history).
-    void ReportReceived(const QByteArray& payload);
     void LinesDecoded(const QStringList& lines);
     // The verified payload of a report reply, for users that put its figures in a form of their own.
     void ReportReceived(const QByteArray& payload);
