@@ -33,13 +33,21 @@ constexpr CommandHelp Commands[] = {
      "nothing but the clock request. Fails when no register answers."},
     {"z-report", "z-report --yes",
      "Runs the Z report, which closes the register's day. Refused without --yes."},
+    {"history",
+     "history summary --from DATE --to DATE [--register N] [--format json|csv] | history backup FILE",
+     "Reads the sales history of the data folder (--data-dir, the working directory otherwise) or of the "
+     "server --history names: the receipts and turnover of the days FROM to TO by the registers' own dates, "
+     "or a whole copy of the SQLite history written to FILE. Talks to no register."},
 };
 
 // Options that take a value; the others are switches.
 const QStringList ValueOptions{
-    QStringLiteral("--port"),    QStringLiteral("--speed"), QStringLiteral("--db"),
-    QStringLiteral("--scope"),   QStringLiteral("--lang"),  QStringLiteral("--timeout"),
-    QStringLiteral("--charset"), QStringLiteral("--trace"), QStringLiteral("--format")};
+    QStringLiteral("--port"), QStringLiteral("--speed"), QStringLiteral("--db"), QStringLiteral("--scope"),
+    QStringLiteral("--lang"), QStringLiteral("--timeout"), QStringLiteral("--charset"),
+    QStringLiteral("--trace"), QStringLiteral("--format"),
+    // the sales history
+    QStringLiteral("--data-dir"), QStringLiteral("--history"), QStringLiteral("--from"),
+    QStringLiteral("--to"), QStringLiteral("--register")};
 const QStringList SwitchOptions{QStringLiteral("--simulate"), QStringLiteral("--active"),
                                 QStringLiteral("--yes"),      QStringLiteral("--help"),
                                 QStringLiteral("-h"),         QStringLiteral("--version")};

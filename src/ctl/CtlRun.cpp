@@ -1,5 +1,7 @@
 #include "ctl/CtlRun.h"
 
+#include "ctl/HistoryCommand.h"
+
 #include "common/ProgramVersion.h"
 #include "common/SafeFile.h"
 #include "common/ShellSettings.h"
@@ -213,6 +215,9 @@ int CtlRun::Execute() {
         return Usage(QStringLiteral("unknown command %1").arg(m_line.Words.first()));
     if (m_line.Has("--help") || m_line.Has("-h"))
         return Help(m_command);
+    // The history needs no register line.
+    if (m_command == QLatin1String("history"))
+        return RunHistoryCommand(m_line, m_context);
     if (m_line.Has("--port") && m_line.Has("--simulate"))
         return Usage(QStringLiteral("--port and --simulate exclude each other"));
     if (m_line.Has("--port") && m_line.Value("--port").isEmpty())

@@ -50,6 +50,7 @@ void JournalMonitor::JournalRecord(std::span<const uint8_t> payload) {
     if (!line)
         return;
     Count(payload.size());
+    emit RecordReceived(QByteArray(reinterpret_cast<const char*>(payload.data()), qsizetype(payload.size())));
     emit LineDecoded(*line);
     if (payload[0] == 'L') {
         std::array<uint8_t, 6> amount{};

@@ -4,6 +4,7 @@
 
 #include "monitor/JournalDecoder.h"
 
+#include <QByteArray>
 #include <QObject>
 #include <QString>
 #include <cstdint>
@@ -40,6 +41,8 @@ class JournalMonitor : public QObject {
     void ExternalPluRequest(std::span<const uint8_t> payload);
 
   signals:
+    // A journal record as it came, reply code first (for the history).
+    void RecordReceived(const QByteArray& payload);
     void LineDecoded(const QString& line);
     void ByteCountChanged(qint64 count);
     // A subtotal record, with its amount as the line shows it.

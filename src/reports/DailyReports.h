@@ -4,6 +4,7 @@
 
 #include "reports/ReportDecoder.h"
 
+#include <QByteArray>
 #include <QObject>
 #include <QStringList>
 #include <QTimer>

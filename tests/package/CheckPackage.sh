@@ -64,7 +64,8 @@ fi
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
 for runtime in libqt6core6 libqt6gui6 libqt6widgets6 libqt6serialport6 libqt6printsupport6 \
-    liborcus-0.17-0 libfreexl1 libzip4 'libxlsxwriter[0-9]+' libc6 'libstdc\+\+6' hicolor-icon-theme; do
+    liborcus-0.17-0 libfreexl1 libzip4 'libxlsxwriter[0-9]+' libc6 'libstdc\+\+6' hicolor-icon-theme \
+    libqt6sql6-sqlite; do
     echo "$depends" | grep -Eq "(^|, )$runtime( \(|,|$)" || fail "Depends does not name $runtime"
 done
 

@@ -1,0 +1,9 @@
+#pragma once
+
+#include "ctl/CtlCommandLine.h"
+#include "ctl/CtlRunner.h"
+
+// orvexctl history summary|backup: reads the sales history kept in the data
+// folder (--data-dir, the working directory otherwise) or on the server that
+// --history names. Talks to no register.
+[[nodiscard]] int RunHistoryCommand(const CommandLine& line, CtlContext& context);

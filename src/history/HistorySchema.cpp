@@ -1,0 +1,167 @@
+#include "history/HistorySchema.h"
+
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
+
+namespace {
+
+// A register's rows name it by shop, CR number and fiscal ID.
+#define ORVEX_ROW_HEAD                                                                                       \
+    "origin BIGINT NOT NULL, seq BIGINT NOT NULL, shop TEXT NOT NULL, cr_number INTEGER NOT NULL, "          \
+    "fiscal_id TEXT NOT NULL, received_ms BIGINT NOT NULL, "
+
+// Numbered steps; a step once released is never changed, a change is a new step.
+const std::array<QStringList, 1> Migrations{{
+    {
+        QStringLiteral("CREATE TABLE registers (shop TEXT NOT NULL, cr_number INTEGER NOT NULL, "
+                       "fiscal_id TEXT NOT NULL, department_taxes TEXT NOT NULL, first_ms BIGINT NOT NULL, "
+                       "last_ms BIGINT NOT NULL, PRIMARY KEY (shop, cr_number, fiscal_id))"),
+        QStringLiteral("CREATE TABLE journal (" ORVEX_ROW_HEAD
+                       "code TEXT NOT NULL, operator INTEGER, department INTEGER, plu INTEGER, "
+                       "description TEXT, price BIGINT, quantity BIGINT, amount BIGINT, sale_kind TEXT, "
+                       "receipt_number BIGINT, register_time TEXT, payload TEXT NOT NULL, "
+                       "PRIMARY KEY (origin, seq))"),
+        QStringLiteral("CREATE INDEX journal_time ON journal (received_ms)"),
+        QStringLiteral("CREATE TABLE receipts (" ORVEX_ROW_HEAD
+                       "receipt_number BIGINT NOT NULL, operator INTEGER NOT NULL, total BIGINT NOT NULL, "
+                       "pieces INTEGER NOT NULL, register_time TEXT NOT NULL, sale_day TEXT NOT NULL, "
+                       "whole INTEGER NOT NULL, dept1 BIGINT NOT NULL, dept2 BIGINT NOT NULL, "
+                       "dept3 BIGINT NOT NULL, dept4 BIGINT NOT NULL, dept5 BIGINT NOT NULL, "
+                       "dept6 BIGINT NOT NULL, dept7 BIGINT NOT NULL, dept8 BIGINT NOT NULL, "
+                       "dept9 BIGINT NOT NULL, PRIMARY KEY (origin, seq))"),
+        QStringLiteral("CREATE INDEX receipts_day ON receipts (sale_day, cr_number)"),
+        QStringLiteral("CREATE TABLE reports (" ORVEX_ROW_HEAD
+                       "code TEXT NOT NULL, figures TEXT NOT NULL, PRIMARY KEY (origin, seq))"),
+        QStringLiteral("CREATE TABLE zreports (" ORVEX_ROW_HEAD
+                       "answered INTEGER NOT NULL, status INTEGER NOT NULL, line TEXT NOT NULL, "
+                       "PRIMARY KEY (origin, seq))"),
+    },
+}};
+
+bool Exec(QSqlQuery& query, const QString& sql, QString& error) {
+    if (query.exec(sql))
+        return true;
+    error = query.lastError().text();
+    return false;
+}
+
+bool IsPostgres(const QSqlDatabase& db) {
+    return db.driver()->dbmsType() == QSqlDriver::PostgreSQL;
+}
+
+} // namespace
+
+const char* TableName(HistoryTable table) {
+    switch (table) {
+    case HistoryTable::Registers:
+        return "registers";
+    case HistoryTable::Journal:
+        return "journal";
+    case HistoryTable::Receipts:
+        return "receipts";
+    case HistoryTable::Reports:
+        return "reports";
+    case HistoryTable::ZReports:
+        return "zreports";
+    }
+    return "";
+}
+
+const QStringList& TableColumns(HistoryTable table) {
+    static const QStringList head{"origin", "seq", "shop", "cr_number", "fiscal_id", "received_ms"};
+    static const QStringList registers{"shop",     "cr_number", "fiscal_id", "department_taxes",
+                                       "first_ms", "last_ms"};
+    static const QStringList journal =
+        head + QStringList{"code",        "operator",       "department",    "plu",
+                           "description", "price",          "quantity",      "amount",
+                           "sale_kind",   "receipt_number", "register_time", "payload"};
+    static const QStringList receipts =
+        head + QStringList{"receipt_number", "operator", "total", "pieces", "register_time", "sale_day",
+                           "whole",          "dept1",    "dept2", "dept3",  "dept4",         "dept5",
+                           "dept6",          "dept7",    "dept8", "dept9"};
+    static const QStringList reports = head + QStringList{"code", "figures"};
+    static const QStringList zreports = head + QStringList{"answered", "status", "line"};
+    switch (table) {
+    case HistoryTable::Registers:
+        return registers;
+    case HistoryTable::Journal:
+        return journal;
+    case HistoryTable::Receipts:
+        return receipts;
+    case HistoryTable::Reports:
+        return reports;
+    case HistoryTable::ZReports:
+        return zreports;
+    }
+    return head;
+}
+
+QString ConflictClause(HistoryTable table) {
+    if (table == HistoryTable::Registers)
+        return QStringLiteral(" ON CONFLICT (shop, cr_number, fiscal_id) DO UPDATE SET "
+                              "department_taxes = excluded.department_taxes, last_ms = excluded.last_ms");
+    return QStringLiteral(" ON CONFLICT (origin, seq) DO NOTHING");
+}
+
+int LatestSchemaVersion() {
+    return int(Migrations.size());
+}
+
+int SchemaVersion(QSqlDatabase& db) {
+    if (!db.tables().contains(QStringLiteral("schema_version")))
+        return 0;
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("SELECT MAX(version) FROM schema_version")) || !query.next())
+        return 0;
+    return query.value(0).toInt();
+}
+
+bool MigrateHistory(QSqlDatabase& db, QString& error) {
+    QSqlQuery query(db);
+    if (!db.transaction()) {
+        error = db.lastError().text();
+        return false;
+    }
+    const auto fail = [&] {
+        db.rollback();
+        return false;
+    };
+    // Two shop PCs starting at once against one server: the second waits for
+    // the first one's steps and then finds nothing left to do.
+    if (IsPostgres(db) && !Exec(query, QStringLiteral("SELECT pg_advisory_xact_lock(7301)"), error))
+        return fail();
+    if (!Exec(query, QStringLiteral("CREATE TABLE IF NOT EXISTS schema_version (version INTEGER NOT NULL)"),
+              error))
+        return fail();
+    if (!Exec(query, QStringLiteral("SELECT MAX(version) FROM schema_version"), error) || !query.next())
+        return fail();
+    const int current = query.value(0).toInt();
+    query.finish();
+    if (current > LatestSchemaVersion()) {
+        error = QStringLiteral("the history database is at schema version %1, newer than this program's %2")
+                    .arg(current)
+                    .arg(LatestSchemaVersion());
+        return fail();
+    }
+    for (int version = current + 1; version <= LatestSchemaVersion(); ++version) {
+        for (const QString& sql : Migrations[size_t(version - 1)]) {
+            if (!Exec(query, sql, error)) {
+                error = QStringLiteral("schema step %1: %2").arg(version).arg(error);
+                return fail();
+            }
+        }
+        query.prepare(QStringLiteral("INSERT INTO schema_version (version) VALUES (?)"));
+        query.addBindValue(version);
+        if (!query.exec()) {
+            error = query.lastError().text();
+            return fail();
+        }
+    }
+    if (!db.commit()) {
+        error = db.lastError().text();
+        return fail();
+    }
+    return true;
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "history/HistorySchema.h"
+#include "history/HistoryTarget.h"
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+#include <QVariantList>
+#include <array>
+#include <span>
+
+struct pg_conn;
+struct sqlite3;
+struct sqlite3_stmt;
+
+// A named Qt SQL connection that is removed with the object; it belongs to the
+// thread that made it.
+class HistoryConnection {
+  public:
+    HistoryConnection() = default;
+    ~HistoryConnection() { Close(); }
+    HistoryConnection(const HistoryConnection&) = delete;
+    HistoryConnection& operator=(const HistoryConnection&) = delete;
+
+    // SQLite files in WAL with synchronous FULL: a commit survives a crash of
+    // the program and of the machine. False, with the reason, when it fails.
+    bool OpenSqlite(const QString& file, QString& error);
+    bool OpenPostgres(const HistoryTarget& target, QString& error);
+    void Close();
+    [[nodiscard]] bool IsOpen() const { return m_open; }
+    [[nodiscard]] QSqlDatabase Database() const { return QSqlDatabase::database(m_name, false); }
+
+    // Rows of one table in as few statements as the driver takes; inside the
+    // caller's transaction.
+    bool Insert(HistoryTable table, std::span<const QVariantList* const> rows, QString& error);
+
+  private:
+    bool InsertPostgres(HistoryTable table, std::span<const QVariantList* const> rows, QString& error);
+    bool InsertSqlite(HistoryTable table, std::span<const QVariantList* const> rows, QString& error);
+
+    QString m_name;
+    bool m_open = false;
+    sqlite3* m_sqlite = nullptr;
+    pg_conn* m_pg = nullptr;
+    std::array<sqlite3_stmt*, 5> m_sqliteStatements{};
+};

@@ -1,0 +1,159 @@
+#include "history/HistorySummary.h"
+
+#include "history/HistorySchema.h"
+#include "history/HistorySql.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+QString Money(int64_t hundredths) {
+    const int64_t magnitude = hundredths < 0 ? -hundredths : hundredths;
+    return QStringLiteral("%1%2.%3")
+        .arg(hundredths < 0 ? QStringLiteral("-") : QString())
+        .arg(magnitude / 100)
+        .arg(magnitude % 100, 2, 10, QLatin1Char('0'));
+}
+
+bool OpenForReading(const HistoryTarget& target, HistoryConnection& connection, QString& error) {
+    if (target.Kind == HistoryTarget::Backend::Postgres)
+        return connection.OpenPostgres(target, error);
+    if (!QFileInfo::exists(target.File)) {
+        error = QStringLiteral("%1: no history kept there").arg(target.File);
+        return false;
+    }
+    return connection.OpenSqlite(target.File, error);
+}
+
+} // namespace
+
+std::optional<HistorySummary> SummariseHistory(const HistoryTarget& target, const QDate& from,
+                                               const QDate& to, const QString& registerFilter,
+                                               QString& error) {
+    HistoryConnection connection;
+    if (!OpenForReading(target, connection, error))
+        return std::nullopt;
+    QSqlDatabase db = connection.Database();
+    if (SchemaVersion(db) == 0) {
+        error = QStringLiteral("%1: not a history database").arg(target.Display());
+        return std::nullopt;
+    }
+    QString where = QStringLiteral("r.sale_day >= ? AND r.sale_day <= ?");
+    QVariantList binds{from.toString(Qt::ISODate), to.toString(Qt::ISODate)};
+    if (!registerFilter.isEmpty()) {
+        bool isNumber = false;
+        const int number = registerFilter.toInt(&isNumber);
+        where += isNumber ? QStringLiteral(" AND r.cr_number = ?") : QStringLiteral(" AND r.fiscal_id = ?");
+        binds << (isNumber ? QVariant(number) : QVariant(registerFilter));
+    }
+    QString sums;
+    for (size_t d = 1; d <= ReportGroups; ++d)
+        sums += QStringLiteral(", SUM(r.dept%1)").arg(d);
+    // Per register, so that each one's departments go to its own tax letters.
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    query.prepare(
+        QStringLiteral("SELECT COUNT(*), SUM(r.total)%1, MAX(g.department_taxes) FROM receipts r "
+                       "LEFT JOIN registers g ON g.shop = r.shop AND g.cr_number = r.cr_number AND "
+                       "g.fiscal_id = r.fiscal_id WHERE %2 GROUP BY r.shop, r.cr_number, r.fiscal_id")
+            .arg(sums, where));
+    for (const QVariant& bind : binds)
+        query.addBindValue(bind);
+    if (!query.exec()) {
+        error = query.lastError().text();
+        return std::nullopt;
+    }
+    HistorySummary summary;
+    summary.From = from;
+    summary.To = to;
+    while (query.next()) {
+        ++summary.Registers;
+        summary.Receipts += query.value(0).toLongLong();
+        summary.Total += query.value(1).toLongLong();
+        const QString taxes = query.value(2 + int(ReportGroups)).toString();
+        for (size_t d = 0; d < ReportGroups; ++d) {
+            const int64_t amount = query.value(2 + int(d)).toLongLong();
+            summary.Departments[d] += amount;
+            const QString letter = int(d) < taxes.size() && taxes[int(d)].isLetter() ? QString(taxes[int(d)])
+                                                                                     : QStringLiteral("?");
+            if (amount != 0)
+                summary.TaxGroups[letter] += amount;
+        }
+    }
+    return summary;
+}
+
+QString SummaryJson(const HistorySummary& s) {
+    // Written by hand: QJsonDocument would print amounts as doubles.
+    QStringList taxes;
+    for (auto it = s.TaxGroups.cbegin(); it != s.TaxGroups.cend(); ++it)
+        taxes << QStringLiteral("\"%1\":%2").arg(it.key(), Money(it.value()));
+    QStringList departments;
+    for (size_t d = 0; d < ReportGroups; ++d)
+        departments << QStringLiteral("\"%1\":%2").arg(d + 1).arg(Money(s.Departments[d]));
+    const int64_t average = s.Receipts > 0 ? (s.Total + s.Receipts / 2) / s.Receipts : 0;
+    return QStringLiteral("{\"from\":\"%1\",\"to\":\"%2\",\"registers\":%3,\"receipts\":%4,\"total\":%5,"
+                          "\"averageReceipt\":%6,\"taxGroups\":{%7},\"departments\":{%8}}")
+        .arg(s.From.toString(Qt::ISODate), s.To.toString(Qt::ISODate))
+        .arg(s.Registers)
+        .arg(s.Receipts)
+        .arg(Money(s.Total), Money(average), taxes.join(QLatin1Char(',')),
+             departments.join(QLatin1Char(',')));
+}
+
+QString SummaryCsv(const HistorySummary& s) {
+    QStringList head{"from", "to", "registers", "receipts", "total"};
+    QStringList values{s.From.toString(Qt::ISODate), s.To.toString(Qt::ISODate), QString::number(s.Registers),
+                       QString::number(s.Receipts), Money(s.Total)};
+    for (size_t d = 0; d < ReportGroups; ++d) {
+        head << QStringLiteral("department%1").arg(d + 1);
+        values << Money(s.Departments[d]);
+    }
+    for (auto it = s.TaxGroups.cbegin(); it != s.TaxGroups.cend(); ++it) {
+        head << QStringLiteral("tax%1").arg(it.key() == QLatin1String("?") ? QStringLiteral("Unknown")
+                                                                           : it.key());
+        values << Money(it.value());
+    }
+    return head.join(QLatin1Char(',')) + QLatin1Char('\n') + values.join(QLatin1Char(',')) +
+           QLatin1Char('\n');
+}
+
+bool BackupHistory(const HistoryTarget& target, const QString& file, QString& error) {
+    if (target.Kind == HistoryTarget::Backend::Postgres) {
+        error = QStringLiteral("the history is kept by the PostgreSQL server %1: back it up with pg_dump "
+                               "(pg_dump -Fc -f FILE DATABASE)")
+                    .arg(target.Display());
+        return false;
+    }
+    HistoryConnection connection;
+    if (!OpenForReading(target, connection, error))
+        return false;
+    const QFileInfo info(file);
+    const QString partial =
+        QDir(info.absolutePath()).filePath(QStringLiteral(".%1.partial").arg(info.fileName()));
+    QFile::remove(partial);
+    QSqlQuery query(connection.Database());
+    query.prepare(QStringLiteral("VACUUM INTO ?"));
+    query.addBindValue(partial);
+    if (!query.exec()) {
+        error = query.lastError().text();
+        QFile::remove(partial);
+        return false;
+    }
+    // Renamed over the target only when whole; rename(2) replaces it in one step.
+    if (std::rename(QFile::encodeName(partial).constData(), QFile::encodeName(file).constData()) != 0) {
+        error = QStringLiteral("%1 cannot be written: %2")
+                    .arg(file, QString::fromLocal8Bit(std::strerror(errno)));
+        QFile::remove(partial);
+        return false;
+    }
+    return true;
+}

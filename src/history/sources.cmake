@@ -1,0 +1,13 @@
+# The history store: a service on QtCore and Qt SQL, no widget. It has a
+# library of its own (orvex_history) so that only its users link Qt SQL.
+list(APPEND ORVEX_HISTORY_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/HistoryTarget.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/HistorySchema.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/HistoryRows.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ReceiptAssembler.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/HistorySql.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/HistoryStore.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ReportJson.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/HistoryRecorder.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/HistorySummary.cpp
+)

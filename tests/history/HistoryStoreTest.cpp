@@ -1,0 +1,228 @@
+#include "HistoryBackends.h"
+#include "SocketProxy.h"
+#include "support/WaitUntil.h"
+
+#include "history/HistoryRows.h"
+#include "history/HistorySchema.h"
+#include "history/HistoryStore.h"
+
+#include <QDeadlineTimer>
+#include <QSqlQuery>
+#include <QThread>
+
+namespace {
+
+class HistoryStoreTest : public HistoryBackendTest {};
+
+const RegisterKey Till{QStringLiteral("Corner"), 1, QStringLiteral("OX01234567")};
+
+QVariantList Journal(int n) {
+    JournalEntry entry;
+    entry.Code = 'L';
+    entry.Amount = n;
+    entry.Payload = QByteArray("L\0\0\0\0\0\0", 7);
+    return JournalValues(Till, 1000 + n, entry);
+}
+
+} // namespace
+
+TEST_P(HistoryStoreTest, MigratesFromEmptyOnceAndRefusesANewerSchema) {
+    QString error;
+    {
+        HistoryStore store;
+        ASSERT_TRUE(store.Open(m_target, error)) << error.toStdString();
+        store.Add(HistoryTable::Journal, Journal(1));
+        ASSERT_TRUE(store.Flush(10000));
+    }
+    EXPECT_EQ(Scalar(QStringLiteral("SELECT MAX(version) FROM schema_version")).toInt(),
+              LatestSchemaVersion());
+    {
+        // Opened again: nothing is done twice, nothing already kept is lost.
+        HistoryStore store;
+        ASSERT_TRUE(store.Open(m_target, error)) << error.toStdString();
+        store.Add(HistoryTable::Journal, Journal(2));
+        ASSERT_TRUE(store.Flush(10000));
+    }
+    EXPECT_EQ(Scalar(QStringLiteral("SELECT COUNT(*) FROM schema_version")).toInt(), LatestSchemaVersion());
+    EXPECT_EQ(Scalar(QStringLiteral("SELECT COUNT(*) FROM journal")).toInt(), 2);
+
+    // A database from a later program is left alone, and said.
+    {
+        HistoryConnection connection;
+        ASSERT_TRUE(Connect(connection));
+        QSqlQuery query(connection.Database());
+        ASSERT_TRUE(query.exec(QStringLiteral("INSERT INTO schema_version (version) VALUES (99)")));
+    }
+    HistoryConnection connection;
+    ASSERT_TRUE(Connect(connection));
+    QSqlDatabase db = connection.Database();
+    EXPECT_FALSE(MigrateHistory(db, error));
+    EXPECT_TRUE(error.contains(QStringLiteral("newer"))) << error.toStdString();
+    EXPECT_EQ(SchemaVersion(db), 99);
+}
+
+TEST_P(HistoryStoreTest, AFailedStepLeavesTheDatabaseAsItWas) {
+    // A table in the way of the first step: the step fails and takes its
+    // version row and every table it made with it.
+    {
+        HistoryConnection connection;
+        ASSERT_TRUE(Connect(connection));
+        QSqlQuery query(connection.Database());
+        ASSERT_TRUE(query.exec(QStringLiteral("CREATE TABLE reports (x INTEGER)")));
+    }
+    HistoryStore store;
+    QString error;
+    if (GetParam() == HistoryTarget::Backend::Sqlite) {
+        EXPECT_FALSE(store.Open(m_target, error));
+        EXPECT_TRUE(error.contains(QStringLiteral("schema step 1"))) << error.toStdString();
+    } else {
+        // The server's refusal keeps the rows in the spool, and says so.
+        ASSERT_TRUE(store.Open(m_target, error)) << error.toStdString();
+        store.Add(HistoryTable::Journal, Journal(1));
+        EXPECT_FALSE(store.Flush(500));
+        EXPECT_TRUE(store.Status().ServerError.contains(QStringLiteral("schema step 1")))
+            << store.Status().ServerError.toStdString();
+        store.Close();
+    }
+    HistoryConnection connection;
+    ASSERT_TRUE(Connect(connection));
+    QSqlDatabase db = connection.Database();
+    EXPECT_EQ(SchemaVersion(db), 0);
+    EXPECT_FALSE(db.tables().contains(QStringLiteral("journal")));
+}
+
+TEST_P(HistoryStoreTest, RowsArriveInBatchesAndASecondCopyIsNotKept) {
+    QString error;
+    HistoryStore store;
+    ASSERT_TRUE(store.Open(m_target, error, {200, 1000, 2000})) << error.toStdString();
+    for (int n = 0; n < 2500; ++n)
+        store.Add(HistoryTable::Journal, Journal(n));
+    // The writer commits on its own: no flush asked for.
+    const QDeadlineTimer deadline(10000);
+    while (store.Pending() > 0 && !deadline.hasExpired())
+        QThread::msleep(10);
+    EXPECT_EQ(store.Pending(), 0);
+    EXPECT_EQ(Scalar(QStringLiteral("SELECT COUNT(*) FROM journal")).toInt(), 2500);
+    EXPECT_EQ(Scalar(QStringLiteral("SELECT SUM(amount) FROM journal")).toLongLong(), 2500LL * 2499 / 2);
+
+    // A batch sent again (its commit's answer lost) is kept once.
+    HistoryConnection connection;
+    ASSERT_TRUE(Connect(connection));
+    const qint64 origin = Scalar(QStringLiteral("SELECT MIN(origin) FROM journal")).toLongLong();
+    QVariantList again = Journal(0);
+    again[0] = origin;
+    again[1] = 1;
+    const QVariantList* rows[] = {&again};
+    ASSERT_TRUE(connection.Database().transaction());
+    ASSERT_TRUE(connection.Insert(HistoryTable::Journal, rows, error)) << error.toStdString();
+    ASSERT_TRUE(connection.Database().commit());
+    EXPECT_EQ(Scalar(QStringLiteral("SELECT COUNT(*) FROM journal")).toInt(), 2500);
+}
+
+TEST_P(HistoryStoreTest, TextsComeBackAsTheyWentIn) {
+    QString error;
+    HistoryStore store;
+    ASSERT_TRUE(store.Open(m_target, error)) << error.toStdString();
+    const QString texts[] = {QStringLiteral("it's"), QStringLiteral("back\\slash \\N"),
+                             QStringLiteral("tab\tline\nreturn\r"),
+                             QStringLiteral("\u0416\u0443\u0442\u043E \u0107\u0161\u017E"), QString()};
+    const RegisterKey shop{QStringLiteral("O'Brien \\ Sons"), 3, QStringLiteral("OX\t9")};
+    for (const QString& text : texts)
+        store.Add(HistoryTable::ZReports, ZReportValues(shop, 1, true, 0, text));
+    ASSERT_TRUE(store.Flush(10000)) << store.Status().ServerError.toStdString();
+    HistoryConnection connection;
+    ASSERT_TRUE(Connect(connection));
+    QSqlQuery query(connection.Database());
+    ASSERT_TRUE(query.exec(QStringLiteral("SELECT line, shop, fiscal_id FROM zreports ORDER BY seq")));
+    for (const QString& text : texts) {
+        ASSERT_TRUE(query.next());
+        EXPECT_EQ(query.value(0).toString(), text.isNull() ? QString("") : text);
+        EXPECT_EQ(query.value(1).toString(), shop.Shop);
+        EXPECT_EQ(query.value(2).toString(), shop.FiscalId);
+    }
+}
+
+TEST_P(HistoryStoreTest, ARowTheDatabaseRefusesIsSaidAndTakesNoOtherWithIt) {
+    QString error;
+    HistoryStore store;
+    ASSERT_TRUE(store.Open(m_target, error)) << error.toStdString();
+    QVariantList bad = Journal(5);
+    bad[6] = QVariant(QMetaType::fromType<QString>()); // the record code may not be missing
+    store.Add(HistoryTable::Journal, Journal(1));
+    store.Add(HistoryTable::Journal, bad);
+    store.Add(HistoryTable::Journal, Journal(2));
+    EXPECT_FALSE(store.Flush(10000)) << "a refused row is not reported as kept";
+    EXPECT_EQ(store.Pending(), 0);
+    EXPECT_EQ(store.Status().Refused, 1);
+    EXPECT_FALSE(store.Status().ServerError.isEmpty());
+    EXPECT_EQ(Scalar(QStringLiteral("SELECT SUM(amount) FROM journal")).toInt(), 3);
+    store.Add(HistoryTable::Journal, Journal(4));
+    EXPECT_TRUE(store.Flush(10000));
+    EXPECT_EQ(Scalar(QStringLiteral("SELECT SUM(amount) FROM journal")).toInt(), 7);
+}
+
+ORVEX_ON_BOTH_BACKENDS(HistoryStoreTest);
+
+namespace {
+
+class HistoryServerOutageTest : public HistoryBackendTest {};
+
+} // namespace
+
+// The server goes away in the middle of the day, the program is even started
+// again meanwhile, and the server comes back: every row is there, once.
+TEST_P(HistoryServerOutageTest, RowsWaitInTheSpoolAndArriveOnceInOrder) {
+    if (GetParam() != HistoryTarget::Backend::Postgres)
+        GTEST_SKIP() << "a server outage concerns PostgreSQL only";
+    const QString socket = QStringLiteral("/.s.PGSQL.%1").arg(m_target.Port);
+    SocketProxy proxy(m_dir.path() + socket, m_target.Host + socket);
+    ASSERT_TRUE(proxy.Up());
+    HistoryTarget relayed = m_target;
+    relayed.Host = m_dir.path();
+    const HistoryStore::Options quick{50, 1000, 100};
+    int n = 0;
+    const auto add = [&](HistoryStore& store, int rows) {
+        for (int i = 0; i < rows; ++i)
+            store.Add(HistoryTable::Journal, Journal(n++));
+    };
+    QString error;
+    {
+        HistoryStore store;
+        ASSERT_TRUE(store.Open(relayed, error, quick)) << error.toStdString();
+        add(store, 300);
+        ASSERT_TRUE(store.Flush(10000)) << store.Status().ServerError.toStdString();
+        EXPECT_TRUE(store.Status().ServerReachable());
+
+        // What the window's hint panel is to say arrives on this thread.
+        HistoryStatus said;
+        QObject::connect(&store, &HistoryStore::StatusChanged, &store, [&](const HistoryStatus& status) {
+            EXPECT_EQ(QThread::currentThread(), qApp->thread());
+            said = status;
+        });
+        proxy.Down();
+        add(store, 300);
+        EXPECT_FALSE(store.Flush(1000)) << "rows only in the spool are not reported as on the server";
+        EXPECT_FALSE(store.Status().ServerReachable());
+        EXPECT_EQ(store.Status().Spooled, 300);
+        EXPECT_TRUE(WaitUntil([&] { return !said.ServerReachable() && said.Spooled == 300; }));
+        add(store, 200);
+    }
+    EXPECT_EQ(Scalar(QStringLiteral("SELECT COUNT(*) FROM journal")).toInt(), 300);
+    {
+        // Started again while the server is still away: the spool is kept on
+        // disk, new rows queue behind it.
+        HistoryStore store;
+        ASSERT_TRUE(store.Open(relayed, error, quick)) << error.toStdString();
+        EXPECT_EQ(store.Status().Spooled, 500);
+        add(store, 100);
+        ASSERT_TRUE(proxy.Up());
+        ASSERT_TRUE(store.Flush(15000)) << store.Status().ServerError.toStdString();
+        EXPECT_EQ(store.Status().Spooled, 0);
+        EXPECT_TRUE(store.Status().ServerReachable());
+    }
+    EXPECT_EQ(Scalar(QStringLiteral("SELECT COUNT(*) FROM journal")).toInt(), 900);
+    EXPECT_EQ(Scalar(QStringLiteral("SELECT COUNT(DISTINCT amount) FROM journal")).toInt(), 900);
+    EXPECT_EQ(Scalar(QStringLiteral("SELECT SUM(amount) FROM journal")).toLongLong(), 900LL * 899 / 2);
+}
+
+ORVEX_ON_BOTH_BACKENDS(HistoryServerOutageTest);
