@@ -5,6 +5,7 @@
 //   - records per second from the first record handed in to the last one
 //     committed, against the goal (100 000/s SQLite, 50 000/s PostgreSQL);
 //   - the longest time one record held the caller (the window's thread).
+#include "BenchSupport.h"
 #include "history/HistoryRecorder.h"
 #include "history/HistorySql.h"
 #include "history/HistoryStore.h"
@@ -26,28 +27,6 @@ constexpr int Records = 1000000;
 // line carries a few hundred a second, a replay must not fill the memory.
 constexpr qint64 MostPending = 20000;
 
-QByteArray Hex(const char* hex) {
-    return QByteArray::fromHex(QByteArray(hex).replace(' ', ""));
-}
-
-// A receipt's worth of records, as the register sends them.
-std::vector<QByteArray> Receipt() {
-    std::vector<QByteArray> r;
-    r.push_back(Hex("40 05 00 00 01 23"));
-    QByteArray plu(46, '\0');
-    const char head[] = "\x42\x01\x2C"
-                        "MILK 1L";
-    plu.replace(0, sizeof head - 1, QByteArray(head, sizeof head - 1));
-    plu[17] = 0x01, plu[18] = char(0x99), plu[19] = 0x42, plu[41 + 2] = 0x10, plu[45] = 'N';
-    r.push_back(plu);
-    r.push_back(plu);
-    r.push_back(Hex("41 03 00 00 00 01 23 45 00 01 00 00 4E"));
-    r.push_back(Hex("45 01 00 00 00 00 00 50 10 00 43"));
-    r.push_back(Hex("4C 00 00 00 12 34 56"));
-    r.push_back(Hex("4F 00 00 00 00 25 50 00 00 00 42 00 03 01 05 09 0E 03 D4 07"));
-    return r;
-}
-
 // Returns false when the run failed.
 bool Run(const char* name, const HistoryTarget& target, double goal) {
     HistoryStore store;
@@ -58,7 +37,7 @@ bool Run(const char* name, const HistoryTarget& target, double goal) {
     }
     RegisterSession session;
     HistoryRecorder recorder(session, store, QStringLiteral("Bench"));
-    const auto receipt = Receipt();
+    const auto receipt = SampleReceiptRecords();
     QElapsedTimer total, one;
     qint64 longestNs = 0;
     total.start();

@@ -8,6 +8,7 @@
 //   - the memory the view holds afterwards, against the UTF-16 text itself,
 //     and the bytes its line store holds a line (goal 100);
 //   - 100 000 lines appended to the view straight (goal 100 000 lines/s).
+#include "BenchSupport.h"
 #include "database/PluTable.h"
 #include "monitor/JournalMonitor.h"
 #include "monitor/MonitorPage.h"
@@ -30,30 +31,11 @@ namespace {
 constexpr int Lines = 100000;
 constexpr int Batch = 50; // records handled between two turns of the event loop
 
-std::vector<uint8_t> Hex(const char* hex) {
-    std::vector<uint8_t> out;
-    for (const QByteArray& b : QByteArray(hex).split(' '))
-        out.push_back(uint8_t(b.toUInt(nullptr, 16)));
-    return out;
-}
-
-// A receipt's worth of records, as the register sends them.
+// The sample receipt as the journal takes its records.
 std::vector<std::vector<uint8_t>> Receipt() {
     std::vector<std::vector<uint8_t>> r;
-    r.push_back(Hex("40 05 00 00 01 23"));
-    std::vector<uint8_t> plu(46, 0);
-    const char head[] = "\x42\x01\x2C"
-                        "MILK 1L";
-    std::copy(head, head + sizeof head - 1, plu.begin());
-    plu[17] = 0x01, plu[18] = 0x99, plu[19] = 0x42, plu[41 + 2] = 0x10, plu[45] = 'N';
-    const char barcode[] = "8600001234567";
-    std::copy(barcode, barcode + sizeof barcode - 1, plu.begin() + 21);
-    r.push_back(plu);
-    r.push_back(plu);
-    r.push_back(Hex("41 03 00 00 00 01 23 45 00 01 00 00 4E"));
-    r.push_back(Hex("45 01 00 00 00 00 00 50 10 00 43"));
-    r.push_back(Hex("4C 00 00 00 12 34 56"));
-    r.push_back(Hex("4F 00 00 00 00 25 50 00 00 00 42 00 03 01 05 09 0E 03 D4 07"));
+    for (const QByteArray& record : SampleReceiptRecords())
+        r.emplace_back(record.begin(), record.end());
     return r;
 }
 

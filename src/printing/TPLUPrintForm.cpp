@@ -574,6 +574,7 @@ void TPLUPrintForm::SetPreviewText(const QString& text) {
 
 bool TPLUPrintForm::PrintPluReport(const QString& text) {
     m_printing = true;
+    m_pagesPrinted = 0;
     const auto finished = qScopeGuard([this] {
         m_printing = false;
         emit PrintFinished();
@@ -649,6 +650,7 @@ bool TPLUPrintForm::PrintPluReport(const QString& text) {
     QElapsedTimer clock;
     clock.start();
     connect(&job, &PagedTextPrint::PagePainted, this, [this, &clock](int page, int pages) {
+        m_pagesPrinted = page;
         const qint64 left = clock.elapsed() * (pages - page) / qMax(page, 1);
         m_status->Progress()->setRange(0, pages);
         m_status->SetProgress(

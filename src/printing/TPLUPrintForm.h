@@ -48,6 +48,8 @@ class TPLUPrintForm : public QDialog {
     [[nodiscard]] int PageIndex() const;
     // Longest stretch without running pending events in the last build or print.
     [[nodiscard]] qint64 LongestGapMs() const { return m_longestGapMs; }
+    // Pages the last print job painted; 0 when none ran.
+    [[nodiscard]] int PagesPrinted() const { return m_pagesPrinted; }
 
     // The optional fields ticked when Next was last pressed, by object name;
     // the wizard starts from them.
@@ -122,6 +124,7 @@ class TPLUPrintForm : public QDialog {
     QCheckBox* m_pluBarcode = nullptr;
     QCheckBox* m_pluStock = nullptr;
     QStringList m_fieldChoices;
+    int m_pagesPrinted = 0;
     QComboBox* m_fontSzBox = nullptr;
     QPushButton* m_choiceNext = nullptr;
     QPushButton* m_printCancel = nullptr;
