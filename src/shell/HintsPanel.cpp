@@ -31,7 +31,8 @@ HintsPanel::HintsPanel(QWidget* parent) : QLabel(parent) {
     QFont plain = font();
     plain.setBold(false);
     m_note->setFont(plain);
-    m_note->setAlignment(Qt::AlignCenter);
+    // A note longer than its three lines loses its end, not its beginning.
+    m_note->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     m_note->setWordWrap(true);
     QPalette warn = pale;
     warn.setColor(QPalette::WindowText, QColor(0x80, 0x00, 0x00));

@@ -16,7 +16,7 @@ namespace {
 // The hint panel has room for a line or two: the database's own words are
 // often several lines.
 QString OneLine(QString text) {
-    constexpr int Longest = 140;
+    constexpr int Longest = 90;
     text = text.replace(QLatin1Char('\n'), QLatin1Char(' ')).simplified();
     return text.size() > Longest ? text.left(Longest - 3) + QStringLiteral("...") : text;
 }
