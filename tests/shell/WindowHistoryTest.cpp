@@ -1,6 +1,9 @@
 #include "ShellFixture.h"
 
 #include "history/HistorySql.h"
+#include "reports/DailyReports.h"
+#include "reports/ReportDecoder.h"
+#include "session/RegisterSession.h"
 #include "shell/HintsPanel.h"
 #include "shell/KeptSettings.h"
 #include "shell/ShopNameDialog.h"
@@ -88,11 +91,21 @@ TEST_F(WindowHistoryTest, ASimulatedSaleIsRecordedInTheDataFolder) {
             return scalar("SELECT COUNT(*) FROM receipts WHERE whole = 1").toInt() >= 2;
         },
         20000));
+    // The daily status report the window fetches names the register.
+    ASSERT_TRUE(forms->Session().Reports().RequestReport(StatusReportCode));
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            History().Store().Flush(2000);
+            return scalar("SELECT COUNT(*) FROM reports WHERE code = 'h'").toInt() == 1;
+        },
+        10000));
     Dispatcher().Disconnect();
     ASSERT_TRUE(History().Store().Flush(5000)) << History().Store().Status().ServerError.toStdString();
     EXPECT_GT(scalar("SELECT COUNT(*) FROM journal WHERE code = 'O'").toInt(), 0);
     EXPECT_EQ(scalar("SELECT COUNT(*) FROM receipts WHERE shop <> 'Corner shop'").toInt(), 0);
     EXPECT_GT(scalar("SELECT SUM(total) FROM receipts WHERE whole = 1").toLongLong(), 0);
+    EXPECT_EQ(scalar("SELECT shop FROM registers").toString(), QStringLiteral("Corner shop"));
+    EXPECT_FALSE(scalar("SELECT fiscal_id FROM registers").toString().isEmpty());
     EXPECT_TRUE(Note().isEmpty()) << Note().toStdString();
 }
 
