@@ -23,7 +23,7 @@ QString OneLine(QString text) {
 } // namespace
 
 WindowHistory::WindowHistory(TUserForm& window, RegisterSession& session)
-    : QObject(&window), m_window(window), m_session(session) {
+    : m_window(window), m_session(session) {
     setObjectName(QStringLiteral("WindowHistory"));
     // Queued: the store says it on its writer thread, the panel hears it on this one.
     connect(&m_store, &HistoryStore::StatusChanged, this, [this](const HistoryStatus& status) {

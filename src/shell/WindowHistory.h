@@ -14,7 +14,8 @@ class TUserForm;
 // the server --history names) and a recorder on the window's register
 // session, the store's state in the hint panel, and Settings > Shop name...
 // A store that cannot be opened leaves the program running without history
-// and says why there.
+// and says why there. Its owner (FormSet) ends it before the window and the
+// session.
 class WindowHistory : public QObject {
     Q_OBJECT
   public:
