@@ -2,7 +2,8 @@
 # folders' sources.cmake (ORVEX_VIEWS_SOURCES).
 if(ORVEX_VIEWS_SOURCES)
     add_library(orvex_views STATIC ${ORVEX_VIEWS_SOURCES})
-    target_link_libraries(orvex_views PUBLIC orvex_link Qt6::Widgets Qt6::PrintSupport)
+    # The window records into the sales history.
+    target_link_libraries(orvex_views PUBLIC orvex_link orvex_history Qt6::Widgets Qt6::PrintSupport)
     if(TARGET orvex_sim)
         target_link_libraries(orvex_views PUBLIC orvex_sim)
     endif()

@@ -97,12 +97,16 @@ bool HistoryStore::Open(const HistoryTarget& target, QString& error, const Optio
             return;
         }
         (postgres ? m_spool : m_main) = std::move(connection);
+        PublishStatus();
+        // The caller (the window, often) does not wait for the server: a host
+        // that does not answer takes the connect time-out, and meanwhile rows
+        // queue as ever.
+        opened->set_value(QString());
         if (postgres && !ConnectServer())
             m_nextRetryMs = NowMs() + m_options.RetryMs;
         if (postgres && m_spooled > 0 && m_main)
             Forward();
         PublishStatus();
-        opened->set_value(QString());
         Run();
     });
     error = result.get();

@@ -46,8 +46,9 @@ class HistoryStore : public QObject {
     ~HistoryStore() override;
 
     // Opens the SQLite file (or, for PostgreSQL, the spool) and brings its
-    // schema up to date; a server that is down is not an error, its rows are
-    // spooled. False, with the reason, when nothing can be written.
+    // schema up to date; the server is reached afterwards, on the writer's
+    // thread, and one that is down is not an error: its rows are spooled.
+    // False, with the reason, when nothing can be written.
     bool Open(const HistoryTarget& target, QString& error, const Options& options);
     bool Open(const HistoryTarget& target, QString& error) { return Open(target, error, Options{}); }
     // Commits what was handed in (to the spool when the server is away) and

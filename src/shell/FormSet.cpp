@@ -13,6 +13,7 @@
 #include "shell/TDLForm.h"
 #include "shell/TIntroForm.h"
 #include "shell/TUserForm.h"
+#include "shell/WindowHistory.h"
 #include "spreadsheets/TExpImpForm.h"
 #include "toolkit/MessageBoxes.h"
 
@@ -54,9 +55,12 @@ FormSet::FormSet() {
                                                             *m_introForm, *m_expImpForm, Dialogs()});
     m_userForm->Attach(*m_dialogs);
     WireBarcodeForm();
+    m_history = std::make_unique<WindowHistory>(*m_userForm, *m_session);
 }
 
 FormSet::~FormSet() {
+    // What was recorded is committed while the session is still there.
+    m_history.reset();
     // The windows go before the session they show.
     m_userForm.reset();
     m_dataForm.reset();

@@ -18,6 +18,7 @@ class TPLUPrintForm;
 class TPLUStat;
 class TRepStatusForm;
 class TUserForm;
+class WindowHistory;
 class QWidget;
 
 // The program's register session and its windows: the session first, then
@@ -42,6 +43,8 @@ class FormSet {
     [[nodiscard]] TIntroForm& IntroForm() const { return *m_introForm; }
     [[nodiscard]] TExpImpForm& ExpImpForm() const { return *m_expImpForm; }
     [[nodiscard]] TBarcodeForm& BarcodeForm() const { return *m_barcodeForm; }
+    // The sales history of the window's session; recording once it is opened.
+    [[nodiscard]] WindowHistory& History() const { return *m_history; }
 
     // Non-zero when start-up failed (the database could not be loaded) and the
     // program is to end with this status; the user has been told why.
@@ -70,4 +73,5 @@ class FormSet {
     std::unique_ptr<TExpImpForm> m_expImpForm;
     std::unique_ptr<TBarcodeForm> m_barcodeForm;
     std::unique_ptr<ShellDialogs> m_dialogs;
+    std::unique_ptr<WindowHistory> m_history;
 };

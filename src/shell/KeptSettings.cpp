@@ -7,6 +7,7 @@
 #include "shell/FormSet.h"
 #include "shell/MainMenus.h"
 #include "shell/TUserForm.h"
+#include "shell/WindowHistory.h"
 #include "toolkit/FileDialogs.h"
 
 #include <QAction>
@@ -50,6 +51,8 @@ constexpr const char* GeometryKey = "Window/Geometry";
 constexpr const char* PrintFieldsKey = "PluPrint/Fields";
 constexpr const char* OpenFolderKey = "Folders/Open";
 constexpr const char* SaveFolderKey = "Folders/Save";
+constexpr const char* ShopNameKey = "ShopName";
+constexpr const char* HistoryKey = "History";
 
 int KeptSpeedOf(const QVariant& value) {
     const int speed = value.toInt();
@@ -81,6 +84,10 @@ int KeptSettings::KeptSpeed(QSettings& store) {
     return KeptSpeedOf(store.value(QLatin1String(SpeedKey)));
 }
 
+QString KeptSettings::KeptHistory(QSettings& store) {
+    return store.value(QLatin1String(HistoryKey)).toString().trimmed();
+}
+
 void KeptSettings::Restore() {
     const MainMenus& menus = *m_forms.UserForm().Menus();
     for (const MenuChoice& kept : MenuChoices()) {
@@ -107,6 +114,7 @@ void KeptSettings::Restore() {
         m_forms.PLUPrintForm().SetFieldChoices(m_store->value(QLatin1String(PrintFieldsKey)).toStringList());
     FileDialogs::SetLastFolder(false, m_store->value(QLatin1String(OpenFolderKey)).toString());
     FileDialogs::SetLastFolder(true, m_store->value(QLatin1String(SaveFolderKey)).toString());
+    m_forms.History().SetShop(m_store->value(QLatin1String(ShopNameKey)).toString().trimmed());
 
     // From here on a port or speed the user picks is theirs to keep, command line or not.
     for (int n = 1; n <= 4; ++n) {
@@ -146,5 +154,6 @@ void KeptSettings::Save() {
     m_store->setValue(QLatin1String(PrintFieldsKey), m_forms.PLUPrintForm().FieldChoices());
     m_store->setValue(QLatin1String(OpenFolderKey), FileDialogs::LastFolder(false));
     m_store->setValue(QLatin1String(SaveFolderKey), FileDialogs::LastFolder(true));
+    m_store->setValue(QLatin1String(ShopNameKey), m_forms.History().Shop());
     m_store->sync();
 }

@@ -9,7 +9,7 @@ class QSettings;
 
 // The user's choices kept from one run to the next: port and speed, language,
 // register charset, text size and wrap, the fiscal printer's sale mode and the
-// other Settings menu choices, the window's size and place, the PLU print
+// other Settings menu choices, the shop name, the window's size and place, the PLU print
 // form's fields and the folders last used. They are read once at start and
 // written as the main window closes.
 class KeptSettings : public QObject {
@@ -31,6 +31,9 @@ class KeptSettings : public QObject {
     [[nodiscard]] static std::unique_ptr<QSettings> UserStore();
     // The line speed kept in store, 0 when none is.
     [[nodiscard]] static int KeptSpeed(QSettings& store);
+    // Where the sales history is kept (as --history takes it); empty for the
+    // data folder's own file. Written by hand: the window only reads it.
+    [[nodiscard]] static QString KeptHistory(QSettings& store);
 
     // Applies what is kept, through the same menu items a user would pick.
     void Restore();

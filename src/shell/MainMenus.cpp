@@ -116,6 +116,9 @@ MainMenus::MainMenus(QMainWindow* window) : QObject(window), m_window(window) {
     QActionGroup* saleModes = Group();
     Add(fiscal, "MnSaleafter", "Sale after barcode sanning", {}, saleModes);
     Add(fiscal, "MnUsersale", "User sale", {}, saleModes, true);
+    settings->addSeparator();
+    // Its captions follow the language with the sales history's (HistoryMessages).
+    Add(settings, "MnShopName", "Shop name...");
 
     QMenu* help = top("MnHelp", "Help");
     Add(help, "MnCmdHelp", "&Commander Help", QKeySequence(Qt::Key_F1));

@@ -132,7 +132,6 @@ QWidget* TUserForm::BuildToolbar() {
     for (QToolButton* button : {view, m_save, m_print, m_connect, m_disconnect, getTime, showDb, pluPrint})
         layout->addWidget(button);
     m_hints = new HintsPanel(bar);
-    m_hints->setFixedHeight(32);
     layout->addWidget(m_hints, 1);
     SetFileCommands(false);
     SetViewCommands(false);

@@ -56,6 +56,7 @@ class TUserForm : public QMainWindow {
     [[nodiscard]] ViewerPage* ViewerSheet() const { return m_viewerPage; }
     [[nodiscard]] ModePage* CurrentPage() const;
     [[nodiscard]] QString HintText() const;
+    [[nodiscard]] HintsPanel* Hints() const { return m_hints; }
 
     // Runs once, at the first activation of the window.
     void FormActivate();

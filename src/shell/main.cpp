@@ -4,6 +4,7 @@
 #include "shell/MainMenus.h"
 #include "shell/Screenshots.h"
 #include "shell/TUserForm.h"
+#include "shell/WindowHistory.h"
 #include "sim/InProcessRegister.h"
 #include "sim/SimCommandLine.h"
 
@@ -62,11 +63,16 @@ struct Options {
         QStringLiteral("screenshot"),
         QStringLiteral("Save pictures of every page in both languages to DIR, then end."),
         QStringLiteral("DIR")};
-    QCommandLineOption DataDir{
-        QStringLiteral("data-dir"),
-        QStringLiteral("Keep pludb.dat and ComOpts.ini in DIR (made when missing) instead of the working "
-                       "directory."),
-        QStringLiteral("DIR")};
+    QCommandLineOption DataDir{QStringLiteral("data-dir"),
+                               QStringLiteral("Keep pludb.dat, ComOpts.ini and history.sqlite in DIR (made "
+                                              "when missing) instead of the working directory."),
+                               QStringLiteral("DIR")};
+    QCommandLineOption History{
+        QStringLiteral("history"),
+        QStringLiteral("Keep the sales history at URL: postgresql://USER@HOST/DB (or "
+                       "postgresql://USER@/DB?host=/socket/folder&port=N) for one server shared by several "
+                       "shop PCs, or sqlite:FILE; history.sqlite in the data folder without it."),
+        QStringLiteral("URL")};
     QCommandLineOption Fresh{
         QStringLiteral("fresh"),
         QStringLiteral("Start from the default settings; what is kept is left as it is.")};
@@ -100,7 +106,8 @@ void Describe(QCommandLineParser& parser, const Options& options) {
         QStringLiteral("Orvex Commander: the PC side of an Orvex cash register."));
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addOptions({options.Port, options.Simulate, options.Screenshot, options.DataDir, options.Fresh});
+    parser.addOptions({options.Port, options.Simulate, options.Screenshot, options.DataDir, options.History,
+                       options.Fresh});
     SimCommandLine::AddOptions(parser);
 }
 
@@ -149,6 +156,8 @@ int main(int argc, char** argv) {
         usage = QStringLiteral("--port needs a device, e.g. /dev/ttyUSB0");
     if (parser.isSet(options.DataDir) && parser.value(options.DataDir).isEmpty())
         usage = QStringLiteral("--data-dir needs a folder");
+    if (parser.isSet(options.History) && parser.value(options.History).trimmed().isEmpty())
+        usage = QStringLiteral("--history needs a URL, e.g. postgresql://orvex@db.shop.lan/orvex");
     if (!usage.isEmpty()) {
         QTextStream(stderr) << "orvex-commander: " << usage << "\n";
         return 2;
@@ -156,6 +165,10 @@ int main(int argc, char** argv) {
     std::unique_ptr<QSettings> kept;
     if (!parser.isSet(options.Fresh))
         kept = KeptSettings::UserStore();
+    // --history wins over the kept one.
+    const QString historyUrl = parser.isSet(options.History) ? parser.value(options.History)
+                               : kept                        ? KeptSettings::KeptHistory(*kept)
+                                                             : QString();
     const bool simulated = parser.isSet(options.Simulate) && !parser.isSet(options.Port);
 
     if (parser.isSet(options.Port))
@@ -203,6 +216,8 @@ int main(int argc, char** argv) {
         } else if (givenSpeed) {
             forms.UserForm().Menus()->Action(QStringLiteral("mbr%1").arg(givenSpeed))->trigger();
         }
+        // A history that cannot be kept is said in the hint panel; the program goes on without it.
+        forms.History().Open(historyUrl, QDir::currentPath());
         QObject::connect(&forms.UserForm(), &TUserForm::TerminateRequested, &app,
                          [] { QApplication::exit(0); });
         forms.UserForm().show();

@@ -7,6 +7,9 @@
 #include "history/HistoryStore.h"
 
 #include <QDeadlineTimer>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QThread>
 
@@ -226,3 +229,32 @@ TEST_P(HistoryServerOutageTest, RowsWaitInTheSpoolAndArriveOnceInOrder) {
 }
 
 ORVEX_ON_BOTH_BACKENDS(HistoryServerOutageTest);
+
+// A server that takes the connection and never answers: Open returns while
+// the writer still waits for it (the window opens its history on its own
+// thread), and the rows wait in the spool.
+TEST(HistoryStoreOpen, DoesNotWaitForTheServer) {
+    if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QPSQL")))
+        GTEST_SKIP() << "the PostgreSQL driver of Qt SQL is not installed (libqt6sql6-psql)";
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QLocalServer silent;
+    ASSERT_TRUE(silent.listen(dir.path() + QStringLiteral("/.s.PGSQL.5432")));
+    HistoryTarget target;
+    QString error;
+    ASSERT_TRUE(ParseHistoryTarget(QStringLiteral("postgresql://orvex@/orvex?host=%1").arg(dir.path()),
+                                   dir.path(), target, error))
+        << error.toStdString();
+    HistoryStore store;
+    ASSERT_TRUE(store.Open(target, error)) << error.toStdString();
+    ASSERT_TRUE(silent.waitForNewConnection(5000));
+    QLocalSocket* client = silent.nextPendingConnection();
+    ASSERT_NE(client, nullptr);
+    // The writer is still waiting for an answer: it has not hung up.
+    EXPECT_FALSE(client->waitForDisconnected(300)) << "Open waited for the server to time out";
+    store.Add(HistoryTable::Journal, Journal(1));
+    client->abort();
+    EXPECT_FALSE(store.Flush(1000));
+    EXPECT_TRUE(WaitUntil([&] { return store.Status().Spooled == 1; }, 5000));
+    EXPECT_FALSE(store.Status().ServerReachable());
+}

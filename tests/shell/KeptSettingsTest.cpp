@@ -172,6 +172,7 @@ TEST(CommanderProgram, RefusesWhatItCannotUse) {
     } cases[] = {
         {{QStringLiteral("--data-dir"), dir.filePath(QStringLiteral("afile/sub"))}, 1, "data folder"},
         {{QStringLiteral("--port="), QStringLiteral("--fresh")}, 2, "--port needs a device"},
+        {{QStringLiteral("--history="), QStringLiteral("--fresh")}, 2, "--history needs a URL"},
         {{QStringLiteral("--port"), QStringLiteral("/dev/ttyUSB9"), QStringLiteral("--speed"),
           QStringLiteral("1200")},
          2,

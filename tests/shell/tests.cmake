@@ -4,4 +4,5 @@ list(APPEND ORVEX_VIEWS_TESTS
     ${CMAKE_CURRENT_LIST_DIR}/KeptSettingsTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/IntroAndHelpTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CaptionConformanceTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/WindowHistoryTest.cpp
 )

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "history/HistoryStore.h"
+
+#include <QObject>
+#include <QString>
+#include <memory>
+
+class HistoryRecorder;
+class RegisterSession;
+class TUserForm;
+
+// The window's part in the sales history: the store on the data folder (or
+// the server --history names) and a recorder on the window's register
+// session, the store's state in the hint panel, and Settings > Shop name...
+// A store that cannot be opened leaves the program running without history
+// and says why there. Its owner (FormSet) ends it before the window and the
+// session.
+class WindowHistory : public QObject {
+    Q_OBJECT
+  public:
+    WindowHistory(TUserForm& window, RegisterSession& session);
+    ~WindowHistory() override;
+
+    // url: a libpq URI, sqlite:FILE, or empty for history.sqlite in dataDir.
+    // False, and said in the hint panel, when the history cannot be kept.
+    bool Open(const QString& url, const QString& dataDir);
+    // Commits what was recorded and stops recording.
+    void Close();
+    [[nodiscard]] bool IsOpen() const { return m_store.IsOpen(); }
+    [[nodiscard]] HistoryStore& Store() { return m_store; }
+    // Why the history could not be opened; empty when it is or was never asked.
+    [[nodiscard]] QString OpenError() const { return m_openError; }
+
+    void SetShop(const QString& shop);
+    [[nodiscard]] QString Shop() const { return m_shop; }
+    // Settings > Shop name...: the dialog, window-modal; the name is taken on OK.
+    void ShowShopNameDialog();
+
+    // What the hint panel says about the history in a language; empty while all is well.
+    [[nodiscard]] QString NoteText(int lang) const;
+
+  signals:
+    void ShopChanged(const QString& shop);
+
+  private:
+    void ShowNote();
+
+    TUserForm& m_window;
+    RegisterSession& m_session;
+    HistoryStore m_store;
+    std::unique_ptr<HistoryRecorder> m_recorder;
+    HistoryStatus m_status;
+    QString m_openError;
+    QString m_shop;
+};
