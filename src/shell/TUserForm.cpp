@@ -180,13 +180,12 @@ void TUserForm::BuildPages() {
                 SetFileCommands(on);
         });
     }
-    m_fileCommands = new TextFileCommands(
-        *this, *m_viewerPage, *m_monitorPage->PrintRich(), [this](int target) -> QWidget* {
-            const ModePage* pages[] = {m_monitorPage, m_reportsPage, m_viewerPage};
-            if (target < 0 || target > 2)
-                return nullptr;
-            return pages[target]->TextViews().value(0);
-        });
+    m_fileCommands = new TextFileCommands(*this, *m_viewerPage, [this](int target) -> QWidget* {
+        const ModePage* pages[] = {m_monitorPage, m_reportsPage, m_viewerPage};
+        if (target < 0 || target > 2)
+            return nullptr;
+        return pages[target]->TextViews().value(0);
+    });
     connect(m_fileCommands, &TextFileCommands::JobFinished, this, [this] {
         if (std::exchange(m_closeAfterJob, false))
             QTimer::singleShot(0, this, &QWidget::close);
