@@ -640,6 +640,11 @@ void TUserForm::ApplyLanguage(int lang) {
     m_captions.Apply(Captions::PrintFormCaptions(), lang);
     m_captions.Apply(Captions::PopupCaptions(), lang);
     m_pluPage->FillUnitList(lang);
+    // The text views' find bars take their captions afresh, open or not.
+    for (LineView* view : findChildren<LineView*>()) {
+        QEvent change(QEvent::LanguageChange);
+        QCoreApplication::sendEvent(view, &change);
+    }
     emit LanguageApplied(lang);
 }
 
