@@ -77,7 +77,7 @@ bool LinePrint::Run(QPrinter& printer) {
     qsizetype rows = m_store->RowCount();
     for (qsizetype row = 0;; ++row) {
         while (row >= rows && growing && !m_store->Complete() && !Cancelled()) {
-            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 10);
+            QCoreApplication::processEvents(EventsRun(), 10);
             m_slice.start();
             rows = m_store->RowCount();
         }
@@ -123,8 +123,12 @@ void LinePrint::RunPendingEvents(bool whenSliceUsed) {
     if (whenSliceUsed && elapsed < SliceMs)
         return;
     m_longestSliceMs = qMax(m_longestSliceMs, elapsed);
-    QCoreApplication::processEvents(m_cancelled ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
+    QCoreApplication::processEvents(EventsRun());
     m_slice.start();
+}
+
+QEventLoop::ProcessEventsFlags LinePrint::EventsRun() const {
+    return m_cancelled ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents;
 }
 
 bool LinePrint::Cancelled() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFont>
 #include <QObject>
 #include <functional>
@@ -42,6 +43,8 @@ class LinePrint : public QObject {
 
   private:
     void RunPendingEvents(bool whenSliceUsed);
+    // User input only with a Cancel to reach (the caller's modal dialog).
+    [[nodiscard]] QEventLoop::ProcessEventsFlags EventsRun() const;
     [[nodiscard]] bool Cancelled();
 
     std::shared_ptr<const LineStore> m_store;
