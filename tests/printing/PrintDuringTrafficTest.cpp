@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPrinter>
+#include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTimer>
@@ -150,6 +151,40 @@ TEST_F(PrintJobTest, EveryLineIsPrintedInOrderAndWideLinesWrap) {
     const QString unbroken = QString(3000, QLatin1Char('X'));
     EXPECT_FALSE(all.contains(unbroken));
     EXPECT_TRUE(WithoutSpaces(all).contains(QStringLiteral("11:") + unbroken + QStringLiteral(":end")));
+}
+
+// Pages chosen in the print dialog are the pages of the whole printout: the
+// others take no sheet, and the page numbers go on counting.
+TEST_F(PrintJobTest, OnlyThePagesChosenAreOnPaper) {
+    const QString text = LongText(700);
+    ViewText(text);
+    Item("PrintFile")->trigger();
+    const QStringList whole = PdfPagesText(pdfFile);
+    ASSERT_GT(whole.size(), 5);
+
+    FileDialogs::SetPrintHook([this](QPrinter& printer) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdfFile);
+        QPageRanges ranges;
+        ranges.addRange(2, 3);
+        ranges.addPage(5);
+        printer.setPageRanges(ranges);
+        return true;
+    });
+    Item("PrintFile")->trigger();
+    ASSERT_TRUE(boxes.empty());
+    EXPECT_EQ(PdfPages(ReadFile(pdfFile)), 3);
+    QProcess reader;
+    reader.start(QStringLiteral("pdftotext"), {QStringLiteral("-raw"), pdfFile, QStringLiteral("-")});
+    ASSERT_TRUE(reader.waitForFinished(60000));
+    const QStringList printed = QString::fromUtf8(reader.readAllStandardOutput()).split(QLatin1Char('\f'));
+    ASSERT_GE(printed.size(), 3);
+    const int numbers[] = {2, 3, 5};
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(numbers[i]);
+        EXPECT_TRUE(printed[i].startsWith(whole[numbers[i] - 1].left(200)));
+        EXPECT_EQ(printed[i].trimmed().split(QLatin1Char('\n')).constLast(), QString::number(numbers[i]));
+    }
 }
 
 // A job of thousands of pages is stopped by the status dialog's Cancel: no
