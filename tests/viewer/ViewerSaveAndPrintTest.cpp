@@ -390,6 +390,29 @@ TEST_F(ViewerTest, AnotherFileOrClearWhileAFileIsReadTakesOver) {
     EXPECT_TRUE(boxes.empty());
 }
 
+// A viewed file is printed from its mapped lines: CR LF ends no line with a
+// stray character, and a line longer than a row of the view (shown in
+// pieces) is printed whole, wrapped to the page.
+TEST_F(ViewerTest, AViewedFileIsPrintedLineByLine) {
+    QByteArray bytes;
+    for (int i = 0; i < 150; ++i)
+        bytes += "row " + QByteArray::number(i) + "\tend\r\n";
+    bytes += "long:" + QByteArray(3000, 'y') + ":tail\r\nlast\r\n";
+    WriteFile(PathOf("crlf.txt"), bytes);
+    Item("Viewer1")->trigger();
+    chosenFile = PathOf("crlf.txt");
+    Item("ViewFile")->trigger();
+    const QString shown = Viewer();
+    pdfFile = PathOf("crlf.pdf");
+    Item("PrintFile")->trigger();
+    ASSERT_TRUE(boxes.empty());
+    const QString printed = PdfPagesText(pdfFile).join(QLatin1Char('\n'));
+    EXPECT_TRUE(WithoutSpaces(printed) == WithoutSpaces(QString::fromLatin1(bytes)));
+    EXPECT_TRUE(WithoutSpaces(printed) == WithoutSpaces(shown));
+    EXPECT_FALSE(printed.contains(QLatin1Char('\r')));
+    EXPECT_FALSE(printed.contains(QString(1100, QLatin1Char('y')))) << "wrapped to the page";
+}
+
 // Print streams the lines, so any file the machine maps is printed, however
 // large (a long job is stopped with the status dialog's Cancel); in the
 // language of the window, the dialog says the page at hand.
