@@ -1,12 +1,12 @@
 // Printing a day's journal: 100 000 monitor lines to a PDF file through
-// File > Print, against the text view's own one-call print of the same text
-// (the way the program printed before). Figures:
+// File > Print (streamed from the view's lines), against a text document's
+// one-call print of the same text. Figures:
 //   - seconds for the whole job and the pages it made;
 //   - the longest time the user-interface thread went without running its
 //     events during the job: the serial port is read there, every 50 ms at
 //     the latest, and a line with no handshake loses what overflows;
-//   - the time taken before the print dialog (the print buffer is filled),
-//     which the longest gap covers too.
+//   - the time taken before the print dialog, which the longest gap covers
+//     too.
 #include "BenchSupport.h"
 #include "toolkit/FileDialogs.h"
 #include "viewer/LineView.h"
@@ -48,7 +48,7 @@ QString JournalDay() {
     return lines.join(QLatin1Char('\n'));
 }
 
-void PrintBufferSetUp(QTextEdit& printRich) {
+void ReferenceSetUp(QTextEdit& printRich) {
     printRich.setReadOnly(true);
     printRich.setAcceptRichText(false);
     printRich.setLineWrapMode(QTextEdit::NoWrap);
@@ -73,7 +73,7 @@ int main(int argc, char** argv) {
     int referencePages = 0;
     {
         QTextEdit printRich;
-        PrintBufferSetUp(printRich);
+        ReferenceSetUp(printRich);
         printRich.setPlainText(text);
         QPrinter printer;
         printer.setOutputFormat(QPrinter::PdfFormat);
@@ -92,9 +92,11 @@ int main(int argc, char** argv) {
     ViewerPage viewer(&owner);
     LineView monitor;
     monitor.SetPlainText(text);
-    QTextEdit printRich;
-    PrintBufferSetUp(printRich);
-    TextFileCommands commands(owner, viewer, printRich, [&monitor](int) -> QWidget* { return &monitor; });
+    QFont font(QStringLiteral("Courier"));
+    font.setStyleHint(QFont::TypeWriter);
+    font.setPointSize(8);
+    monitor.setFont(font);
+    TextFileCommands commands(owner, viewer, [&monitor](int) -> QWidget* { return &monitor; });
     const QString pdf = dir.filePath(QStringLiteral("journal.pdf"));
     QElapsedTimer clock, job;
     double beforeDialogMs = 0;
@@ -106,8 +108,7 @@ int main(int argc, char** argv) {
         return true;
     });
     int pagesReported = 0;
-    QObject::connect(&commands, &TextFileCommands::PagePrinted,
-                     [&](int, int pages) { pagesReported = pages; });
+    QObject::connect(&commands, &TextFileCommands::PagePrinted, [&](int page) { pagesReported = page; });
     clock.start();
     gaps.Start();
     commands.PrintClick();
@@ -118,12 +119,17 @@ int main(int argc, char** argv) {
     std::printf("Print: reference one-call print of %d lines: %.2f s, %d pages, the event loop stood still "
                 "all that time\n",
                 Lines, referenceSeconds, referencePages);
-    std::printf("Print: File > Print: %.2f s, %d pages (layout says %d): ratio %.2f against the reference\n",
+    std::printf("Print: File > Print: %.2f s, %d pages (the job says %d): ratio %.2f against the reference\n",
                 jobSeconds, pages, pagesReported, jobSeconds / referenceSeconds);
     std::printf("Print: longest gap between two event-loop turns from Print to the end of the job %.1f ms "
-                "(goal < 50, the "
-                "port's poll period): ratio %.4f against the reference's %.0f ms\n",
+                "(goal <= 20; the "
+                "port is polled every 50): ratio %.4f against the reference's %.0f ms\n",
                 longestGapMs, longestGapMs / (referenceSeconds * 1000), referenceSeconds * 1000);
-    std::printf("Print: filling the print buffer before the dialog took %.1f ms\n", beforeDialogMs);
-    return pages == referencePages && pages > 0 ? 0 : 1;
+    std::printf(
+        "Print: from Print to the dialog %.1f ms; the job's own longest stretch without events %lld ms "
+        "(goal <= 20)\n",
+        beforeDialogMs, static_cast<long long>(commands.LongestPrintGapMs()));
+    // Lines wrapped to the page take more pages than the reference's cut-off
+    // ones; the count the job reports is the count printed.
+    return pages == pagesReported && pages > 0 ? 0 : 1;
 }

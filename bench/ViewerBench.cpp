@@ -16,7 +16,6 @@
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QTemporaryDir>
-#include <QTextEdit>
 #include <cstdio>
 
 namespace {
@@ -77,9 +76,7 @@ bool Case(const char* name, const QString& path, qint64 bytes, double firstScree
     owner.resize(1000, 700);
     ViewerPage viewer(&owner);
     viewer.resize(1000, 700);
-    QTextEdit printRich;
-    TextFileCommands commands(owner, viewer, printRich,
-                              [&viewer](int) -> QWidget* { return viewer.ViewRich(); });
+    TextFileCommands commands(owner, viewer, [&viewer](int) -> QWidget* { return viewer.ViewRich(); });
     owner.show();
     QCoreApplication::processEvents();
     LineView& view = *viewer.ViewRich();

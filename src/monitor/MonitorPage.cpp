@@ -12,7 +12,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QTextEdit>
 #include <QVBoxLayout>
 
 using FieldBuilders::Button;
@@ -49,19 +48,6 @@ MonitorPage::MonitorPage(QWidget* parent)
     row->addWidget(m_reset);
     row->addWidget(m_clear);
     Body()->addLayout(row);
-
-    m_printRich = new QTextEdit(this);
-    m_printRich->setObjectName(QStringLiteral("PrintRich"));
-    m_printRich->setReadOnly(true);
-    m_printRich->setAcceptRichText(false);
-    m_printRich->setLineWrapMode(QTextEdit::NoWrap);
-    m_printRich->setUndoRedoEnabled(false);
-    QFont printFont(QStringLiteral("Courier"));
-    printFont.setStyleHint(QFont::TypeWriter);
-    printFont.setPointSize(8);
-    m_printRich->setFont(printFont);
-    m_printRich->setProperty(CharsetSwitch::CharsetProperty, RegisterCharsets::Cyrillic);
-    m_printRich->hide();
 
     connect(m_reset, &QPushButton::clicked, this, &MonitorPage::ResetClick);
     connect(m_clear, &QPushButton::clicked, this, &MonitorPage::ClearClick);

@@ -7,7 +7,6 @@ class LineView;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QTextEdit;
 
 // The sales monitor: the live journal of the register, one line per record,
 // and the count of journal bytes received. Lines stay until the user clears
@@ -25,7 +24,6 @@ class MonitorPage : public ModePage {
     [[nodiscard]] QPushButton* ResetButton() const { return m_reset; }
     [[nodiscard]] QPushButton* ClearButton() const { return m_clear; }
     // The print buffer of Print: a scratch copy of the text being printed.
-    [[nodiscard]] QTextEdit* PrintRich() const { return m_printRich; }
     // The Close button is hidden while the start page is up.
     void SetCloseVisible(bool visible);
     // Whether the view draws register codes: the OrvexChars font at the Cyrillic charset.
@@ -51,7 +49,6 @@ class MonitorPage : public ModePage {
     QLineEdit* m_byteCount;
     QPushButton* m_reset;
     QPushButton* m_clear;
-    QTextEdit* m_printRich;
     JournalMonitor* m_journal = nullptr;
     int m_column = 0;
     bool m_following = true;

@@ -3,7 +3,6 @@ list(APPEND ORVEX_CORE_SOURCES
 )
 list(APPEND ORVEX_VIEWS_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/PagedTextPrint.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/UnlaidTextLayout.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TPLUPrintForm.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TRepStatusForm.cpp
 )

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QVariant>
 #include <QWidget>
 
 MenuShortcutGuard::MenuShortcutGuard(QWidget* window, QList<QKeySequence> shortcuts)
@@ -22,6 +23,16 @@ bool MenuShortcutGuard::eventFilter(QObject* watched, QEvent* event) {
     const QKeySequence pressed(static_cast<QKeyEvent*>(event)->keyCombination());
     if (!m_shortcuts.contains(pressed))
         return false;
+    // A widget that names the key among its own keeps it while the focus is
+    // inside it (a text view's Find, say): the key goes to the focus widget
+    // and, unused there, on up to the one that owns it.
+    for (const QWidget* inside = widget; inside && inside != m_window; inside = inside->parentWidget()) {
+        const QVariant owned = inside->property(OwnedKeysProperty);
+        if (owned.isValid() && QKeySequence::listFromString(owned.toString()).contains(pressed)) {
+            event->accept();
+            return true;
+        }
+    }
     // Left unaccepted, the override lets the shortcut have the key.
     event->ignore();
     return true;

@@ -179,13 +179,12 @@ void TUserForm::BuildPages() {
                 SetFileCommands(on);
         });
     }
-    m_fileCommands = new TextFileCommands(
-        *this, *m_viewerPage, *m_monitorPage->PrintRich(), [this](int target) -> QWidget* {
-            const ModePage* pages[] = {m_monitorPage, m_reportsPage, m_viewerPage};
-            if (target < 0 || target > 2)
-                return nullptr;
-            return pages[target]->TextViews().value(0);
-        });
+    m_fileCommands = new TextFileCommands(*this, *m_viewerPage, [this](int target) -> QWidget* {
+        const ModePage* pages[] = {m_monitorPage, m_reportsPage, m_viewerPage};
+        if (target < 0 || target > 2)
+            return nullptr;
+        return pages[target]->TextViews().value(0);
+    });
     connect(m_fileCommands, &TextFileCommands::JobFinished, this, [this] {
         if (std::exchange(m_closeAfterJob, false))
             QTimer::singleShot(0, this, &QWidget::close);
@@ -640,6 +639,11 @@ void TUserForm::ApplyLanguage(int lang) {
     m_captions.Apply(Captions::PrintFormCaptions(), lang);
     m_captions.Apply(Captions::PopupCaptions(), lang);
     m_pluPage->FillUnitList(lang);
+    // The text views' find bars take their captions afresh, open or not.
+    for (LineView* view : findChildren<LineView*>()) {
+        QEvent change(QEvent::LanguageChange);
+        QCoreApplication::sendEvent(view, &change);
+    }
     emit LanguageApplied(lang);
 }
 

@@ -19,7 +19,7 @@ void SetCharsetAndFont(QWidget* control, int charset, const QString& fontName) {
 } // namespace
 
 void Apply(const QList<QWidget*>& forms, int charset, const QString& fontName) {
-    static const char* const views[] = {"MonListBox", "DailyRich", "ViewRich", "PrintRich", "RepRichEdit"};
+    static const char* const views[] = {"MonListBox", "DailyRich", "ViewRich", "RepRichEdit"};
     static const char* const registerFields[] = {"Description", "Description2", "Barcode", "Line1",
                                                  "Line2",       "Line3",        "Line4",   "Line5",
                                                  "Line6",       "Line7",        "Line8"};

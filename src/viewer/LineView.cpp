@@ -32,6 +32,10 @@ constexpr qreal UnwrappedWidth = 1e6;
 
 LineView::LineView(QWidget* parent) : QAbstractScrollArea(parent) {
     setFocusPolicy(Qt::StrongFocus);
+    // Find is the view's own key while the focus is in it or in its find bar,
+    // though the window's menus have a shortcut on the same key (the menus'
+    // guard reads this name).
+    setProperty("ownedKeys", QKeySequence(QKeySequence::Find).toString());
     viewport()->setCursor(Qt::IBeamCursor);
     viewport()->setBackgroundRole(QPalette::Base);
     viewport()->setAutoFillBackground(true);
@@ -104,8 +108,8 @@ void LineView::SetStore(std::shared_ptr<LineStore> store) {
     connect(m_store.get(), &LineStore::Grown, this, &LineView::StoreGrown);
     verticalScrollBar()->setValue(0);
     horizontalScrollBar()->setValue(0);
-    if (m_findBar->isVisible())
-        m_findResult->clear();
+    m_findResult->clear();
+    m_lastHits = -1;
     UpdateScrollBars();
     viewport()->update();
     emit TextChanged();
@@ -348,6 +352,9 @@ void LineView::resizeEvent(QResizeEvent* event) {
 
 void LineView::changeEvent(QEvent* event) {
     QAbstractScrollArea::changeEvent(event);
+    // The find bar speaks the language of the moment, open or not.
+    if (event->type() == QEvent::LanguageChange)
+        SetFindCaptions();
     if (event->type() == QEvent::FontChange) {
         m_widestSeen = 0;
         m_shownValid = false;
@@ -540,12 +547,23 @@ void LineView::PlaceFindBar() {
     m_findBar->setGeometry(area.left(), area.bottom() + 1, area.width(), height);
 }
 
-void LineView::ShowFind() {
+void LineView::SetFindCaptions() {
     m_findBar->findChild<QLabel*>(QStringLiteral("FindLabel"))->setText(FindMessages::Find.Text());
     m_findCase->setText(FindMessages::MatchCase.Text());
     m_findNext->setText(FindMessages::Next.Text());
     m_findPrevious->setText(FindMessages::Previous.Text());
     m_findClose->setText(FindMessages::Close.Text());
+    if (m_finder.Running())
+        m_findResult->setText(FindMessages::Searching.Text());
+    else if (m_lastHits >= 0)
+        m_findResult->setText(m_lastHits > 0 ? FindMessages::Found.Text().arg(m_lastHits)
+                                             : FindMessages::NotFound.Text());
+    if (m_findBar->isVisible())
+        PlaceFindBar();
+}
+
+void LineView::ShowFind() {
+    SetFindCaptions();
     m_findBar->show();
     PlaceFindBar();
     m_findText->setFocus();
@@ -556,6 +574,7 @@ void LineView::ResetFind() {
     m_finder.Stop();
     m_hit = {};
     m_findResult->clear();
+    m_lastHits = -1;
     viewport()->update();
 }
 
@@ -568,11 +587,13 @@ void LineView::FindNext(bool backward) {
         request.FromRow = m_hit.Row;
         request.FromColumn = m_hit.Column;
     }
+    m_lastHits = -1;
     m_findResult->setText(FindMessages::Searching.Text());
     m_finder.Start(m_store, std::move(request));
 }
 
 void LineView::FindFinished(qsizetype hits) {
+    m_lastHits = hits;
     m_findResult->setText(hits > 0 ? FindMessages::Found.Text().arg(hits) : FindMessages::NotFound.Text());
     if (hits == 0) {
         m_hit = {};

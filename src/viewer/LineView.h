@@ -106,6 +106,7 @@ class LineView : public QAbstractScrollArea {
     void ScrollToHit();
     void PlaceFindBar();
     void FindFinished(qsizetype hits);
+    void SetFindCaptions();
     void ResetFind();
     [[nodiscard]] bool AtEnd() const;
 
@@ -126,6 +127,8 @@ class LineView : public QAbstractScrollArea {
 
     LineFinder m_finder;
     FindHit m_hit;
+    // The count of the last search that ran to its end; -1 when none did.
+    qsizetype m_lastHits = -1;
     QWidget* m_findBar;
     QLineEdit* m_findText;
     QCheckBox* m_findCase;

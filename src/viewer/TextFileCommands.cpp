@@ -3,21 +3,24 @@
 #include "common/Captions.h"
 #include "common/SafeFile.h"
 #include "common/ShellSettings.h"
-#include "printing/PagedTextPrint.h"
-#include "printing/UnlaidTextLayout.h"
+#include "printing/TRepStatusForm.h"
 #include "toolkit/FileDialogs.h"
 #include "toolkit/MessageBoxes.h"
+#include "viewer/LinePrint.h"
 #include "viewer/LineStore.h"
 #include "viewer/LineView.h"
 #include "viewer/ViewerMessages.h"
 #include "viewer/ViewerPage.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QPrinter>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QSaveFile>
 #include <QScopeGuard>
-#include <QTextEdit>
 
 const QString TextFileCommands::OpenFilter =
     QStringLiteral("Excel Files (*.xls);;Word Documents (*.doc);;Rich Text Format  (*.rtf);;"
@@ -34,11 +37,11 @@ LineView* LinesOf(QWidget* view) {
 
 } // namespace
 
-TextFileCommands::TextFileCommands(QWidget& owner, ViewerPage& viewer, QTextEdit& printRich,
-                                   ViewOfTarget views)
-    : QObject(&owner), m_owner(owner), m_viewer(viewer), m_printRich(printRich), m_views(std::move(views)) {
+TextFileCommands::TextFileCommands(QWidget& owner, ViewerPage& viewer, ViewOfTarget views)
+    : QObject(&owner), m_owner(owner), m_viewer(viewer), m_views(std::move(views)),
+      m_status(new TRepStatusForm(&owner)) {
     setObjectName(QStringLiteral("TextFileCommands"));
-    m_printRich.document()->setDocumentLayout(new UnlaidTextLayout(m_printRich.document()));
+    m_status->setObjectName(QStringLiteral("PrintStatus"));
 }
 
 QString TextFileCommands::TargetText() const {
@@ -104,63 +107,72 @@ void TextFileCommands::PrintClick() {
         m_printing = false;
         emit JobFinished();
     });
-    // A printout is laid out as a whole: a text of a size no printer is fed
-    // with is refused in words before any memory is taken for it.
     const LineView* view = LinesOf(m_views(Shell().SaveTarget));
-    const std::shared_ptr<const LineStore> store = view ? view->Store() : nullptr;
-    const auto* file = qobject_cast<const FileLineStore*>(store.get());
-    const qint64 bytes = file ? file->FileBytes() : store ? store->HeldBytes() : 0;
-    if (bytes > MaxPrintedBytes) {
-        MessageBoxes::Plain(&m_owner, ViewerMessages::TooLargeToPrint.Text()
-                                          .arg(bytes / (1024 * 1024))
-                                          .arg(MaxPrintedBytes / (1024 * 1024)));
+    if (!view)
         return;
-    }
-    // A file still being read is printed whole: its last lines come first
-    // (a second at most at this size), the port served meanwhile.
-    while (store && !store->Complete())
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 10);
-    // A day of lines takes a while to go in: the port is served meanwhile.
-    const auto runEvents = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
-    // The job prints the text as it stands now, whatever reaches the views
-    // or the print buffer while it runs.
-    const QString text = store ? store->Text(runEvents) : QString();
-    PagedTextPrint::RemoveInPieces(*m_printRich.document(), runEvents);
-    m_printRich.clear();
-    PagedTextPrint::AppendInPieces(*m_printRich.document(), text, runEvents);
+    // The lines are streamed to the printer a row at a time: a text of any
+    // size is printed without being held twice, and the status dialog's
+    // Cancel stops a long one.
     QPrinter printer;
     if (!FileDialogs::RunPrintDialog(&m_owner, printer))
         return;
     QApplication::setOverrideCursor(Qt::BusyCursor);
-    const bool printed = PrintText(printer, text);
+    bool cancelled = false;
+    const bool printed = PrintLines(printer, *view, cancelled);
     QApplication::restoreOverrideCursor();
-    if (!printed)
+    // Stopped by the user: nothing to report.
+    if (!printed && !cancelled)
         MessageBoxes::Plain(&m_owner, PrintFailed);
 }
 
-bool TextFileCommands::PrintBuffer(QPrinter& printer) {
-    return PrintText(printer, m_printRich.toPlainText());
-}
-
-bool TextFileCommands::PrintText(QPrinter& printer, const QString& text) {
+bool TextFileCommands::PrintLines(QPrinter& printer, const LineView& view, bool& cancelled) {
     if (!printer.isValid())
         return false;
-    // A PDF goes only to a regular file or a new path, through a link to its file.
+    // A PDF goes only to a regular file or a new path, through a link to its
+    // file; it is written beside it first and takes its name once whole, so
+    // a cancelled or failed job leaves no half a file behind.
+    QString target;
+    QString partial;
     if (printer.outputFormat() == QPrinter::PdfFormat) {
-        const WriteTarget target = ResolveWriteTarget(printer.outputFileName());
-        if (!target.Ok())
+        const WriteTarget resolved = ResolveWriteTarget(printer.outputFileName());
+        if (!resolved.Ok())
             return false;
-        printer.setOutputFileName(target.Path);
+        target = resolved.Path;
+        partial = target + QStringLiteral(".part");
+        QFile::remove(partial);
+        printer.setOutputFileName(partial);
     }
     printer.setDocName(QString());
-    PagedTextPrint job(text, *m_printRich.document(), m_printRich.font());
-    connect(&job, &PagedTextPrint::PagePainted, this, &TextFileCommands::PagePrinted);
-    if (!job.Run(printer))
-        return false;
+    // The job prints the view's lines as they stand now, whatever reaches
+    // the view while it runs.
+    LinePrint job(view.Store(), view.font());
+    job.SetCancelCheck([this] { return m_status->ReportCancel(); });
+    // The dialog is the listing's own, with the words of a print job in the
+    // language of the moment.
+    m_status->setWindowTitle(ViewerMessages::PrintTitle.Text());
+    m_status->findChild<QLabel*>(QStringLiteral("Creating"))->setText(ViewerMessages::Printing.Text());
+    m_status->findChild<QPushButton*>(QStringLiteral("CancelButton"))
+        ->setText(ViewerMessages::PrintCancel.Text());
+    m_status->Start(0);
+    m_status->Progress()->setRange(0, 0);
+    connect(&job, &LinePrint::PagePainted, this, [this](int page, qint64 row, qint64 rows) {
+        // Rows in thousandths, whatever their count.
+        m_status->Progress()->setRange(0, 1000);
+        m_status->SetProgress(int(rows > 0 ? row * 1000 / rows : 1000),
+                              ViewerMessages::PrintingPage.Text().arg(page));
+        emit PagePrinted(page);
+    });
+    bool printed = job.Run(printer);
+    cancelled = job.WasCancelled();
+    m_status->Finish();
+    m_longestGapMs = job.LongestSliceMs();
     if (printer.printerState() == QPrinter::Error || printer.printerState() == QPrinter::Aborted)
-        return false;
-    // A file that never came into being is a failed job too.
-    if (printer.outputFormat() == QPrinter::PdfFormat && !QFileInfo::exists(printer.outputFileName()))
-        return false;
-    return true;
+        printed = false;
+    if (!partial.isEmpty()) {
+        // A file that never came into being is a failed job too.
+        printed = printed && QFileInfo::exists(partial) && RenameOverTarget(partial, target).isEmpty();
+        if (!printed)
+            QFile::remove(partial);
+    }
+    return printed;
 }

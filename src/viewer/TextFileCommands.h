@@ -5,8 +5,9 @@
 #include <functional>
 
 class QPrinter;
-class QTextEdit;
 class QWidget;
+class TRepStatusForm;
+class LineView;
 class ViewerPage;
 
 // View, Save and Print of the main window: load a text file into the file
@@ -17,10 +18,7 @@ class TextFileCommands : public QObject {
     // The text view of a SaveTarget (0 monitor, 1 reports, 2 viewer).
     using ViewOfTarget = std::function<QWidget*(int target)>;
 
-    TextFileCommands(QWidget& owner, ViewerPage& viewer, QTextEdit& printRich, ViewOfTarget views);
-
-    // The largest text Print takes (the printout is laid out whole).
-    static constexpr qint64 MaxPrintedBytes = 64 * 1024 * 1024;
+    TextFileCommands(QWidget& owner, ViewerPage& viewer, ViewOfTarget views);
 
     static const QString OpenFilter;
     static const QString SaveFilter;
@@ -32,25 +30,29 @@ class TextFileCommands : public QObject {
 
     // The lines of the text that Save and Print take now.
     [[nodiscard]] QString TargetText() const;
-    // Prints PrintRich; false when the printer failed.
-    bool PrintBuffer(QPrinter& printer);
+    // The status dialog of a print job: the pages so far, and its Cancel.
+    [[nodiscard]] TRepStatusForm* PrintStatus() const { return m_status; }
+    // The longest time the last print job went without running events.
+    [[nodiscard]] qint64 LongestPrintGapMs() const { return m_longestGapMs; }
     // A print job or a save is under way: pending events run during it, and
     // whatever they start must not pull the job's ground away.
     [[nodiscard]] bool IsBusy() const { return m_printing || m_saving; }
 
   signals:
-    // After each printed page of the running job.
-    void PagePrinted(int page, int pages);
+    // After each printed page of the running job (the count of pages is
+    // known once the last one is printed).
+    void PagePrinted(int page);
     // The print job (or the dialog before it), or a save, is over.
     void JobFinished();
 
   private:
-    bool PrintText(QPrinter& printer, const QString& text);
+    bool PrintLines(QPrinter& printer, const LineView& view, bool& cancelled);
 
     QWidget& m_owner;
     ViewerPage& m_viewer;
-    QTextEdit& m_printRich;
     ViewOfTarget m_views;
+    TRepStatusForm* m_status = nullptr;
+    qint64 m_longestGapMs = 0;
     bool m_printing = false;
     bool m_saving = false;
 };

@@ -6,8 +6,11 @@
 namespace ViewerMessages {
 inline constexpr Caption ViewProgressText{"Reading the file: %1 of %2 MB, %3 lines so far",
                                           "Čitanje datoteke: %1 od %2 MB, do sada redova: %3"};
-inline constexpr Caption TooLargeToPrint{"This text is too large to print: %1 MB; up to %2 MB are printed.",
-                                         "Ovaj tekst je prevelik za štampu: %1 MB; štampa se do %2 MB."};
+// The print status dialog: its title, its heading, the page being printed, its button.
+inline constexpr Caption PrintTitle{"Print Status", "Status štampe"};
+inline constexpr Caption Printing{"Printing...", "Štampanje..."};
+inline constexpr Caption PrintingPage{"Printing page %1", "Štampa se strana %1"};
+inline constexpr Caption PrintCancel{"Cancel", "Poništi"};
 // The page's tab.
 inline constexpr Caption PageTitle{"File Viewer", "Pregled datoteka"};
 } // namespace ViewerMessages

@@ -3,6 +3,7 @@ list(APPEND ORVEX_CORE_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/LineStore.cpp
 )
 list(APPEND ORVEX_VIEWS_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/LinePrint.cpp
     ${CMAKE_CURRENT_LIST_DIR}/LineView.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TextFileCommands.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ViewerPage.cpp

@@ -1,12 +1,15 @@
 #include "../shell/ShellFixture.h"
 
 #include "common/ShellSettings.h"
+#include "header/HeaderPage.h"
 #include "monitor/MonitorPage.h"
+#include "sales/SalesPage.h"
 #include "shell/TUserForm.h"
 #include "support/WaitUntil.h"
 #include "viewer/LineStore.h"
 #include "viewer/LineView.h"
 #include "viewer/ViewerMessages.h"
+#include "viewer/ViewerPage.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -124,8 +127,82 @@ TEST_F(ShellTest, ASelectionTooLargeToCopyIsRefusedInWords) {
     EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("before"));
 }
 
-// The window's Ctrl+F (Header) wins in a text view as in every field; Find
-// is on the view's context menu, in the language of the moment.
+// Ctrl+F belongs to a text view while the focus is in it or in its find
+// bar: the view's find bar opens and the page stays. Anywhere else it stays
+// the window's key for the Header page.
+TEST_F(ShellTest, CtrlFFindsInATextViewAndOpensTheHeaderPageElsewhere) {
+    Window().show();
+    Item("MnEnglish")->trigger();
+    for (const char* page : {"Monitor1", "Reports1", "Viewer1"}) {
+        SCOPED_TRACE(page);
+        Item(page)->trigger();
+        QWidget* shown = Window().PageControl()->currentWidget();
+        auto* view = shown->findChild<LineView*>();
+        ASSERT_NE(view, nullptr);
+        view->setFocus();
+        ASSERT_TRUE(WaitUntil([&] { return view->hasFocus(); }));
+        QTest::keyClick(view, Qt::Key_F, Qt::ControlModifier);
+        EXPECT_TRUE(view->FindBar()->isVisible());
+        EXPECT_EQ(Window().PageControl()->currentWidget(), shown);
+
+        // Again from the find field: its text is selected afresh.
+        auto* field = view->FindBar()->findChild<QLineEdit*>(QStringLiteral("FindText"));
+        ASSERT_TRUE(WaitUntil([&] { return field->hasFocus(); }));
+        field->setText(QStringLiteral("abc"));
+        field->deselect();
+        QTest::keyClick(field, Qt::Key_F, Qt::ControlModifier);
+        EXPECT_EQ(field->selectedText(), QStringLiteral("abc"));
+        EXPECT_EQ(Window().PageControl()->currentWidget(), shown);
+        view->FindBar()->findChild<QToolButton*>(QStringLiteral("FindClose"))->click();
+    }
+
+    // A field that is no text view: the menu's key.
+    Item("Sales1")->trigger();
+    QLineEdit* field = nullptr;
+    for (QLineEdit* edit : Window().SalesSheet()->findChildren<QLineEdit*>()) {
+        if (edit->isVisible() && edit->isEnabled() && edit->focusPolicy() != Qt::NoFocus) {
+            field = edit;
+            break;
+        }
+    }
+    ASSERT_NE(field, nullptr);
+    field->setFocus();
+    ASSERT_TRUE(WaitUntil([&] { return field->hasFocus(); }));
+    QTest::keyClick(field, Qt::Key_F, Qt::ControlModifier);
+    EXPECT_EQ(Window().PageControl()->currentWidget(), static_cast<QWidget*>(Window().CompanySheet()));
+}
+
+// The find bar speaks the language chosen at once, the count of the last
+// search too, without being opened again.
+TEST_F(ShellTest, TheFindBarFollowsALanguageSwitchAtOnce) {
+    Window().show();
+    Item("MnEnglish")->trigger();
+    Item("Viewer1")->trigger();
+    Window().ViewerSheet()->ShowText(QStringLiteral("a needle\nnone\nneedle again"));
+    LineView* view = Window().ViewerSheet()->ViewRich();
+    view->ShowFind();
+    QWidget* bar = view->FindBar();
+    bar->findChild<QLineEdit*>(QStringLiteral("FindText"))->setText(QStringLiteral("needle"));
+    bar->findChild<QToolButton*>(QStringLiteral("FindNext"))->click();
+    ASSERT_TRUE(WaitUntil([&] { return !view->Finding(); }));
+    const auto texts = [bar] {
+        return QStringList{bar->findChild<QLabel*>(QStringLiteral("FindLabel"))->text(),
+                           bar->findChild<QCheckBox*>(QStringLiteral("FindCase"))->text(),
+                           bar->findChild<QToolButton*>(QStringLiteral("FindNext"))->text(),
+                           bar->findChild<QToolButton*>(QStringLiteral("FindPrevious"))->text(),
+                           bar->findChild<QToolButton*>(QStringLiteral("FindClose"))->text(),
+                           bar->findChild<QLabel*>(QStringLiteral("FindResult"))->text()};
+    };
+    for (const int lang : {ShellSettings::Serbian, ShellSettings::English}) {
+        Item(lang == ShellSettings::Serbian ? "MnSerbian" : "MnEnglish")->trigger();
+        EXPECT_EQ(texts(),
+                  (QStringList{FindMessages::Find.Text(lang), FindMessages::MatchCase.Text(lang),
+                               FindMessages::Next.Text(lang), FindMessages::Previous.Text(lang),
+                               FindMessages::Close.Text(lang), FindMessages::Found.Text(lang).arg(2)}));
+    }
+}
+
+// Find is on the view's context menu, in the language of the moment.
 TEST_F(ShellTest, FindIsOnTheContextMenuOfTheTextViews) {
     Window().show();
     Item("MnSerbian")->trigger();
@@ -133,11 +210,6 @@ TEST_F(ShellTest, FindIsOnTheContextMenuOfTheTextViews) {
     LineView* monitor = Window().MonitorSheet()->MonListBox();
     monitor->setFocus();
     ASSERT_TRUE(WaitUntil([&] { return monitor->hasFocus(); }));
-    QTest::keyClick(monitor, Qt::Key_F, Qt::ControlModifier);
-    EXPECT_FALSE(monitor->FindBar()->isVisible());
-    EXPECT_NE(Window().PageControl()->currentWidget(), Window().MonitorSheet());
-
-    Item("Monitor1")->trigger();
     QStringList offered;
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&offered] {

@@ -3,7 +3,9 @@
 
 #include "monitor/JournalMonitor.h"
 #include "monitor/MonitorPage.h"
+#include "printing/TRepStatusForm.h"
 #include "reports/ReportsPage.h"
+#include "support/PdfText.h"
 #include "toolkit/FileDialogs.h"
 #include "viewer/LineStore.h"
 #include "viewer/LineView.h"
@@ -57,7 +59,6 @@ class ViewerTest : public ShellTest {
         EXPECT_TRUE(WaitUntil([this] { return Window().ViewerSheet()->Complete(); }));
         return Window().ViewerSheet()->Text();
     }
-    [[nodiscard]] QString PrintBuffer() const { return Window().MonitorSheet()->PrintRich()->toPlainText(); }
     void Journal(const char* hex) { (&forms->Session().Journal())->JournalRecord(Bytes(hex)); }
 
     std::vector<FileDialogs::FileRequest> fileRequests;
@@ -128,8 +129,8 @@ TEST_F(ViewerTest, CancelledDialogsChangeNothing) {
     pdfFile.clear();
     Item("PrintFile")->trigger();
     EXPECT_EQ(printDialogs, 1);
-    // The lines wait in the print buffer until the next print.
-    EXPECT_EQ(PrintBuffer(), QStringLiteral("kept"));
+    EXPECT_EQ(Viewer(), QStringLiteral("kept"));
+    EXPECT_FALSE(Window().FileCommands()->PrintStatus()->isVisible());
     EXPECT_TRUE(boxes.empty());
 }
 
@@ -175,7 +176,8 @@ TEST_F(ViewerTest, PrintTakesThePageOnShowToAPdfFile) {
     pdfFile = PathOf("report.pdf");
     Control<QToolButton>("Print")->click();
     EXPECT_TRUE(boxes.empty()) << (boxes.empty() ? "" : boxes[0].Text.toStdString());
-    EXPECT_EQ(PrintBuffer(), QStringLiteral("Daily report\tline 1\nline 2"));
+    EXPECT_EQ(PdfPagesText(pdfFile).join(QString()).simplified(),
+              QStringLiteral("Daily report line 1 line 2"));
     const QByteArray pdf = ReadFile(pdfFile);
     EXPECT_TRUE(pdf.startsWith("%PDF-")) << pdf.left(20).toStdString();
     EXPECT_TRUE(pdf.contains("/Type /Page") || pdf.contains("/Type/Page"));
@@ -187,8 +189,11 @@ TEST_F(ViewerTest, PrintTakesThePageOnShowToAPdfFile) {
     pdfFile = PathOf("journal.pdf");
     Item("PrintFile")->trigger();
     EXPECT_TRUE(boxes.empty());
-    EXPECT_EQ(PrintBuffer().count(QLatin1Char('\n')), 299);
-    EXPECT_GE(ReadFile(pdfFile).count("/Type /Page\n") + ReadFile(pdfFile).count("/Type /Page\r"), 2);
+    const QStringList pages = PdfPagesText(pdfFile);
+    EXPECT_GE(pages.size(), 2);
+    const QString journal = Window().MonitorSheet()->MonListBox()->PlainText();
+    EXPECT_EQ(journal.count(QLatin1Char('\n')), 299);
+    EXPECT_TRUE(WithoutSpaces(pages.join(QString())) == WithoutSpaces(journal));
 }
 
 // Which commands each step leaves enabled.
@@ -236,17 +241,33 @@ TEST_F(ViewerTest, EnablingFollowsThePageAndTheViewerText) {
     EXPECT_EQ(Shell().SaveTarget, 2);
 }
 
-TEST_F(ViewerTest, TheViewsShareFontSizeAndWrapButNotThePrintBuffer) {
-    const int printSize = Window().MonitorSheet()->PrintRich()->font().pointSize();
+// Font size and wrap are the views' own, and a printout takes the view's
+// font: the same lines in a larger size take more pages.
+TEST_F(ViewerTest, TheViewsShareFontSizeAndWrapAndPrintInTheirFont) {
     Item("FS10")->trigger();
     Item("WRYes")->trigger();
     EXPECT_EQ(Window().ViewerSheet()->ViewRich()->font().pointSize(), 10);
     EXPECT_EQ(Window().MonitorSheet()->MonListBox()->font().pointSize(), 10);
     EXPECT_TRUE(Window().ViewerSheet()->ViewRich()->WordWrap());
-    EXPECT_EQ(Window().MonitorSheet()->PrintRich()->font().pointSize(), printSize);
-    EXPECT_EQ(Window().MonitorSheet()->PrintRich()->lineWrapMode(), QTextEdit::NoWrap);
-    Item("MnCRAsciiletters")->trigger();
-    EXPECT_EQ(Window().MonitorSheet()->PrintRich()->font().family(), QStringLiteral("OrvexChars"));
+
+    QStringList lines;
+    for (int i = 0; i < 400; ++i)
+        lines << QStringLiteral("line %1").arg(i);
+    Item("Viewer1")->trigger();
+    Window().ViewerSheet()->ShowText(lines.join(QLatin1Char('\n')));
+    qsizetype pagesAt[2] = {};
+    for (const int size : {8, 12}) {
+        Item(size == 8 ? "FS8" : "FS12")->trigger();
+        pdfFile = PathOf(size == 8 ? "small.pdf" : "large.pdf");
+        Item("PrintFile")->trigger();
+        ASSERT_TRUE(boxes.empty());
+        const QStringList pages = PdfPagesText(pdfFile);
+        EXPECT_TRUE(WithoutSpaces(pages.join(QString())) == WithoutSpaces(lines.join(QString())));
+        pagesAt[size == 8 ? 0 : 1] = pages.size();
+    }
+    EXPECT_GT(pagesAt[0], 1);
+    EXPECT_GT(pagesAt[1], pagesAt[0] * 5 / 4)
+        << pagesAt[0] << " pages at 8 points, " << pagesAt[1] << " at 12";
 }
 
 // A pipe would hold the window in open() until somebody writes to it; a
@@ -369,25 +390,57 @@ TEST_F(ViewerTest, AnotherFileOrClearWhileAFileIsReadTakesOver) {
     EXPECT_TRUE(boxes.empty());
 }
 
-// Any file the machine maps is viewed and saved, but a printout is laid out
-// whole: a file beyond what Print takes is refused in words, in the
-// language of the window, before the print dialog.
-TEST_F(ViewerTest, AFileTooLargeToPrintIsRefusedInWords) {
+// A viewed file is printed from its mapped lines: CR LF ends no line with a
+// stray character, and a line longer than a row of the view (shown in
+// pieces) is printed whole, wrapped to the page.
+TEST_F(ViewerTest, AViewedFileIsPrintedLineByLine) {
+    QByteArray bytes;
+    for (int i = 0; i < 150; ++i)
+        bytes += "row " + QByteArray::number(i) + "\tend\r\n";
+    bytes += "long:" + QByteArray(3000, 'y') + ":tail\r\nlast\r\n";
+    WriteFile(PathOf("crlf.txt"), bytes);
+    Item("Viewer1")->trigger();
+    chosenFile = PathOf("crlf.txt");
+    Item("ViewFile")->trigger();
+    const QString shown = Viewer();
+    pdfFile = PathOf("crlf.pdf");
+    Item("PrintFile")->trigger();
+    ASSERT_TRUE(boxes.empty());
+    const QString printed = PdfPagesText(pdfFile).join(QLatin1Char('\n'));
+    EXPECT_TRUE(WithoutSpaces(printed) == WithoutSpaces(QString::fromLatin1(bytes)));
+    EXPECT_TRUE(WithoutSpaces(printed) == WithoutSpaces(shown));
+    EXPECT_FALSE(printed.contains(QLatin1Char('\r')));
+    EXPECT_FALSE(printed.contains(QString(1100, QLatin1Char('y')))) << "wrapped to the page";
+}
+
+// Print streams the lines, so any file the machine maps is printed, however
+// large (a long job is stopped with the status dialog's Cancel); in the
+// language of the window, the dialog says the page at hand.
+TEST_F(ViewerTest, ALargeFileIsPrintedUntilCancelled) {
     QFile large(PathOf("large.txt"));
-    ASSERT_TRUE(large.open(QIODevice::WriteOnly) && large.resize(TextFileCommands::MaxPrintedBytes + 1));
+    ASSERT_TRUE(large.open(QIODevice::WriteOnly) && large.resize(qint64(65) * 1024 * 1024));
     large.close();
     Item("Viewer1")->trigger();
     chosenFile = large.fileName();
     Item("ViewFile")->trigger();
     pdfFile = PathOf("large.pdf");
+    TRepStatusForm* status = Window().FileCommands()->PrintStatus();
     for (const int lang : {ShellSettings::English, ShellSettings::Serbian}) {
         boxes.clear();
         Item(lang == ShellSettings::English ? "MnEnglish" : "MnSerbian")->trigger();
+        QString said;
+        const QMetaObject::Connection pages =
+            QObject::connect(Window().FileCommands(), &TextFileCommands::PagePrinted, [&](int page) {
+                said = status->Percent()->text();
+                if (page == 3)
+                    status->findChild<QPushButton*>(QStringLiteral("CancelButton"))->click();
+            });
         Item("PrintFile")->trigger();
-        ASSERT_EQ(boxes.size(), 1u);
-        EXPECT_EQ(boxes[0].Text, ViewerMessages::TooLargeToPrint.Text(lang).arg(64).arg(64));
+        QObject::disconnect(pages);
+        EXPECT_TRUE(boxes.empty());
+        EXPECT_EQ(said, ViewerMessages::PrintingPage.Text(lang).arg(3));
     }
-    EXPECT_EQ(printDialogs, 0);
+    EXPECT_EQ(printDialogs, 2);
     EXPECT_FALSE(QFile::exists(pdfFile));
 }
 
