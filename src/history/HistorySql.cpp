@@ -109,6 +109,20 @@ void HistoryConnection::Close() {
 
 namespace {
 
+// The rows hold whole numbers (flags among them) and texts; numbers go in as digits.
+bool IsWholeNumber(const QVariant& value) {
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Bool:
+        return true;
+    default:
+        return false;
+    }
+}
+
 // A value as SQL text. Only the program's own rows come here, of integers and
 // texts; a text's quotes are doubled, which both databases read as one quote
 // (PostgreSQL with standard_conforming_strings, set on every connection).
@@ -117,16 +131,9 @@ void AppendLiteral(QString& sql, const QVariant& value) {
         sql += QLatin1String("NULL");
         return;
     }
-    switch (value.typeId()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Bool:
+    if (IsWholeNumber(value)) {
         sql += QString::number(value.toLongLong());
         return;
-    default:
-        break;
     }
     QString text = value.toString();
     // Neither database keeps a NUL inside a text.
@@ -207,16 +214,9 @@ void AppendCopyField(QByteArray& out, const QVariant& value) {
         out += "\\N";
         return;
     }
-    switch (value.typeId()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Bool:
+    if (IsWholeNumber(value)) {
         out += QByteArray::number(value.toLongLong());
         return;
-    default:
-        break;
     }
     for (const char c : value.toString().toUtf8()) {
         switch (c) {
