@@ -2,6 +2,7 @@
 
 #include "common/SafeFile.h"
 #include "protocol/RegisterCharset.h"
+#include "viewer/MappingGuard.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -168,6 +169,7 @@ FileLineStore::FileLineStore(const QString& path, int charset, qint64 maxBytes)
         }
         // Read from start to end once by the index: the system may read ahead.
         ::madvise(const_cast<char*>(m_data), size_t(m_size), MADV_SEQUENTIAL);
+        m_guardSlot = MappingGuard::Watch(m_data, m_size);
     }
     m_worker = std::thread([this] { Index(); });
 }
@@ -176,6 +178,11 @@ FileLineStore::~FileLineStore() {
     m_stop.store(true);
     if (m_worker.joinable())
         m_worker.join();
+    MappingGuard::Forget(m_guardSlot);
+}
+
+bool FileLineStore::Shortened() const {
+    return MappingGuard::Shortened(m_guardSlot);
 }
 
 qsizetype FileLineStore::RowCount() const {

@@ -163,6 +163,9 @@ class FileLineStore : public LineStore {
 
     [[nodiscard]] const QString& Error() const { return m_error; }
     [[nodiscard]] qint64 FileBytes() const { return m_size; }
+    // Another program shortened the file while it was shown: what lay past
+    // its new end reads as zero bytes.
+    [[nodiscard]] bool Shortened() const;
     // Bytes indexed so far.
     [[nodiscard]] qint64 IndexedBytes() const { return m_indexed.load(std::memory_order_relaxed); }
 
@@ -183,6 +186,7 @@ class FileLineStore : public LineStore {
     QString m_error;
     const char* m_data = nullptr;
     qint64 m_size = 0;
+    int m_guardSlot = -1;
     int m_charset = 0;
     // Where each row starts, with bit 63 set for a row that continues a line,
     // then where the row after the last published one starts (or the end).

@@ -11,6 +11,11 @@ inline constexpr Caption PrintTitle{"Print Status", "Status štampe"};
 inline constexpr Caption Printing{"Printing...", "Štampanje..."};
 inline constexpr Caption PrintingPage{"Printing page %1", "Štampa se strana %1"};
 inline constexpr Caption PrintCancel{"Cancel", "Poništi"};
+inline constexpr Caption FileShortened{
+    "Another program shortened the file while it was shown: what lay past its new end shows as empty. View "
+    "it again to see it as it is now.",
+    "Drugi program je skratio datoteku dok je bila prikazana: ono što je bilo iza njenog novog kraja "
+    "prikazuje se prazno. Otvorite je ponovo da biste je videli kakva je sada."};
 // The page's tab.
 inline constexpr Caption PageTitle{"File Viewer", "Pregled datoteka"};
 } // namespace ViewerMessages

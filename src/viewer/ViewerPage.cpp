@@ -7,6 +7,7 @@
 #include "viewer/LineView.h"
 #include "viewer/ViewerMessages.h"
 
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -40,6 +41,13 @@ ViewerPage::ViewerPage(QWidget* parent)
     Body()->addLayout(row);
 
     connect(m_view, &LineView::TextChanged, this, &ViewerPage::ViewRichChange);
+    connect(&m_watcher, &QFileSystemWatcher::fileChanged, this, [this](const QString& path) {
+        const auto* file = qobject_cast<const FileLineStore*>(m_view->Store().get());
+        if (!file || m_shortened || QFileInfo(path).size() >= file->FileBytes())
+            return;
+        m_shortened = true;
+        ShowProgress();
+    });
     connect(m_clear, &QPushButton::clicked, this, &ViewerPage::ClearViewerClick);
 }
 
@@ -56,11 +64,20 @@ QString ViewerPage::ShowFile(const QString& path, int charset) {
     if (!store->Error().isEmpty())
         return store->Error();
     m_view->SetStore(store);
+    Unwatch();
+    m_watcher.addPath(path);
     ShowProgress();
     return {};
 }
 
+void ViewerPage::Unwatch() {
+    m_shortened = false;
+    if (!m_watcher.files().isEmpty())
+        m_watcher.removePaths(m_watcher.files());
+}
+
 void ViewerPage::ShowText(const QString& text) {
+    Unwatch();
     m_view->SetPlainText(text);
     ShowProgress();
 }
@@ -79,6 +96,11 @@ void ViewerPage::SetWordWrap(bool on) {
 
 void ViewerPage::ShowProgress() {
     const auto* file = qobject_cast<const FileLineStore*>(m_view->Store().get());
+    if (file && m_shortened) {
+        m_progress->setText(ViewerMessages::FileShortened.Text());
+        m_progress->show();
+        return;
+    }
     if (!file || file->Complete()) {
         m_progress->hide();
         return;
@@ -103,5 +125,6 @@ void ViewerPage::ViewRichChange() {
 }
 
 void ViewerPage::ClearViewerClick() {
+    Unwatch();
     m_view->Clear();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QFileSystemWatcher>
+
 #include "common/Captions.h"
 #include "toolkit/ModePage.h"
 
@@ -43,9 +45,13 @@ class ViewerPage : public ModePage {
   private:
     void ViewRichChange();
     void ShowProgress();
+    void Unwatch();
 
     LineView* m_view;
     QLabel* m_progress;
     QPushButton* m_clear;
     bool m_hadText = false;
+    // Watches the file on show, to say when another program shortens it.
+    QFileSystemWatcher m_watcher;
+    bool m_shortened = false;
 };

@@ -222,3 +222,27 @@ TEST_F(LineStoreTest, FindCountsEveryHitAndShowsTheNextOne) {
 }
 
 } // namespace
+
+// Another program shortens the file on show: what lay past its new end reads
+// as zeros, and the store knows, instead of the program ending on SIGBUS.
+TEST_F(LineStoreTest, AFileShortenedWhileShownReadsAsZerosAndIsNoted) {
+    const QString path = dir.filePath(QStringLiteral("log.txt"));
+    QByteArray text;
+    for (int i = 0; i < 20000; ++i)
+        text += "line " + QByteArray::number(i) + " of a log that is rotated\n";
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_EQ(file.write(text), text.size());
+    file.close();
+    FileLineStore store(path, 204);
+    ASSERT_TRUE(store.Error().isEmpty()) << store.Error().toStdString();
+    ASSERT_TRUE(WaitUntil([&] { return store.Complete(); }));
+    ASSERT_EQ(store.RowCount(), 20000);
+    EXPECT_FALSE(store.Shortened());
+
+    ASSERT_TRUE(QFile::resize(path, 0));
+    const QByteArrayView last = store.RowBytes(19999);
+    const QByteArray copy(last.data(), last.size());
+    EXPECT_EQ(copy, QByteArray(copy.size(), '\0'));
+    EXPECT_TRUE(store.Shortened());
+}

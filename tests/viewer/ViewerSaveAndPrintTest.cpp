@@ -445,3 +445,32 @@ TEST_F(ViewerTest, ALargeFileIsPrintedUntilCancelled) {
 }
 
 } // namespace
+
+namespace {
+
+// A log rotated by another program while it is on show: the program goes on
+// and says what happened.
+TEST_F(ViewerTest, AFileShortenedByAnotherProgramIsSaidAndDoesNotEndTheProgram) {
+    QByteArray text;
+    for (int i = 0; i < 5000; ++i)
+        text += "journal line " + QByteArray::number(i) + "\r\n";
+    WriteFile(PathOf("rotated.txt"), text);
+    Item("Viewer1")->trigger();
+    chosenFile = PathOf("rotated.txt");
+    Item("ViewFile")->trigger();
+    ASSERT_EQ(Viewer().count(QLatin1Char('\n')), 4999);
+    ASSERT_TRUE(QFile::resize(PathOf("rotated.txt"), 0));
+    QLabel* notice = Window().ViewerSheet()->ViewProgress();
+    EXPECT_TRUE(WaitUntil([&] { return notice->isVisibleTo(Window().ViewerSheet()); }));
+    EXPECT_TRUE(notice->text().startsWith(QStringLiteral("Another program shortened the file")))
+        << notice->text().toStdString();
+    // What lay past the new end reads as empty; reading it does not end the program.
+    const QString shown = Window().ViewerSheet()->Text();
+    EXPECT_FALSE(shown.contains(QStringLiteral("journal line 4999")));
+    chosenFile = PathOf("rotated.txt");
+    Item("ViewFile")->trigger();
+    EXPECT_TRUE(Viewer().isEmpty());
+    EXPECT_FALSE(notice->isVisibleTo(Window().ViewerSheet()));
+}
+
+} // namespace
