@@ -63,8 +63,8 @@ QString ViewerPage::ShowFile(const QString& path, int charset) {
     auto store = std::make_shared<FileLineStore>(path, charset);
     if (!store->Error().isEmpty())
         return store->Error();
-    m_view->SetStore(store);
     Unwatch();
+    m_view->SetStore(store);
     m_watcher.addPath(path);
     ShowProgress();
     return {};

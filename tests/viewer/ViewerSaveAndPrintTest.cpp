@@ -461,16 +461,18 @@ TEST_F(ViewerTest, AFileShortenedByAnotherProgramIsSaidAndDoesNotEndTheProgram) 
     ASSERT_EQ(Viewer().count(QLatin1Char('\n')), 4999);
     ASSERT_TRUE(QFile::resize(PathOf("rotated.txt"), 0));
     QLabel* notice = Window().ViewerSheet()->ViewProgress();
-    EXPECT_TRUE(WaitUntil([&] { return notice->isVisibleTo(Window().ViewerSheet()); }));
-    EXPECT_TRUE(notice->text().startsWith(QStringLiteral("Another program shortened the file")))
-        << notice->text().toStdString();
+    EXPECT_TRUE(WaitUntil([&] {
+        return notice->isVisibleTo(Window().ViewerSheet()) &&
+               notice->text().startsWith(QStringLiteral("Another program shortened the file"));
+    })) << notice->text().toStdString();
     // What lay past the new end reads as empty; reading it does not end the program.
     const QString shown = Window().ViewerSheet()->Text();
     EXPECT_FALSE(shown.contains(QStringLiteral("journal line 4999")));
     chosenFile = PathOf("rotated.txt");
     Item("ViewFile")->trigger();
     EXPECT_TRUE(Viewer().isEmpty());
-    EXPECT_FALSE(notice->isVisibleTo(Window().ViewerSheet()));
+    EXPECT_TRUE(WaitUntil([&] { return !notice->isVisibleTo(Window().ViewerSheet()); }))
+        << notice->text().toStdString();
 }
 
 } // namespace
