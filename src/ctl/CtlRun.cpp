@@ -7,6 +7,7 @@
 #include "common/ShellSettings.h"
 #include "database/PluTable.h"
 #include "plu/PluTransfer.h"
+#include "protocol/RegisterFinder.h"
 #include "protocol/ReplyDispatcher.h"
 #include "reports/DailyReports.h"
 #include "reports/PluStatSeries.h"
@@ -147,15 +148,10 @@ bool CtlRun::Connect() {
     TComPortBaudRate speed = br19200;
     if (m_line.Has("--speed")) {
         const std::optional<int> bps = Number(m_line.Value("--speed"));
-        bool found = false;
-        for (TComPortBaudRate r : {br9600, br19200, br38400}) {
-            if (bps && BaudRateOf(r) == uint32_t(*bps)) {
-                speed = r;
-                found = true;
-            }
-        }
+        const std::optional<TComPortBaudRate> found = bps ? RegisterSpeedOf(*bps) : std::nullopt;
         if (!found)
             return false;
+        speed = *found;
     }
     Dispatcher().ChangeSpeed(speed);
     if (m_replyTimeoutMs > 0) {

@@ -93,3 +93,12 @@ class RegisterFinder : public QObject {
     int m_stepsDone = 0;
     bool m_running = false;
 };
+
+// The register's line speed of bps bit/s; none when it has no such speed.
+[[nodiscard]] inline std::optional<TComPortBaudRate> RegisterSpeedOf(qint64 bps) {
+    for (const TComPortBaudRate speed : RegisterFinder::Speeds) {
+        if (qint64(BaudRateOf(speed)) == bps)
+            return speed;
+    }
+    return std::nullopt;
+}

@@ -1,6 +1,7 @@
 #include "shell/KeptSettings.h"
 
 #include "printing/TPLUPrintForm.h"
+#include "protocol/RegisterFinder.h"
 #include "protocol/ReplyDispatcher.h"
 #include "serial/TCommPortDriver.h"
 #include "session/RegisterSession.h"
@@ -12,7 +13,6 @@
 
 #include <QAction>
 #include <QSettings>
-#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -44,7 +44,6 @@ const std::array<MenuChoice, 8>& MenuChoices() {
     return choices;
 }
 
-constexpr std::array<int, 3> LineSpeeds{9600, 19200, 38400};
 constexpr const char* PortKey = "Port";
 constexpr const char* SpeedKey = "Speed";
 constexpr const char* GeometryKey = "Window/Geometry";
@@ -56,7 +55,7 @@ constexpr const char* HistoryKey = "History";
 
 int KeptSpeedOf(const QVariant& value) {
     const int speed = value.toInt();
-    return std::find(LineSpeeds.begin(), LineSpeeds.end(), speed) != LineSpeeds.end() ? speed : 0;
+    return RegisterSpeedOf(speed) ? speed : 0;
 }
 
 // Picks a menu item as the user would, so that its handler applies it.
@@ -122,8 +121,8 @@ void KeptSettings::Restore() {
             connect(action, &QAction::triggered, this, [this] { m_portPicked = true; });
     }
     connect(&menus, &MainMenus::DeviceChosen, this, [this] { m_portPicked = true; });
-    for (const int speed : LineSpeeds) {
-        if (QAction* action = menus.Action(QStringLiteral("mbr%1").arg(speed)))
+    for (const TComPortBaudRate speed : RegisterFinder::Speeds) {
+        if (QAction* action = menus.Action(QStringLiteral("mbr%1").arg(BaudRateOf(speed))))
             connect(action, &QAction::triggered, this, [this] { m_speedPicked = true; });
     }
 }

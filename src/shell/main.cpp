@@ -1,3 +1,4 @@
+#include "protocol/RegisterFinder.h"
 #include "serial/TCommPortDriver.h"
 #include "shell/FormSet.h"
 #include "shell/KeptSettings.h"
@@ -17,10 +18,8 @@
 #include <QMessageBox>
 #include <QSettings>
 #include <QTextStream>
-#include <algorithm>
 #include <cstring>
 #include <exception>
-#include <iterator>
 #include <memory>
 
 namespace {
@@ -78,15 +77,13 @@ struct Options {
         QStringLiteral("Start from the default settings; what is kept is left as it is.")};
 };
 
-constexpr int LineSpeeds[] = {9600, 19200, 38400};
-
 // The line speed --speed names, 0 when it names none. With the simulated
 // register any pace is its own; a real line runs at one of the register's speeds.
 int GivenLineSpeed(const QCommandLineParser& parser, QString& error) {
     if (!parser.isSet(QStringLiteral("speed")))
         return 0;
     const int speed = parser.value(QStringLiteral("speed")).toInt();
-    if (std::find(std::begin(LineSpeeds), std::end(LineSpeeds), speed) != std::end(LineSpeeds))
+    if (RegisterSpeedOf(speed))
         return speed;
     if (!parser.isSet(QStringLiteral("simulate")) || parser.isSet(QStringLiteral("port")))
         error = QStringLiteral("--speed takes 9600, 19200 or 38400, not '%1'")
