@@ -11,6 +11,10 @@ inline constexpr Caption Off{"Sales history is off: %1", "Istorija prodaje je is
 inline constexpr Caption Waiting{
     "Sales history: %1 rows wait on this PC for %2, which cannot be reached (%3)",
     "Istorija prodaje: %1 redova čeka na ovom računaru na %2, koji nije dostupan (%3)"};
+// %1 rows, %2 the file, %3 why.
+inline constexpr Caption Held{
+    "Sales history: %1 rows wait on this PC until %2 can be written (%3)",
+    "Istorija prodaje: %1 redova čeka na ovom računaru dok u %2 ne bude moglo da se upiše (%3)"};
 // %1 rows, %2 the server.
 inline constexpr Caption Sending{"Sales history: %1 rows waiting are being sent to %2",
                                  "Istorija prodaje: %1 redova koji su čekali šalje se na %2"};

@@ -17,9 +17,41 @@ QString NewConnectionName() {
 // Rows per statement: fewer round trips to a server and fewer statements to parse.
 constexpr size_t RowsPerStatement = 256;
 
+// SQLite's codes for a value the table will never take; anything else (a full
+// disk, a busy or locked file, an I/O error) passes.
+bool SqliteRowsAtFault(int code) {
+    switch (code & 0xff) {
+    case SQLITE_CONSTRAINT:
+    case SQLITE_MISMATCH:
+    case SQLITE_TOOBIG:
+    case SQLITE_RANGE:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// PostgreSQL's classes of the same: data exceptions (22) and integrity
+// constraints (23). A full disk (53), a server shut down (57) or a lost
+// connection (08) passes.
+bool SqlStateRowsAtFault(const QByteArray& state) {
+    return state.startsWith("22") || state.startsWith("23");
+}
+
+bool PgRowsAtFault(const PGresult* result) {
+    const char* state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
+    return state && SqlStateRowsAtFault(QByteArray(state));
+}
+
 } // namespace
 
-bool HistoryConnection::OpenSqlite(const QString& file, QString& error) {
+bool HistoryConnection::Failed(bool rowsAtFault, QString& error, const QString& why) {
+    m_rowsAtFault = rowsAtFault;
+    error = why;
+    return false;
+}
+
+bool HistoryConnection::OpenSqlite(const QString& file, QString& error, int busyMs) {
     Close();
     m_name = NewConnectionName();
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
@@ -28,7 +60,7 @@ bool HistoryConnection::OpenSqlite(const QString& file, QString& error) {
         return false;
     }
     db.setDatabaseName(file);
-    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(busyMs));
     if (!db.open()) {
         error = db.lastError().text();
         return false;
@@ -160,20 +192,18 @@ bool HistoryConnection::InsertSqlite(HistoryTable table, std::span<const QVarian
                                    .toUtf8();
         if (sqlite3_prepare_v2(m_sqlite, sql.constData(), int(sql.size()), &statement, nullptr) !=
             SQLITE_OK) {
-            error = QString::fromUtf8(sqlite3_errmsg(m_sqlite));
             statement = nullptr;
-            return false;
+            return Failed(false, error, QString::fromUtf8(sqlite3_errmsg(m_sqlite)));
         }
     }
     const int columns = int(TableColumns(table).size());
     for (const QVariantList* row : rows) {
-        if (row->size() != columns) {
-            error = QStringLiteral("a row of %1 with %2 values instead of %3")
-                        .arg(QLatin1String(TableName(table)))
-                        .arg(row->size())
-                        .arg(columns);
-            return false;
-        }
+        if (row->size() != columns)
+            return Failed(true, error,
+                          QStringLiteral("a row of %1 with %2 values instead of %3")
+                              .arg(QLatin1String(TableName(table)))
+                              .arg(row->size())
+                              .arg(columns));
         for (int i = 0; i < columns; ++i) {
             const QVariant& value = (*row)[i];
             if (value.isNull()) {
@@ -197,10 +227,9 @@ bool HistoryConnection::InsertSqlite(HistoryTable table, std::span<const QVarian
         }
         const int stepped = sqlite3_step(statement);
         sqlite3_reset(statement);
-        if (stepped != SQLITE_DONE) {
-            error = QString::fromUtf8(sqlite3_errmsg(m_sqlite));
-            return false;
-        }
+        if (stepped != SQLITE_DONE)
+            return Failed(SqliteRowsAtFault(sqlite3_extended_errcode(m_sqlite)), error,
+                          QString::fromUtf8(sqlite3_errmsg(m_sqlite)));
     }
     return true;
 }
@@ -252,7 +281,7 @@ bool HistoryConnection::InsertPostgres(HistoryTable table, std::span<const QVari
         PGresult* result = PQexec(m_pg, sql.toUtf8().constData());
         const bool ok = PQresultStatus(result) == PGRES_COMMAND_OK;
         if (!ok)
-            error = QString::fromUtf8(PQresultErrorMessage(result)).trimmed();
+            Failed(PgRowsAtFault(result), error, QString::fromUtf8(PQresultErrorMessage(result)).trimmed());
         PQclear(result);
         return ok;
     };
@@ -263,7 +292,7 @@ bool HistoryConnection::InsertPostgres(HistoryTable table, std::span<const QVari
         PQexec(m_pg, QStringLiteral("COPY copy_%1 (%2) FROM STDIN").arg(name, columns).toUtf8());
     const bool copying = PQresultStatus(start) == PGRES_COPY_IN;
     if (!copying)
-        error = QString::fromUtf8(PQresultErrorMessage(start)).trimmed();
+        Failed(false, error, QString::fromUtf8(PQresultErrorMessage(start)).trimmed());
     PQclear(start);
     if (!copying)
         return false;
@@ -287,14 +316,14 @@ bool HistoryConnection::InsertPostgres(HistoryTable table, std::span<const QVari
     bool copied = ended && sent;
     while (PGresult* result = PQgetResult(m_pg)) {
         if (PQresultStatus(result) != PGRES_COMMAND_OK) {
-            error = QString::fromUtf8(PQresultErrorMessage(result)).trimmed();
+            Failed(PgRowsAtFault(result), error, QString::fromUtf8(PQresultErrorMessage(result)).trimmed());
             copied = false;
         }
         PQclear(result);
     }
     if (!copied) {
         if (error.isEmpty())
-            error = QString::fromUtf8(PQerrorMessage(m_pg)).trimmed();
+            Failed(false, error, QString::fromUtf8(PQerrorMessage(m_pg)).trimmed());
         return false;
     }
     return run(QStringLiteral("INSERT INTO %1 (%2) SELECT %2 FROM copy_%1%3")
@@ -303,6 +332,7 @@ bool HistoryConnection::InsertPostgres(HistoryTable table, std::span<const QVari
 
 bool HistoryConnection::Insert(HistoryTable table, std::span<const QVariantList* const> rows,
                                QString& error) {
+    m_rowsAtFault = false;
     // PostgreSQL: COPY, many times faster than statements. A register is
     // named twice in a batch at most rarely; those go as statements.
     if (m_pg && table != HistoryTable::Registers)
@@ -328,13 +358,12 @@ bool HistoryConnection::Insert(HistoryTable table, std::span<const QVariantList*
         const size_t end = std::min(rows.size(), at + chunk);
         for (size_t r = at; r < end; ++r) {
             const QVariantList& values = *rows[r];
-            if (values.size() != columns) {
-                error = QStringLiteral("a row of %1 with %2 values instead of %3")
-                            .arg(QLatin1String(TableName(table)))
-                            .arg(values.size())
-                            .arg(columns);
-                return false;
-            }
+            if (values.size() != columns)
+                return Failed(true, error,
+                              QStringLiteral("a row of %1 with %2 values instead of %3")
+                                  .arg(QLatin1String(TableName(table)))
+                                  .arg(values.size())
+                                  .arg(columns));
             sql += r == at ? QLatin1String("(") : QLatin1String(",(");
             for (qsizetype v = 0; v < values.size(); ++v) {
                 if (v > 0)
@@ -345,8 +374,11 @@ bool HistoryConnection::Insert(HistoryTable table, std::span<const QVariantList*
         }
         sql += tail;
         if (!query.exec(sql)) {
-            error = query.lastError().text();
-            return false;
+            const QSqlError why = query.lastError();
+            const QByteArray code = why.nativeErrorCode().toLatin1();
+            const bool postgres = Database().driverName() == QLatin1String("QPSQL");
+            return Failed(postgres ? SqlStateRowsAtFault(code) : SqliteRowsAtFault(code.toInt()), error,
+                          why.text());
         }
     }
     return true;

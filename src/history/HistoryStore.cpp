@@ -75,7 +75,7 @@ bool HistoryStore::Open(const HistoryTarget& target, QString& error, const Optio
         if (!QDir().mkpath(info.absolutePath()))
             why = QStringLiteral("%1: the folder cannot be made").arg(info.absolutePath());
         auto connection = std::make_unique<HistoryConnection>();
-        if (why.isEmpty() && !connection->OpenSqlite(file, why))
+        if (why.isEmpty() && !connection->OpenSqlite(file, why, m_options.BusyMs))
             why = QStringLiteral("%1: %2").arg(file, why);
         if (why.isEmpty()) {
             QSqlDatabase db = connection->Database();
@@ -171,14 +171,18 @@ void HistoryStore::Run() {
     const bool postgres = m_target.Kind == HistoryTarget::Backend::Postgres;
     std::unique_lock lock(m_mutex);
     for (;;) {
+        // Rows held back for a file that could not take them wait their time,
+        // unless the store is closing.
+        const auto mayWrite = [&] { return m_stop || NowMs() >= m_holdUntilMs; };
         // A flush asked for while the server is away retries it sooner, but
         // still waits between tries.
         m_wake.wait_for(lock, std::chrono::milliseconds(m_flushAsked ? FlushRetryMs : m_options.FlushMs),
                         [&] {
-                            return m_stop || m_queue.size() >= size_t(m_options.BatchRows) ||
-                                   (m_flushAsked && !m_queue.empty());
+                            return m_stop || (mayWrite() && (m_queue.size() >= size_t(m_options.BatchRows) ||
+                                                             (m_flushAsked && !m_queue.empty())));
                         });
-        const size_t take = m_stop || m_flushAsked
+        const size_t take = !mayWrite() ? 0
+                            : m_stop || m_flushAsked
                                 ? m_queue.size()
                                 : std::min(m_queue.size(), size_t(m_options.BatchRows) * BatchesPerCommit);
         std::vector<Row> rows;
@@ -214,20 +218,29 @@ void HistoryStore::Write(std::vector<Row>& rows) {
     for (const Row& row : rows)
         pointers.push_back(&row);
     QString error;
+    const auto write = [&] {
+        Written written = WriteDirect(*m_main, pointers, error);
+        return written == Written::RowsRefused ? Salvage(pointers, error) : written;
+    };
     if (m_target.Kind == HistoryTarget::Backend::Sqlite) {
-        const bool written = WriteDirect(*m_main, pointers, error) || Salvage(pointers, error);
-        if (!written) {
+        if (write() == Written::NotNow) {
+            Hold(rows, error);
+        } else {
             std::lock_guard lock(m_mutex);
-            m_status.ServerError = error;
+            if (m_status.Held > 0) {
+                m_status.Held = 0;
+                if (m_status.Refused == 0)
+                    m_status.ServerError.clear();
+            }
         }
         PublishStatus();
-        if (written)
+        if (!rows.empty())
             Delivered(qint64(rows.size()));
         return;
     }
     // Order is kept: while anything waits in the spool, new rows go behind it.
     if (m_spooled == 0 && m_main) {
-        if (WriteDirect(*m_main, pointers, error) || Salvage(pointers, error)) {
+        if (write() != Written::NotNow) {
             PublishStatus();
             Delivered(qint64(rows.size()));
             return;
@@ -241,12 +254,22 @@ void HistoryStore::Write(std::vector<Row>& rows) {
     PublishStatus();
 }
 
-bool HistoryStore::WriteDirect(HistoryConnection& connection, const std::vector<const Row*>& rows,
-                               QString& error) {
+void HistoryStore::Hold(std::vector<Row>& rows, const QString& error) {
+    std::lock_guard lock(m_mutex);
+    m_status.ServerError = error;
+    m_holdUntilMs = NowMs() + m_options.RetryMs;
+    for (auto row = rows.rbegin(); row != rows.rend(); ++row)
+        m_queue.push_front(std::move(*row));
+    rows.clear();
+    m_status.Held = qint64(m_queue.size());
+}
+
+HistoryStore::Written HistoryStore::WriteDirect(HistoryConnection& connection,
+                                                const std::vector<const Row*>& rows, QString& error) {
     QSqlDatabase db = connection.Database();
     if (!db.transaction()) {
         error = db.lastError().text();
-        return false;
+        return Written::NotNow;
     }
     // Rows of one table go together; the order between tables does not matter
     // inside one transaction.
@@ -258,42 +281,42 @@ bool HistoryStore::WriteDirect(HistoryConnection& connection, const std::vector<
                 same.push_back(&row->Values);
         if (!same.empty() && !connection.Insert(HistoryTable(table), same, error)) {
             db.rollback();
-            return false;
+            return connection.RowsAtFault() ? Written::RowsRefused : Written::NotNow;
         }
     }
     if (!db.commit()) {
         error = db.lastError().text();
         db.rollback();
-        return false;
+        return Written::NotNow;
     }
-    return true;
+    return Written::All;
 }
 
-bool HistoryStore::Salvage(const std::vector<const Row*>& rows, QString& error) {
-    // A database that still answers refused the batch for one of its rows
-    // (a value it will never take): that row must not hold up the others.
-    if (!m_main->Database().isOpen())
-        return false;
-    QSqlQuery ping(m_main->Database());
-    if (!ping.exec(QStringLiteral("SELECT 1")))
-        return false;
-    ping.finish();
+HistoryStore::Written HistoryStore::Salvage(const std::vector<const Row*>& rows, QString& error) {
+    // The database refused the batch for one of its rows (a value it will
+    // never take): that row must not hold up the others.
     qint64 refused = 0;
     QString why;
     for (const Row* row : rows) {
-        if (!WriteDirect(*m_main, {row}, why)) {
-            if (!ping.exec(QStringLiteral("SELECT 1")))
-                return false; // gone meanwhile: the batch waits as a whole
-            ping.finish();
+        switch (WriteDirect(*m_main, {row}, why)) {
+        case Written::All:
+            break;
+        case Written::RowsRefused:
             ++refused;
             error = why;
+            break;
+        case Written::NotNow:
+            // Rows written meanwhile go again with the batch, and the
+            // database keeps their first copy.
+            error = why;
+            return Written::NotNow;
         }
     }
     std::lock_guard lock(m_mutex);
     m_status.Refused += refused;
     if (refused > 0)
         m_status.ServerError = QStringLiteral("%1 rows refused: %2").arg(m_status.Refused).arg(error);
-    return true;
+    return Written::All;
 }
 
 bool HistoryStore::SpoolRows(const std::vector<Row>& rows, QString& error) {
@@ -356,7 +379,10 @@ bool HistoryStore::Forward() {
         for (const Row& row : rows)
             pointers.push_back(&row);
         QString error;
-        if (!WriteDirect(*m_main, pointers, error) && !Salvage(pointers, error)) {
+        Written written = WriteDirect(*m_main, pointers, error);
+        if (written == Written::RowsRefused)
+            written = Salvage(pointers, error);
+        if (written == Written::NotNow) {
             ServerFailed(error);
             return false;
         }

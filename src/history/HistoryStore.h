@@ -16,6 +16,9 @@
 struct HistoryStatus {
     // Rows waiting in the local spool because the server cannot be reached.
     qint64 Spooled = 0;
+    // Rows kept in memory because the file cannot take them just now (a full
+    // disk, another writer holding it): tried again until it can.
+    qint64 Held = 0;
     // Rows the database refused on their own (they are not kept); counted
     // since the store was opened.
     qint64 Refused = 0;
@@ -40,6 +43,9 @@ class HistoryStore : public QObject {
         int BatchRows = 1000;
         // How often an unreachable server is tried again.
         int RetryMs = 2000;
+        // How long a write waits for another program holding the SQLite
+        // file before its rows are held back and tried again.
+        int BusyMs = 5000;
     };
 
     explicit HistoryStore(QObject* parent = nullptr);
@@ -81,12 +87,17 @@ class HistoryStore : public QObject {
     };
 
     void Run();
+    enum class Written { All, RowsRefused, NotNow };
     // Writes a batch to the SQLite file, or to the server or the spool.
     void Write(std::vector<Row>& rows);
-    bool WriteDirect(HistoryConnection& connection, const std::vector<const Row*>& rows, QString& error);
-    // Rows one by one after their batch failed; false when the database
-    // itself is gone. Rows it refuses on their own are counted and said.
-    bool Salvage(const std::vector<const Row*>& rows, QString& error);
+    Written WriteDirect(HistoryConnection& connection, const std::vector<const Row*>& rows, QString& error);
+    // Rows one by one after their batch was refused for one of them; NotNow
+    // when the database cannot write at all. Rows it refuses on their own are
+    // counted and said.
+    Written Salvage(const std::vector<const Row*>& rows, QString& error);
+    // The SQLite file cannot take the rows now: they go back to the head of
+    // the queue and are tried again after RetryMs.
+    void Hold(std::vector<Row>& rows, const QString& error);
     bool SpoolRows(const std::vector<Row>& rows, QString& error);
     // Sends spooled rows to the server in order; false when it went away.
     bool Forward();
@@ -114,6 +125,9 @@ class HistoryStore : public QObject {
     std::unique_ptr<HistoryConnection> m_spool;
     qint64 m_spooled = 0;
     qint64 m_nextRetryMs = 0;
+    // Until when the rows held back for a SQLite file that could not take
+    // them wait (guarded by m_mutex).
+    qint64 m_holdUntilMs = 0;
     HistoryStatus m_published;
     std::thread m_thread;
 };

@@ -92,6 +92,8 @@ QString WindowHistory::NoteText(int lang) const {
     const QString where = m_store.Target().Display();
     const HistoryStatus& status = m_status;
     const QString why = OneLine(status.ServerError);
+    if (status.Held > 0)
+        return Held.Text(lang).arg(status.Held).arg(where, why);
     if (status.Spooled > 0 && !status.ServerReachable())
         return Waiting.Text(lang).arg(status.Spooled).arg(where, why);
     if (status.Spooled > 0)

@@ -258,3 +258,76 @@ TEST(HistoryStoreOpen, DoesNotWaitForTheServer) {
     EXPECT_TRUE(WaitUntil([&] { return store.Status().Spooled == 1; }, 5000));
     EXPECT_FALSE(store.Status().ServerReachable());
 }
+
+// The file cannot take rows for a while (another program holds it past the
+// wait, the disk is full): the rows are kept and go in once it can, none is
+// counted as refused.
+TEST(HistoryStoreFile, RowsTheFileCannotTakeNowAreHeldAndWrittenLater) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    HistoryTarget target;
+    QString error;
+    ASSERT_TRUE(ParseHistoryTarget(QString(), dir.path(), target, error)) << error.toStdString();
+    HistoryStore store;
+    HistoryStore::Options options;
+    options.BusyMs = 50;
+    options.RetryMs = 100;
+    ASSERT_TRUE(store.Open(target, error, options)) << error.toStdString();
+
+    HistoryConnection other;
+    ASSERT_TRUE(other.OpenSqlite(target.File, error)) << error.toStdString();
+    QSqlQuery hold(other.Database());
+    ASSERT_TRUE(hold.exec(QStringLiteral("BEGIN EXCLUSIVE")));
+    for (int n = 1; n <= 3; ++n)
+        store.Add(HistoryTable::Journal, Journal(n));
+    EXPECT_FALSE(store.Flush(600));
+    EXPECT_EQ(store.Pending(), 3);
+    EXPECT_EQ(store.Status().Held, 3);
+    EXPECT_EQ(store.Status().Refused, 0);
+    EXPECT_FALSE(store.Status().ServerError.isEmpty());
+    store.Add(HistoryTable::Journal, Journal(4));
+
+    ASSERT_TRUE(hold.exec(QStringLiteral("COMMIT")));
+    EXPECT_TRUE(store.Flush(10000));
+    EXPECT_EQ(store.Status(), HistoryStatus{});
+    QSqlQuery sum(other.Database());
+    ASSERT_TRUE(sum.exec(QStringLiteral("SELECT SUM(amount), COUNT(*) FROM journal")) && sum.next());
+    EXPECT_EQ(sum.value(0).toInt(), 10);
+    EXPECT_EQ(sum.value(1).toInt(), 4);
+}
+
+// Whether a failed insert is the rows' own fault decides between dropping a
+// row and keeping the batch: a full file is never the rows' fault.
+TEST(HistoryStoreFile, AFullFileIsNotARefusedRow) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString file = dir.filePath(QStringLiteral("history.sqlite"));
+    HistoryConnection connection;
+    QString error;
+    ASSERT_TRUE(connection.OpenSqlite(file, error)) << error.toStdString();
+    QSqlDatabase db = connection.Database();
+    ASSERT_TRUE(MigrateHistory(db, error)) << error.toStdString();
+
+    QVariantList bad = Journal(5);
+    bad[6] = QVariant(QMetaType::fromType<QString>());
+    const QVariantList* badRow = &bad;
+    EXPECT_FALSE(connection.Insert(HistoryTable::Journal, {&badRow, 1}, error));
+    EXPECT_TRUE(connection.RowsAtFault()) << error.toStdString();
+
+    QSqlQuery query(connection.Database());
+    ASSERT_TRUE(query.exec(QStringLiteral("PRAGMA page_count")) && query.next());
+    ASSERT_TRUE(query.exec(QStringLiteral("PRAGMA max_page_count = %1").arg(query.value(0).toInt())));
+    std::vector<QVariantList> rows;
+    for (int n = 0; n < 2000; ++n) {
+        rows.push_back(Journal(n));
+        rows.back()[0] = 1; // the run and its sequence, as the store numbers them
+        rows.back()[1] = n;
+    }
+    std::vector<const QVariantList*> pointers;
+    for (const QVariantList& row : rows)
+        pointers.push_back(&row);
+    ASSERT_TRUE(connection.Database().transaction());
+    EXPECT_FALSE(connection.Insert(HistoryTable::Journal, pointers, error));
+    EXPECT_FALSE(connection.RowsAtFault()) << error.toStdString();
+    connection.Database().rollback();
+}
