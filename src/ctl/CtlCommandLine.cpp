@@ -47,7 +47,7 @@ const QStringList ValueOptions{
     QStringLiteral("--trace"), QStringLiteral("--format"),
     // the sales history
     QStringLiteral("--data-dir"), QStringLiteral("--history"), QStringLiteral("--from"),
-    QStringLiteral("--to"), QStringLiteral("--register")};
+    QStringLiteral("--to"), QStringLiteral("--register"), QStringLiteral("--shop")};
 const QStringList SwitchOptions{QStringLiteral("--simulate"), QStringLiteral("--active"),
                                 QStringLiteral("--yes"),      QStringLiteral("--help"),
                                 QStringLiteral("-h"),         QStringLiteral("--version")};

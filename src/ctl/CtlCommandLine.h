@@ -15,7 +15,7 @@ struct CommandHelp {
 [[nodiscard]] const std::span<const CommandHelp> CtlCommands();
 inline constexpr const char* GlobalUsage =
     "orvexctl [--port DEV | --simulate] [--speed BPS] [--lang en|sr] [--charset cyrillic|latin] "
-    "[--timeout MS] [--trace FILE] COMMAND";
+    "[--timeout MS] [--trace FILE] [--data-dir DIR] [--history URL] [--shop NAME] COMMAND";
 
 // A command line taken apart: the words in order and the options with their values.
 struct CommandLine {

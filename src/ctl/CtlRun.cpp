@@ -6,6 +6,9 @@
 #include "common/SafeFile.h"
 #include "common/ShellSettings.h"
 #include "database/PluTable.h"
+#include "history/HistoryRecorder.h"
+#include "history/HistoryStore.h"
+#include "history/HistoryTarget.h"
 #include "plu/PluTransfer.h"
 #include "protocol/RegisterFinder.h"
 #include "protocol/ReplyDispatcher.h"
@@ -21,6 +24,7 @@
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QLocale>
+#include <QSettings>
 
 namespace {
 
@@ -78,6 +82,7 @@ void ProgressLine::Finish() {
 CtlRun::~CtlRun() {
     if (m_simulator && m_context.SimulatorStopping)
         m_context.SimulatorStopping(*m_simulator);
+    CloseHistory();
     m_session.reset();
     m_simulator.reset();
     TCommPortDriver::ClearDeviceOverrides();
@@ -106,6 +111,9 @@ int CtlRun::Help(const QString& command) {
         << "  --lang en|sr   the language of reports and messages (default en)\n"
         << "  --charset cyrillic|latin  the register's character set for texts (default cyrillic)\n"
         << "  --trace FILE   every frame in and out, one timestamped hex line each, into FILE\n"
+        << "  --data-dir DIR, --history URL  keep what the register says during the command\n"
+        << "                 in the sales history (history.sqlite in DIR, or the database URL names)\n"
+        << "  --shop NAME    the shop the register stands in, for the history (default: the window's)\n"
         << "  --version      prints the version\n"
         << "  --             ends the options: what follows are words (a file named -x)\n"
         << "  --timeout MS   how long to wait for each reply of the register (default 6000,\n"
@@ -122,7 +130,8 @@ bool CtlRun::OnlyOptions(std::initializer_list<const char*> allowed) {
     static const QStringList link{QStringLiteral("--port"),    QStringLiteral("--simulate"),
                                   QStringLiteral("--speed"),   QStringLiteral("--lang"),
                                   QStringLiteral("--timeout"), QStringLiteral("--charset"),
-                                  QStringLiteral("--trace")};
+                                  QStringLiteral("--trace"),   QStringLiteral("--data-dir"),
+                                  QStringLiteral("--history"), QStringLiteral("--shop")};
     for (auto it = m_line.Options.cbegin(); it != m_line.Options.cend(); ++it) {
         if (link.contains(it.key()))
             continue;
@@ -135,6 +144,49 @@ bool CtlRun::OnlyOptions(std::initializer_list<const char*> allowed) {
         }
     }
     return true;
+}
+
+bool CtlRun::OpenHistory() {
+    if (!m_line.Has("--data-dir") && !m_line.Has("--history"))
+        return true;
+    // The shop name the window keeps, unless the command names one.
+    const QString shop = m_line.Has("--shop")
+                             ? m_line.Value("--shop").trimmed()
+                             : QSettings(QSettings::IniFormat, QSettings::UserScope,
+                                         QStringLiteral("orvex-commander"), QStringLiteral("orvex-commander"))
+                                   .value(QStringLiteral("ShopName"))
+                                   .toString()
+                                   .trimmed();
+    HistoryTarget target;
+    QString error;
+    auto store = std::make_unique<HistoryStore>();
+    if (!ParseHistoryTarget(m_line.Value("--history"), HistoryDataDirectory(m_line), target, error) ||
+        !store->Open(target, error)) {
+        m_context.Err << "orvexctl: the sales history cannot be kept: " << Printable(error) << "\n";
+        return false;
+    }
+    m_history = std::move(store);
+    m_recorder = std::make_unique<HistoryRecorder>(*m_session, *m_history, shop);
+    return true;
+}
+
+void CtlRun::CloseHistory() {
+    if (!m_history)
+        return;
+    m_recorder.reset();
+    // A server that is away keeps the rows in the spool on this PC; they go
+    // with the next run that reaches it.
+    if (!m_history->Flush(10000)) {
+        const HistoryStatus status = m_history->Status();
+        m_context.Err << "orvexctl: sales history: " << m_history->Target().Display() << ": ";
+        if (status.Spooled > 0)
+            m_context.Err << status.Spooled << " rows wait on this PC (" << Printable(status.ServerError)
+                          << ")\n";
+        else
+            m_context.Err << "not every row could be kept (" << Printable(status.ServerError) << ")\n";
+    }
+    m_history->Close();
+    m_history.reset();
 }
 
 bool CtlRun::Connect() {
@@ -229,6 +281,10 @@ int CtlRun::Execute() {
     if (!Connect())
         return Usage(
             QStringLiteral("--speed takes 9600, 19200 or 38400, not %1").arg(m_line.Value("--speed")));
+    if (m_line.Has("--data-dir") && m_line.Value("--data-dir").isEmpty())
+        return Usage(QStringLiteral("--data-dir needs a folder"));
+    if (!OpenHistory())
+        return CtlFailed;
 
     const QString& first = m_line.Words.first();
     if (first == QLatin1String("clock")) {

@@ -4,6 +4,8 @@
 #include "ctl/CtlOutput.h"
 #include "ctl/CtlRunner.h"
 #include "database/PluCells.h"
+#include "history/HistoryRecorder.h"
+#include "history/HistoryStore.h"
 #include "protocol/ReplyDispatcher.h"
 #include "session/RegisterSession.h"
 #include "sim/InProcessRegister.h"
@@ -65,6 +67,12 @@ class CtlRun {
     // The options command may take besides the link's; false (said) when another was given.
     bool OnlyOptions(std::initializer_list<const char*> allowed);
     bool Connect();
+    // With --data-dir or --history, what the register says during the
+    // command goes into the sales history as well; false (said) when it
+    // cannot be opened.
+    bool OpenHistory();
+    // Waits for the history to take what was handed in; says what it could not.
+    void CloseHistory();
     // Starts the simulated register when asked for; false (said) when it does not start.
     bool StartLink();
     int Clock();
@@ -110,4 +118,6 @@ class CtlRun {
     std::function<void()> m_onInterrupt;
     std::unique_ptr<InProcessRegister> m_simulator;
     std::unique_ptr<RegisterSession> m_session;
+    std::unique_ptr<HistoryStore> m_history;
+    std::unique_ptr<HistoryRecorder> m_recorder;
 };

@@ -31,14 +31,14 @@ bool OnlyOptions(const CommandLine& line, const QStringList& allowed, QString& r
     return true;
 }
 
-QString DataDirectory(const CommandLine& line) {
+} // namespace
+
+QString HistoryDataDirectory(const CommandLine& line) {
     QString dir = line.Has("--data-dir") ? line.Value("--data-dir") : QDir::currentPath();
     if (dir == QLatin1String("~") || dir.startsWith(QLatin1String("~/")))
         dir = QDir::homePath() + dir.mid(1);
     return QFileInfo(dir).absoluteFilePath();
 }
-
-} // namespace
 
 int RunHistoryCommand(const CommandLine& line, CtlContext& context) {
     const QString command = line.Words.value(1);
@@ -48,7 +48,7 @@ int RunHistoryCommand(const CommandLine& line, CtlContext& context) {
         return Usage(context, QStringLiteral("--data-dir needs a folder"));
     HistoryTarget target;
     QString error;
-    if (!ParseHistoryTarget(line.Value("--history"), DataDirectory(line), target, error))
+    if (!ParseHistoryTarget(line.Value("--history"), HistoryDataDirectory(line), target, error))
         return Usage(context, QStringLiteral("--history: %1").arg(error));
 
     QString refused;

@@ -1,5 +1,6 @@
 #include "ctl/CtlRunner.h"
 #include "history/HistoryRows.h"
+#include "history/HistorySql.h"
 #include "history/HistoryStore.h"
 #include "history/HistoryTarget.h"
 #include "support/TestFiles.h"
@@ -141,4 +142,35 @@ TEST_F(HistoryCommandTest, BacksUpAWholeCopyOverAnOlderOne) {
         Ctl({"--data-dir", m_dir.path(), "history", "backup", "/nonexistent/copy.sqlite"});
     EXPECT_EQ(refused.Status, 1);
     EXPECT_FALSE(refused.Err.isEmpty());
+}
+
+// A register command run with --data-dir keeps what the register said in the
+// history there, under the shop named; without it nothing is kept.
+TEST(HistoryCommandRecording, ARegisterCommandWithADataFolderKeepsItsReportsInTheHistory) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    CtlResult r = Ctl({"--simulate", "report", "vat"});
+    EXPECT_EQ(r.Status, CtlSuccess) << r.Err.toStdString();
+    EXPECT_FALSE(QFile::exists(dir.filePath("history.sqlite")));
+
+    const QString kept = dir.filePath("kept");
+    for (const char* report : {"status", "vat"}) {
+        r = Ctl({"--simulate", "--data-dir", kept, "--shop", "Corner", "report", report});
+        EXPECT_EQ(r.Status, CtlSuccess) << r.Err.toStdString();
+    }
+    QDir::setCurrent(previous);
+    HistoryConnection connection;
+    QString error;
+    ASSERT_TRUE(connection.OpenSqlite(QDir(kept).filePath("history.sqlite"), error)) << error.toStdString();
+    QSqlQuery query(connection.Database());
+    ASSERT_TRUE(query.exec("SELECT COUNT(*), MIN(shop), MAX(shop) FROM reports") && query.next());
+    EXPECT_EQ(query.value(0).toInt(), 2);
+    EXPECT_EQ(query.value(1).toString(), "Corner");
+    EXPECT_EQ(query.value(2).toString(), "Corner");
+
+    r = Ctl({"--simulate", "--history", "mysql://shop/db", "report", "vat"});
+    EXPECT_EQ(r.Status, CtlFailed);
+    EXPECT_TRUE(r.Err.contains("sales history cannot be kept")) << r.Err.toStdString();
 }
