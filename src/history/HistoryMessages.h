@@ -29,10 +29,17 @@ inline constexpr Caption Refused{"Sales history: %2 refused %1 rows (%3)",
                                  "Istorija prodaje: %2 je odbio redova: %1 (%3)"};
 
 // The Settings menu item and its dialog.
-inline constexpr Caption ShopNameItem{"Shop name...", "Naziv radnje..."};
-inline constexpr Caption ShopNameTitle{"Shop name", "Naziv radnje"};
+inline constexpr Caption HistorySettingsItem{"Sales history...", "Istorija prodaje..."};
+inline constexpr Caption HistorySettingsTitle{"Sales history", "Istorija prodaje"};
 inline constexpr Caption ShopNameLabel{"The shop's name, kept with every sale in the history:",
                                        "Naziv radnje, koji se čuva uz svaku prodaju u istoriji:"};
+inline constexpr Caption PlaceLabel{
+    "Where the history is kept: empty for history.sqlite in the data folder, "
+    "postgresql://USER@HOST/DB for the shop's server, or sqlite:FILE:",
+    "Gde se istorija čuva: prazno za history.sqlite u folderu s podacima, "
+    "postgresql://KORISNIK@SERVER/BAZA za server radnje ili sqlite:DATOTEKA:"};
+// %1 why.
+inline constexpr Caption PlaceRefused{"This place cannot be used: %1", "Ovo mesto ne može da se koristi: %1"};
 inline constexpr Caption Ok{"OK", "U redu"};
 inline constexpr Caption Cancel{"Cancel", "Otkaži"};
 

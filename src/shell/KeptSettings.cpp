@@ -154,5 +154,7 @@ void KeptSettings::Save() {
     m_store->setValue(QLatin1String(OpenFolderKey), FileDialogs::LastFolder(false));
     m_store->setValue(QLatin1String(SaveFolderKey), FileDialogs::LastFolder(true));
     m_store->setValue(QLatin1String(ShopNameKey), m_forms.History().Shop());
+    if (m_forms.History().UrlChosen())
+        m_store->setValue(QLatin1String(HistoryKey), m_forms.History().Url());
     m_store->sync();
 }

@@ -118,7 +118,7 @@ MainMenus::MainMenus(QMainWindow* window) : QObject(window), m_window(window) {
     Add(fiscal, "MnUsersale", "User sale", {}, saleModes, true);
     settings->addSeparator();
     // Its captions follow the language with the sales history's (HistoryMessages).
-    Add(settings, "MnShopName", "Shop name...");
+    Add(settings, "MnHistorySettings", "Sales history...");
 
     QMenu* help = top("MnHelp", "Help");
     Add(help, "MnCmdHelp", "&Commander Help", QKeySequence(Qt::Key_F1));

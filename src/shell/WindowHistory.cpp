@@ -5,8 +5,8 @@
 #include "history/HistoryRecorder.h"
 #include "history/HistoryTarget.h"
 #include "shell/HintsPanel.h"
+#include "shell/HistorySettingsDialog.h"
 #include "shell/MainMenus.h"
-#include "shell/ShopNameDialog.h"
 #include "shell/TUserForm.h"
 
 #include <QAction>
@@ -30,11 +30,11 @@ WindowHistory::WindowHistory(TUserForm& window, RegisterSession& session)
         m_status = status;
         ShowNote();
     });
-    if (QAction* item = window.Menus()->Action(QStringLiteral("MnShopName"))) {
-        item->setText(HistoryMessages::ShopNameItem.Text());
-        connect(item, &QAction::triggered, this, &WindowHistory::ShowShopNameDialog);
+    if (QAction* item = window.Menus()->Action(QStringLiteral("MnHistorySettings"))) {
+        item->setText(HistoryMessages::HistorySettingsItem.Text());
+        connect(item, &QAction::triggered, this, &WindowHistory::ShowSettingsDialog);
         connect(&window, &TUserForm::LanguageApplied, item,
-                [item](int lang) { item->setText(HistoryMessages::ShopNameItem.Text(lang)); });
+                [item](int lang) { item->setText(HistoryMessages::HistorySettingsItem.Text(lang)); });
     }
     connect(&window, &TUserForm::LanguageApplied, this, &WindowHistory::ShowNote);
 }
@@ -45,6 +45,8 @@ WindowHistory::~WindowHistory() {
 
 bool WindowHistory::Open(const QString& url, const QString& dataDir) {
     Close();
+    m_url = url.trimmed();
+    m_dataDir = dataDir;
     m_openError.clear();
     m_status = {};
     HistoryTarget target;
@@ -75,11 +77,18 @@ void WindowHistory::SetShop(const QString& shop) {
     emit ShopChanged(shop);
 }
 
-void WindowHistory::ShowShopNameDialog() {
-    auto* dialog = new ShopNameDialog(m_shop, Shell().UiLanguage, &m_window);
+void WindowHistory::ShowSettingsDialog() {
+    auto* dialog = new HistorySettingsDialog(m_shop, m_url, m_dataDir, Shell().UiLanguage, &m_window);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setWindowModality(Qt::WindowModal);
-    connect(dialog, &QDialog::accepted, this, [this, dialog] { SetShop(dialog->Shop()); });
+    connect(dialog, &QDialog::accepted, this, [this, dialog] {
+        SetShop(dialog->Shop());
+        // The same place again while the history is off tries it anew.
+        if (dialog->Url() == m_url && IsOpen())
+            return;
+        m_urlChosen = m_urlChosen || dialog->Url() != m_url;
+        Open(dialog->Url(), m_dataDir.isEmpty() ? QDir::currentPath() : m_dataDir);
+    });
     dialog->open();
 }
 

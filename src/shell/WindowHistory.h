@@ -12,7 +12,7 @@ class TUserForm;
 
 // The window's part in the sales history: the store on the data folder (or
 // the server --history names) and a recorder on the window's register
-// session, the store's state in the hint panel, and Settings > Shop name...
+// session, the store's state in the hint panel, and Settings > Sales history...
 // A store that cannot be opened leaves the program running without history
 // and says why there. Its owner (FormSet) ends it before the window and the
 // session.
@@ -34,8 +34,14 @@ class WindowHistory : public QObject {
 
     void SetShop(const QString& shop);
     [[nodiscard]] QString Shop() const { return m_shop; }
-    // Settings > Shop name...: the dialog, window-modal; the name is taken on OK.
-    void ShowShopNameDialog();
+    // Where the history is kept as last opened (empty: the data folder's file).
+    [[nodiscard]] QString Url() const { return m_url; }
+    // Whether the user chose the place in Settings this run (then it is kept
+    // for the next; a --history of the command line is not).
+    [[nodiscard]] bool UrlChosen() const { return m_urlChosen; }
+    // Settings > Sales history...: the dialog, window-modal; the shop name is
+    // taken on OK, and a new place opens the history there.
+    void ShowSettingsDialog();
 
     // What the hint panel says about the history in a language; empty while all is well.
     [[nodiscard]] QString NoteText(int lang) const;
@@ -53,4 +59,7 @@ class WindowHistory : public QObject {
     HistoryStatus m_status;
     QString m_openError;
     QString m_shop;
+    QString m_url;
+    QString m_dataDir;
+    bool m_urlChosen = false;
 };

@@ -15,6 +15,6 @@ list(APPEND ORVEX_VIEWS_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/TDLForm.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TIntroForm.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TUserForm.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/ShopNameDialog.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/HistorySettingsDialog.cpp
     ${CMAKE_CURRENT_LIST_DIR}/WindowHistory.cpp
 )

@@ -5,12 +5,13 @@
 #include "reports/ReportDecoder.h"
 #include "session/RegisterSession.h"
 #include "shell/HintsPanel.h"
+#include "shell/HistorySettingsDialog.h"
 #include "shell/KeptSettings.h"
-#include "shell/ShopNameDialog.h"
 #include "shell/WindowHistory.h"
 #include "sim/InProcessRegister.h"
 
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
@@ -32,19 +33,23 @@ class WindowHistoryTest : public ShellTest {
     [[nodiscard]] QString Note() const { return Window().Hints()->Note(); }
     [[nodiscard]] QString DataDir() const { return workDir.path(); }
 
-    // Settings > Shop name..., typed and taken with OK.
-    void NameTheShop(const QString& name) {
-        Item("MnShopName")->trigger();
-        auto* dialog = Window().findChild<ShopNameDialog*>(QStringLiteral("ShopNameDialog"));
+    [[nodiscard]] HistorySettingsDialog* Dialog() const {
+        return Window().findChild<HistorySettingsDialog*>(QStringLiteral("HistorySettingsDialog"));
+    }
+    // Settings > Sales history..., typed and taken with OK.
+    void SetHistory(const char* field, const QString& text) {
+        Item("MnHistorySettings")->trigger();
+        HistorySettingsDialog* dialog = Dialog();
         ASSERT_NE(dialog, nullptr);
         ASSERT_TRUE(dialog->isVisible());
-        auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("ShopNameEdit"));
+        auto* edit = dialog->findChild<QLineEdit*>(QLatin1String(field));
         ASSERT_NE(edit, nullptr);
-        edit->setText(name);
-        dialog->findChild<QPushButton*>(QStringLiteral("ShopNameOk"))->click();
-        ASSERT_TRUE(WaitUntil([&] {
-            return Window().findChild<ShopNameDialog*>(QStringLiteral("ShopNameDialog")) == nullptr;
-        }));
+        edit->setText(text);
+        dialog->findChild<QPushButton*>(QStringLiteral("HistorySettingsOk"))->click();
+    }
+    void NameTheShop(const QString& name) {
+        SetHistory("ShopNameEdit", name);
+        ASSERT_TRUE(WaitUntil([&] { return Dialog() == nullptr; }));
     }
 };
 
@@ -159,38 +164,71 @@ TEST_F(WindowHistoryTest, TheShopNameIsKeptAndTheHistoryPlaceIsRead) {
     EXPECT_EQ(History().Shop(), QStringLiteral("Market 2"));
 
     // Cancel leaves the name as it was.
-    Item("MnShopName")->trigger();
-    auto* dialog = Window().findChild<ShopNameDialog*>(QStringLiteral("ShopNameDialog"));
+    Item("MnHistorySettings")->trigger();
+    HistorySettingsDialog* dialog = Dialog();
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(dialog->findChild<QLineEdit*>(QStringLiteral("ShopNameEdit"))->text(),
               QStringLiteral("Market 2"));
     dialog->findChild<QLineEdit*>(QStringLiteral("ShopNameEdit"))->setText(QStringLiteral("Other"));
-    dialog->findChild<QPushButton*>(QStringLiteral("ShopNameCancel"))->click();
+    dialog->findChild<QPushButton*>(QStringLiteral("HistorySettingsCancel"))->click();
     EXPECT_EQ(History().Shop(), QStringLiteral("Market 2"));
 }
 
+// A place typed in Settings opens the history there at once and is kept for
+// the next run; one that cannot be used is refused in the dialog, which stays.
+TEST_F(WindowHistoryTest, ThePlaceChosenInSettingsOpensTheHistoryThereAndIsKept) {
+    const QString path = QDir(DataDir()).filePath(QStringLiteral("kept.ini"));
+    auto* kept = new KeptSettings(std::make_unique<QSettings>(path, QSettings::IniFormat), *forms, {});
+    kept->Restore();
+    ASSERT_TRUE(History().Open(QString(), DataDir()));
+    kept->Save();
+    EXPECT_FALSE(QSettings(path, QSettings::IniFormat).contains(QStringLiteral("History")))
+        << "a place nobody chose is not kept";
+
+    Item("MnSerbian")->trigger();
+    SetHistory("HistoryPlaceEdit", QStringLiteral("mysql://shop"));
+    HistorySettingsDialog* dialog = Dialog();
+    ASSERT_NE(dialog, nullptr) << "a refused place closed the dialog";
+    auto* refusal = dialog->findChild<QLabel*>(QStringLiteral("HistoryPlaceRefusal"));
+    EXPECT_TRUE(refusal->isVisible());
+    EXPECT_TRUE(refusal->text().startsWith(QStringLiteral("Ovo mesto ne može da se koristi: ")))
+        << refusal->text().toStdString();
+    EXPECT_TRUE(History().Url().isEmpty());
+    EXPECT_TRUE(History().IsOpen());
+
+    const QString file = QDir(DataDir()).filePath(QStringLiteral("elsewhere.sqlite"));
+    dialog->findChild<QLineEdit*>(QStringLiteral("HistoryPlaceEdit"))
+        ->setText(QStringLiteral("sqlite:") + file);
+    dialog->findChild<QPushButton*>(QStringLiteral("HistorySettingsOk"))->click();
+    ASSERT_TRUE(WaitUntil([&] { return Dialog() == nullptr; }));
+    EXPECT_TRUE(History().IsOpen()) << History().OpenError().toStdString();
+    EXPECT_EQ(History().Store().Target().File, file);
+    EXPECT_TRUE(QFile::exists(file));
+    kept->Save();
+    EXPECT_EQ(KeptSettings::KeptHistory(*std::make_unique<QSettings>(path, QSettings::IniFormat)),
+              QStringLiteral("sqlite:") + file);
+}
+
 // The Settings item and its dialog follow the language.
-TEST_F(WindowHistoryTest, TheShopNameItemAndDialogSpeakBothLanguages) {
+TEST_F(WindowHistoryTest, TheSettingsItemAndDialogSpeakBothLanguages) {
     const struct {
         const char* Item;
         const char* Text;
         const char* Title;
         const char* Ok;
-    } cases[] = {{"MnEnglish", "Shop name...", "Shop name", "OK"},
-                 {"MnSerbian", "Naziv radnje...", "Naziv radnje", "U redu"}};
+    } cases[] = {{"MnEnglish", "Sales history...", "Sales history", "OK"},
+                 {"MnSerbian", "Istorija prodaje...", "Istorija prodaje", "U redu"}};
     for (const auto& c : cases) {
         Item(c.Item)->trigger();
-        EXPECT_EQ(Item("MnShopName")->text(), QString::fromUtf8(c.Text));
-        Item("MnShopName")->trigger();
-        auto* dialog = Window().findChild<ShopNameDialog*>(QStringLiteral("ShopNameDialog"));
+        EXPECT_EQ(Item("MnHistorySettings")->text(), QString::fromUtf8(c.Text));
+        Item("MnHistorySettings")->trigger();
+        HistorySettingsDialog* dialog = Dialog();
         ASSERT_NE(dialog, nullptr);
         EXPECT_EQ(dialog->windowTitle(), QString::fromUtf8(c.Title));
-        EXPECT_EQ(dialog->findChild<QPushButton*>(QStringLiteral("ShopNameOk"))->text(),
+        EXPECT_EQ(dialog->findChild<QPushButton*>(QStringLiteral("HistorySettingsOk"))->text(),
                   QString::fromUtf8(c.Ok));
         dialog->reject();
-        ASSERT_TRUE(WaitUntil([&] {
-            return Window().findChild<ShopNameDialog*>(QStringLiteral("ShopNameDialog")) == nullptr;
-        }));
+        ASSERT_TRUE(WaitUntil([&] { return Dialog() == nullptr; }));
     }
 }
 
