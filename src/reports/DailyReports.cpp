@@ -110,3 +110,12 @@ void DailyReports::ReportReply(std::span<const uint8_t> payload) {
     if (const auto timer = m_reportTimers.find(payload[0]); timer != m_reportTimers.end())
         timer->second->stop();
 }
+
+bool DailyReports::Awaiting() const {
+    if (ZReportRunning())
+        return true;
+    for (const auto& [code, timer] : m_reportTimers)
+        if (timer->isActive())
+            return true;
+    return false;
+}

@@ -54,6 +54,8 @@ class DailyReports : public QObject {
     // ReportUnanswered.
     void SetReportTimeout(int ms) { m_reportTimeoutMs = ms; }
     [[nodiscard]] int ReportTimeout() const { return m_reportTimeoutMs; }
+    // A report or the Z report was asked for and has neither come nor timed out.
+    [[nodiscard]] bool Awaiting() const;
 
     // The handler of the replies 'f' to 'k'.
     void ReportReply(std::span<const uint8_t> payload);

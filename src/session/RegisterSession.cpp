@@ -124,3 +124,19 @@ void RegisterSession::ApplySettings() {
     m_header->SetSettings(m_settings);
     m_transfer->SetSettings(m_settings);
 }
+
+bool RegisterSession::LineIdle() const {
+    return m_dispatcher->ExpectedReply() == 0 && !m_dispatcher->IsWaiting() && !m_transfer->IsRunning() &&
+           !m_pluSeries->IsRunning() && !m_header->IsBusy() && !m_reports->Awaiting();
+}
+
+void RegisterSession::TakeLine(const QString& holder) {
+    if (holder == m_lineHolder)
+        return;
+    m_lineHolder = holder;
+    emit LineHolderChanged(m_lineHolder);
+}
+
+void RegisterSession::ReleaseLine() {
+    TakeLine(QString());
+}

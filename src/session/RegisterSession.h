@@ -73,12 +73,23 @@ class RegisterSession : public QObject {
     // The program is closing: a running transfer or series takes no further step.
     void Abandon();
 
+    // Nothing of this session's waits for the register: no reply expected, no
+    // transfer, series, header sequence or report under way.
+    [[nodiscard]] bool LineIdle() const;
+    // Another user of the session (the gateway serving a program) holds the
+    // line for a while; the window starts nothing of its own meanwhile.
+    void TakeLine(const QString& holder);
+    void ReleaseLine();
+    [[nodiscard]] const QString& LineHolder() const { return m_lineHolder; }
+
   signals:
     void TableChanged(int from, int to);
     // A range read filled many entries: views of the whole table refill.
     void TableStale();
     // An entry came from the register.
     void PlusRead();
+    // Empty when the line is released.
+    void LineHolderChanged(const QString& holder);
 
   private:
     void ApplySettings();
@@ -88,6 +99,7 @@ class RegisterSession : public QObject {
     BarcodeRules m_barcodes;
     std::unique_ptr<TableLock> m_tableLock;
     bool m_lockOnLoad = true;
+    QString m_lineHolder;
     std::unique_ptr<TRS232Form> m_rs232;
     std::unique_ptr<ReplyDispatcher> m_dispatcher;
     // The handlers registered with the dispatcher go before it.

@@ -5,7 +5,11 @@
 #include "plu/PluTransfer.h"
 #include "protocol/ReplyDispatcher.h"
 #include "reports/DailyReports.h"
+#include "reports/ReportLayouts.h"
 #include "sales/StatusReplies.h"
+#include "serial/TCommPortDriver.h"
+#include "support/ScriptedPeer.h"
+#include "support/WaitUntil.h"
 
 #include <QDir>
 #include <QFile>
@@ -124,4 +128,35 @@ TEST(RegisterSession, SettingsReachEveryExchange) {
     EXPECT_EQ(session.Reports().Style().Charset, 238);
     EXPECT_EQ(session.Reports().Style().Language, 0);
     EXPECT_EQ(session.Reports().Style().DecimalSeparator, QLatin1Char('.'));
+}
+
+// Whether the session waits for the register, for whoever must not start an
+// exchange of its own meanwhile, and who holds the line.
+TEST(RegisterSession, SaysWhileItWaitsForTheRegisterAndWhoHoldsTheLine) {
+    ScriptedPeer peer;
+    ASSERT_TRUE(peer.Ok());
+    TCommPortDriver::SetDeviceOverride(pnCOM1, peer.DevicePath());
+    {
+        RegisterSession session;
+        EXPECT_TRUE(session.LineIdle());
+        peer.SetResponder([](const ScriptedPeer::Payload& asked) {
+            ScriptedPeer::Payload report(TaxLayout::Length, 0);
+            report[0] = asked.at(0);
+            return std::vector<ScriptedPeer::Payload>{report};
+        });
+        ASSERT_TRUE(session.Reports().RequestReport('f'));
+        EXPECT_FALSE(session.LineIdle()) << "a report was asked for";
+        EXPECT_TRUE(WaitUntil([&] { return session.LineIdle(); }, 3000)) << "its answer ends the wait";
+
+        std::vector<QString> holders;
+        QObject::connect(&session, &RegisterSession::LineHolderChanged,
+                         [&](const QString& holder) { holders.push_back(holder); });
+        session.TakeLine(QStringLiteral("gateway"));
+        session.TakeLine(QStringLiteral("gateway"));
+        EXPECT_EQ(session.LineHolder(), QStringLiteral("gateway"));
+        session.ReleaseLine();
+        EXPECT_TRUE(session.LineHolder().isEmpty());
+        EXPECT_EQ(holders, (std::vector<QString>{QStringLiteral("gateway"), QString()}));
+    }
+    TCommPortDriver::ClearDeviceOverrides();
 }
