@@ -1,6 +1,7 @@
 #include "shell/HintsPanel.h"
 
 #include <QMouseEvent>
+#include <algorithm>
 
 namespace {
 constexpr int HintHeight = 32;
@@ -42,7 +43,16 @@ HintsPanel::HintsPanel(QWidget* parent) : QLabel(parent) {
     m_note->hide();
 }
 
-void HintsPanel::SetNote(const QString& note) {
+void HintsPanel::SetNote(const QString& source, const QString& text) {
+    auto at = std::find_if(m_notes.begin(), m_notes.end(), [&](const auto& n) { return n.first == source; });
+    if (at == m_notes.end())
+        at = m_notes.insert(m_notes.end(), {source, QString()});
+    at->second = text;
+    QStringList lines;
+    for (const auto& [from, line] : m_notes)
+        if (!line.isEmpty())
+            lines << line;
+    const QString note = lines.join(QLatin1Char('\n'));
     if (note == m_note->text() && m_note->isVisible() == !note.isEmpty())
         return;
     m_note->setText(note);

@@ -4,14 +4,17 @@
 
 // The bold panel beside the toolbar that shows the page's hint; a right click
 // asks for the modes popup, a double click for the about window. Under the
-// hint it can carry a note that outlives page changes (the sales history's
-// state), shown only while there is one.
+// hint it can carry notes that outlive page changes (the sales history's
+// state, the service to other programs), one line each, shown only while there
+// is one.
 class HintsPanel : public QLabel {
     Q_OBJECT
   public:
     explicit HintsPanel(QWidget* parent = nullptr);
 
-    void SetNote(const QString& note);
+    // The note of one source (empty: it has nothing to say now).
+    void SetNote(const QString& source, const QString& note);
+    // Every note shown, one a line.
     [[nodiscard]] QString Note() const;
 
   signals:
@@ -27,4 +30,5 @@ class HintsPanel : public QLabel {
     void PlaceNote();
 
     QLabel* m_note;
+    QList<QPair<QString, QString>> m_notes;
 };

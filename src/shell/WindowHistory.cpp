@@ -117,5 +117,5 @@ QString WindowHistory::NoteText(int lang) const {
 }
 
 void WindowHistory::ShowNote() {
-    m_window.Hints()->SetNote(NoteText(Shell().UiLanguage));
+    m_window.Hints()->SetNote(QStringLiteral("history"), NoteText(Shell().UiLanguage));
 }
