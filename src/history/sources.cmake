@@ -10,4 +10,5 @@ list(APPEND ORVEX_HISTORY_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/ReportJson.cpp
     ${CMAKE_CURRENT_LIST_DIR}/HistoryRecorder.cpp
     ${CMAKE_CURRENT_LIST_DIR}/HistorySummary.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/HistoryFigures.cpp
 )

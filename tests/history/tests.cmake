@@ -6,4 +6,5 @@ list(APPEND ORVEX_HISTORY_TESTS
     ${CMAKE_CURRENT_LIST_DIR}/HistoryDayTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/HistoryRecorderTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/HistoryCommandTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/HistoryFiguresTest.cpp
 )
