@@ -10,6 +10,7 @@
 #include <QVariant>
 #include <algorithm>
 #include <set>
+#include <tuple>
 
 namespace {
 
@@ -43,6 +44,10 @@ bool Run(QSqlQuery& query, const QString& sql, const QVariantList& binds, QStrin
         return false;
     }
     return true;
+}
+
+bool RegisterBefore(const RegisterKey& a, const RegisterKey& b) {
+    return std::tie(a.Shop, a.CrNumber, a.FiscalId) < std::tie(b.Shop, b.CrNumber, b.FiscalId);
 }
 
 QString TaxLetterOf(const QString& taxes, size_t department) {
@@ -87,6 +92,9 @@ bool ReadDays(QSqlDatabase& db, const Condition& c, HistoryFigures& f, QString& 
         day.Total += total;
         f.Receipts += receipts;
         f.Total += total;
+        const RegisterKey reg{query.value(1).toString(), query.value(2).toInt(), query.value(3).toString()};
+        if (std::find(f.Registers.begin(), f.Registers.end(), reg) == f.Registers.end())
+            f.Registers.push_back(reg);
         const QString taxes = taxesOf.value(query.value(1).toString() + QChar(0) + query.value(2).toString() +
                                             QChar(0) + query.value(3).toString());
         for (size_t d = 0; d < ReportGroups; ++d) {
@@ -101,6 +109,7 @@ bool ReadDays(QSqlDatabase& db, const Condition& c, HistoryFigures& f, QString& 
     }
     for (const QString& letter : letters)
         f.TaxLetters << letter;
+    std::sort(f.Registers.begin(), f.Registers.end(), RegisterBefore);
     return true;
 }
 
@@ -173,13 +182,9 @@ int64_t HistoryFigures::Day::AverageReceipt() const {
 }
 
 std::optional<std::vector<RegisterKey>> ReadHistoryRegisters(QSqlDatabase db, QString& error) {
-    // A register whose status report never came is known by its receipts alone.
     QSqlQuery query(db);
-    if (!Run(query,
-             QStringLiteral("SELECT shop, cr_number, fiscal_id FROM registers UNION "
-                            "SELECT DISTINCT shop, cr_number, fiscal_id FROM receipts "
-                            "ORDER BY 1, 2, 3"),
-             {}, error))
+    if (!Run(query, QStringLiteral("SELECT shop, cr_number, fiscal_id FROM registers ORDER BY 1, 2, 3"), {},
+             error))
         return std::nullopt;
     std::vector<RegisterKey> registers;
     while (query.next())

@@ -61,11 +61,15 @@ struct HistoryFigures {
     };
     // By operator number.
     std::vector<Operator> Operators;
+    // The registers with receipts in the period, in order.
+    std::vector<RegisterKey> Registers;
 };
 
 inline constexpr size_t TopArticles = 20;
 
-// The registers the history knows, in order of shop, CR number and fiscal ID.
+// The registers whose status report the history keeps, in order of shop, CR
+// number and fiscal ID. (One known by its receipts alone is among the
+// figures' registers of a period it sold in.)
 [[nodiscard]] std::optional<std::vector<RegisterKey>> ReadHistoryRegisters(QSqlDatabase db, QString& error);
 
 // reg: nothing for every register. Nothing, with the reason, when the

@@ -21,6 +21,8 @@
 #include <QSaveFile>
 #include <QSvgGenerator>
 #include <QTabWidget>
+#include <algorithm>
+#include <tuple>
 
 namespace {
 
@@ -301,10 +303,18 @@ void HistoryPage::Refresh() {
 }
 
 void HistoryPage::FillRegisters(const std::vector<RegisterKey>& registers) {
-    if (registers == m_registers)
+    // A register stays on offer once known, though it sold nothing in the period.
+    std::vector<RegisterKey> all = m_registers;
+    for (const RegisterKey& reg : registers)
+        if (std::find(all.begin(), all.end(), reg) == all.end())
+            all.push_back(reg);
+    std::sort(all.begin(), all.end(), [](const RegisterKey& a, const RegisterKey& b) {
+        return std::tie(a.Shop, a.CrNumber, a.FiscalId) < std::tie(b.Shop, b.CrNumber, b.FiscalId);
+    });
+    if (all == m_registers)
         return;
     const std::optional<RegisterKey> chosen = ChosenRegister();
-    m_registers = registers;
+    m_registers = std::move(all);
     const QSignalBlocker block(m_register);
     while (m_register->count() > 1)
         m_register->removeItem(1);

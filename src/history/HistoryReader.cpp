@@ -3,6 +3,7 @@
 #include "history/HistorySql.h"
 
 #include <QElapsedTimer>
+#include <algorithm>
 #include <memory>
 
 // Lives on the reader's thread: the connection is used only there.
@@ -39,7 +40,11 @@ class HistoryReader::Worker : public QObject {
             return reading;
         }
         reading.Ok = true;
+        // Those named by a status report and those heard selling in the period.
         reading.Registers = std::move(*registers);
+        for (const RegisterKey& reg : figures->Registers)
+            if (std::find(reading.Registers.begin(), reading.Registers.end(), reg) == reading.Registers.end())
+                reading.Registers.push_back(reg);
         reading.Figures = std::move(*figures);
         reading.Ms = clock.elapsed();
         return reading;
