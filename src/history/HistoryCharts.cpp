@@ -5,6 +5,7 @@
 #include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
+#include <QCategoryAxis>
 #include <QChart>
 #include <QGraphicsLayout>
 #include <QHorizontalBarSeries>
@@ -52,8 +53,15 @@ std::vector<Bucket> Buckets(const HistoryFigures& f, bool& byMonth) {
         for (QDate m(f.From.year(), f.From.month(), 1); m <= f.To; m = m.addMonths(1))
             out.push_back({keyOf(m), m.toString(QStringLiteral("MM.yyyy")), 0, 0, {}});
     } else {
+        // Within a month the day alone says which; a week reads by date.
+        const bool dayAlone =
+            f.From.daysTo(f.To) >= 7 && f.From.year() == f.To.year() && f.From.month() == f.To.month();
         for (QDate d = f.From; d <= f.To; d = d.addDays(1))
-            out.push_back({keyOf(d), d.toString(QStringLiteral("dd.MM.")), 0, 0, {}});
+            out.push_back({keyOf(d),
+                           dayAlone ? QString::number(d.day()) : d.toString(QStringLiteral("dd.MM.")),
+                           0,
+                           0,
+                           {}});
     }
     size_t at = 0;
     for (const HistoryFigures::Day& day : f.Days) {
@@ -218,6 +226,7 @@ QChart* BuildChart(const HistoryChartData& data) {
     chart->legend()->setVisible(data.Sets.size() > 1);
     chart->legend()->setAlignment(Qt::AlignBottom);
     chart->layout()->setContentsMargins(0, 0, 0, 0);
+    chart->setMargins(QMargins(4, 4, 4, 4));
     QAbstractBarSeries* series = nullptr;
     if (data.Horizontal)
         series = data.Stacked ? static_cast<QAbstractBarSeries*>(new QHorizontalStackedBarSeries)
@@ -254,17 +263,39 @@ QChart* BuildChart(const HistoryChartData& data) {
     if (high <= low)
         high = low + 1;
     chart->addSeries(series);
-    auto* categories = new QBarCategoryAxis;
+    QAbstractAxis* categories = nullptr;
     QStringList labels = data.Categories;
     if (data.Horizontal)
         std::reverse(labels.begin(), labels.end());
-    categories->append(labels);
-    // A month of days: every label would overlap its neighbours.
-    if (!data.Horizontal && labels.size() > 12)
-        categories->setLabelsAngle(-90);
+    if (!data.Horizontal && labels.size() > 12) {
+        // A month of days: a label under every bar would be cut to dots; one
+        // under every few reads whole.
+        auto* axis = new QCategoryAxis;
+        axis->setRange(-0.5, qreal(labels.size()) - 0.5);
+        axis->setStartValue(-0.5);
+        axis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+        const qsizetype step = (labels.size() + 11) / 12;
+        for (qsizetype i = 0; i < labels.size(); i += step)
+            axis->append(labels[i], qreal(i));
+        categories = axis;
+    } else {
+        auto* axis = new QBarCategoryAxis;
+        axis->append(labels);
+        // Twenty article names one above the other: small, or each is cut to dots.
+        if (data.Horizontal && labels.size() > 10) {
+            QFont font = axis->labelsFont();
+            font.setPixelSize(9);
+            axis->setLabelsFont(font);
+        }
+        // An article's name is worth the room it takes from the bars.
+        axis->setTruncateLabels(!data.Horizontal);
+        categories = axis;
+    }
     auto* values = new QValueAxis;
     values->setRange(low, high);
     values->applyNiceNumbers();
+    values->setLabelFormat(values->max() - values->min() >= 10 ? QStringLiteral("%.0f")
+                                                               : QStringLiteral("%.2f"));
     chart->addAxis(categories, data.Horizontal ? Qt::AlignLeft : Qt::AlignBottom);
     chart->addAxis(values, data.Horizontal ? Qt::AlignBottom : Qt::AlignLeft);
     series->attachAxis(categories);

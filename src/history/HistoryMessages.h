@@ -66,6 +66,15 @@ inline constexpr Caption NotWritable{"the file or its folder cannot be written",
 inline constexpr Caption UnknownKind{"only .png, .svg and .pdf can be written",
                                      "mogu da se zapišu samo .png, .svg i .pdf"};
 
+// The charts' tabs.
+inline constexpr Caption TurnoverTab{"Turnover", "Promet"};
+inline constexpr Caption DepartmentsTab{"Departments", "Odeljenja"};
+inline constexpr Caption TopAmountTab{"PLUs by amount", "PLU po iznosu"};
+inline constexpr Caption TopQuantityTab{"PLUs by quantity", "PLU po količini"};
+inline constexpr Caption HoursTab{"Hours", "Sati"};
+inline constexpr Caption AverageTab{"Average receipt", "Prosečan račun"};
+inline constexpr Caption OperatorsTab{"Operators", "Blagajnici"};
+
 // The charts' titles and their figures' column heads.
 inline constexpr Caption TurnoverChart{"Turnover per day by tax group", "Promet po danu po poreskoj grupi"};
 inline constexpr Caption TurnoverMonthChart{"Turnover per month by tax group",

@@ -197,8 +197,8 @@ void HistoryPage::ApplyLanguage(int lang) {
     }
     m_saveChart->setText(HistoryMessages::SaveChart.Text(lang));
     m_exportFigures->setText(HistoryMessages::ExportFigures.Text(lang));
-    const Caption titles[] = {TurnoverChart, DepartmentsChart, TopAmountChart, TopQuantityChart,
-                              HoursChart,    AverageChart,     OperatorsChart};
+    const Caption titles[] = {TurnoverTab, DepartmentsTab, TopAmountTab, TopQuantityTab,
+                              HoursTab,    AverageTab,     OperatorsTab};
     for (size_t i = 0; i < HistoryCharts.size(); ++i)
         m_tabs->setTabText(int(i), titles[i].Text(lang));
     // The charts' titles and legends follow; the status too, unless it waits.
