@@ -23,33 +23,57 @@ constexpr double ChartGoalMs = 200.0;
 constexpr double GapGoalMs = 50.0;
 
 struct Shown {
-    double ReadMs = 0;  // asked to the figures arriving
-    double FirstMs = 0; // asked to the first chart drawn and painted
-    double LongestTabMs = 0;
+    double FirstMs = 0; // asked to the shown chart drawn and painted
+    // The slowest other chart: asked to its figures read, and its drawing.
+    double SlowestMs = 0;
+    const char* Slowest = "";
+    double AllReadMs = 0;
     double GapMs = 0;
 };
 
-// Asks for a period and waits for it, the event loop turning; then shows
-// every other chart once.
+int PartOf(HistoryChart chart) {
+    switch (chart) {
+    case HistoryChart::Hours:
+        return HoursPart;
+    case HistoryChart::Operators:
+        return OperatorsPart;
+    case HistoryChart::TopByAmount:
+    case HistoryChart::TopByQuantity:
+        return ArticlesPart;
+    default:
+        return DaysPart;
+    }
+}
+
+// Asks for a period on the turnover chart and lets the event loop turn until
+// every part of its figures is in; then shows every other chart once.
 Shown Measure(HistoryPage& page, const std::function<void()>& choose) {
     Shown s;
     page.ShowChart(HistoryChart::Turnover);
     QEventLoop loop;
-    HistoryReading got;
+    std::array<double, HistoryCharts.size()> arrived{};
+    QElapsedTimer clock;
+    bool failed = false;
     const auto connection =
         QObject::connect(&page, &HistoryPage::FiguresShown, &loop, [&](const HistoryReading& r) {
-            got = r;
-            loop.quit();
+            failed = failed || !r.Ok;
+            for (const HistoryChart chart : HistoryCharts)
+                if ((r.Parts & PartOf(chart)) && arrived[size_t(chart)] == 0)
+                    arrived[size_t(chart)] = double(clock.nsecsElapsed()) / 1e6;
+            if (r.Parts & DaysPart) {
+                page.ChartView(HistoryChart::Turnover)->repaint();
+                s.FirstMs = double(clock.nsecsElapsed()) / 1e6;
+            }
+            if (!page.IsLoading())
+                loop.quit();
         });
     GapWatch gaps;
-    QElapsedTimer clock;
     gaps.Start();
     clock.start();
     choose();
-    loop.exec();
-    page.ChartView(HistoryChart::Turnover)->repaint();
-    s.FirstMs = double(clock.nsecsElapsed()) / 1e6;
-    s.ReadMs = double(got.Ms);
+    if (page.IsLoading())
+        loop.exec();
+    s.AllReadMs = double(clock.nsecsElapsed()) / 1e6;
     for (const HistoryChart chart : HistoryCharts) {
         if (chart == HistoryChart::Turnover)
             continue;
@@ -57,13 +81,19 @@ Shown Measure(HistoryPage& page, const std::function<void()>& choose) {
         tab.start();
         page.ShowChart(chart);
         page.ChartView(chart)->repaint();
-        s.LongestTabMs = std::max(s.LongestTabMs, double(tab.nsecsElapsed()) / 1e6);
+        const double onShow = arrived[size_t(chart)] + double(tab.nsecsElapsed()) / 1e6;
+        if (onShow > s.SlowestMs) {
+            s.SlowestMs = onShow;
+            static QByteArray name;
+            name = HistoryChartName(chart).toLatin1();
+            s.Slowest = name.constData();
+        }
         QCoreApplication::processEvents();
     }
     s.GapMs = gaps.StopMs();
     QObject::disconnect(connection);
-    if (!got.Ok)
-        std::fprintf(stderr, "the history could not be read: %s\n", qPrintable(got.Error));
+    if (failed)
+        std::fprintf(stderr, "the history could not be read\n");
     return s;
 }
 
@@ -137,12 +167,11 @@ int main(int argc, char** argv) {
     Measure(page, [&] { page.PageShow(); });
     for (const auto& [name, choose] : periods) {
         const Shown s = Measure(page, choose);
-        const double slowest = std::max(s.FirstMs, s.LongestTabMs);
-        ok = ok && slowest <= ChartGoalMs && s.GapMs <= GapGoalMs;
+        ok = ok && std::max(s.FirstMs, s.SlowestMs) <= ChartGoalMs && s.GapMs <= GapGoalMs;
         std::printf(
-            "History page, %s: figures read in %.0f ms, first chart on show in %.1f ms, each other "
-            "chart in <= %.1f ms (goal <= %.0f ms); longest event-loop gap %.1f ms (goal <= %.0f ms)\n",
-            name, s.ReadMs, s.FirstMs, s.LongestTabMs, ChartGoalMs, s.GapMs, GapGoalMs);
+            "History page, %s: the shown chart in %.1f ms, the slowest other (%s) %.1f ms after asking "
+            "(goal <= %.0f ms), all read in %.0f ms; longest event-loop gap %.1f ms (goal <= %.0f ms)\n",
+            name, s.FirstMs, s.Slowest, s.SlowestMs, ChartGoalMs, s.AllReadMs, s.GapMs, GapGoalMs);
     }
     return ok ? 0 : 1;
 }

@@ -193,7 +193,8 @@ std::optional<std::vector<RegisterKey>> ReadHistoryRegisters(QSqlDatabase db, QS
 }
 
 std::optional<HistoryFigures> ReadHistoryFigures(QSqlDatabase db, const QDate& from, const QDate& to,
-                                                 const std::optional<RegisterKey>& reg, QString& error) {
+                                                 const std::optional<RegisterKey>& reg, QString& error,
+                                                 int parts) {
     HistoryFigures f;
     f.From = from;
     f.To = to;
@@ -205,8 +206,10 @@ std::optional<HistoryFigures> ReadHistoryFigures(QSqlDatabase db, const QDate& f
     const bool snapshot = db.transaction();
     if (snapshot && db.driver()->dbmsType() == QSqlDriver::PostgreSQL)
         QSqlQuery(db).exec(QStringLiteral("SET TRANSACTION ISOLATION LEVEL REPEATABLE READ"));
-    const bool ok = ReadDays(db, c, f, error) && ReadHours(db, c, f, error) &&
-                    ReadOperators(db, c, f, error) && ReadArticles(db, c, f, error);
+    const bool ok = (!(parts & DaysPart) || ReadDays(db, c, f, error)) &&
+                    (!(parts & HoursPart) || ReadHours(db, c, f, error)) &&
+                    (!(parts & OperatorsPart) || ReadOperators(db, c, f, error)) &&
+                    (!(parts & ArticlesPart) || ReadArticles(db, c, f, error));
     if (snapshot)
         db.rollback();
     if (!ok)

@@ -67,6 +67,11 @@ struct HistoryFigures {
 
 inline constexpr size_t TopArticles = 20;
 
+// The parts of the figures, each read by a query of its own: the days (with
+// the totals, tax groups, departments and registers), the hours, the
+// operators and the articles.
+enum HistoryPart : int { DaysPart = 1, HoursPart = 2, OperatorsPart = 4, ArticlesPart = 8, AllParts = 15 };
+
 // The registers whose status report the history keeps, in order of shop, CR
 // number and fiscal ID. (One known by its receipts alone is among the
 // figures' registers of a period it sold in.)
@@ -77,7 +82,7 @@ inline constexpr size_t TopArticles = 20;
 [[nodiscard]] std::optional<HistoryFigures> ReadHistoryFigures(QSqlDatabase db, const QDate& from,
                                                                const QDate& to,
                                                                const std::optional<RegisterKey>& reg,
-                                                               QString& error);
+                                                               QString& error, int parts = AllParts);
 
 // Opens the history to read it: a SQLite file that is not there is not made,
 // and a database without the history's tables is said as such.

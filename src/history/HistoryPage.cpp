@@ -152,7 +152,7 @@ HistoryPage::HistoryPage(QWidget* parent)
         });
     connect(m_register, &QComboBox::activated, this, [this] { Refresh(); });
     connect(m_tabs, &QTabWidget::currentChanged, this, [this](int index) {
-        if (index >= 0 && m_figures && !m_drawn[size_t(index)])
+        if (index >= 0 && !m_drawn[size_t(index)])
             DrawChart(HistoryCharts[size_t(index)]);
     });
     connect(m_saveChart, &QPushButton::clicked, this, &HistoryPage::SaveChartClick);
@@ -205,9 +205,7 @@ void HistoryPage::ApplyLanguage(int lang) {
     m_drawn.fill(false);
     if (m_figures) {
         DrawChart(CurrentChart());
-        Say(m_figures->Receipts > 0 ? Totals.Text(lang).arg(m_figures->Receipts).arg(Money(m_figures->Total))
-                                    : NoSales.Text(lang),
-            false);
+        SayTotals();
     } else if (m_loading) {
         Say(Loading.Text(lang), false);
     } else if (m_shown) {
@@ -279,6 +277,7 @@ void HistoryPage::Refresh() {
     if (!m_hasTarget) {
         m_loading = false;
         m_figures.reset();
+        m_parts = 0;
         ClearCharts();
         Say(CannotRead.Text(m_lang).arg(m_unavailable.isEmpty() ? NoHistory.Text(m_lang) : m_unavailable),
             true);
@@ -291,15 +290,42 @@ void HistoryPage::Refresh() {
         m_reader.Read(QDate(), QDate(), std::nullopt);
         m_loading = false;
         m_figures.reset();
+        m_parts = 0;
         ClearCharts();
         Say(Backwards.Text(m_lang), true);
         return;
     }
     m_loading = true;
+    m_parts = 0;
+    m_asked = {from, to, ChosenRegister()};
     m_saveChart->setEnabled(false);
     m_exportFigures->setEnabled(false);
     Say(Loading.Text(m_lang), false);
-    m_reader.Read(from, to, ChosenRegister());
+    // The shown chart's figures first, each other one as soon as it is read.
+    m_reader.Read(from, to, m_asked.Register, DaysPart | PartOf(CurrentChart()));
+}
+
+int HistoryPage::PartOf(HistoryChart chart) {
+    switch (chart) {
+    case HistoryChart::Hours:
+        return HoursPart;
+    case HistoryChart::Operators:
+        return OperatorsPart;
+    case HistoryChart::TopByAmount:
+    case HistoryChart::TopByQuantity:
+        return ArticlesPart;
+    default:
+        return DaysPart;
+    }
+}
+
+void HistoryPage::SayTotals() {
+    if (!m_figures || !(m_parts & DaysPart))
+        Say(Loading.Text(m_lang), false);
+    else if (m_figures->Receipts > 0)
+        Say(Totals.Text(m_lang).arg(m_figures->Receipts).arg(Money(m_figures->Total)), false);
+    else
+        Say(NoSales.Text(m_lang), false);
 }
 
 void HistoryPage::FillRegisters(const std::vector<RegisterKey>& registers) {
@@ -332,35 +358,64 @@ void HistoryPage::FillRegisters(const std::vector<RegisterKey>& registers) {
 void HistoryPage::Shown(const HistoryReading& reading) {
     if (reading.Id != m_reader.Latest() || !m_loading)
         return;
-    m_loading = false;
     if (!reading.Ok) {
+        m_loading = false;
         m_figures.reset();
+        m_parts = 0;
         ClearCharts();
         Say(CannotRead.Text(m_lang).arg(reading.Error.simplified()), true);
         emit FiguresShown(reading);
         return;
     }
     FillRegisters(reading.Registers);
-    m_figures = reading.Figures;
-    m_drawn.fill(false);
+    const HistoryFigures& got = reading.Figures;
+    if (m_parts == 0) {
+        // The first answer for the period: the charts of the one before go.
+        m_figures = got;
+        m_drawn.fill(false);
+    } else {
+        if (reading.Parts & DaysPart) {
+            m_figures->Receipts = got.Receipts;
+            m_figures->Total = got.Total;
+            m_figures->TaxLetters = got.TaxLetters;
+            m_figures->Days = got.Days;
+            m_figures->Departments = got.Departments;
+            m_figures->Registers = got.Registers;
+        }
+        if (reading.Parts & HoursPart)
+            m_figures->ReceiptsByHour = got.ReceiptsByHour;
+        if (reading.Parts & OperatorsPart)
+            m_figures->Operators = got.Operators;
+        if (reading.Parts & ArticlesPart) {
+            m_figures->TopByAmount = got.TopByAmount;
+            m_figures->TopByQuantity = got.TopByQuantity;
+        }
+    }
+    m_parts |= reading.Parts;
     DrawChart(CurrentChart());
-    m_saveChart->setEnabled(true);
-    m_exportFigures->setEnabled(true);
-    Say(m_figures->Receipts > 0 ? Totals.Text(m_lang).arg(m_figures->Receipts).arg(Money(m_figures->Total))
-                                : NoSales.Text(m_lang),
-        false);
+    SayTotals();
+    if (m_parts != AllParts) {
+        m_reader.Read(m_asked.From, m_asked.To, m_asked.Register, AllParts & ~m_parts);
+    } else {
+        m_loading = false;
+        m_saveChart->setEnabled(true);
+        m_exportFigures->setEnabled(true);
+    }
     emit FiguresShown(reading);
 }
 
 void HistoryPage::DrawChart(HistoryChart chart) {
-    if (!m_figures)
-        return;
     const size_t at = size_t(chart);
+    const bool ready = m_figures && (m_parts & PartOf(chart));
+    // A chart whose figures are still being read shows nothing meanwhile
+    // rather than the period before.
+    if (!ready && m_drawn[at])
+        return;
     QChart* old = m_views[at]->chart();
-    m_views[at]->setChart(BuildChart(ChartData(chart, *m_figures, m_lang)));
+    m_views[at]->setChart(ready ? BuildChart(ChartData(chart, *m_figures, m_lang)) : new QChart);
     // The view does not give up a chart it was handed.
     delete old;
-    m_drawn[at] = true;
+    m_drawn[at] = ready;
 }
 
 void HistoryPage::ClearCharts() {
@@ -396,7 +451,7 @@ void HistoryPage::Say(const QString& text, bool failure) {
 }
 
 bool HistoryPage::SaveChart(HistoryChart chart, const QString& path) {
-    if (!m_figures)
+    if (!m_figures || !(m_parts & PartOf(chart)))
         return false;
     const QString suffix = QFileInfo(path).suffix().toLower();
     QString why;
@@ -414,7 +469,7 @@ bool HistoryPage::SaveChart(HistoryChart chart, const QString& path) {
 }
 
 bool HistoryPage::ExportFigures(HistoryChart chart, const QString& path) {
-    if (!m_figures)
+    if (!m_figures || !(m_parts & PartOf(chart)))
         return false;
     QString why;
     std::unique_ptr<SheetWriter> writer = MakeSheetWriter(path);

@@ -56,7 +56,8 @@ class HistoryPage : public ModePage {
     bool ExportFigures(HistoryChart chart, const QString& path);
 
   signals:
-    // The figures of a read are on show (or its failure is said).
+    // The figures of a read are on show (or its failure is said); a period's
+    // figures come in parts, the shown chart's first.
     void FiguresShown(const HistoryReading& reading);
 
   private:
@@ -67,6 +68,8 @@ class HistoryPage : public ModePage {
     void SaveChartClick();
     void ExportFiguresClick();
     void Say(const QString& text, bool failure);
+    void SayTotals();
+    [[nodiscard]] static int PartOf(HistoryChart chart);
     [[nodiscard]] std::optional<RegisterKey> ChosenRegister() const;
     void FillRegisters(const std::vector<RegisterKey>& registers);
 
@@ -78,6 +81,14 @@ class HistoryPage : public ModePage {
     int m_lang = 1;
     QDate m_today;
     std::optional<HistoryFigures> m_figures;
+    // The parts of m_figures read so far (HistoryPart).
+    int m_parts = 0;
+    struct Asked {
+        QDate From;
+        QDate To;
+        std::optional<RegisterKey> Register;
+    };
+    Asked m_asked;
     std::vector<RegisterKey> m_registers;
     std::array<bool, HistoryCharts.size()> m_drawn{};
 

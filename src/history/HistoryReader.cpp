@@ -14,8 +14,8 @@ class HistoryReader::Worker : public QObject {
         m_hasTarget = true;
         m_connection.reset();
     }
-    HistoryReading Read(quint64 id, const QDate& from, const QDate& to,
-                        const std::optional<RegisterKey>& reg) {
+    HistoryReading Read(quint64 id, const QDate& from, const QDate& to, const std::optional<RegisterKey>& reg,
+                        int parts) {
         HistoryReading reading;
         reading.Id = id;
         QElapsedTimer clock;
@@ -32,14 +32,16 @@ class HistoryReader::Worker : public QObject {
             }
         }
         auto registers = ReadHistoryRegisters(m_connection->Database(), reading.Error);
-        auto figures = registers ? ReadHistoryFigures(m_connection->Database(), from, to, reg, reading.Error)
-                                 : std::nullopt;
+        auto figures = registers
+                           ? ReadHistoryFigures(m_connection->Database(), from, to, reg, reading.Error, parts)
+                           : std::nullopt;
         if (!figures) {
             // A server that went away is reached afresh next time.
             m_connection.reset();
             return reading;
         }
         reading.Ok = true;
+        reading.Parts = parts;
         // Those named by a status report and those heard selling in the period.
         reading.Registers = std::move(*registers);
         for (const RegisterKey& reg : figures->Registers)
@@ -76,13 +78,14 @@ void HistoryReader::SetTarget(const HistoryTarget& target) {
     QMetaObject::invokeMethod(m_worker, [worker = m_worker, target] { worker->SetTarget(target); });
 }
 
-quint64 HistoryReader::Read(const QDate& from, const QDate& to, const std::optional<RegisterKey>& reg) {
+quint64 HistoryReader::Read(const QDate& from, const QDate& to, const std::optional<RegisterKey>& reg,
+                            int parts) {
     const quint64 id = ++m_latest;
-    QMetaObject::invokeMethod(m_worker, [this, id, from, to, reg] {
+    QMetaObject::invokeMethod(m_worker, [this, id, from, to, reg, parts] {
         // Requests asked meanwhile have made this one stale.
         if (id != m_latest.load())
             return;
-        HistoryReading reading = m_worker->Read(id, from, to, reg);
+        HistoryReading reading = m_worker->Read(id, from, to, reg, parts);
         QMetaObject::invokeMethod(
             this,
             [this, reading = std::move(reading)] {

@@ -18,6 +18,8 @@ struct HistoryReading {
     bool Ok = false;
     QString Error;
     std::vector<RegisterKey> Registers;
+    // The parts of the figures read (HistoryPart); the others are left empty.
+    int Parts = 0;
     HistoryFigures Figures;
     // How long the database took.
     qint64 Ms = 0;
@@ -36,7 +38,8 @@ class HistoryReader : public QObject {
     void SetTarget(const HistoryTarget& target);
     // Asks for the figures of from..to of reg (nothing: every register);
     // Done answers it, on this object's thread. Returns the request's id.
-    quint64 Read(const QDate& from, const QDate& to, const std::optional<RegisterKey>& reg);
+    quint64 Read(const QDate& from, const QDate& to, const std::optional<RegisterKey>& reg,
+                 int parts = AllParts);
     [[nodiscard]] quint64 Latest() const { return m_latest.load(); }
 
   signals:

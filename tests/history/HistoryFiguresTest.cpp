@@ -125,6 +125,18 @@ TEST_P(HistoryFiguresTest, OneRegisterAndPeriodsWithNothing) {
               (Articles{{10, "BREAD", 2000, 1000}, {30, "SALT", 4000, 200}, {20, "MILK", 1000, 50}}));
     ASSERT_EQ(one->Operators.size(), 2u);
 
+    // A part alone: the hours, nothing of the days or articles.
+    HistoryConnection connection;
+    QString error;
+    ASSERT_TRUE(OpenHistoryForReading(m_target, connection, error)) << error.toStdString();
+    const auto hours = ReadHistoryFigures(connection.Database(), QDate(2026, 12, 1), QDate(2026, 12, 31),
+                                          std::nullopt, error, HoursPart);
+    ASSERT_TRUE(hours) << error.toStdString();
+    EXPECT_EQ(hours->ReceiptsByHour[10], 2);
+    EXPECT_EQ(hours->Receipts, 0);
+    EXPECT_TRUE(hours->Days.empty());
+    EXPECT_TRUE(hours->TopByAmount.empty());
+
     for (const auto& [from, to] :
          {std::pair{"2027-01-01", "2027-01-31"}, std::pair{"2026-12-31", "2026-12-01"}}) {
         const auto none = Figures(from, to, std::nullopt);
