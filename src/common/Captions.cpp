@@ -331,7 +331,6 @@ constexpr ControlCaption Popup[] = {
     {"", "PopPLUs", T, {"PLUs", "PLU"}},
     {"", "PopHeader", T, {"Header", "Zaglavlje"}},
     {"", "PopFileViewer", T, {"File Viewer", "Pregled datoteka"}},
-    {"", "PopHistory", T, {"Sales History", "Istorija prodaje"}},
 };
 
 constexpr std::array<const char*, 8> UnitsEn{"item",  "gram",  "kg",           "ton",

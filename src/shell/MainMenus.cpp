@@ -142,7 +142,6 @@ MainMenus::MainMenus(QMainWindow* window) : QObject(window), m_window(window) {
     Add(m_modesPopup, "PopPLUs", "PLUs");
     Add(m_modesPopup, "PopHeader", "Header");
     Add(m_modesPopup, "PopFileViewer", "File Viewer");
-    Add(m_modesPopup, "PopHistory", "Sales History");
 }
 
 QMenu* MainMenus::AddMenu(QMenu* parent, const char* name, const char* title) {

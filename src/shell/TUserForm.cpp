@@ -226,7 +226,7 @@ void TUserForm::ConnectMenus() {
         {"PopSalesMonitor", m_monitorPage}, {"PopFiscalPrinter", m_salesPage},
         {"PopReports", m_reportsPage},      {"PopPLUs", m_pluPage},
         {"PopHeader", m_headerPage},        {"PopFileViewer", m_viewerPage},
-        {"History1", m_historyPage},        {"PopHistory", m_historyPage}};
+        {"History1", m_historyPage}};
     for (const auto& [name, page] : pageItems)
         OnAction(name, [this, page] { ShowPage(page); });
     OnAction("MnFindRegister", [this] {

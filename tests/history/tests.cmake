@@ -11,4 +11,5 @@ list(APPEND ORVEX_HISTORY_TESTS
 # The History page, with the window's views.
 list(APPEND ORVEX_VIEWS_TESTS
     ${CMAKE_CURRENT_LIST_DIR}/HistoryPageTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/HistoryWindowTest.cpp
 )
