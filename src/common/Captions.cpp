@@ -41,6 +41,7 @@ constexpr ControlCaption Menu[] = {
     {"", "ViewFile", T, {"View...", "Otvori..."}},
     {"", "Connection1", T, {"Connection", "Povezivanje"}},
     {"", "Viewer1", T, {"File Viewer", "Pregled datoteka"}},
+    {"", "History1", T, {"Sales History", "Istorija prodaje"}},
     {"", "Tools", T, {"Tools", "Alati"}},
     {"", "Monitor1", T, {"Sales Monitor", "Evidencija prodaje"}},
     {"", "Sales1", T, {"Fiscal Printer", "Fiskalni printer"}},
@@ -269,6 +270,7 @@ constexpr ControlCaption Toolbar[] = {
     {"", "ShowDB", Tip, {"Show PLU DataBase", "Prikaci PLU bazu"}},
     {"", "GetTime", Tip, {"Get CR Time\nProgram", "Vreme u kasi\nProgram"}},
     {"", "PLUPrint", Tip, {"Print PLU DataBase", "Stampaj PLU bazu"}},
+    {"", "HistoryTool", Tip, {"Sales History", "Istorija prodaje"}},
 };
 
 constexpr ControlCaption Hints[] = {

@@ -43,4 +43,71 @@ inline constexpr Caption PlaceRefused{"This place cannot be used: %1", "Ovo mest
 inline constexpr Caption Ok{"OK", "U redu"};
 inline constexpr Caption Cancel{"Cancel", "Otkaži"};
 
+// The History page.
+inline constexpr Caption PageCaption{"Sales History", "Istorija prodaje"};
+inline constexpr Caption PageHint{"Sales History - turnover, articles, hours, operators",
+                                  "Istorija prodaje - promet, artikli, sati, blagajnici"};
+inline constexpr Caption Close{"Close", "Zatvori"};
+inline constexpr Caption NoHistory{"no history is kept", "istorija se ne vodi"};
+inline constexpr Caption PeriodLabel{"Period:", "Period:"};
+inline constexpr Caption Today{"Today", "Danas"};
+inline constexpr Caption ThisWeek{"This week", "Ove nedelje"};
+inline constexpr Caption ThisMonth{"This month", "Ovog meseca"};
+inline constexpr Caption CustomRange{"From - to", "Od - do"};
+inline constexpr Caption RegisterLabel{"Register:", "Kasa:"};
+inline constexpr Caption AllRegisters{"All registers", "Sve kase"};
+// %1 shop, %2 CR number, %3 fiscal ID.
+inline constexpr Caption RegisterName{"%1 CR %2 %3", "%1 kasa %2 %3"};
+inline constexpr Caption SaveChart{"Save chart...", "Sačuvaj grafikon..."};
+inline constexpr Caption ExportFigures{"Export figures...", "Izvezi podatke..."};
+inline constexpr Caption Loading{"Reading the history...", "Čitanje istorije..."};
+// %1 receipts, %2 total.
+inline constexpr Caption Totals{"Receipts: %1   Total: %2", "Računa: %1   Ukupno: %2"};
+inline constexpr Caption NoSales{"No sales in this period", "Nema prodaje u ovom periodu"};
+inline constexpr Caption Backwards{"The period starts after it ends", "Period počinje posle svog kraja"};
+// %1 why.
+inline constexpr Caption CannotRead{"The history cannot be read: %1", "Istorija ne može da se pročita: %1"};
+// %1 file, %2 why.
+inline constexpr Caption CannotSaveChart{"The chart cannot be saved to %1: %2",
+                                         "Grafikon ne može da se sačuva u %1: %2"};
+inline constexpr Caption CannotExport{"The figures cannot be exported to %1: %2",
+                                      "Podaci ne mogu da se izvezu u %1: %2"};
+inline constexpr Caption NotWritable{"the file or its folder cannot be written",
+                                     "u datoteku ili njenu fasciklu ne može da se piše"};
+inline constexpr Caption UnknownKind{"only .png, .svg and .pdf can be written",
+                                     "mogu da se zapišu samo .png, .svg i .pdf"};
+
+// The charts' tabs.
+inline constexpr Caption TurnoverTab{"Turnover", "Promet"};
+inline constexpr Caption DepartmentsTab{"Departments", "Odeljenja"};
+inline constexpr Caption TopAmountTab{"PLUs by amount", "PLU po iznosu"};
+inline constexpr Caption TopQuantityTab{"PLUs by quantity", "PLU po količini"};
+inline constexpr Caption HoursTab{"Hours", "Sati"};
+inline constexpr Caption AverageTab{"Average receipt", "Prosečan račun"};
+inline constexpr Caption OperatorsTab{"Operators", "Blagajnici"};
+
+// The charts' titles and their figures' column heads.
+inline constexpr Caption TurnoverChart{"Turnover per day by tax group", "Promet po danu po poreskoj grupi"};
+inline constexpr Caption TurnoverMonthChart{"Turnover per month by tax group",
+                                            "Promet po mesecu po poreskoj grupi"};
+inline constexpr Caption DepartmentsChart{"Departments", "Odeljenja"};
+inline constexpr Caption TopAmountChart{"Top 20 PLUs by amount", "Prvih 20 PLU po iznosu"};
+inline constexpr Caption TopQuantityChart{"Top 20 PLUs by quantity", "Prvih 20 PLU po količini"};
+inline constexpr Caption HoursChart{"Receipts by hour of day", "Računi po satu"};
+inline constexpr Caption AverageChart{"Average receipt", "Prosečan račun"};
+inline constexpr Caption OperatorsChart{"Operators", "Blagajnici"};
+inline constexpr Caption Day{"Day", "Dan"};
+inline constexpr Caption Month{"Month", "Mesec"};
+inline constexpr Caption Tax{"Tax %1", "Porez %1"};
+inline constexpr Caption Total{"Total", "Ukupno"};
+inline constexpr Caption Receipts{"Receipts", "Računi"};
+inline constexpr Caption Department{"Department", "Odeljenje"};
+inline constexpr Caption Amount{"Amount", "Iznos"};
+inline constexpr Caption Quantity{"Quantity", "Količina"};
+inline constexpr Caption Plu{"PLU", "PLU"};
+inline constexpr Caption Description{"Description", "Opis"};
+inline constexpr Caption Hour{"Hour", "Sat"};
+inline constexpr Caption Average{"Average", "Prosek"};
+inline constexpr Caption Operator{"Operator", "Blagajnik"};
+
 } // namespace HistoryMessages

@@ -45,8 +45,12 @@ void HistoryRecorder::JournalRecord(const QByteArray& payload, qint64 receivedMs
     if (receipt && !m_identified)
         m_register.CrNumber = receipt->RegisterNumber;
     m_store.Add(HistoryTable::Journal, JournalValues(m_register, receivedMs, *entry));
-    if (receipt)
+    if (receipt) {
         m_store.Add(HistoryTable::Receipts, ReceiptValues(m_register, receivedMs, *receipt));
+        for (const ReceiptItem& item : receipt->Items)
+            m_store.Add(HistoryTable::ReceiptItems,
+                        ReceiptItemValues(m_register, receivedMs, *receipt, item));
+    }
 }
 
 void HistoryRecorder::Report(const QByteArray& payload, qint64 receivedMs) {

@@ -168,6 +168,16 @@ QVariantList ReceiptValues(const RegisterKey& reg, qint64 receivedMs, const Rece
     return v;
 }
 
+QVariantList ReceiptItemValues(const RegisterKey& reg, qint64 receivedMs, const ReceiptRecord& r,
+                               const ReceiptItem& item) {
+    QVariantList v = Head(reg, receivedMs, 14);
+    v << qint64(r.ReceiptNumber) << r.Operator << Text(r.RegisterTime.left(10)) << Optional(item.Plu)
+      << item.Department
+      << (item.Description.isEmpty() ? QVariant(QMetaType::fromType<QString>()) : QVariant(item.Description))
+      << qint64(item.Quantity) << qint64(item.Amount);
+    return v;
+}
+
 QVariantList ReportValues(const RegisterKey& reg, qint64 receivedMs, uint8_t code,
                           const QString& figuresJson) {
     QVariantList v = Head(reg, receivedMs, 24);

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <vector>
 
 // A register as the history knows it: the shop from the settings, the CR
 // number and fiscal ID from its daily status report.
@@ -45,6 +46,18 @@ struct JournalEntry {
 // zero, as the monitor reads them. Texts go through the register charset.
 [[nodiscard]] std::optional<JournalEntry> ReadJournalEntry(std::span<const uint8_t> payload, int charset);
 
+// One line of a receipt: a PLU sale (Plu set), a department or external sale,
+// with the surcharges and discounts given on it. Returns and corrections count
+// negative. Subtotal surcharges and discounts are the receipt's, not a line's.
+struct ReceiptItem {
+    std::optional<int> Plu;
+    int Department = 1;
+    QString Description;
+    // Thousandths of the unit.
+    int64_t Quantity = 0;
+    int64_t Amount = 0;
+};
+
 // A receipt as its records told it.
 struct ReceiptRecord {
     int64_t ReceiptNumber = 0;
@@ -58,6 +71,7 @@ struct ReceiptRecord {
     // False when the opening record was not seen (the program came in
     // mid-receipt): the total is the register's, the departments are partial.
     bool Whole = false;
+    std::vector<ReceiptItem> Items;
 };
 
 // The value lists of the tables' rows, in TableColumns order; the origin and
@@ -66,6 +80,9 @@ struct ReceiptRecord {
                                          const JournalEntry& entry);
 [[nodiscard]] QVariantList ReceiptValues(const RegisterKey& reg, qint64 receivedMs,
                                          const ReceiptRecord& receipt);
+// One row per line of the receipt, dated by the receipt's close.
+[[nodiscard]] QVariantList ReceiptItemValues(const RegisterKey& reg, qint64 receivedMs,
+                                             const ReceiptRecord& receipt, const ReceiptItem& item);
 [[nodiscard]] QVariantList ReportValues(const RegisterKey& reg, qint64 receivedMs, uint8_t code,
                                         const QString& figuresJson);
 [[nodiscard]] QVariantList ZReportValues(const RegisterKey& reg, qint64 receivedMs, bool answered, int status,

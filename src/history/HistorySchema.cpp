@@ -13,7 +13,7 @@ namespace {
     "fiscal_id TEXT NOT NULL, received_ms BIGINT NOT NULL, "
 
 // Numbered steps; a step once released is never changed, a change is a new step.
-const std::array<QStringList, 1> Migrations{{
+const std::array<QStringList, 2> Migrations{{
     {
         QStringLiteral("CREATE TABLE registers (shop TEXT NOT NULL, cr_number INTEGER NOT NULL, "
                        "fiscal_id TEXT NOT NULL, department_taxes TEXT NOT NULL, first_ms BIGINT NOT NULL, "
@@ -37,6 +37,23 @@ const std::array<QStringList, 1> Migrations{{
         QStringLiteral("CREATE TABLE zreports (" ORVEX_ROW_HEAD
                        "answered INTEGER NOT NULL, status INTEGER NOT NULL, line TEXT NOT NULL, "
                        "PRIMARY KEY (origin, seq))"),
+    },
+    {
+        // The lines of each receipt, dated by its close, for the article and
+        // department figures of a period.
+        QStringLiteral(
+            "CREATE TABLE receipt_items (" ORVEX_ROW_HEAD
+            "receipt_number BIGINT NOT NULL, operator INTEGER NOT NULL, sale_day TEXT NOT NULL, "
+            "plu INTEGER, department INTEGER NOT NULL, description TEXT, quantity BIGINT NOT NULL, "
+            "amount BIGINT NOT NULL, PRIMARY KEY (origin, seq))"),
+        // A period's figures are read from these alone, never from the rows:
+        // the day first, then the register, then what is summed.
+        QStringLiteral(
+            "CREATE INDEX receipt_items_day ON receipt_items (sale_day, shop, cr_number, fiscal_id, "
+            "plu, quantity, amount, description)"),
+        QStringLiteral(
+            "CREATE INDEX receipts_figures ON receipts (sale_day, shop, cr_number, fiscal_id, total, "
+            "dept1, dept2, dept3, dept4, dept5, dept6, dept7, dept8, dept9, operator, register_time)"),
     },
 }};
 
@@ -65,6 +82,8 @@ const char* TableName(HistoryTable table) {
         return "reports";
     case HistoryTable::ZReports:
         return "zreports";
+    case HistoryTable::ReceiptItems:
+        return "receipt_items";
     }
     return "";
 }
@@ -83,6 +102,9 @@ const QStringList& TableColumns(HistoryTable table) {
                            "dept6",          "dept7",    "dept8", "dept9"};
     static const QStringList reports = head + QStringList{"code", "figures"};
     static const QStringList zreports = head + QStringList{"answered", "status", "line"};
+    static const QStringList items =
+        head + QStringList{"receipt_number", "operator",    "sale_day", "plu",
+                           "department",     "description", "quantity", "amount"};
     switch (table) {
     case HistoryTable::Registers:
         return registers;
@@ -94,6 +116,8 @@ const QStringList& TableColumns(HistoryTable table) {
         return reports;
     case HistoryTable::ZReports:
         return zreports;
+    case HistoryTable::ReceiptItems:
+        return items;
     }
     return head;
 }

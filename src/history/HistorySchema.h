@@ -8,7 +8,9 @@
 // The tables of the history, the same on SQLite and PostgreSQL. Every row that
 // comes from a register carries its origin (one store's run) and a sequence
 // number within it: a batch sent again after a lost answer is not stored twice.
-enum class HistoryTable { Registers, Journal, Receipts, Reports, ZReports };
+// The numbers are kept in the spool: a new table takes the next one.
+enum class HistoryTable { Registers, Journal, Receipts, Reports, ZReports, ReceiptItems };
+inline constexpr HistoryTable LastHistoryTable = HistoryTable::ReceiptItems;
 
 [[nodiscard]] const char* TableName(HistoryTable table);
 // The columns a row of the table is given in, in order.

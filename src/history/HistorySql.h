@@ -53,5 +53,5 @@ class HistoryConnection {
     bool m_rowsAtFault = false;
     sqlite3* m_sqlite = nullptr;
     pg_conn* m_pg = nullptr;
-    std::array<sqlite3_stmt*, 5> m_sqliteStatements{};
+    std::array<sqlite3_stmt*, size_t(LastHistoryTable) + 1> m_sqliteStatements{};
 };

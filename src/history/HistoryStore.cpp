@@ -42,7 +42,7 @@ QVariantList Unpack(const QByteArray& bytes) {
 }
 
 bool IsHistoryTable(int table) {
-    return table >= int(HistoryTable::Registers) && table <= int(HistoryTable::ZReports);
+    return table >= int(HistoryTable::Registers) && table <= int(LastHistoryTable);
 }
 
 } // namespace
@@ -274,7 +274,7 @@ HistoryStore::Written HistoryStore::WriteDirect(HistoryConnection& connection,
     // Rows of one table go together; the order between tables does not matter
     // inside one transaction.
     std::vector<const QVariantList*> same;
-    for (int table = int(HistoryTable::Registers); table <= int(HistoryTable::ZReports); ++table) {
+    for (int table = int(HistoryTable::Registers); table <= int(LastHistoryTable); ++table) {
         same.clear();
         for (const Row* row : rows)
             if (int(row->Table) == table)

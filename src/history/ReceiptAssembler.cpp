@@ -32,13 +32,15 @@ std::optional<ReceiptRecord> ReceiptAssembler::Add(const JournalEntry& e) {
     case '?':
         // Quantities in ten-thousandths.
         m_items.push_back(
-            {e.Department.value_or(1),
+            {std::nullopt, int(DepartmentIndex(e.Department.value_or(1)) + 1), e.Description,
+             Signed(RoundedDiv(e.Quantity.value_or(0), 10), e.SaleKind),
              Signed(RoundedDiv(e.Price.value_or(0) * e.Quantity.value_or(0), 10000), e.SaleKind)});
         return std::nullopt;
     case 'B':
         // Quantities in thousandths.
         m_items.push_back(
-            {e.Department.value_or(1),
+            {e.Plu, int(DepartmentIndex(e.Department.value_or(1)) + 1), e.Description,
+             Signed(e.Quantity.value_or(0), e.SaleKind),
              Signed(RoundedDiv(e.Price.value_or(0) * e.Quantity.value_or(0), 1000), e.SaleKind)});
         return std::nullopt;
     case 'C':
@@ -74,8 +76,9 @@ std::optional<ReceiptRecord> ReceiptAssembler::Add(const JournalEntry& e) {
         r.RegisterNumber = e.Payload.size() > 13 ? uint8_t(e.Payload[13]) : 0;
         r.RegisterTime = e.RegisterTime;
         r.Departments = m_subtotalAdjust;
-        for (const Item& item : m_items)
+        for (const ReceiptItem& item : m_items)
             r.Departments[DepartmentIndex(item.Department)] += item.Amount;
+        r.Items = std::move(m_items);
         m_open = false;
         m_items.clear();
         m_subtotalAdjust.fill(0);

@@ -14,15 +14,11 @@ class ReceiptAssembler {
     std::optional<ReceiptRecord> Add(const JournalEntry& entry);
 
   private:
-    struct Item {
-        int Department = 0;
-        int64_t Amount = 0;
-    };
     [[nodiscard]] static size_t DepartmentIndex(int department);
 
     bool m_open = false;
     int m_operator = 0;
     int64_t m_number = 0;
-    std::vector<Item> m_items;
+    std::vector<ReceiptItem> m_items;
     std::array<int64_t, ReportGroups> m_subtotalAdjust{};
 };

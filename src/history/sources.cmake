@@ -10,4 +10,13 @@ list(APPEND ORVEX_HISTORY_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/ReportJson.cpp
     ${CMAKE_CURRENT_LIST_DIR}/HistoryRecorder.cpp
     ${CMAKE_CURRENT_LIST_DIR}/HistorySummary.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/HistoryFigures.cpp
+)
+list(APPEND ORVEX_HISTORY_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/HistoryReader.cpp
+)
+# The History page: charts (Qt Charts) of what the history keeps.
+list(APPEND ORVEX_VIEWS_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/HistoryCharts.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/HistoryPage.cpp
 )

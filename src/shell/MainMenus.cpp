@@ -43,6 +43,7 @@ MainMenus::MainMenus(QMainWindow* window) : QObject(window), m_window(window) {
     Add(programming, "Header1", "Header", Ctrl(Qt::Key_F));
     tools->addSeparator();
     Add(tools, "Viewer1", "File Viewer", Ctrl(Qt::Key_G));
+    Add(tools, "History1", "Sales History", Ctrl(Qt::Key_H));
 
     QMenu* database = top("DataBase1", "Database");
     Add(database, "PLUDBShow", "PLU DB Show", Ctrl(Qt::Key_I));

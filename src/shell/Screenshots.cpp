@@ -5,6 +5,7 @@
 #include "database/TDataForm.h"
 #include "header/HeaderPage.h"
 #include "header/TMessageForm.h"
+#include "history/HistoryPage.h"
 #include "monitor/ExternalPluRequest.h"
 #include "monitor/JournalMonitor.h"
 #include "monitor/MonitorPage.h"
@@ -208,6 +209,12 @@ int SaveScreenshots(FormSet& forms, const QString& dir) {
             if (page == window.ViewerSheet())
                 window.ViewerSheet()->ShowText(window.MonitorSheet()->MonListBox()->PlainText());
             window.ShowPage(page);
+            // The history is read on a thread of its own: its figures, not the wait.
+            if (page == window.HistorySheet()) {
+                const QDeadlineTimer deadline(5000);
+                while (window.HistorySheet()->IsLoading() && !deadline.hasExpired())
+                    QApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 10);
+            }
             save(window, page->objectName() + QLatin1Char('_') + suffix);
             if (page == window.DailySheet())
                 SaveEachReport(window, save, suffix);

@@ -6,6 +6,8 @@
 #include "header/HeaderPage.h"
 #include "header/HeaderSequence.h"
 #include "header/TMessageForm.h"
+#include "history/HistoryMessages.h"
+#include "history/HistoryPage.h"
 #include "monitor/JournalMonitor.h"
 #include "monitor/MonitorPage.h"
 #include "monitor/SalesJournalHooks.h"
@@ -129,7 +131,9 @@ QWidget* TUserForm::BuildToolbar() {
     auto* getTime = ToolButton("GetTime", "Get CR Time\nProgram", QStyle::SP_BrowserReload);
     auto* showDb = ToolButton("ShowDB", "Show PLU DataBase", QStyle::SP_FileDialogDetailedView);
     auto* pluPrint = ToolButton("PLUPrint", "Print PLU DataBase", QStyle::SP_FileDialogListView);
-    for (QToolButton* button : {view, m_save, m_print, m_connect, m_disconnect, getTime, showDb, pluPrint})
+    auto* history = ToolButton("HistoryTool", "Sales History", QStyle::SP_FileDialogInfoView);
+    for (QToolButton* button :
+         {view, m_save, m_print, m_connect, m_disconnect, getTime, showDb, pluPrint, history})
         layout->addWidget(button);
     m_hints = new HintsPanel(bar);
     layout->addWidget(m_hints, 1);
@@ -152,6 +156,7 @@ QWidget* TUserForm::BuildToolbar() {
     connect(pluPrint, &QToolButton::clicked, m_menus->Action(QStringLiteral("PLUDBPrint1")),
             &QAction::trigger);
     connect(view, &QToolButton::clicked, m_menus->Action(QStringLiteral("ViewFile")), &QAction::trigger);
+    connect(history, &QToolButton::clicked, m_menus->Action(QStringLiteral("History1")), &QAction::trigger);
     connect(m_save, &QToolButton::clicked, m_menus->Action(QStringLiteral("SaveFile")), &QAction::trigger);
     connect(m_print, &QToolButton::clicked, m_menus->Action(QStringLiteral("PrintFile")), &QAction::trigger);
     connect(m_hints, &HintsPanel::PopupRequested, this,
@@ -170,8 +175,10 @@ void TUserForm::BuildPages() {
     m_pluPage = new PluPage(m_pageControl);
     m_headerPage = new HeaderPage(m_pageControl);
     m_viewerPage = new ViewerPage(m_pageControl);
-    for (ModePage* page : std::initializer_list<ModePage*>{
-             m_startPage, m_monitorPage, m_salesPage, m_reportsPage, m_pluPage, m_headerPage, m_viewerPage}) {
+    m_historyPage = new HistoryPage(m_pageControl);
+    for (ModePage* page :
+         std::initializer_list<ModePage*>{m_startPage, m_monitorPage, m_salesPage, m_reportsPage, m_pluPage,
+                                          m_headerPage, m_viewerPage, m_historyPage}) {
         m_pageControl->addWidget(page);
         connect(page, &ModePage::CloseRequested, this, &TUserForm::CloseSheetsClick);
         connect(page, &ModePage::FileCommandsRequested, this, [this, page](bool on) {
@@ -218,7 +225,8 @@ void TUserForm::ConnectMenus() {
         {"Header1", m_headerPage},          {"Viewer1", m_viewerPage},
         {"PopSalesMonitor", m_monitorPage}, {"PopFiscalPrinter", m_salesPage},
         {"PopReports", m_reportsPage},      {"PopPLUs", m_pluPage},
-        {"PopHeader", m_headerPage},        {"PopFileViewer", m_viewerPage}};
+        {"PopHeader", m_headerPage},        {"PopFileViewer", m_viewerPage},
+        {"History1", m_historyPage}};
     for (const auto& [name, page] : pageItems)
         OnAction(name, [this, page] { ShowPage(page); });
     OnAction("MnFindRegister", [this] {
@@ -601,6 +609,10 @@ void TUserForm::SetPageHint(int lang) {
         m_hints->setText(Captions::StartHint.Text(lang));
         return;
     }
+    if (page == m_historyPage) {
+        m_hints->setText(HistoryMessages::PageHint.Text(lang));
+        return;
+    }
     for (const ControlCaption& row : Captions::PageHints()) {
         if (page->objectName() == QLatin1String(row.Control))
             m_hints->setText(row.Text.Text(lang));
@@ -639,6 +651,7 @@ void TUserForm::ApplyLanguage(int lang) {
     m_captions.Apply(Captions::PrintFormCaptions(), lang);
     m_captions.Apply(Captions::PopupCaptions(), lang);
     m_pluPage->FillUnitList(lang);
+    m_historyPage->ApplyLanguage(lang);
     // The text views' find bars take their captions afresh, open or not.
     for (LineView* view : findChildren<LineView*>()) {
         QEvent change(QEvent::LanguageChange);

@@ -8,6 +8,7 @@
 
 class DailyReports;
 class HeaderPage;
+class HistoryPage;
 class HeaderSequence;
 class HintsPanel;
 class JournalMonitor;
@@ -54,6 +55,7 @@ class TUserForm : public QMainWindow {
     [[nodiscard]] PluPage* ProgSheet() const { return m_pluPage; }
     [[nodiscard]] HeaderPage* CompanySheet() const { return m_headerPage; }
     [[nodiscard]] ViewerPage* ViewerSheet() const { return m_viewerPage; }
+    [[nodiscard]] HistoryPage* HistorySheet() const { return m_historyPage; }
     [[nodiscard]] ModePage* CurrentPage() const;
     [[nodiscard]] QString HintText() const;
     [[nodiscard]] HintsPanel* Hints() const { return m_hints; }
@@ -127,6 +129,7 @@ class TUserForm : public QMainWindow {
     PluPage* m_pluPage = nullptr;
     HeaderPage* m_headerPage = nullptr;
     ViewerPage* m_viewerPage = nullptr;
+    HistoryPage* m_historyPage = nullptr;
     ModePage* m_shownPage = nullptr;
     QToolButton* m_connect = nullptr;
     QToolButton* m_disconnect = nullptr;

@@ -2,6 +2,7 @@
 
 #include "common/ShellSettings.h"
 #include "history/HistoryMessages.h"
+#include "history/HistoryPage.h"
 #include "history/HistoryRecorder.h"
 #include "history/HistoryTarget.h"
 #include "shell/HintsPanel.h"
@@ -53,9 +54,11 @@ bool WindowHistory::Open(const QString& url, const QString& dataDir) {
     QString error;
     if (!ParseHistoryTarget(url, dataDir, target, error) || !m_store.Open(target, error)) {
         m_openError = error;
+        m_window.HistorySheet()->SetUnavailable(error);
         ShowNote();
         return false;
     }
+    m_window.HistorySheet()->SetTarget(target);
     m_status = m_store.Status();
     m_recorder = std::make_unique<HistoryRecorder>(m_session, m_store, m_shop);
     ShowNote();

@@ -1,3 +1,5 @@
+#include "history/HistoryPage.h"
+#include "history/HistoryTarget.h"
 #include "protocol/RegisterFinder.h"
 #include "serial/TCommPortDriver.h"
 #include "shell/FormSet.h"
@@ -201,6 +203,11 @@ int main(int argc, char** argv) {
         if (forms.StartupExitStatus() != 0)
             return forms.StartupExitStatus();
         if (!screenshotDir.isEmpty()) {
+            // The History page shows what the data folder holds; nothing is recorded.
+            HistoryTarget shown;
+            QString ignored;
+            if (ParseHistoryTarget(historyUrl, QDir::currentPath(), shown, ignored))
+                forms.UserForm().HistorySheet()->SetTarget(shown);
             const int written = SaveScreenshots(forms, screenshotDir);
             QTextStream(stdout) << written << " pictures in " << screenshotDir << "\n";
             return written > 0 ? 0 : 1;

@@ -107,6 +107,25 @@ TEST(HistoryRecorder, ReceiptsAreAssembledFromTheRecordsAndKnowTheirRegister) {
     ASSERT_TRUE(q.next());
     EXPECT_EQ(q.value(0).toInt(), 9);
     EXPECT_EQ(q.value(1).toInt(), 1);
+    // The lines of each receipt as they stood at its close: the voided sale is
+    // gone, the discount is on the line it was given on.
+    ASSERT_TRUE(q.exec("SELECT receipt_number, plu, department, description, quantity, amount, sale_day, "
+                       "operator FROM receipt_items ORDER BY seq"));
+    ASSERT_TRUE(q.next());
+    EXPECT_EQ(q.value(0).toLongLong(), 6);
+    EXPECT_EQ(q.value(1).toInt(), 5);
+    EXPECT_EQ(q.value(3).toString(), "MILK");
+    EXPECT_EQ(q.value(4).toLongLong(), 2000);
+    EXPECT_EQ(q.value(5).toLongLong(), 300);
+    EXPECT_EQ(q.value(6).toString(), "2026-12-11");
+    ASSERT_TRUE(q.next());
+    EXPECT_EQ(q.value(0).toLongLong(), 7);
+    EXPECT_TRUE(q.value(1).isNull());
+    EXPECT_EQ(q.value(2).toInt(), 3);
+    EXPECT_EQ(q.value(4).toLongLong(), 2500);
+    EXPECT_EQ(q.value(5).toLongLong(), 200);
+    EXPECT_EQ(q.value(7).toInt(), 2);
+    EXPECT_FALSE(q.next());
     ASSERT_TRUE(q.exec("SELECT department_taxes FROM registers WHERE fiscal_id = 'OX99999999'"));
     ASSERT_TRUE(q.next());
     EXPECT_EQ(q.value(0).toString(), "ABCDEFGHI");
