@@ -134,7 +134,7 @@ std::optional<GatewayReply> OnlyQueryItems(const QUrlQuery& query, const QString
 }
 
 std::optional<GatewayReply> NoBody(const QJsonValue& body) {
-    if (body.isUndefined())
+    if (body.isUndefined() || body.isNull())
         return std::nullopt;
     return GatewayReply{400, QJsonObject{{"error", QStringLiteral("This call takes no body")}}};
 }

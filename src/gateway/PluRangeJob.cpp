@@ -24,8 +24,10 @@ void PluRangeJob::Start(RegisterSession& session) {
 
 void PluRangeJob::Cancel() {
     m_cancelled = true;
+    // A cancel may come between two steps, when no wait runs that a cancel of
+    // the wait would end: no further step runs either way.
     if (m_session)
-        m_session->Transfer().Cancel();
+        m_session->Transfer().Abandon();
 }
 
 GatewayReply PluRangeJob::Run(RegisterSession& session) {
