@@ -204,14 +204,12 @@ QJsonObject Answer(const QString& description, const QString& schema = {}) {
     return o;
 }
 
-// The failures every register call may end in.
-QJsonObject Answers(QJsonObject answers, bool takesInput) {
-    if (takesInput)
-        answers.insert(
-            QStringLiteral("400"),
-            Answer(QStringLiteral("A field, argument or parameter failed its check; \"field\" names "
-                                  "it. Nothing was sent to the register."),
-                   QStringLiteral("Error")));
+// The failures every register call may end in; each refuses a parameter it does not take.
+QJsonObject Answers(QJsonObject answers) {
+    answers.insert(QStringLiteral("400"),
+                   Answer(QStringLiteral("A field, argument or parameter failed its check; \"field\" names "
+                                         "it. Nothing was sent to the register."),
+                          QStringLiteral("Error")));
     answers.insert(QStringLiteral("503"),
                    Answer(QStringLiteral("The register's port cannot be opened, or another exchange runs on "
                                          "its line. Nothing was sent."),
@@ -259,15 +257,13 @@ QJsonObject JobOperation(const QString& summary, const QString& result, const QJ
                                             "outcome, whose body is %1 (409 when cancelled, with how far it "
                                             "came).")
                                  .arg(result)}}}};
-    QJsonObject o = Operation(summary, Answers(answers, true), parameters, body);
+    QJsonObject o = Operation(summary, Answers(answers), parameters, body);
     o.insert(QStringLiteral("x-job-result"), Ref(result));
     return o;
 }
 
 QJsonObject Get(const QString& summary, const QString& schema, const QJsonArray& parameters = {}) {
-    return Operation(
-        summary, Answers({{"200", Answer(QStringLiteral("The figures."), schema)}}, !parameters.isEmpty()),
-        parameters);
+    return Operation(summary, Answers({{"200", Answer(QStringLiteral("The figures."), schema)}}), parameters);
 }
 
 QString Path(const char* relative) {
@@ -312,8 +308,7 @@ QJsonObject RegisterOperationPaths() {
                   QStringLiteral("Run the Z report, which closes the register's day"),
                   Answers({{"200", Answer(QStringLiteral("The register ran it."), QStringLiteral("ZDone"))},
                            {"422", Answer(QStringLiteral("The register refused; errorCode is its code."),
-                                          QStringLiteral("Error"))}},
-                          true),
+                                          QStringLiteral("Error"))}}),
                   {}, QStringLiteral("ZConfirm"))}}},
         {Path("plus/{plu}"),
          QJsonObject{
@@ -323,8 +318,7 @@ QJsonObject RegisterOperationPaths() {
                         Answers({{"200", Answer(QStringLiteral("The PLU as the register now holds it."),
                                                 QStringLiteral("Plu"))},
                                  {"422", Answer(QStringLiteral("The register kept other values."),
-                                                QStringLiteral("Error"))}},
-                                true),
+                                                QStringLiteral("Error"))}}),
                         {plu}, QStringLiteral("PluWrite"))}}},
         {Path("plus"),
          QJsonObject{
@@ -337,8 +331,7 @@ QJsonObject RegisterOperationPaths() {
              {"put",
               Operation(QStringLiteral("Write header lines 1 to 5"),
                         Answers({{"200", Answer(QStringLiteral("The lines as the register gave them back."),
-                                                QStringLiteral("HeaderLines"))}},
-                                true),
+                                                QStringLiteral("HeaderLines"))}}),
                         {}, QStringLiteral("HeaderWrite"))}}},
         {Path("thanks"),
          QJsonObject{
@@ -348,13 +341,11 @@ QJsonObject RegisterOperationPaths() {
                                                 QStringLiteral("Thanks"))},
                                  {"404", Answer(QStringLiteral("None written since the service started: "
                                                                "the register does not give it back."),
-                                                QStringLiteral("Error"))}},
-                                false))},
+                                                QStringLiteral("Error"))}}))},
              {"put",
-              Operation(
-                  QStringLiteral("Write the thanks message"),
-                  Answers({{"200", Answer(QStringLiteral("Written."), QStringLiteral("Thanks"))}}, true), {},
-                  QStringLiteral("ThanksWrite"))}}},
+              Operation(QStringLiteral("Write the thanks message"),
+                        Answers({{"200", Answer(QStringLiteral("Written."), QStringLiteral("Thanks"))}}), {},
+                        QStringLiteral("ThanksWrite"))}}},
     };
     // Every call names its register.
     for (auto path = paths.begin(); path != paths.end(); ++path)

@@ -12,6 +12,10 @@ ReportOperation::ReportOperation(uint8_t code, std::vector<int> operators, QObje
 
 void ReportOperation::Start(RegisterSession& session) {
     m_session = &session;
+    if (m_code == OperatorReportCode && m_operators.empty()) {
+        Finish({200, QJsonObject{{"operators", QJsonArray()}}});
+        return;
+    }
     if (auto refusal = LinkRefusal(session)) {
         Finish(*refusal);
         return;

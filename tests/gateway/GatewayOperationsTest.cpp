@@ -398,6 +398,9 @@ TEST_F(GatewayOperationsTest, ASilentRegisterIsReportedAsNotAnsweringNotAsDone) 
         {"PUT", "plus/<arg>", {"1"}, "", R"({"description":"X","price":1})"},
         {"GET", "plus", {}, "from=1&to=3", ""},
         {"GET", "reports/plu-sales", {}, "from=1&to=5", ""},
+        // The header exchanges wait the register's own 6 s.
+        {"GET", "header", {}, "", ""},
+        {"PUT", "thanks", {}, "", R"({"text":"HVALA"})"},
     };
     const PluRecord before = m_session->Table()[1];
     for (const Silent& c : calls) {
