@@ -46,9 +46,19 @@ GatewayReply PluRangeJob::Run(RegisterSession& session) {
 
     PluTransfer& transfer = session.Transfer();
     const int charset = session.Settings().Charset;
+    // The PLUs read go into the reply as they come, so that no single step
+    // turns ten thousand records into JSON.
+    QJsonArray plus;
+    const auto collect = [&](int done) {
+        for (int n = m_range.From + int(plus.size()); n < m_range.From + done; ++n)
+            plus.append(PluJson(session.Table()[n], n, charset));
+    };
     const QMetaObject::Connection progress =
-        connect(&transfer, &PluTransfer::Progress, this,
-                [this](int done, int all, qint64) { emit Progressed(done, all); });
+        connect(&transfer, &PluTransfer::Progress, this, [&](int done, int all, qint64) {
+            if (!m_write)
+                collect(std::min(done, total));
+            emit Progressed(done, all);
+        });
     TransferCapture capture(transfer);
     std::vector<PluRecord> before;
     if (m_write) {
@@ -70,9 +80,7 @@ GatewayReply PluRangeJob::Run(RegisterSession& session) {
             session.Table()[n] = before[size_t(n - m_range.From)];
         session.PlusChanged(m_range.From, m_range.To);
     } else {
-        QJsonArray plus;
-        for (int n = m_range.From; n < m_range.From + done; ++n)
-            plus.append(PluJson(session.Table()[n], n, charset));
+        collect(done);
         outcome.insert(QStringLiteral("plus"), plus);
     }
     if (done == total)
