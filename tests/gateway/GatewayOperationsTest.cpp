@@ -413,4 +413,10 @@ TEST_F(GatewayOperationsTest, ASilentRegisterIsReportedAsNotAnsweringNotAsDone) 
     // The write that was never confirmed left the PC's entry as it was.
     EXPECT_EQ(m_session->Table()[1].DescriptionText(), before.DescriptionText());
     EXPECT_EQ(m_session->Table()[1].Price, before.Price);
+
+    // In the host's language.
+    m_session->SetLanguage(1);
+    EXPECT_EQ(
+        Call("GET", QStringLiteral("reports/tax-groups")).Reply.Body[QStringLiteral("error")].toString(),
+        QStringLiteral("Nema odgovora od Orvex"));
 }

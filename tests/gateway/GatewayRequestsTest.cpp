@@ -1,5 +1,8 @@
 #include "GatewayCalls.h"
 
+#include "gateway/GatewayPluFields.h"
+#include "protocol/RegisterCharset.h"
+
 #include <QJsonArray>
 #include <QRegularExpression>
 #include <set>
@@ -199,4 +202,29 @@ TEST(GatewayRequests, TheOpenApiPathsDescribeExactlyTheRoutes) {
         EXPECT_TRUE(schemas.contains(name)) << name.toStdString();
     }
     EXPECT_GT(refs, 10);
+}
+
+// A write is confirmed only by a record that holds every field written.
+TEST(GatewayRequests, ARecordThatKeptOtherValuesIsNamedFieldByField) {
+    const int charset = RegisterCharsets::Cyrillic;
+    const PluChange change{QStringLiteral("МЛЕКО"), 199, 1, true, 2, QStringLiteral("860"), true, 1500};
+    PluRecord registered;
+    ApplyPluChange(registered, change, charset);
+    // The reply carries description and barcode in register codes, read back as the decoder does.
+    registered.SetBarcode("860");
+    EXPECT_TRUE(PluDifferences(registered, change, 5, charset).isEmpty());
+
+    PluRecord other = registered;
+    other.Price = 2.00;
+    other.Flags &= uint8_t(~FlagActive);
+    other.Stock = 1499;
+    EXPECT_EQ(PluDifferences(other, change, 5, charset),
+              (QStringList{QStringLiteral("price"), QStringLiteral("flags"), QStringLiteral("stock")}));
+    // An empty description is written as the register's own name for the PLU.
+    PluChange unnamed = change;
+    unnamed.Description.clear();
+    other = registered;
+    other.SetDescription(DefaultDescription(5));
+    EXPECT_TRUE(PluDifferences(other, unnamed, 5, charset).isEmpty());
+    EXPECT_EQ(PluDifferences(registered, unnamed, 5, charset), QStringList{QStringLiteral("description")});
 }
