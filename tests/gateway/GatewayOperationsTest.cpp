@@ -290,6 +290,17 @@ TEST_F(GatewayOperationsTest, ACancelledRangeSaysHowFarItCameAndKeepsTheRest) {
     EXPECT_LT(done, 100);
     EXPECT_EQ(read.Reply.Body[QStringLiteral("plus")].toArray().size(), done);
 
+    // The day's sales of every PLU, cancelled as soon as it is under way.
+    const Outcome sales = Call("GET", QStringLiteral("reports/plu-sales"), {},
+                               QStringLiteral("from=0&to=9999"), {}, [](GatewayOperation& job, int done) {
+                                   if (done >= 3)
+                                       job.Cancel();
+                               });
+    EXPECT_EQ(sales.Reply.Status, 409) << Text(sales.Reply.Body);
+    EXPECT_GE(sales.Reply.Body[QStringLiteral("done")].toInt(), 3);
+    EXPECT_LT(sales.Reply.Body[QStringLiteral("done")].toInt(), 100);
+    EXPECT_EQ(sales.Reply.Body[QStringLiteral("total")].toInt(), PluCount);
+
     // A write cancelled part way: the PLUs it did not reach stay as they were, on both sides.
     const PluRecord untouched = m_session->Table()[300];
     QByteArray body = R"({"from":200,"plus":[)";
