@@ -66,6 +66,8 @@ class PluTransfer : public QObject {
 
     // The page that shows the transfers; nullptr shows nothing.
     void SetView(PluTransferView* view) { m_view = view; }
+    // The view set, for a user that shows its own for a while and then puts it back.
+    [[nodiscard]] PluTransferView* CurrentView() const { return m_view; }
     ~PluTransfer() override;
 
     // The start handlers; each returns when its transfer has ended. A start

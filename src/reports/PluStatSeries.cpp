@@ -21,7 +21,7 @@ PluStatSeries::PluStatSeries(DailyReports& reports, const PluTable& table, QObje
 
 int PluStatSeries::NextActive(int after) const {
     for (int n = after + 1; n <= m_last; ++n) {
-        if (m_table[n].Flags & FlagActive)
+        if (!m_activeOnly || (m_table[n].Flags & FlagActive))
             return n;
     }
     return -1;
@@ -38,11 +38,12 @@ int PluStatSeries::ActiveIn(int first, int last) const {
     return count;
 }
 
-bool PluStatSeries::Start(int first, int last) {
+bool PluStatSeries::Start(int first, int last, bool activeOnly) {
     Stop();
     first = std::clamp(first, 0, PluTable::Size - 1);
     m_last = std::clamp(last, 0, PluTable::Size - 1);
-    m_total = ActiveIn(first, m_last);
+    m_activeOnly = activeOnly;
+    m_total = activeOnly ? ActiveIn(first, m_last) : std::max(0, m_last - first + 1);
     m_done = 0;
     m_silent = 0;
     m_unanswered.clear();

@@ -27,8 +27,9 @@ class PluStatSeries : public QObject {
     [[nodiscard]] int ReplyTimeout() const { return m_replyTimer.interval(); }
 
     // Both ends are clamped to the PLU numbers; false when nothing was started
-    // (the port cannot be opened).
-    bool Start(int first, int last);
+    // (the port cannot be opened). activeOnly false asks for every PLU of the
+    // range, for a caller whose PC table need not know the register's PLUs.
+    bool Start(int first, int last, bool activeOnly = true);
     // The PLUs of first..last (clamped) that the PC table holds as active:
     // the ones a series asks for.
     [[nodiscard]] int ActiveIn(int first, int last) const;
@@ -62,6 +63,7 @@ class PluStatSeries : public QObject {
     QElapsedTimer m_sinceStart;
     bool m_running = false;
     bool m_waiting = false;
+    bool m_activeOnly = true;
     int m_current = 0;
     int m_last = 0;
     int m_done = 0;
