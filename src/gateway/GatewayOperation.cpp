@@ -2,7 +2,6 @@
 
 #include <QJsonObject>
 
-GatewayReply BadField(const QString& field, const QString& message)
-{
+GatewayReply BadField(const QString& field, const QString& message) {
     return {400, QJsonObject{{"error", message}, {"field", field}}};
 }

@@ -1,0 +1,238 @@
+#include "gateway/ReceiptOperation.h"
+
+#include "gateway/JournalJson.h"
+#include "gateway/RequestLog.h"
+#include "gateway/StatusOperation.h"
+#include "monitor/JournalMonitor.h"
+#include "protocol/ReplyDispatcher.h"
+#include "sales/SaleReplies.h"
+#include "sales/StatusReplies.h"
+#include "serial/TRS232Form.h"
+#include "session/RegisterSession.h"
+
+#include <span>
+
+namespace {
+
+bool IsAdjustmentRecord(uint8_t code) {
+    return code >= 'C' && code <= 'J';
+}
+
+} // namespace
+
+ReceiptOperation::ReceiptOperation(RequestLog& log, QString registerId, QString key, QJsonValue body,
+                                   ReceiptPlan plan, int charset, ReceiptTimeouts timeouts, QObject* parent)
+    : GatewayOperation(parent), m_log(log), m_register(std::move(registerId)), m_key(std::move(key)),
+      m_body(std::move(body)), m_plan(std::move(plan)), m_charset(charset), m_timeouts(timeouts) {
+    m_timer.setSingleShot(true);
+    connect(&m_timer, &QTimer::timeout, this, &ReceiptOperation::TimedOut);
+}
+
+void ReceiptOperation::Start(RegisterSession& session) {
+    m_session = &session;
+    if (!session.Dispatcher().IsOpen() && !session.Dispatcher().EnsurePortOpen()) {
+        End({503, QJsonObject{{"error", "the register's line cannot be opened; nothing was sent"}}});
+        return;
+    }
+    m_connections << connect(&session.Journal(), &JournalMonitor::RecordReceived, this,
+                             &ReceiptOperation::Record);
+    m_connections << connect(&session.Status(), &StatusReplies::ReceiptStateReceived, this,
+                             &ReceiptOperation::ReceiptState);
+    m_connections << connect(&session.Status(), &StatusReplies::ErrorStatusReceived, this,
+                             [this](quint8 status, const QString&) { ErrorStatus(status); });
+    // A receipt the register holds open already is someone else's: ours would
+    // be mixed into it.
+    Ask('V', Stage::CheckStatus);
+}
+
+void ReceiptOperation::Ask(uint8_t code, Stage stage) {
+    m_stage = stage;
+    m_timer.start(m_timeouts.StatusMs);
+    m_session->RS232().SendFrame({code});
+}
+
+void ReceiptOperation::Log(const QJsonObject& step) {
+    if (!m_log.AddStep(m_register, m_key, step))
+        m_logFailed = true;
+}
+
+void ReceiptOperation::SendStep() {
+    const ReceiptStep& step = m_plan.Steps[m_next];
+    if (step.What == ReceiptStep::Kind::Payment)
+        Log({{"sent", "payment"}, {"payment", step.Index}});
+    m_stage = Stage::WaitRecord;
+    m_timer.start(m_timeouts.StepMs);
+    m_session->RS232().SendFrame(std::span(step.Frame));
+    // A payment that leaves something to pay closes nothing and so has no
+    // record: the receipt status says whether it was taken.
+    if (step.What == ReceiptStep::Kind::Payment && !step.LastPayment)
+        Ask('V', Stage::PaymentState);
+}
+
+void ReceiptOperation::Confirmed(const QJsonObject& step) {
+    m_timer.stop();
+    Log(step);
+    ++m_next;
+    if (m_next < m_plan.Steps.size())
+        SendStep();
+}
+
+void ReceiptOperation::Record(const QByteArray& payload) {
+    if (m_stage == Stage::CheckStatus || m_stage == Stage::Done || payload.isEmpty())
+        return;
+    const auto code = uint8_t(payload[0]);
+    const QJsonObject record = JournalRecordJson(
+        std::span(reinterpret_cast<const uint8_t*>(payload.constData()), size_t(payload.size())), m_charset);
+    if (code == '@') {
+        m_receiptNumber = record["receiptNumber"];
+        Log({{"record", record}});
+        return;
+    }
+    if (m_next >= m_plan.Steps.size())
+        return;
+    const ReceiptStep& step = m_plan.Steps[m_next];
+    if (code == 'O') {
+        // The register closes the receipt when it is paid, whichever payment that is.
+        if (step.What != ReceiptStep::Kind::Payment)
+            return;
+        m_timer.stop();
+        Log({{"record", record}});
+        ++m_paymentsTaken;
+        Complete(record);
+        return;
+    }
+    if (step.What == ReceiptStep::Kind::Sale && IsSaleRecord(code)) {
+        QJsonObject line = record;
+        line.remove("seq");
+        line.insert("plu", step.Plu);
+        line.insert("line", step.Index);
+        m_lines.append(line);
+        Confirmed({{"line", step.Index}, {"record", line}});
+    } else if (step.What == ReceiptStep::Kind::Adjustment && IsAdjustmentRecord(code) && !m_lines.isEmpty()) {
+        QJsonObject line = m_lines.last().toObject();
+        line.insert("adjustment", record);
+        m_lines.replace(m_lines.size() - 1, line);
+        Confirmed({{"line", step.Index}, {"adjustment", record}});
+    } else if (step.What == ReceiptStep::Kind::Subtotal && code == 'L') {
+        m_subtotal = record["amount"];
+        Confirmed({{"subtotal", record}});
+    }
+}
+
+void ReceiptOperation::ReceiptState(quint8 state) {
+    if (m_stage == Stage::CheckStatus) {
+        m_timer.stop();
+        if (state != 'O') {
+            End({409, QJsonObject{{"error", "a receipt is open on the register already; nothing was sent"},
+                                  {"receiptStatus", ReceiptStateName(state)}}});
+            return;
+        }
+        if (!m_log.Begin(m_register, m_key, m_body)) {
+            End({500, QJsonObject{{"error", "the request log cannot be written; nothing was sent"}}});
+            return;
+        }
+        m_begun = true;
+        m_next = 0;
+        SendStep();
+        return;
+    }
+    if (m_stage != Stage::PaymentState)
+        return;
+    m_timer.stop();
+    if (state == 'P') {
+        ++m_paymentsTaken;
+        Confirmed({{"payment", m_plan.Steps[m_next].Index}});
+    } else if (state == 'O') {
+        // Closed, and its record lost on the way.
+        Complete({},
+                 QStringLiteral("the register closed the receipt, but its close record was not received"));
+    } else {
+        Ask('X', Stage::AskError);
+    }
+}
+
+void ReceiptOperation::ErrorStatus(quint8 status) {
+    if (m_stage != Stage::AskError)
+        return;
+    m_timer.stop();
+    const ReceiptStep& step = m_plan.Steps[m_next];
+    if (!IsNoError(status)) {
+        Fail(422, QStringLiteral("the register refused %1").arg(step.Field),
+             {{"registerError", RegisterErrorJson(status)}});
+        return;
+    }
+    Fail(502, QStringLiteral("the register did not confirm %1 and reports no error: it may or may not have "
+                             "been carried out; nothing more was sent")
+                  .arg(step.Field));
+}
+
+void ReceiptOperation::TimedOut() {
+    switch (m_stage) {
+    case Stage::CheckStatus:
+        End({504,
+             QJsonObject{{"error", "the register did not answer the receipt status; nothing was sent"}}});
+        break;
+    case Stage::WaitRecord:
+    case Stage::PaymentState:
+        Ask('X', Stage::AskError);
+        break;
+    case Stage::AskError:
+        Fail(504,
+             QStringLiteral("the register did not confirm %1 and did not answer the error status; nothing "
+                            "more was sent")
+                 .arg(m_plan.Steps[m_next].Field));
+        break;
+    case Stage::Done:
+        break;
+    }
+}
+
+void ReceiptOperation::Complete(const QJsonObject& close, const QString& note) {
+    QJsonObject outcome{
+        {"receiptNumber", close.contains("receiptNumber") ? close["receiptNumber"] : m_receiptNumber},
+        {"total", close.contains("total") ? close["total"] : QJsonValue()},
+        {"pieces", close.contains("pieces") ? close["pieces"] : QJsonValue()},
+        {"date", close.contains("date") ? close["date"] : QJsonValue()},
+        {"time", close.contains("time") ? close["time"] : QJsonValue()},
+        {"registerNumber", close.contains("registerNumber") ? close["registerNumber"] : QJsonValue()},
+        {"lines", m_lines},
+        {"key", m_key}};
+    if (!m_subtotal.isNull() && !m_subtotal.isUndefined())
+        outcome.insert("subtotal", m_subtotal);
+    int paymentsPlanned = 0;
+    for (const ReceiptStep& s : m_plan.Steps)
+        paymentsPlanned += s.What == ReceiptStep::Kind::Payment ? 1 : 0;
+    if (m_paymentsTaken < paymentsPlanned)
+        outcome.insert("paymentsNotNeeded", paymentsPlanned - m_paymentsTaken);
+    if (!note.isEmpty())
+        outcome.insert("note", note);
+    if (m_logFailed)
+        outcome.insert("logWarning", "some steps could not be written to the request log");
+    if (!m_log.Finish(m_register, m_key, 201, outcome))
+        outcome.insert("logWarning", "the outcome could not be written to the request log");
+    End({201, outcome});
+}
+
+void ReceiptOperation::Fail(int status, const QString& message, const QJsonObject& extra) {
+    QJsonObject outcome = extra;
+    const ReceiptStep& step = m_plan.Steps[m_next];
+    outcome.insert("error", message);
+    outcome.insert("field", step.Field);
+    if (step.What == ReceiptStep::Kind::Sale || step.What == ReceiptStep::Kind::Adjustment)
+        outcome.insert("line", step.Index);
+    outcome.insert("sold", m_lines);
+    outcome.insert("receiptNumber", m_receiptNumber.isUndefined() ? QJsonValue() : m_receiptNumber);
+    outcome.insert("receiptOpen", !m_lines.isEmpty());
+    outcome.insert("key", m_key);
+    if (m_begun && !m_log.Finish(m_register, m_key, status, outcome))
+        outcome.insert("logWarning", "the outcome could not be written to the request log");
+    End({status, outcome});
+}
+
+void ReceiptOperation::End(const GatewayReply& reply) {
+    m_stage = Stage::Done;
+    m_timer.stop();
+    for (const QMetaObject::Connection& c : m_connections)
+        disconnect(c);
+    emit Finished(reply);
+}
