@@ -98,6 +98,12 @@ QByteArray Header(const QHttpServerRequest& request, const char* name) {
     return QByteArray();
 }
 
+// The event stream goes out in chunks, so that every event reaches the client
+// as it is written and the connection stays well-formed HTTP/1.1.
+void WriteChunk(QTcpSocket* socket, const QByteArray& data) {
+    socket->write(QByteArray::number(data.size(), 16) + "\r\n" + data + "\r\n");
+}
+
 bool SameSecret(const QByteArray& a, const QByteArray& b) {
     // Every byte is compared, so the time taken tells nothing of where they differ.
     unsigned diff = unsigned(a.size() ^ b.size());
@@ -234,7 +240,7 @@ GatewayServer::GatewayServer(QObject* parent)
         for (auto& [id, reg] : m_registers) {
             for (const QPointer<QTcpSocket>& s : reg->Streams) {
                 if (s)
-                    s->write(": keep-alive\n\n");
+                    WriteChunk(s, ": keep-alive\n\n");
             }
         }
     });
@@ -277,7 +283,7 @@ void GatewayServer::AddRegister(const QString& id, RegisterSession& session, con
                                  "\nevent: record\ndata: " + JsonBytes(record) + "\n\n";
         std::erase_if(r->Streams, [](const QPointer<QTcpSocket>& s) { return !s; });
         for (const QPointer<QTcpSocket>& s : r->Streams)
-            s->write(event);
+            WriteChunk(s, event);
     });
     m_registers[id] = std::move(reg);
     if (m_http->servers().size() > 0)
@@ -575,12 +581,14 @@ void GatewayServer::JournalStream(Call& call) {
         call.Reply(BadField(QStringLiteral("after"), QStringLiteral("must be a whole number, 0 or more")));
         return;
     }
-    QByteArray out = "HTTP/1.1 200 OK\r\nContent-Type: text/event-stream\r\nCache-Control: no-cache\r\n"
-                     "Connection: keep-alive\r\n\r\n";
+    call.Reply.Socket->write(
+        "HTTP/1.1 200 OK\r\nContent-Type: text/event-stream\r\nCache-Control: no-cache\r\n"
+        "Transfer-Encoding: chunked\r\n\r\n");
+    QByteArray replay = ": journal of register " + reg->Id.toUtf8() + "\n\n";
     for (const QJsonValue& v : reg->Journal->After(after, int(GatewayJournal::DefaultCapacity)))
-        out += "id: " + QByteArray::number(v["seq"].toInteger()) + "\nevent: record\ndata: " + JsonBytes(v) +
-               "\n\n";
-    call.Reply.Socket->write(out);
+        replay += "id: " + QByteArray::number(v["seq"].toInteger()) +
+                  "\nevent: record\ndata: " + JsonBytes(v) + "\n\n";
+    WriteChunk(call.Reply.Socket, replay);
     reg->Streams.push_back(call.Reply.Socket);
 }
 
