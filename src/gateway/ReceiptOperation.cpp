@@ -41,8 +41,32 @@ void ReceiptOperation::Start(RegisterSession& session) {
     m_connections << connect(&session.Status(), &StatusReplies::ErrorStatusReceived, this,
                              [this](quint8 status, const QString&) { ErrorStatus(status); });
     // A receipt the register holds open already is someone else's: ours would
-    // be mixed into it.
-    Ask('V', Stage::CheckStatus);
+    // be mixed into it. The request goes into the log meanwhile.
+    m_log.Begin(m_register, m_key, m_body, this, [this](bool written) {
+        m_beginAnswered = true;
+        m_begun = written;
+        FirstStep();
+    });
+    if (m_stage == Stage::CheckStatus)
+        Ask('V', Stage::CheckStatus);
+}
+
+void ReceiptOperation::FirstStep() {
+    if (m_stage != Stage::CheckStatus || !m_beginAnswered || m_outsideState == 0)
+        return;
+    if (m_outsideState != 'O') {
+        if (m_begun)
+            m_log.Forget(m_register, m_key);
+        End({409, QJsonObject{{"error", "a receipt is open on the register already; nothing was sent"},
+                              {"receiptStatus", ReceiptStateName(uint8_t(m_outsideState))}}});
+        return;
+    }
+    if (!m_begun) {
+        End({500, QJsonObject{{"error", "the request log cannot be written; nothing was sent"}}});
+        return;
+    }
+    m_next = 0;
+    SendStep();
 }
 
 void ReceiptOperation::Ask(uint8_t code, Stage stage) {
@@ -52,14 +76,35 @@ void ReceiptOperation::Ask(uint8_t code, Stage stage) {
 }
 
 void ReceiptOperation::Log(const QJsonObject& step) {
-    if (!m_log.AddStep(m_register, m_key, step))
-        m_logFailed = true;
+    m_log.AddStep(m_register, m_key, step, this,
+                  [this](bool written) { m_logFailed = m_logFailed || !written; });
 }
 
 void ReceiptOperation::SendStep() {
     const ReceiptStep& step = m_plan.Steps[m_next];
-    if (step.What == ReceiptStep::Kind::Payment)
-        Log({{"sent", "payment"}, {"payment", step.Index}});
+    const bool paymentNext =
+        m_next + 1 < m_plan.Steps.size() && m_plan.Steps[m_next + 1].What == ReceiptStep::Kind::Payment;
+    if ((paymentNext || step.What == ReceiptStep::Kind::Payment) && !m_paymentLogAsked) {
+        // Settling after a crash must know whether a payment may have left.
+        m_paymentLogAsked = true;
+        m_log.AddStep(m_register, m_key, {{"sent", "payment"}}, this, [this](bool written) {
+            m_paymentLogged = written;
+            if (!written && m_stage != Stage::Done) {
+                m_timer.stop();
+                m_stage = Stage::WaitRecord;
+                Fail(500, QStringLiteral("the request log cannot be written, so the payment was not sent"));
+                return;
+            }
+            if (m_waitingForPaymentLog) {
+                m_waitingForPaymentLog = false;
+                SendStep();
+            }
+        });
+    }
+    if (step.What == ReceiptStep::Kind::Payment && !m_paymentLogged) {
+        m_waitingForPaymentLog = true;
+        return;
+    }
     m_stage = Stage::WaitRecord;
     m_timer.start(m_timeouts.StepMs);
     m_session->RS232().SendFrame(std::span(step.Frame));
@@ -121,19 +166,11 @@ void ReceiptOperation::Record(const QByteArray& payload) {
 
 void ReceiptOperation::ReceiptState(quint8 state) {
     if (m_stage == Stage::CheckStatus) {
+        if (m_outsideState != 0)
+            return;
         m_timer.stop();
-        if (state != 'O') {
-            End({409, QJsonObject{{"error", "a receipt is open on the register already; nothing was sent"},
-                                  {"receiptStatus", ReceiptStateName(state)}}});
-            return;
-        }
-        if (!m_log.Begin(m_register, m_key, m_body)) {
-            End({500, QJsonObject{{"error", "the request log cannot be written; nothing was sent"}}});
-            return;
-        }
-        m_begun = true;
-        m_next = 0;
-        SendStep();
+        m_outsideState = state == 0 ? ' ' : state;
+        FirstStep();
         return;
     }
     if (m_stage != Stage::PaymentState)
@@ -206,11 +243,7 @@ void ReceiptOperation::Complete(const QJsonObject& close, const QString& note) {
         outcome.insert("paymentsNotNeeded", paymentsPlanned - m_paymentsTaken);
     if (!note.isEmpty())
         outcome.insert("note", note);
-    if (m_logFailed)
-        outcome.insert("logWarning", "some steps could not be written to the request log");
-    if (!m_log.Finish(m_register, m_key, 201, outcome))
-        outcome.insert("logWarning", "the outcome could not be written to the request log");
-    End({201, outcome});
+    Close(201, outcome);
 }
 
 void ReceiptOperation::Fail(int status, const QString& message, const QJsonObject& extra) {
@@ -224,9 +257,21 @@ void ReceiptOperation::Fail(int status, const QString& message, const QJsonObjec
     outcome.insert("receiptNumber", m_receiptNumber.isUndefined() ? QJsonValue() : m_receiptNumber);
     outcome.insert("receiptOpen", !m_lines.isEmpty());
     outcome.insert("key", m_key);
-    if (m_begun && !m_log.Finish(m_register, m_key, status, outcome))
-        outcome.insert("logWarning", "the outcome could not be written to the request log");
-    End({status, outcome});
+    Close(status, outcome);
+}
+
+void ReceiptOperation::Close(int status, QJsonObject outcome) {
+    m_stage = Stage::Done;
+    m_timer.stop();
+    for (const QMetaObject::Connection& c : m_connections)
+        disconnect(c);
+    m_log.Finish(m_register, m_key, status, outcome, this, [this, status, outcome](bool written) mutable {
+        if (m_logFailed)
+            outcome.insert("logWarning", "some steps could not be written to the request log");
+        if (!written)
+            outcome.insert("logWarning", "the outcome could not be written to the request log");
+        End({status, outcome});
+    });
 }
 
 void ReceiptOperation::End(const GatewayReply& reply) {

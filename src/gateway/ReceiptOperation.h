@@ -43,8 +43,11 @@ class ReceiptOperation : public GatewayOperation {
     void Ask(uint8_t code, Stage stage);
     void Complete(const QJsonObject& close, const QString& note = {});
     void Fail(int status, const QString& message, const QJsonObject& extra = {});
+    // Writes the outcome and answers once it is on the disk.
+    void Close(int status, QJsonObject outcome);
     void End(const GatewayReply& reply);
     void Log(const QJsonObject& step);
+    void FirstStep();
 
     RequestLog& m_log;
     QString m_register;
@@ -58,7 +61,16 @@ class ReceiptOperation : public GatewayOperation {
     QTimer m_timer;
     Stage m_stage = Stage::CheckStatus;
     size_t m_next = 0;
+    // The request is in the log (m_begun) and the register said it is outside
+    // a receipt: both before the first sale leaves.
     bool m_begun = false;
+    bool m_beginAnswered = false;
+    int m_outsideState = 0;
+    // The log says the payment may be sent; written while the last step
+    // before it is on the line.
+    bool m_paymentLogged = false;
+    bool m_paymentLogAsked = false;
+    bool m_waitingForPaymentLog = false;
     bool m_logFailed = false;
     QJsonValue m_receiptNumber;
     QJsonArray m_lines;

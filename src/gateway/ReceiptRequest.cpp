@@ -19,8 +19,10 @@ Refusal Unknown(const QJsonObject& o, const QString& prefix, std::initializer_li
     for (const char* k : known)
         allowed.insert(QString::fromLatin1(k));
     for (auto it = o.begin(); it != o.end(); ++it) {
+        // A field with an empty name is named by its quotes, so the refusal still names something.
         if (!allowed.contains(it.key()))
-            return BadField(prefix + it.key(), QStringLiteral("unknown field"));
+            return BadField(prefix + (it.key().isEmpty() ? QStringLiteral("\"\"") : it.key()),
+                            QStringLiteral("unknown field"));
     }
     return std::nullopt;
 }

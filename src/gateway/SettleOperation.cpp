@@ -98,7 +98,10 @@ void SettleOperation::Settle(int status, QJsonObject outcome, const QString& how
         outcome.insert("receiptNumber", m_receiptNumber.isUndefined() ? QJsonValue() : m_receiptNumber);
         outcome.insert("receiptOpen", outcome.contains("receiptStatus"));
     }
-    if (!m_log.Finish(m_entry.Register, m_entry.Key, status, outcome))
-        outcome.insert("logWarning", "the settled outcome could not be written to the request log");
-    emit Finished({status, outcome});
+    m_log.Finish(
+        m_entry.Register, m_entry.Key, status, outcome, this, [this, status, outcome](bool written) mutable {
+            if (!written)
+                outcome.insert("logWarning", "the settled outcome could not be written to the request log");
+            emit Finished({status, outcome});
+        });
 }

@@ -2,11 +2,14 @@
 
 #include "barcodes/BarcodeTypeTable.h"
 #include "gateway/RequestLog.h"
+#include "sales/SaleCommands.h"
+#include "serial/TRS232Form.h"
 #include "support/WaitUntil.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QTemporaryDir>
 
 namespace {
 
@@ -102,6 +105,55 @@ TEST_F(GatewayReceipt, ARefusedLineGives422WithTheRegistersError) {
         Call("POST", Receipts, R"({"lines":[{"plu":2}],"payments":[{"type":"cash"}]})", Key("next"));
     EXPECT_EQ(next.Status, 409);
     EXPECT_EQ(next.Body["receiptStatus"].toString(), "inside");
+    // That refusal used up nothing: once the receipt is closed at the register,
+    // the same key prints its receipt.
+    m_session->RS232().SendFrame(EncodePayment(PayCash, std::nullopt));
+    ASSERT_TRUE(WaitUntil([this] { return ReceiptsClosed() == 1; }));
+    HttpAnswer retried =
+        Call("POST", Receipts, R"({"lines":[{"plu":2}],"payments":[{"type":"cash"}]})", Key("next"));
+    EXPECT_EQ(retried.Status, 201) << retried.Raw.toStdString();
+    EXPECT_EQ(ReceiptsClosed(), 2);
+    // The refused request stays refused.
+    EXPECT_EQ(Call("POST", Receipts, R"({"lines":[{"plu":1},{"plu":9000}],"payments":[{"type":"cash"}]})",
+                   Key("bad-line"))
+                  .Status,
+              422);
+}
+
+// Writes reach the disk in order, each saying when it is there; what was
+// never sent can be forgotten, what has a step cannot.
+TEST(GatewayRequestLog, WritesAreOrderedReportedAndOnlyUnsentRequestsForgotten) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    RequestLog log;
+    QString error;
+    ASSERT_TRUE(log.Open(dir.filePath("log.sqlite"), error)) << error.toStdString();
+    QObject context;
+    std::vector<std::pair<QString, bool>> done;
+    const auto note = [&done](const char* what) {
+        return [&done, what](bool ok) { done.emplace_back(what, ok); };
+    };
+    log.Begin("1", "a", QJsonObject{{"n", 1}}, &context, note("begin a"));
+    log.Begin("1", "a", QJsonObject{{"n", 2}}, &context, note("begin a again"));
+    log.AddStep("1", "a", {{"line", 0}}, &context, note("step a"));
+    log.Begin("1", "b", QJsonObject{}, &context, note("begin b"));
+    log.Forget("1", "a");
+    log.Forget("1", "b");
+    log.Finish("1", "c", 201, {}, &context, note("finish unknown"));
+    log.Finish("1", "a", 201, {{"total", 1.0}}, &context, note("finish a"));
+    ASSERT_TRUE(WaitUntil([&] { return done.size() == 6; }));
+    const std::vector<std::pair<QString, bool>> expected{{"begin a", true},         {"begin a again", false},
+                                                         {"step a", true},          {"begin b", true},
+                                                         {"finish unknown", false}, {"finish a", true}};
+    EXPECT_EQ(done, expected);
+    const std::optional<RequestLog::Entry> a = log.Find("1", "a");
+    ASSERT_TRUE(a);
+    EXPECT_TRUE(a->Finished);
+    EXPECT_EQ(a->Body, QJsonValue(QJsonObject{{"n", 1}}));
+    EXPECT_EQ(a->Steps.size(), 1);
+    EXPECT_EQ(a->Outcome["total"].toDouble(), 1.0);
+    EXPECT_FALSE(log.Find("1", "b"));
+    EXPECT_TRUE(log.Unfinished().empty());
 }
 
 // Lines by barcode: a stored barcode names its PLU, a weighing barcode its PLU
@@ -178,15 +230,16 @@ TEST_F(GatewaySettle, InterruptedRequestsAreSettledAtStartUp) {
         const QJsonObject body{{"lines", QJsonArray{QJsonObject{{"plu", 1}}}},
                                {"payments", QJsonArray{QJsonObject{{"type", "cash"}}}}};
         // Closed by the register, and its close record logged, before the crash.
-        ASSERT_TRUE(log.Begin("1", "closed", body));
-        ASSERT_TRUE(
-            log.AddStep("1", "closed",
-                        {{"line", 0}, {"record", QJsonObject{{"code", "?"}, {"description", "MILK 1L"}}}}));
-        ASSERT_TRUE(log.AddStep("1", "closed", {{"sent", "payment"}, {"payment", 0}}));
-        ASSERT_TRUE(log.AddStep(
-            "1", "closed", {{"record", QJsonObject{{"code", "O"}, {"total", 1.19}, {"receiptNumber", 41}}}}));
+        log.Begin("1", "closed", body);
+        log.AddStep("1", "closed",
+                    {{"line", 0}, {"record", QJsonObject{{"code", "?"}, {"description", "MILK 1L"}}}});
+        log.AddStep("1", "closed", {{"sent", "payment"}});
+        log.AddStep("1", "closed",
+                    {{"record", QJsonObject{{"code", "O"}, {"total", 1.19}, {"receiptNumber", 41}}}});
         // Logged, and nothing more: the crash came before the first sale.
-        ASSERT_TRUE(log.Begin("1", "early", body));
+        log.Begin("1", "early", body);
+        ASSERT_TRUE(log.Flush(10000));
+        ASSERT_EQ(log.Unfinished().size(), 2u);
     }
     StartServer();
     // A new receipt right away is served after the settling.

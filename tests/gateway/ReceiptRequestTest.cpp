@@ -82,6 +82,8 @@ TEST(ReceiptRequest, EveryFieldIsCheckedAndNamed) {
         {R"({"lines":[{"plu":1}],"payments":[{"type":"cash","amount":"5"}]})", "payments[0].amount"},
         {R"({"lines":[{"plu":1}],"payments":[{"type":"cash","amount":100000000}]})", "payments[0].amount"},
         {R"({"lines":[{"plu":1}],"payments":[{"type":"cash","tip":1}]})", "payments[0].tip"},
+        {R"({"lines":[{"plu":1}],"payments":[{"type":"cash"}],"":1})", "\"\""},
+        {R"({"lines":[{"plu":1,"":1}],"payments":[{"type":"cash"}]})", "lines[0].\"\""},
     };
     PluTable table;
     for (const auto& c : cases) {
