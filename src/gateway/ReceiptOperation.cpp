@@ -10,12 +10,33 @@
 #include "serial/TRS232Form.h"
 #include "session/RegisterSession.h"
 
+#include <cmath>
 #include <span>
 
 namespace {
 
 bool IsAdjustmentRecord(uint8_t code) {
-    return code >= 'C' && code <= 'J';
+    return code >= 'C' && code <= 'F';
+}
+
+qint64 Hundredths(const QJsonValue& v) {
+    return qint64(std::llround(v.toDouble() * 100.0));
+}
+
+// What a record adds to the receipt's amount, in hundredths, as the register
+// reckons it: price times quantity rounded to the hundredth.
+qint64 AmountOf(const QJsonObject& record) {
+    const QString code = record["code"].toString();
+    if (code == QLatin1String("?") || code == QLatin1String("A") || code == QLatin1String("B")) {
+        const qint64 thousandths = std::llround(record["quantity"].toDouble() * 1000.0);
+        const qint64 amount = (Hundredths(record["price"]) * thousandths + 500) / 1000;
+        return record["kind"] == QLatin1String("correction") ? -amount : amount;
+    }
+    if (code == QLatin1String("C") || code == QLatin1String("E"))
+        return Hundredths(record["amount"]);
+    if (code == QLatin1String("D") || code == QLatin1String("F"))
+        return -Hundredths(record["amount"]);
+    return 0;
 }
 
 } // namespace
@@ -55,10 +76,13 @@ void ReceiptOperation::FirstStep() {
     if (m_stage != Stage::CheckStatus || !m_beginAnswered || m_outsideState == 0)
         return;
     if (m_outsideState != 'O') {
+        const GatewayReply refusal{
+            409, QJsonObject{{"error", "a receipt is open on the register already; nothing was sent"},
+                             {"receiptStatus", ReceiptStateName(uint8_t(m_outsideState))}}};
         if (m_begun)
-            m_log.Forget(m_register, m_key);
-        End({409, QJsonObject{{"error", "a receipt is open on the register already; nothing was sent"},
-                              {"receiptStatus", ReceiptStateName(uint8_t(m_outsideState))}}});
+            Withdraw(refusal);
+        else
+            End(refusal);
         return;
     }
     if (!m_begun) {
@@ -66,6 +90,7 @@ void ReceiptOperation::FirstStep() {
         return;
     }
     m_next = 0;
+    m_asks = 0;
     SendStep();
 }
 
@@ -118,6 +143,9 @@ void ReceiptOperation::Confirmed(const QJsonObject& step) {
     m_timer.stop();
     Log(step);
     ++m_next;
+    m_asks = 0;
+    m_resends = 0;
+    m_paymentCheckState = 0;
     if (m_next < m_plan.Steps.size())
         SendStep();
 }
@@ -146,22 +174,78 @@ void ReceiptOperation::Record(const QByteArray& payload) {
         Complete(record);
         return;
     }
+    if (code == 'L' && m_stage == Stage::Verify) {
+        m_timer.stop();
+        const qint64 diff = Hundredths(record["amount"]) - m_expected;
+        if (step.What == ReceiptStep::Kind::Subtotal) {
+            m_subtotal = record["amount"];
+            Confirmed({{"subtotal", record}});
+        } else if (diff == 0) {
+            Resend(QStringLiteral("the subtotal shows it was not carried out"));
+        } else {
+            // Carried out, and its record lost on the way: the subtotal says by how much.
+            m_expected += diff;
+            QJsonObject line{{"plu", step.Plu},
+                             {"line", step.Index},
+                             {"amount", double(diff) / 100.0},
+                             {"confirmedBy", "subtotal"}};
+            if (step.What == ReceiptStep::Kind::Sale) {
+                m_lines.append(line);
+                Confirmed({{"line", step.Index}, {"record", line}});
+            } else if (!m_lines.isEmpty()) {
+                QJsonObject last = m_lines.last().toObject();
+                last.insert("adjustment",
+                            QJsonObject{{"amount", double(diff) / 100.0}, {"confirmedBy", "subtotal"}});
+                m_lines.replace(m_lines.size() - 1, last);
+                Confirmed({{"line", step.Index}, {"adjustment", last["adjustment"]}});
+            }
+        }
+        return;
+    }
     if (step.What == ReceiptStep::Kind::Sale && IsSaleRecord(code)) {
         QJsonObject line = record;
         line.remove("seq");
         line.insert("plu", step.Plu);
         line.insert("line", step.Index);
         m_lines.append(line);
+        m_expected += AmountOf(record);
         Confirmed({{"line", step.Index}, {"record", line}});
     } else if (step.What == ReceiptStep::Kind::Adjustment && IsAdjustmentRecord(code) && !m_lines.isEmpty()) {
         QJsonObject line = m_lines.last().toObject();
         line.insert("adjustment", record);
         m_lines.replace(m_lines.size() - 1, line);
+        m_expected += AmountOf(record);
         Confirmed({{"line", step.Index}, {"adjustment", record}});
     } else if (step.What == ReceiptStep::Kind::Subtotal && code == 'L') {
         m_subtotal = record["amount"];
         Confirmed({{"subtotal", record}});
     }
+}
+
+void ReceiptOperation::Resend(const QString& why) {
+    const ReceiptStep& step = m_plan.Steps[m_next];
+    if (m_resends >= MaxResends) {
+        Fail(502, QStringLiteral("%1 was sent %2 times and not carried out (%3); nothing more was sent")
+                      .arg(step.Field)
+                      .arg(m_resends + 1)
+                      .arg(why));
+        return;
+    }
+    ++m_resends;
+    m_asks = 0;
+    Log({{"resent", step.Field}, {"why", why}});
+    SendStep();
+}
+
+void ReceiptOperation::AskAgain(uint8_t code, const QString& what) {
+    if (m_asks >= MaxAsks) {
+        Fail(504,
+             QStringLiteral("the register did not confirm %1 and did not answer %2; nothing more was sent")
+                 .arg(m_plan.Steps[m_next].Field, what));
+        return;
+    }
+    ++m_asks;
+    Ask(code, m_stage);
 }
 
 void ReceiptOperation::ReceiptState(quint8 state) {
@@ -173,6 +257,29 @@ void ReceiptOperation::ReceiptState(quint8 state) {
         FirstStep();
         return;
     }
+    if (m_stage == Stage::PaymentCheck) {
+        m_timer.stop();
+        const ReceiptStep& step = m_plan.Steps[m_next];
+        if (state == 'O') {
+            // Closed, and its record lost on the way.
+            ++m_paymentsTaken;
+            Complete(
+                {{"total", double(m_expected) / 100.0}},
+                QStringLiteral("the register closed the receipt, but its close record was not received"));
+            return;
+        }
+        m_paymentCheckState = state;
+        // Still open: whether the payment was lost shows only where nothing
+        // was paid before it, or where it was to pay the rest.
+        if (state == 'I' || (state == 'P' && step.PaysTheRest))
+            Ask('X', Stage::AskError);
+        else
+            Fail(502, QStringLiteral(
+                          "the register did not close the receipt after %1 and it cannot be told whether "
+                          "the payment was taken; nothing more was sent")
+                          .arg(step.Field));
+        return;
+    }
     if (m_stage != Stage::PaymentState)
         return;
     m_timer.stop();
@@ -180,10 +287,11 @@ void ReceiptOperation::ReceiptState(quint8 state) {
         ++m_paymentsTaken;
         Confirmed({{"payment", m_plan.Steps[m_next].Index}});
     } else if (state == 'O') {
-        // Closed, and its record lost on the way.
-        Complete({},
+        ++m_paymentsTaken;
+        Complete({{"total", double(m_expected) / 100.0}},
                  QStringLiteral("the register closed the receipt, but its close record was not received"));
     } else {
+        m_paymentCheckState = state;
         Ask('X', Stage::AskError);
     }
 }
@@ -198,26 +306,57 @@ void ReceiptOperation::ErrorStatus(quint8 status) {
              {{"registerError", RegisterErrorJson(status)}});
         return;
     }
-    Fail(502, QStringLiteral("the register did not confirm %1 and reports no error: it may or may not have "
-                             "been carried out; nothing more was sent")
-                  .arg(step.Field));
+    m_asks = 0;
+    if (step.What != ReceiptStep::Kind::Payment) {
+        // No error, no record: the subtotal tells whether the step was carried out.
+        if (!step.Resendable) {
+            Fail(502, QStringLiteral(
+                          "the register did not confirm %1 and reports no error: it may or may not have "
+                          "been carried out; nothing more was sent")
+                          .arg(step.Field));
+            return;
+        }
+        Ask('L', Stage::Verify);
+        m_timer.start(m_timeouts.StepMs);
+        return;
+    }
+    // A payment the receipt status showed was not taken.
+    if (m_paymentCheckState == 'I' && NothingPaidYet())
+        Resend(QStringLiteral("the receipt status shows no payment"));
+    else if (m_paymentCheckState == 'P' && step.PaysTheRest)
+        Resend(QStringLiteral("the receipt status shows the rest unpaid"));
+    else
+        Fail(502, QStringLiteral("the register did not take %1 and reports no error; nothing more was sent")
+                      .arg(step.Field));
 }
 
 void ReceiptOperation::TimedOut() {
     switch (m_stage) {
     case Stage::CheckStatus:
+        if (m_asks < MaxAsks) {
+            ++m_asks;
+            Ask('V', Stage::CheckStatus);
+            return;
+        }
+        m_log.Forget(m_register, m_key);
         End({504,
              QJsonObject{{"error", "the register did not answer the receipt status; nothing was sent"}}});
         break;
     case Stage::WaitRecord:
+        if (m_plan.Steps[m_next].What == ReceiptStep::Kind::Payment)
+            Ask('V', Stage::PaymentCheck);
+        else
+            Ask('X', Stage::AskError);
+        break;
     case Stage::PaymentState:
-        Ask('X', Stage::AskError);
+    case Stage::PaymentCheck:
+        AskAgain('V', QStringLiteral("the receipt status"));
         break;
     case Stage::AskError:
-        Fail(504,
-             QStringLiteral("the register did not confirm %1 and did not answer the error status; nothing "
-                            "more was sent")
-                 .arg(m_plan.Steps[m_next].Field));
+        AskAgain('X', QStringLiteral("the error status"));
+        break;
+    case Stage::Verify:
+        AskAgain('L', QStringLiteral("the subtotal"));
         break;
     case Stage::Done:
         break;
@@ -272,6 +411,15 @@ void ReceiptOperation::Close(int status, QJsonObject outcome) {
             outcome.insert("logWarning", "the outcome could not be written to the request log");
         End({status, outcome});
     });
+}
+
+void ReceiptOperation::Withdraw(const GatewayReply& reply) {
+    m_stage = Stage::Done;
+    m_timer.stop();
+    for (const QMetaObject::Connection& c : m_connections)
+        disconnect(c);
+    // Answered once the key is free again, so that a retry finds it so.
+    m_log.Forget(m_register, m_key, this, [this, reply](bool) { End(reply); });
 }
 
 void ReceiptOperation::End(const GatewayReply& reply) {

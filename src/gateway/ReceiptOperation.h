@@ -21,9 +21,12 @@ struct ReceiptTimeouts {
 
 // One receipt, sent step by step: nothing leaves before the register says it
 // is outside a receipt and the request is in the log; each step waits for
-// its own journal record before the next one leaves, and a step without its
-// record is never sent again: the register's error status decides how the
-// request fails. The answer is built from the records, not from the request.
+// its own journal record before the next one leaves. A step without its
+// record is never sent again on trust: the register's error status fails the
+// request, and with no error the receipt's subtotal (or, for the payment, the
+// receipt status) shows whether the step was carried out and its record lost,
+// or never arrived, the one case it is sent again. The answer is built from
+// the records, not from the request.
 class ReceiptOperation : public GatewayOperation {
     Q_OBJECT
   public:
@@ -32,7 +35,11 @@ class ReceiptOperation : public GatewayOperation {
     void Start(RegisterSession& session) override;
 
   private:
-    enum class Stage { CheckStatus, WaitRecord, PaymentState, AskError, Done };
+    enum class Stage { CheckStatus, WaitRecord, PaymentState, AskError, Verify, PaymentCheck, Done };
+    // Status questions asked again when their answer is lost, and steps sent
+    // again once shown not to have been carried out.
+    static constexpr int MaxAsks = 3;
+    static constexpr int MaxResends = 2;
 
     void Record(const QByteArray& payload);
     void ReceiptState(quint8 state);
@@ -46,8 +53,13 @@ class ReceiptOperation : public GatewayOperation {
     // Writes the outcome and answers once it is on the disk.
     void Close(int status, QJsonObject outcome);
     void End(const GatewayReply& reply);
+    // Takes the request out of the log (nothing of it was sent), then answers.
+    void Withdraw(const GatewayReply& reply);
     void Log(const QJsonObject& step);
     void FirstStep();
+    void AskAgain(uint8_t code, const QString& what);
+    void Resend(const QString& why);
+    [[nodiscard]] bool NothingPaidYet() const { return m_paymentsTaken == 0; }
 
     RequestLog& m_log;
     QString m_register;
@@ -76,4 +88,10 @@ class ReceiptOperation : public GatewayOperation {
     QJsonArray m_lines;
     QJsonValue m_subtotal;
     int m_paymentsTaken = 0;
+    // The receipt's amount so far by the confirmed records, in hundredths.
+    qint64 m_expected = 0;
+    int m_asks = 0;
+    int m_resends = 0;
+    // The state the receipt status reported for an unconfirmed payment.
+    quint8 m_paymentCheckState = 0;
 };

@@ -113,7 +113,7 @@ Refusal Line(const QJsonValue& value, int index, const ReceiptContext& context, 
         return BadField(f + ".correction", QStringLiteral("a receipt starts with a sale"));
     plan.Steps.push_back({ReceiptStep::Kind::Sale,
                           EncodePluSale(plu, quantity, correction ? SaleKindCorrection : SaleKindNormal),
-                          index, plu, false, f});
+                          index, plu, false, quantity.value_or(1.0) >= 1.0, false, f});
     if (!o.contains("adjustment"))
         return std::nullopt;
     const QString a = f + ".adjustment";
@@ -135,13 +135,13 @@ Refusal Line(const QJsonValue& value, int index, const ReceiptContext& context, 
             return r;
         plan.Steps.push_back({ReceiptStep::Kind::Adjustment,
                               EncodeAmountChange(type == QLatin1String("increment"), x), index, plu, false,
-                              a});
+                              true, false, a});
     } else {
         if (Refusal r = Number(adj["percent"], a + ".percent", MaxPercent, 2, x))
             return r;
         plan.Steps.push_back({ReceiptStep::Kind::Adjustment,
                               EncodePercentChange(type == QLatin1String("increment"), x), index, plu, false,
-                              a});
+                              false, false, a});
     }
     return std::nullopt;
 }
@@ -172,7 +172,8 @@ Refusal Payment(const QJsonValue& value, int index, bool last, ReceiptPlan& plan
     } else if (!last) {
         return BadField(f + ".amount", QStringLiteral("only the last payment may leave out its amount"));
     }
-    plan.Steps.push_back({ReceiptStep::Kind::Payment, EncodePayment(code, amount), index, -1, last, f});
+    plan.Steps.push_back(
+        {ReceiptStep::Kind::Payment, EncodePayment(code, amount), index, -1, last, false, !amount, f});
     return std::nullopt;
 }
 
@@ -201,7 +202,7 @@ std::variant<GatewayReply, ReceiptPlan> DecodeReceipt(const QJsonValue& body, co
             return BadField(QStringLiteral("subtotal"), QStringLiteral("must be true or false"));
         if (o["subtotal"].toBool())
             plan.Steps.push_back({ReceiptStep::Kind::Subtotal, EncodeSingle(SubtotalCode), -1, -1, false,
-                                  QStringLiteral("subtotal")});
+                                  true, false, QStringLiteral("subtotal")});
     }
     const QJsonValue payments = o["payments"];
     if (!payments.isArray())

@@ -22,6 +22,12 @@ struct ReceiptStep {
     // The PLU a sale line sells.
     int Plu = -1;
     bool LastPayment = false;
+    // A step whose effect shows in the receipt's subtotal whenever it was
+    // carried out (a sale of at least one unit, an amount): when its record
+    // is lost, the subtotal tells whether to send it again.
+    bool Resendable = false;
+    // A payment without an amount pays what is left.
+    bool PaysTheRest = false;
     // The field of the request it comes from, "lines[2]".
     QString Field;
 };

@@ -224,7 +224,7 @@ void RequestLog::Finish(const QString& registerId, const QString& key, int statu
         context, std::move(done));
 }
 
-void RequestLog::Forget(const QString& registerId, const QString& key) {
+void RequestLog::Forget(const QString& registerId, const QString& key, QObject* context, Done done) {
     const QByteArray r = Utf8(registerId), k = Utf8(key);
     Enqueue(
         [r, k](sqlite3* db) {
@@ -236,7 +236,7 @@ void RequestLog::Forget(const QString& registerId, const QString& key) {
                 {r, k});
             return request.Run();
         },
-        nullptr, {});
+        context, std::move(done));
 }
 
 QJsonArray RequestLog::Steps(const QString& registerId, const QString& key) const {

@@ -64,7 +64,7 @@ class RequestLog {
     void Finish(const QString& registerId, const QString& key, int status, const QJsonObject& outcome,
                 QObject* context = nullptr, Done done = {});
     // A begun request with no step and no outcome leaves no trace: nothing of it was sent.
-    void Forget(const QString& registerId, const QString& key);
+    void Forget(const QString& registerId, const QString& key, QObject* context = nullptr, Done done = {});
 
     // Waits until every write made so far is committed or has failed; false on time-out.
     bool Flush(int timeoutMs);

@@ -4,6 +4,7 @@
 #include "gateway/RequestLog.h"
 #include "sales/SaleCommands.h"
 #include "serial/TRS232Form.h"
+#include "sim/RegisterModel.h"
 #include "support/WaitUntil.h"
 
 #include <QJsonArray>
@@ -260,4 +261,37 @@ TEST_F(GatewaySettle, InterruptedRequestsAreSettledAtStartUp) {
     EXPECT_EQ(early.Headers["idempotent-replayed"], "true");
     // Only the fresh receipt was printed.
     EXPECT_EQ(ReceiptsClosed(), 1);
+}
+
+class GatewayLossyLine : public GatewayFixture {
+  protected:
+    GatewayLossyLine() {
+        m_options.DropEvery = 4;
+        m_options.CorruptEvery = 7;
+    }
+};
+
+// Records and replies lost on the line: every request ends in a receipt the
+// register closed once, answered with what it recorded, or in a failure that
+// says so; no sale is ever printed twice.
+TEST_F(GatewayLossyLine, LostRecordsAreResolvedWithoutSellingTwice) {
+    constexpr int Receipts8 = 8;
+    int recovered = 0;
+    for (int i = 0; i < Receipts8; ++i) {
+        SCOPED_TRACE(i);
+        HttpAnswer a =
+            Call("POST", Receipts,
+                 R"({"lines":[{"plu":1},{"plu":2,"quantity":2},{"plu":3}],"payments":[{"type":"cash"}]})",
+                 {{"Idempotency-Key", "lossy-" + QByteArray::number(i)}});
+        ASSERT_EQ(a.Status, 201) << a.Raw.toStdString();
+        EXPECT_EQ(a.Body["lines"].toArray().size(), 3) << a.Raw.toStdString();
+        EXPECT_NEAR(a.Body["total"].toDouble(), 1.19 + 2 * 0.65 + 2.89, 0.001) << a.Raw.toStdString();
+        recovered += a.Raw.contains("confirmedBy") || a.Body.toObject().contains("note") ? 1 : 0;
+        EXPECT_EQ(ReceiptsClosed(), i + 1);
+    }
+    // The line did lose records on the way, and each sale is on the register once.
+    EXPECT_GT(recovered, 0);
+    int sold = -1;
+    m_sim->WithModel([&sold](RegisterModel& model) { sold = int(model.Plu(2).Quantity); });
+    EXPECT_EQ(sold, 2 * Receipts8);
 }
