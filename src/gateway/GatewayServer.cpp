@@ -655,6 +655,10 @@ void GatewayServer::GetReceipt(Call& call) {
         return;
     const QString key = call.Args.value(1);
     const std::optional<RequestLog::Entry> entry = m_log ? m_log->Find(reg->Id, key) : std::nullopt;
+    if (!entry && reg->KeysInFlight.contains(key)) {
+        call.Reply({200, QJsonObject{{"key", key}, {"state", "queued"}}});
+        return;
+    }
     if (!entry) {
         call.Reply({404, QJsonObject{{"error", "no receipt request has this key"}, {"field", "key"}}});
         return;

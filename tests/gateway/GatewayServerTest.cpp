@@ -214,3 +214,20 @@ TEST_F(GatewaySlowRegister, TheQueueIsBoundedAndDropsCallsPastTheirDeadline) {
     EXPECT_EQ(Call("GET", "/v1/registers/1/status", {}, {{"Request-Timeout", "x"}}).Body["field"].toString(),
               "Request-Timeout");
 }
+
+// A receipt asked after while it waits or runs is known by its key, never "no such request".
+TEST_F(GatewaySlowRegister, AReceiptUnderWayIsKnownByItsKey) {
+    QNetworkReply* first = Begin("GET", "/v1/registers/1/status", {}, {{"Authorization", "Bearer secret"}});
+    QNetworkReply* receipt =
+        Begin("POST", "/v1/registers/1/receipts", R"({"lines":[{"plu":1}],"payments":[{"type":"cash"}]})",
+              {{"Authorization", "Bearer secret"}, {"Idempotency-Key", "slow"}});
+    RunEventsFor(50);
+    HttpAnswer waiting = Call("GET", "/v1/registers/1/receipts/slow");
+    EXPECT_EQ(waiting.Status, 200) << waiting.Raw.toStdString();
+    EXPECT_TRUE(waiting.Body["state"] == QLatin1String("queued") ||
+                waiting.Body["state"] == QLatin1String("in progress"))
+        << waiting.Raw.toStdString();
+    EXPECT_EQ(Wait(first).Status, 200);
+    EXPECT_EQ(Wait(receipt).Status, 201);
+    EXPECT_EQ(Call("GET", "/v1/registers/1/receipts/slow").Body["state"].toString(), "completed");
+}
