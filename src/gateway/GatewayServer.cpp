@@ -384,7 +384,7 @@ void GatewayServer::SettleInterrupted(Register& reg) {
         const QString key = it->Key;
         reg.KeysInFlight.insert(key);
         Register* r = &reg;
-        reg.Queue->PushFront(std::make_unique<SettleOperation>(*m_log, std::move(*it), m_timeouts.StatusMs),
+        reg.Queue->PushFront(std::make_unique<SettleOperation>(*m_log, std::move(*it), m_timeouts),
                              [r, key](const GatewayReply&) { r->KeysInFlight.remove(key); });
     }
 }

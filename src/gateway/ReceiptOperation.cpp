@@ -23,9 +23,11 @@ qint64 Hundredths(const QJsonValue& v) {
     return qint64(std::llround(v.toDouble() * 100.0));
 }
 
+} // namespace
+
 // What a record adds to the receipt's amount, in hundredths, as the register
 // reckons it: price times quantity rounded to the hundredth.
-qint64 AmountOf(const QJsonObject& record) {
+qint64 ReceiptAmountOf(const QJsonObject& record) {
     const QString code = record["code"].toString();
     if (code == QLatin1String("?") || code == QLatin1String("A") || code == QLatin1String("B")) {
         const qint64 thousandths = std::llround(record["quantity"].toDouble() * 1000.0);
@@ -38,8 +40,6 @@ qint64 AmountOf(const QJsonObject& record) {
         return -Hundredths(record["amount"]);
     return 0;
 }
-
-} // namespace
 
 ReceiptOperation::ReceiptOperation(RequestLog& log, QString registerId, QString key, QJsonValue body,
                                    ReceiptPlan plan, int charset, ReceiptTimeouts timeouts, QObject* parent)
@@ -61,6 +61,15 @@ void ReceiptOperation::Start(RegisterSession& session) {
                              &ReceiptOperation::ReceiptState);
     m_connections << connect(&session.Status(), &StatusReplies::ErrorStatusReceived, this,
                              [this](quint8 status, const QString&) { ErrorStatus(status); });
+    if (m_resume) {
+        m_begun = m_beginAnswered = true;
+        m_next = m_resume->Next;
+        m_expected = m_resume->Expected;
+        m_lines = m_resume->Lines;
+        m_receiptNumber = m_resume->ReceiptNumber;
+        SendStep();
+        return;
+    }
     // A receipt the register holds open already is someone else's: ours would
     // be mixed into it. The request goes into the log meanwhile.
     m_log.Begin(m_register, m_key, m_body, this, [this](bool written) {
@@ -208,13 +217,13 @@ void ReceiptOperation::Record(const QByteArray& payload) {
         line.insert("plu", step.Plu);
         line.insert("line", step.Index);
         m_lines.append(line);
-        m_expected += AmountOf(record);
+        m_expected += ReceiptAmountOf(record);
         Confirmed({{"line", step.Index}, {"record", line}});
     } else if (step.What == ReceiptStep::Kind::Adjustment && IsAdjustmentRecord(code) && !m_lines.isEmpty()) {
         QJsonObject line = m_lines.last().toObject();
         line.insert("adjustment", record);
         m_lines.replace(m_lines.size() - 1, line);
-        m_expected += AmountOf(record);
+        m_expected += ReceiptAmountOf(record);
         Confirmed({{"line", step.Index}, {"adjustment", record}});
     } else if (step.What == ReceiptStep::Kind::Subtotal && code == 'L') {
         m_subtotal = record["amount"];
@@ -400,6 +409,8 @@ void ReceiptOperation::Fail(int status, const QString& message, const QJsonObjec
 }
 
 void ReceiptOperation::Close(int status, QJsonObject outcome) {
+    if (m_resume)
+        outcome.insert("settled", m_resume->Settled);
     m_stage = Stage::Done;
     m_timer.stop();
     for (const QMetaObject::Connection& c : m_connections)

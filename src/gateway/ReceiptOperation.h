@@ -9,8 +9,24 @@
 #include <QMetaObject>
 #include <QTimer>
 #include <cstdint>
+#include <optional>
 
 class RequestLog;
+
+// What a journal record in its decoded form adds to the receipt's amount, in
+// hundredths, as the register reckons it (price times quantity, rounded).
+[[nodiscard]] qint64 ReceiptAmountOf(const QJsonObject& record);
+
+// Where a receipt a restart interrupted goes on from: the steps confirmed
+// before it, as the log holds them, and the receipt's amount they make.
+struct ReceiptResume {
+    size_t Next = 0;
+    qint64 Expected = 0;
+    QJsonArray Lines;
+    QJsonValue ReceiptNumber;
+    // How it was settled, said in the outcome.
+    QString Settled;
+};
 
 struct ReceiptTimeouts {
     // How long a step waits for the journal record that confirms it.
@@ -32,6 +48,9 @@ class ReceiptOperation : public GatewayOperation {
   public:
     ReceiptOperation(RequestLog& log, QString registerId, QString key, QJsonValue body, ReceiptPlan plan,
                      int charset, ReceiptTimeouts timeouts, QObject* parent = nullptr);
+    // Goes on with an interrupted receipt (already in the log, the register
+    // inside it) instead of beginning one.
+    void SetResume(const ReceiptResume& resume) { m_resume = resume; }
     void Start(RegisterSession& session) override;
 
   private:
@@ -88,6 +107,7 @@ class ReceiptOperation : public GatewayOperation {
     QJsonArray m_lines;
     QJsonValue m_subtotal;
     int m_paymentsTaken = 0;
+    std::optional<ReceiptResume> m_resume;
     // The receipt's amount so far by the confirmed records, in hundredths.
     qint64 m_expected = 0;
     int m_asks = 0;

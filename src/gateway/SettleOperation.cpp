@@ -1,22 +1,39 @@
 #include "gateway/SettleOperation.h"
 
+#include "gateway/JournalJson.h"
 #include "gateway/StatusOperation.h"
+#include "monitor/JournalMonitor.h"
 #include "protocol/ReplyDispatcher.h"
 #include "sales/StatusReplies.h"
 #include "serial/TRS232Form.h"
 #include "session/RegisterSession.h"
 
-SettleOperation::SettleOperation(RequestLog& log, RequestLog::Entry entry, int statusTimeoutMs,
+#include <cmath>
+#include <span>
+
+SettleOperation::SettleOperation(RequestLog& log, RequestLog::Entry entry, ReceiptTimeouts timeouts,
                                  QObject* parent)
-    : GatewayOperation(parent), m_log(log), m_entry(std::move(entry)) {
+    : GatewayOperation(parent), m_log(log), m_entry(std::move(entry)), m_timeouts(timeouts) {
     m_timer.setSingleShot(true);
-    m_timer.setInterval(statusTimeoutMs);
+    m_timer.setInterval(timeouts.StatusMs);
     for (const QJsonValue& v : m_entry.Steps) {
         const QJsonObject step = v.toObject();
         const QJsonObject record = step["record"].toObject();
+        if (step.contains("line") || step.contains("subtotal") || step.contains("payment"))
+            ++m_confirmedSteps;
         if (step.contains("line") && step.contains("record")) {
             m_lines.append(record);
+            if (record.contains("confirmedBy"))
+                m_expected += std::llround(record["amount"].toDouble() * 100.0);
+            else if (record.contains("price"))
+                m_expected += ReceiptAmountOf(record);
+            else
+                m_amountsKnown = false;
         } else if (step.contains("adjustment") && !m_lines.isEmpty()) {
+            const QJsonObject adjustment = step["adjustment"].toObject();
+            m_expected += adjustment.contains("confirmedBy")
+                              ? std::llround(adjustment["amount"].toDouble() * 100.0)
+                              : ReceiptAmountOf(adjustment);
             QJsonObject line = m_lines.last().toObject();
             line.insert("adjustment", step["adjustment"]);
             m_lines.replace(m_lines.size() - 1, line);
@@ -31,6 +48,7 @@ SettleOperation::SettleOperation(RequestLog& log, RequestLog::Entry entry, int s
 }
 
 void SettleOperation::Start(RegisterSession& session) {
+    m_session = &session;
     if (!m_close.isEmpty()) {
         Settle(
             201, {},
@@ -50,8 +68,8 @@ void SettleOperation::Start(RegisterSession& session) {
         disconnect(m_connection);
         m_done = true;
         emit Finished(
-            {504, QJsonObject{{"error", "the register did not answer the receipt status; the interrupted "
-                                        "request stays unsettled"}}});
+            {504,
+             QJsonObject{{"error", "the register did not answer; the interrupted request stays unsettled"}}});
     });
     m_timer.start();
     session.RS232().SendFrame({'V'});
@@ -75,13 +93,63 @@ void SettleOperation::State(quint8 state) {
                {{"error", "the request was interrupted by a restart and the receipt was closed without its "
                           "payment"}},
                QStringLiteral("the register is outside a receipt, no payment had been sent"));
+    } else if (m_paymentSent || !m_amountsKnown) {
+        StillOpen(state, QStringLiteral("a payment may have been sent, so nothing further was sent"));
     } else {
-        Settle(500,
-               {{"error", "the request was interrupted by a restart; its receipt is still open on the "
-                          "register and was not completed"},
-                {"receiptStatus", ReceiptStateName(state)}},
-               QStringLiteral("the register is inside the interrupted receipt; nothing further was sent"));
+        // Whether the receipt holds exactly the logged steps: its subtotal says.
+        m_state = state;
+        m_connection = connect(
+            &m_session->Journal(), &JournalMonitor::RecordReceived, this, [this](const QByteArray& payload) {
+                if (payload.isEmpty() || payload[0] != 'L' || m_done)
+                    return;
+                const QJsonObject record = JournalRecordJson(
+                    std::span(reinterpret_cast<const uint8_t*>(payload.constData()), size_t(payload.size())),
+                    204);
+                Subtotal(std::llround(record["amount"].toDouble() * 100.0));
+            });
+        m_timer.start(m_timeouts.StepMs);
+        m_session->RS232().SendFrame({'L'});
     }
+}
+
+void SettleOperation::StillOpen(quint8 state, const QString& why) {
+    Settle(500,
+           {{"error",
+             "the request was interrupted by a restart; its receipt is still open on the register and was "
+             "not completed"},
+            {"receiptStatus", ReceiptStateName(state)}},
+           QStringLiteral("the register is inside the interrupted receipt; ") + why);
+}
+
+void SettleOperation::Subtotal(qint64 amount) {
+    m_timer.stop();
+    disconnect(m_connection);
+    const ReceiptContext context{&m_session->Table(), &m_session->Barcodes().Applied()};
+    auto decoded = DecodeReceipt(m_entry.Body, context);
+    auto* plan = std::get_if<ReceiptPlan>(&decoded);
+    if (amount != m_expected) {
+        StillOpen(m_state,
+                  QStringLiteral("its subtotal is not what the logged steps make, so nothing further was "
+                                 "sent"));
+        return;
+    }
+    if (!plan || m_confirmedSteps >= plan->Steps.size() || !plan->Steps[m_confirmedSteps].Resendable) {
+        StillOpen(m_state,
+                  QStringLiteral("its next step cannot be told apart from one carried out, so nothing "
+                                 "further was sent"));
+        return;
+    }
+    m_done = true;
+    ReceiptResume resume{
+        m_confirmedSteps, m_expected, m_lines, m_receiptNumber,
+        QStringLiteral("the register was inside the interrupted receipt with exactly the logged "
+                       "steps on it; it was completed from the step after them")};
+    auto* rest = new ReceiptOperation(m_log, m_entry.Register, m_entry.Key, m_entry.Body, std::move(*plan),
+                                      m_session->Settings().Charset, m_timeouts, this);
+    rest->SetResume(resume);
+    connect(rest, &GatewayOperation::Finished, this,
+            [this](const GatewayReply& reply) { emit Finished(reply); });
+    rest->Start(*m_session);
 }
 
 void SettleOperation::Settle(int status, QJsonObject outcome, const QString& how) {

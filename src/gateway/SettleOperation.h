@@ -1,6 +1,7 @@
 #pragma once
 
 #include "gateway/GatewayOperation.h"
+#include "gateway/ReceiptOperation.h"
 #include "gateway/RequestLog.h"
 
 #include <QList>
@@ -8,17 +9,23 @@
 #include <QTimer>
 
 // A receipt request that a crash cut short, settled before the register takes
-// new work: from the steps the log holds and the register's receipt status,
-// never by sending a sale again. The outcome it writes says how it was settled.
+// new work: from the steps the log holds and the register's receipt status.
+// A receipt the register holds open is completed from the step after the
+// last one logged only when the receipt's subtotal is exactly what the logged
+// steps make, so that no step is sent twice; otherwise nothing more is sent.
+// The outcome it writes says how it was settled.
 class SettleOperation : public GatewayOperation {
     Q_OBJECT
   public:
-    SettleOperation(RequestLog& log, RequestLog::Entry entry, int statusTimeoutMs, QObject* parent = nullptr);
+    SettleOperation(RequestLog& log, RequestLog::Entry entry, ReceiptTimeouts timeouts,
+                    QObject* parent = nullptr);
     void Start(RegisterSession& session) override;
 
   private:
     void Settle(int status, QJsonObject outcome, const QString& how);
     void State(quint8 state);
+    void Subtotal(qint64 amount);
+    void StillOpen(quint8 state, const QString& why);
 
     RequestLog& m_log;
     RequestLog::Entry m_entry;
@@ -29,4 +36,11 @@ class SettleOperation : public GatewayOperation {
     QJsonObject m_close;
     QJsonValue m_receiptNumber;
     bool m_paymentSent = false;
+    ReceiptTimeouts m_timeouts;
+    RegisterSession* m_session = nullptr;
+    // Confirmed steps in the log and the amount they make, in hundredths.
+    size_t m_confirmedSteps = 0;
+    qint64 m_expected = 0;
+    bool m_amountsKnown = true;
+    quint8 m_state = 0;
 };

@@ -295,3 +295,91 @@ TEST_F(GatewayLossyLine, LostRecordsAreResolvedWithoutSellingTwice) {
     m_sim->WithModel([&sold](RegisterModel& model) { sold = int(model.Plu(2).Quantity); });
     EXPECT_EQ(sold, 2 * Receipts8);
 }
+
+// A crash in the middle of a receipt: the register holds it open. When its
+// subtotal is not what the logged lines make, nothing more is sent.
+TEST_F(GatewaySettle, AnOpenReceiptHoldingMoreThanTheLoggedLinesIsLeftAlone) {
+    const auto sell = [this](int times) {
+        for (int i = 0; i < times; ++i)
+            m_session->RS232().SendFrame(EncodePluSale(1, std::nullopt, SaleKindNormal));
+        return WaitUntil([this, times] {
+            int sold = 0;
+            m_sim->WithModel([&sold](RegisterModel& model) { sold = int(model.Plu(1).Quantity); });
+            return sold == times;
+        });
+    };
+    const QJsonObject body{{"lines", QJsonArray{QJsonObject{{"plu", 1}}, QJsonObject{{"plu", 2}}}},
+                           {"payments", QJsonArray{QJsonObject{{"type", "cash"}}}}};
+    const QJsonObject milk{
+        {"code", "?"}, {"description", "MILK 1L"}, {"price", 1.19}, {"quantity", 1}, {"kind", "normal"}};
+    // The register sold the first line twice, the log knows of one.
+    ASSERT_TRUE(sell(2));
+    {
+        RequestLog log;
+        QString error;
+        ASSERT_TRUE(log.Open(LogPath(), error)) << error.toStdString();
+        log.Begin("1", "mismatch", body);
+        log.AddStep("1", "mismatch", {{"line", 0}, {"record", milk}});
+        ASSERT_TRUE(log.Flush(10000));
+    }
+    StartServer();
+    HttpAnswer mismatch = Call("GET", "/v1/registers/1/receipts/mismatch");
+    ASSERT_TRUE(WaitUntil([&] {
+        mismatch = Call("GET", "/v1/registers/1/receipts/mismatch");
+        return mismatch.Body["state"] != QLatin1String("in progress");
+    }));
+    EXPECT_EQ(mismatch.Body["status"].toInt(), 500);
+    EXPECT_TRUE(mismatch.Body["outcome"]["settled"].toString().contains("subtotal is not"))
+        << mismatch.Raw.toStdString();
+    int breadSold = -1;
+    m_sim->WithModel([&breadSold](RegisterModel& model) { breadSold = int(model.Plu(2).Quantity); });
+    EXPECT_EQ(breadSold, 0);
+    EXPECT_EQ(ReceiptsClosed(), 0);
+}
+
+// When it is exactly that, the receipt is completed from the next line.
+TEST_F(GatewaySettle, AnOpenReceiptHoldingTheLoggedLinesIsCompleted) {
+    m_session->RS232().SendFrame(EncodePluSale(1, std::nullopt, SaleKindNormal));
+    ASSERT_TRUE(WaitUntil([this] {
+        bool open = false;
+        m_sim->WithModel([&open](RegisterModel& model) { open = model.Day().ReceiptOpen(); });
+        return open;
+    }));
+    {
+        RequestLog log;
+        QString error;
+        ASSERT_TRUE(log.Open(LogPath(), error)) << error.toStdString();
+        log.Begin("1", "resume",
+                  QJsonObject{{"lines", QJsonArray{QJsonObject{{"plu", 1}}, QJsonObject{{"plu", 2}}}},
+                              {"payments", QJsonArray{QJsonObject{{"type", "cash"}}}}});
+        log.AddStep("1", "resume",
+                    {{"line", 0},
+                     {"record", QJsonObject{{"code", "?"},
+                                            {"description", "MILK 1L"},
+                                            {"price", 1.19},
+                                            {"quantity", 1},
+                                            {"kind", "normal"},
+                                            {"plu", 1},
+                                            {"line", 0}}}});
+        ASSERT_TRUE(log.Flush(10000));
+    }
+    StartServer();
+    // A client asking again while the settling runs is told to come back.
+    const QByteArray same = R"({"lines":[{"plu":1},{"plu":2}],"payments":[{"type":"cash"}]})";
+    HttpAnswer settled = Call("POST", Receipts, same, Key("resume"));
+    EXPECT_TRUE(settled.Status == 409 || settled.Status == 201) << settled.Raw.toStdString();
+    ASSERT_TRUE(WaitUntil([&] {
+        settled = Call("POST", Receipts, same, Key("resume"));
+        return settled.Status != 409;
+    }));
+    EXPECT_EQ(settled.Status, 201) << settled.Raw.toStdString();
+    EXPECT_NEAR(settled.Body["total"].toDouble(), 1.84, 0.001);
+    const QJsonArray lines = settled.Body["lines"].toArray();
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_EQ(lines[1]["description"].toString(), "BREAD");
+    EXPECT_TRUE(settled.Body["settled"].toString().contains("completed from the step after them"));
+    EXPECT_EQ(ReceiptsClosed(), 1);
+    int milkSold = -1;
+    m_sim->WithModel([&milkSold](RegisterModel& model) { milkSold = int(model.Plu(1).Quantity); });
+    EXPECT_EQ(milkSold, 1);
+}
