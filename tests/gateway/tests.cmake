@@ -13,3 +13,21 @@ set_property(SOURCE ${CMAKE_CURRENT_LIST_DIR}/GatewayProgramTest.cpp APPEND PROP
     ORVEX_GATEWAY_DRIVER="${CMAKE_CURRENT_LIST_DIR}/drive_gateway.py")
 # The test binary is declared after this list is read.
 cmake_language(DEFER CALL add_dependencies orvex_gateway_tests orvex-gateway)
+
+# The gateway's soak (many minutes; ./orvex soak): a separate simulated register
+# on a faulty line, the gateway killed and restarted at random moments.
+find_package(Python3 COMPONENTS Interpreter)
+if(Python3_Interpreter_FOUND)
+    add_test(NAME GatewaySoak
+             COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_LIST_DIR}/soak_gateway.py
+                     $<TARGET_FILE:orvex-gateway> $<TARGET_FILE:orvex-register-sim>
+                     ${CMAKE_CURRENT_BINARY_DIR}/gateway-soak 1000 10)
+    set_tests_properties(GatewaySoak PROPERTIES LABELS soak TIMEOUT 3600 SKIP_RETURN_CODE 77)
+    # ./orvex soak builds the soak binary: the programs this one runs come with it.
+    cmake_language(DEFER CALL orvex_gateway_soak_programs)
+    function(orvex_gateway_soak_programs)
+        if(TARGET orvex_soak_tests)
+            add_dependencies(orvex_soak_tests orvex-gateway orvex-register-sim)
+        endif()
+    endfunction()
+endif()
