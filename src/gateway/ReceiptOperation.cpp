@@ -77,6 +77,8 @@ void ReceiptOperation::Start(RegisterSession& session) {
         m_begun = written;
         FirstStep();
     });
+    if (m_timeouts.DurableSteps)
+        m_log.AddStep(m_register, m_key, {{"durableSteps", true}});
     if (m_stage == Stage::CheckStatus)
         Ask('V', Stage::CheckStatus);
 }
@@ -150,17 +152,35 @@ void ReceiptOperation::SendStep() {
 
 void ReceiptOperation::Confirmed(const QJsonObject& step) {
     m_timer.stop();
-    Log(step);
     ++m_next;
     m_asks = 0;
     m_resends = 0;
     m_paymentCheckState = 0;
-    if (m_next < m_plan.Steps.size())
-        SendStep();
+    if (!m_timeouts.DurableSteps) {
+        Log(step);
+        if (m_next < m_plan.Steps.size())
+            SendStep();
+        return;
+    }
+    m_stage = Stage::Logging;
+    m_log.AddStep(m_register, m_key, step, this, [this](bool written) {
+        if (m_stage != Stage::Logging)
+            return;
+        if (!written) {
+            --m_next;
+            m_stage = Stage::WaitRecord;
+            Fail(500, QStringLiteral("the request log cannot be written, so nothing after %1 was sent")
+                          .arg(m_plan.Steps[m_next].Field));
+            return;
+        }
+        if (m_next < m_plan.Steps.size())
+            SendStep();
+    });
 }
 
 void ReceiptOperation::Record(const QByteArray& payload) {
-    if (m_stage == Stage::CheckStatus || m_stage == Stage::Done || payload.isEmpty())
+    if (m_stage == Stage::CheckStatus || m_stage == Stage::Logging || m_stage == Stage::Done ||
+        payload.isEmpty())
         return;
     const auto code = uint8_t(payload[0]);
     const QJsonObject record = JournalRecordJson(
@@ -367,6 +387,7 @@ void ReceiptOperation::TimedOut() {
     case Stage::Verify:
         AskAgain('L', QStringLiteral("the subtotal"));
         break;
+    case Stage::Logging:
     case Stage::Done:
         break;
     }

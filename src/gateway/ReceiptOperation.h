@@ -33,6 +33,12 @@ struct ReceiptTimeouts {
     int StepMs = 3000;
     // How long a status request waits for its reply.
     int StatusMs = 2000;
+    // Each confirmed step is on the disk before the next one leaves, so that
+    // after a crash at most one step is not in the log, and the receipt's
+    // subtotal tells whether it was carried out. Without it the line never
+    // waits for the disk, and a receipt a crash left open may not be told
+    // apart from its log.
+    bool DurableSteps = true;
 };
 
 // One receipt, sent step by step: nothing leaves before the register says it
@@ -54,7 +60,7 @@ class ReceiptOperation : public GatewayOperation {
     void Start(RegisterSession& session) override;
 
   private:
-    enum class Stage { CheckStatus, WaitRecord, PaymentState, AskError, Verify, PaymentCheck, Done };
+    enum class Stage { CheckStatus, WaitRecord, PaymentState, AskError, Verify, PaymentCheck, Logging, Done };
     // Status questions asked again when their answer is lost, and steps sent
     // again once shown not to have been carried out.
     static constexpr int MaxAsks = 3;

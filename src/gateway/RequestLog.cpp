@@ -228,13 +228,19 @@ void RequestLog::Forget(const QString& registerId, const QString& key, QObject* 
     const QByteArray r = Utf8(registerId), k = Utf8(key);
     Enqueue(
         [r, k](sqlite3* db) {
-            // Only a request that has nothing on record but its beginning.
+            // Only a request that has nothing on record but its beginning (a
+            // note of how its steps are written is no step).
             Statement request(
                 db,
                 "DELETE FROM requests WHERE register=?1 AND key=?2 AND finished=0 AND NOT EXISTS "
-                "(SELECT 1 FROM steps WHERE register=?1 AND key=?2)",
+                "(SELECT 1 FROM steps WHERE register=?1 AND key=?2 AND step <> '{\"durableSteps\":true}')",
                 {r, k});
-            return request.Run();
+            if (!request.Run())
+                return false;
+            if (sqlite3_changes(db) == 0)
+                return true;
+            Statement steps(db, "DELETE FROM steps WHERE register=?1 AND key=?2", {r, k});
+            return steps.Run();
         },
         context, std::move(done));
 }

@@ -21,6 +21,8 @@ SettleOperation::SettleOperation(RequestLog& log, RequestLog::Entry entry, Recei
         const QJsonObject record = step["record"].toObject();
         if (step.contains("line") || step.contains("subtotal") || step.contains("payment"))
             ++m_confirmedSteps;
+        if (step["durableSteps"].toBool())
+            m_durableSteps = true;
         if (step.contains("line") && step.contains("record")) {
             m_lines.append(record);
             if (record.contains("confirmedBy"))
@@ -93,7 +95,8 @@ void SettleOperation::State(quint8 state) {
                {{"error", "the request was interrupted by a restart and the receipt was closed without its "
                           "payment"}},
                QStringLiteral("the register is outside a receipt, no payment had been sent"));
-    } else if (m_paymentSent || !m_amountsKnown) {
+    } else if ((m_paymentSent && state != 'I') || !m_amountsKnown) {
+        // Inside the receipt with nothing paid, a payment that may have left was not taken.
         StillOpen(state, QStringLiteral("a payment may have been sent, so nothing further was sent"));
     } else {
         // Whether the receipt holds exactly the logged steps: its subtotal says.
@@ -127,23 +130,50 @@ void SettleOperation::Subtotal(qint64 amount) {
     const ReceiptContext context{&m_session->Table(), &m_session->Barcodes().Applied()};
     auto decoded = DecodeReceipt(m_entry.Body, context);
     auto* plan = std::get_if<ReceiptPlan>(&decoded);
-    if (amount != m_expected) {
-        StillOpen(m_state,
-                  QStringLiteral("its subtotal is not what the logged steps make, so nothing further was "
-                                 "sent"));
-        return;
-    }
     if (!plan || m_confirmedSteps >= plan->Steps.size() || !plan->Steps[m_confirmedSteps].Resendable) {
         StillOpen(m_state,
                   QStringLiteral("its next step cannot be told apart from one carried out, so nothing "
                                  "further was sent"));
         return;
     }
+    size_t next = m_confirmedSteps;
+    if (amount != m_expected) {
+        // Only the one step after the logged ones can have been carried out
+        // unlogged, and then the subtotal differs by what it added.
+        const ReceiptStep& step = plan->Steps[next];
+        if (!m_durableSteps || step.What == ReceiptStep::Kind::Subtotal ||
+            (step.What == ReceiptStep::Kind::Adjustment && m_lines.isEmpty())) {
+            StillOpen(m_state,
+                      QStringLiteral("its subtotal is not what the logged steps make, so nothing further "
+                                     "was sent"));
+            return;
+        }
+        const double diff = double(amount - m_expected) / 100.0;
+        if (step.What == ReceiptStep::Kind::Sale) {
+            m_lines.append(QJsonObject{
+                {"plu", step.Plu}, {"line", step.Index}, {"amount", diff}, {"confirmedBy", "subtotal"}});
+        } else {
+            QJsonObject last = m_lines.last().toObject();
+            last.insert("adjustment", QJsonObject{{"amount", diff}, {"confirmedBy", "subtotal"}});
+            m_lines.replace(m_lines.size() - 1, last);
+        }
+        m_expected = amount;
+        ++next;
+        if (next >= plan->Steps.size()) {
+            StillOpen(m_state, QStringLiteral("its receipt has no payment to send"));
+            return;
+        }
+    }
     m_done = true;
     ReceiptResume resume{
-        m_confirmedSteps, m_expected, m_lines, m_receiptNumber,
-        QStringLiteral("the register was inside the interrupted receipt with exactly the logged "
-                       "steps on it; it was completed from the step after them")};
+        next, m_expected, m_lines, m_receiptNumber,
+        next == m_confirmedSteps
+            ? QStringLiteral(
+                  "the register was inside the interrupted receipt with exactly the logged steps on it; "
+                  "it was completed from the step after them")
+            : QStringLiteral(
+                  "the register was inside the interrupted receipt with the logged steps and the one "
+                  "after them on it (by its subtotal); it was completed from the step after that")};
     auto* rest = new ReceiptOperation(m_log, m_entry.Register, m_entry.Key, m_entry.Body, std::move(*plan),
                                       m_session->Settings().Charset, m_timeouts, this);
     rest->SetResume(resume);

@@ -42,5 +42,7 @@ class SettleOperation : public GatewayOperation {
     size_t m_confirmedSteps = 0;
     qint64 m_expected = 0;
     bool m_amountsKnown = true;
+    // Each step was on the disk before the next left: one step at most is missing.
+    bool m_durableSteps = false;
     quint8 m_state = 0;
 };

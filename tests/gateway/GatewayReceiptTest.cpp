@@ -383,3 +383,47 @@ TEST_F(GatewaySettle, AnOpenReceiptHoldingTheLoggedLinesIsCompleted) {
     m_sim->WithModel([&milkSold](RegisterModel& model) { milkSold = int(model.Plu(1).Quantity); });
     EXPECT_EQ(milkSold, 1);
 }
+
+// With each step on the disk before the next left, the one step missing from
+// the log is told by the subtotal: carried out, it is taken as done.
+TEST_F(GatewaySettle, TheOneUnloggedStepIsToldByTheSubtotal) {
+    m_session->RS232().SendFrame(EncodePluSale(1, std::nullopt, SaleKindNormal));
+    m_session->RS232().SendFrame(EncodePluSale(2, std::nullopt, SaleKindNormal));
+    ASSERT_TRUE(WaitUntil([this] {
+        int sold = 0;
+        m_sim->WithModel([&sold](RegisterModel& model) { sold = int(model.Plu(2).Quantity); });
+        return sold == 1;
+    }));
+    {
+        RequestLog log;
+        QString error;
+        ASSERT_TRUE(log.Open(LogPath(), error)) << error.toStdString();
+        log.Begin("1", "one-missing",
+                  QJsonObject{{"lines", QJsonArray{QJsonObject{{"plu", 1}}, QJsonObject{{"plu", 2}}}},
+                              {"payments", QJsonArray{QJsonObject{{"type", "cash"}}}}});
+        log.AddStep("1", "one-missing", {{"durableSteps", true}});
+        log.AddStep(
+            "1", "one-missing",
+            {{"line", 0},
+             {"record", QJsonObject{{"code", "?"}, {"price", 1.19}, {"quantity", 1}, {"kind", "normal"}}}});
+        log.AddStep("1", "one-missing", {{"sent", "payment"}});
+        ASSERT_TRUE(log.Flush(10000));
+    }
+    StartServer();
+    HttpAnswer settled;
+    ASSERT_TRUE(WaitUntil([&] {
+        settled = Call("GET", "/v1/registers/1/receipts/one-missing");
+        return settled.Body["state"] == QLatin1String("completed") ||
+               settled.Body["state"] == QLatin1String("failed");
+    }));
+    EXPECT_EQ(settled.Body["status"].toInt(), 201) << settled.Raw.toStdString();
+    const QJsonArray lines = settled.Body["outcome"]["lines"].toArray();
+    ASSERT_EQ(lines.size(), 2) << settled.Raw.toStdString();
+    EXPECT_EQ(lines[1]["confirmedBy"].toString(), "subtotal");
+    EXPECT_NEAR(lines[1]["amount"].toDouble(), 0.65, 0.001);
+    EXPECT_NEAR(settled.Body["outcome"]["total"].toDouble(), 1.84, 0.001);
+    EXPECT_EQ(ReceiptsClosed(), 1);
+    int breadSold = -1;
+    m_sim->WithModel([&breadSold](RegisterModel& model) { breadSold = int(model.Plu(2).Quantity); });
+    EXPECT_EQ(breadSold, 1);
+}
