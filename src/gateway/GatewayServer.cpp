@@ -615,9 +615,15 @@ void GatewayServer::PostReceipt(Call& call) {
     }
     if (const std::optional<RequestLog::Entry> earlier = m_log->Find(reg->Id, key)) {
         if (!earlier->Finished) {
+            // Its settling did not get through at start-up: it is tried again, before anything new.
+            const QString settling = key;
+            reg->KeysInFlight.insert(settling);
+            reg->Queue->PushFront(
+                std::make_unique<SettleOperation>(*m_log, *earlier, m_timeouts),
+                [reg, settling](const GatewayReply&) { reg->KeysInFlight.remove(settling); });
             call.Reply(
                 {409, QJsonObject{{"error", "a request with this Idempotency-Key was interrupted and is "
-                                            "not settled yet"}}},
+                                            "being settled"}}},
                 {{"Retry-After", "1"}});
         } else if (earlier->Body != call.Body) {
             call.Reply(BadField(QStringLiteral("Idempotency-Key"),

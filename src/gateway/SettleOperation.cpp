@@ -67,12 +67,20 @@ void SettleOperation::Start(RegisterSession& session) {
     m_connection =
         connect(&session.Status(), &StatusReplies::ReceiptStateReceived, this, &SettleOperation::State);
     connect(&m_timer, &QTimer::timeout, this, [this] {
+        // A question or its answer lost on the line is asked again, a few times.
+        if (m_asks < MaxAsks) {
+            ++m_asks;
+            m_timer.start();
+            m_session->RS232().SendFrame({m_question});
+            return;
+        }
         disconnect(m_connection);
         m_done = true;
         emit Finished(
             {504,
              QJsonObject{{"error", "the register did not answer; the interrupted request stays unsettled"}}});
     });
+    m_question = 'V';
     m_timer.start();
     session.RS232().SendFrame({'V'});
 }
@@ -110,6 +118,8 @@ void SettleOperation::State(quint8 state) {
                     204);
                 Subtotal(std::llround(record["amount"].toDouble() * 100.0));
             });
+        m_asks = 0;
+        m_question = 'L';
         m_timer.start(m_timeouts.StepMs);
         m_session->RS232().SendFrame({'L'});
     }

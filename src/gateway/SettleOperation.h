@@ -45,4 +45,7 @@ class SettleOperation : public GatewayOperation {
     // Each step was on the disk before the next left: one step at most is missing.
     bool m_durableSteps = false;
     quint8 m_state = 0;
+    static constexpr int MaxAsks = 3;
+    int m_asks = 0;
+    uint8_t m_question = 'V';
 };
