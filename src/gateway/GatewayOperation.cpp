@@ -2,6 +2,7 @@
 
 #include <QJsonObject>
 
-GatewayReply BadField(const QString& field, const QString& message) {
+GatewayReply BadField(const QString& field, const QString& message)
+{
     return {400, QJsonObject{{"error", message}, {"field", field}}};
 }
