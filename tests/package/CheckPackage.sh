@@ -31,13 +31,16 @@ echo "package: $(basename "$deb")"
 # Every file and link the package holds, and nothing else: no tests,
 # benchmarks or libraries from the build tree.
 expected="./usr/bin/orvex-commander
+./usr/bin/orvex-gateway
 ./usr/bin/orvex-register-sim
 ./usr/bin/orvexctl
+./usr/lib/systemd/system/orvex-gateway.service
 ./usr/libexec/orvex-commander/orvex-xls-reader
 ./usr/share/applications/orvex-commander.desktop
 ./usr/share/doc/orvex-commander/README.md
 ./usr/share/doc/orvex-commander/changelog.Debian.gz
 ./usr/share/doc/orvex-commander/copyright
+./usr/share/doc/orvex-commander/examples/orvex-gateway.ini
 ./usr/share/icons/hicolor/256x256/apps/orvex-commander.png
 ./usr/share/icons/hicolor/48x48/apps/orvex-commander.png
 ./usr/share/icons/hicolor/scalable/apps/orvex-commander.svg"
@@ -47,7 +50,7 @@ if [ "$actual" != "$expected" ]; then
     fail "file list differs (< expected, > in the package):"
     diff <(echo "$expected") <(echo "$actual") >&2 || true
 fi
-for program in orvex-commander orvex-register-sim orvexctl; do
+for program in orvex-commander orvex-register-sim orvexctl orvex-gateway; do
     grep -Eq "^-rwxr-xr-x root/root .* \./usr/bin/$program\$" "$work/contents" ||
         fail "/usr/bin/$program is not an executable owned by root"
 done
@@ -65,12 +68,13 @@ depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
 for runtime in libqt6core6 libqt6gui6 libqt6widgets6 libqt6serialport6 libqt6printsupport6 \
     liborcus-0.17-0 libfreexl1 libzip4 'libxlsxwriter[0-9]+' libc6 'libstdc\+\+6' hicolor-icon-theme \
-    libqt6sql6-sqlite; do
+    libqt6sql6-sqlite libqt6httpserver6; do
     echo "$depends" | grep -Eq "(^|, )$runtime( \(|,|$)" || fail "Depends does not name $runtime"
 done
 
 dpkg-deb -x "$deb" "$work/root"
-for program in bin/orvex-commander bin/orvex-register-sim bin/orvexctl libexec/orvex-commander/orvex-xls-reader; do
+for program in bin/orvex-commander bin/orvex-register-sim bin/orvexctl bin/orvex-gateway \
+    libexec/orvex-commander/orvex-xls-reader; do
     file -b "$work/root/usr/$program" | grep -q ', stripped' || fail "$program is not stripped"
 done
 
@@ -100,6 +104,12 @@ echo "orvexctl --simulate clock: $clock"
 version=$(cd "$work" && timeout 60 "$work/root/usr/bin/orvex-commander" --version 2>&1) ||
     fail "packaged orvex-commander --version failed: $version"
 echo "orvex-commander --version: $version"
+gateway=$(timeout 60 "$work/root/usr/bin/orvex-gateway" --version 2>&1) ||
+    fail "packaged orvex-gateway --version failed: $gateway"
+echo "orvex-gateway --version: $gateway"
+# The unit starts the installed program with the example settings' place.
+grep -q '^ExecStart=/usr/bin/orvex-gateway --config /etc/orvex-gateway.ini' \
+    "$work/root/usr/lib/systemd/system/orvex-gateway.service" || fail "the unit does not start /usr/bin/orvex-gateway"
 # Started as the menu starts it, the program makes its data folder in the home
 # folder and keeps pludb.dat there.
 (cd "$work" && HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" QT_QPA_PLATFORM=offscreen timeout 120 \

@@ -1,0 +1,175 @@
+#include "common/ProgramVersion.h"
+#include "gateway/GatewayConfig.h"
+#include "gateway/GatewayServer.h"
+#include "history/HistoryRecorder.h"
+#include "history/HistoryStore.h"
+#include "history/HistoryTarget.h"
+#include "protocol/RegisterFinder.h"
+#include "protocol/ReplyDispatcher.h"
+#include "serial/TCommPortDriver.h"
+#include "session/RegisterSession.h"
+#include "sim/InProcessRegister.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QSocketNotifier>
+#include <QStandardPaths>
+#include <QTextStream>
+#include <csignal>
+#include <memory>
+#include <sys/socket.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+// SIGINT and SIGTERM reach the event loop through this pair, so that the
+// gateway stops between requests with its files whole.
+int g_signalPair[2] = {-1, -1};
+
+void OnSignal(int signal) {
+    std::signal(signal, SIG_DFL);
+    const char byte = 1;
+    (void)!::write(g_signalPair[1], &byte, 1);
+}
+
+struct Served {
+    GatewayRegisterSpec Spec;
+    std::unique_ptr<InProcessRegister> Simulator;
+    std::unique_ptr<RegisterSession> Session;
+    std::unique_ptr<HistoryRecorder> Recorder;
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("orvex-gateway"));
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+
+    GatewayConfig config;
+    QString error;
+    if (!ParseGatewayArguments(app.arguments().mid(1), config, error)) {
+        err << "orvex-gateway: " << error << "\n" << GatewayUsage();
+        return 2;
+    }
+    if (config.Help) {
+        out << GatewayUsage();
+        return 0;
+    }
+    if (config.Version) {
+        out << "orvex-gateway " << ProgramVersion << "\n";
+        return 0;
+    }
+    if (config.Registers.empty() && config.Simulate)
+        config.Registers.push_back({QStringLiteral("1"), QString(), 19200});
+    if (config.Registers.empty()) {
+        err << "orvex-gateway: no register: give --register ID=DEVICE[@SPEED] or --simulate\n";
+        return 2;
+    }
+    if (config.Registers.size() > size_t(pnCOM16) + 1) {
+        err << "orvex-gateway: at most " << int(pnCOM16) + 1 << " registers\n";
+        return 2;
+    }
+    const QString dataDir = config.DataDir.isEmpty()
+                                ? QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation)
+                                : config.DataDir;
+    if (!QDir().mkpath(dataDir)) {
+        err << "orvex-gateway: the data folder " << dataDir << " cannot be made\n";
+        return 1;
+    }
+    const QString tokenFile =
+        config.TokenFile.isEmpty() ? QDir(dataDir).filePath("gateway.token") : config.TokenFile;
+    QByteArray token;
+    bool made = false;
+    if (!ObtainToken(tokenFile, token, made, error)) {
+        err << "orvex-gateway: " << error << "\n";
+        return 1;
+    }
+    if (made)
+        out << "orvex-gateway: a new token was made in " << tokenFile << " (shown this once): " << token
+            << "\n";
+
+    GatewayServer server;
+    const QString logFile =
+        config.LogFile.isEmpty() ? QDir(dataDir).filePath("gateway-requests.sqlite") : config.LogFile;
+    if (!server.OpenRequestLog(logFile, error)) {
+        err << "orvex-gateway: " << error << "\n";
+        return 1;
+    }
+    if (!config.TlsCertificate.isEmpty() && !server.SetTls(config.TlsCertificate, config.TlsKey, error)) {
+        err << "orvex-gateway: " << error << "\n";
+        return 1;
+    }
+
+    std::unique_ptr<HistoryStore> history;
+    if (config.Record) {
+        HistoryTarget target;
+        history = std::make_unique<HistoryStore>();
+        if (!ParseHistoryTarget(config.History, dataDir, target, error) || !history->Open(target, error)) {
+            err << "orvex-gateway: the sales history cannot be opened: " << error << "\n";
+            return 1;
+        }
+    }
+
+    std::vector<Served> served;
+    for (const GatewayRegisterSpec& spec : config.Registers) {
+        Served s{spec, nullptr, nullptr, nullptr};
+        if (config.Simulate) {
+            SimOptions options = InProcessRegister::ProgramDefaults();
+            // Programs drive the receipts here; no cashier of its own.
+            options.SellEveryMs = 0;
+            options.Speed = uint32_t(spec.Speed);
+            s.Simulator = std::make_unique<InProcessRegister>(options);
+            s.Spec.Device = s.Simulator->Start();
+            if (s.Spec.Device.isEmpty()) {
+                err << "orvex-gateway: the simulated register " << spec.Id
+                    << " did not start: " << s.Simulator->ErrorString() << "\n";
+                return 1;
+            }
+        }
+        SessionSettings settings;
+        settings.Language = 0;
+        s.Session = std::make_unique<RegisterSession>(settings);
+        // Each register has a port number of its own that names its device.
+        const auto port = TComPortNumber(int(served.size()));
+        TCommPortDriver::SetDeviceOverride(port, s.Spec.Device);
+        s.Session->Dispatcher().ChangePort(port);
+        s.Session->Dispatcher().ChangeSpeed(*RegisterSpeedOf(spec.Speed));
+        if (!s.Session->Dispatcher().EnsurePortOpen())
+            err << "orvex-gateway: register " << spec.Id << ": " << s.Spec.Device
+                << " cannot be opened now; each call tries again\n";
+        if (history)
+            s.Recorder = std::make_unique<HistoryRecorder>(*s.Session, *history, QString());
+        served.push_back(std::move(s));
+    }
+    for (Served& s : served)
+        server.AddRegister(s.Spec.Id, *s.Session, s.Spec.Device, s.Spec.Speed);
+
+    if (!server.Listen(config.Address, config.Port, token, error)) {
+        err << "orvex-gateway: " << error << "\n";
+        return 1;
+    }
+    out << "orvex-gateway: listening on " << (config.TlsCertificate.isEmpty() ? "http" : "https") << "://"
+        << (config.Address.contains(':') ? '[' + config.Address + ']' : config.Address) << ':'
+        << server.Port() << "\n";
+    for (const Served& s : served)
+        out << "orvex-gateway: register " << s.Spec.Id << " on " << s.Spec.Device << " at " << s.Spec.Speed
+            << " bit/s\n";
+    out.flush();
+
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalPair) == 0) {
+        auto* notifier = new QSocketNotifier(g_signalPair[0], QSocketNotifier::Read, &app);
+        QObject::connect(notifier, &QSocketNotifier::activated, &app, [] { QCoreApplication::quit(); });
+        std::signal(SIGINT, OnSignal);
+        std::signal(SIGTERM, OnSignal);
+    }
+    const int status = app.exec();
+    server.Close();
+    for (Served& s : served)
+        s.Session->Abandon();
+    if (history)
+        (void)history->Flush(5000);
+    return status;
+}

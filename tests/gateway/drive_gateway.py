@@ -1,0 +1,182 @@
+#!/usr/bin/env python3
+"""Drives a running orvex-gateway --simulate from outside, as another program
+would: every call through python3-requests, and the main ones through curl.
+Usage: drive_gateway.py GATEWAY_PROGRAM WORK_DIR. Exit status 0 when all hold,
+77 when python3-requests or curl is missing."""
+
+import json
+import os
+import shutil
+import socket
+import stat
+import subprocess
+import sys
+import time
+
+try:
+    import requests
+except ImportError:
+    print("python3-requests is missing")
+    sys.exit(77)
+if shutil.which("curl") is None:
+    print("curl is missing")
+    sys.exit(77)
+
+PROGRAM, WORK = sys.argv[1], sys.argv[2]
+FAILURES = []
+
+
+def check(ok, what):
+    if not ok:
+        FAILURES.append(what)
+        print("FAILED:", what, flush=True)
+
+
+def free_port():
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        return s.getsockname()[1]
+
+
+def start(args):
+    proc = subprocess.Popen([PROGRAM] + args, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
+    lines = []
+    deadline = time.time() + 20
+    while time.time() < deadline:
+        line = proc.stdout.readline()
+        if not line:
+            break
+        lines.append(line)
+        if "listening on" in line:
+            return proc, lines
+    proc.kill()
+    raise SystemExit("the gateway did not start: " + "".join(lines))
+
+
+def curl(*args):
+    out = subprocess.run(["curl", "-s", "-w", "\n%{http_code}"] + list(args), capture_output=True, text=True,
+                         timeout=30).stdout
+    body, _, code = out.rpartition("\n")
+    return int(code), body
+
+
+def refused_start(args, words):
+    result = subprocess.run([PROGRAM] + args, capture_output=True, text=True, timeout=30)
+    check(result.returncode != 0 and words in result.stdout + result.stderr,
+          "start refused with '%s': %r" % (words, result.stdout + result.stderr))
+
+
+# A token file that is empty, or cannot be read, stops the start with a message.
+empty = os.path.join(WORK, "empty.token")
+open(empty, "w").close()
+refused_start(["--simulate", "--token-file", empty, "--data-dir", WORK], "is empty")
+refused_start(["--simulate", "--token-file", WORK, "--data-dir", WORK], "cannot be read")
+refused_start(["--register", "1=/dev/null@1234"], "9600, 19200 or 38400")
+
+port = free_port()
+token_file = os.path.join(WORK, "gw.token")
+proc, lines = start(["--simulate", "--listen", "127.0.0.1:%d" % port, "--token-file", token_file,
+                     "--data-dir", os.path.join(WORK, "data")])
+try:
+    token = open(token_file).read().strip()
+    check(stat.S_IMODE(os.stat(token_file).st_mode) == 0o600, "token file mode 0600")
+    check(any(token in l for l in lines), "the new token is shown once at start")
+    G = "http://127.0.0.1:%d/v1" % port
+    H = {"Authorization": "Bearer " + token}
+    s = requests.Session()
+
+    r = s.get(G + "/health")
+    check(r.status_code == 200, "health without a token")
+    check(s.get(G + "/registers").status_code == 401, "registers without a token is 401")
+    check(s.get(G + "/registers", headers={"Authorization": "Bearer nope"}).status_code == 401, "wrong token 401")
+
+    regs = s.get(G + "/registers", headers=H).json()
+    check(regs[0]["id"] == "1" and regs[0]["connected"] and regs[0]["speed"] == 19200, "registers: %r" % regs)
+
+    doc = s.get(G + "/openapi.json", headers=H).json()
+    check(doc["openapi"].startswith("3.") and "/v1/registers/{id}/receipts" in doc["paths"], "openapi document")
+
+    st = s.get(G + "/registers/1/status", headers=H)
+    check(st.status_code == 200 and st.json()["receiptStatus"] == "outside" and st.json()["clock"], "status %s" % st.text)
+
+    body = {"lines": [{"plu": 1, "quantity": 2}, {"plu": 2, "adjustment": {"type": "decrement", "percent": 10}}],
+            "subtotal": True, "payments": [{"type": "card", "amount": 1}, {"type": "cash"}]}
+    r = s.post(G + "/registers/1/receipts", json=body, headers=dict(H, **{"Idempotency-Key": "py-1"}))
+    check(r.status_code == 201, "receipt %d %s" % (r.status_code, r.text))
+    receipt = r.json()
+    check([l["description"] for l in receipt["lines"]] == ["MILK 1L", "BREAD"], "lines as recorded")
+    check(abs(receipt["total"] - (2 * 1.19 + 0.65 - 0.07)) < 0.005, "total %r" % receipt["total"])
+    # A client that lost the answer retries with the same key: the same receipt, nothing printed again.
+    again = s.post(G + "/registers/1/receipts", json=body, headers=dict(H, **{"Idempotency-Key": "py-1"}))
+    check(again.status_code == 201 and again.json() == receipt, "repeated key returns the first outcome")
+    got = s.get(G + "/registers/1/receipts/py-1", headers=H).json()
+    check(got["state"] == "completed" and got["outcome"] == receipt, "receipt by key")
+    check(s.get(G + "/registers/1/receipts/none", headers=H).status_code == 404, "unknown key 404")
+
+    bad = s.post(G + "/registers/1/receipts", json={"lines": [{"plu": 1, "size": 2}], "payments": [{"type": "cash"}]},
+                 headers=dict(H, **{"Idempotency-Key": "py-2"}))
+    check(bad.status_code == 400 and bad.json()["field"] == "lines[0].size", "unknown field %s" % bad.text)
+    big = s.post(G + "/registers/1/receipts", data=b"{" + b" " * (300 * 1024) + b"}",
+                 headers=dict(H, **{"Idempotency-Key": "py-3"}))
+    check(big.status_code == 413, "oversize body %d" % big.status_code)
+    refused = s.post(G + "/registers/1/receipts", json={"lines": [{"plu": 9000}], "payments": [{"type": "cash"}]},
+                     headers=dict(H, **{"Idempotency-Key": "py-4"}))
+    check(refused.status_code == 422 and refused.json()["registerError"]["code"] == "E30",
+          "register error %s" % refused.text)
+
+    journal = s.get(G + "/registers/1/journal", params={"after": 0}, headers=H).json()["records"]
+    closes = [x for x in journal if x["code"] == "O"]
+    check(len(closes) == 1 and closes[0]["receiptNumber"] == receipt["receiptNumber"], "one close record")
+
+    # The live journal replays from after=0 and goes on.
+    with s.get(G + "/registers/1/journal/stream", params={"after": 0}, headers=H, stream=True, timeout=10) as ev:
+        check(ev.headers["Content-Type"].startswith("text/event-stream"), "event stream type")
+        first = b""
+        for chunk in ev.iter_content(chunk_size=None):
+            first += chunk
+            if b"\nid: 1\n" in first and first.endswith(b"\n\n"):
+                break
+        check(b"\n\nid: 1\nevent: record\ndata: {" in first, "first event %r" % first[:200])
+
+    # The same calls from curl.
+    auth = "Authorization: Bearer " + token
+    code, text = curl("-H", auth, G + "/registers")
+    check(code == 200 and json.loads(text)[0]["id"] == "1", "curl registers")
+    code, _ = curl(G + "/registers")
+    check(code == 401, "curl without token")
+    code, text = curl("-H", auth, G + "/registers/1/status")
+    check(code == 200 and json.loads(text)["lastError"]["code"] == "E30", "curl status after the refused line: %d %s" % (code, text))
+    code, text = curl("-H", auth, "-H", "Idempotency-Key: py-1", "-X", "POST", G + "/registers/1/receipts",
+                      "-d", json.dumps(body))
+    check(code == 201 and json.loads(text) == receipt, "curl repeated key")
+    code, text = curl("-H", auth, G + "/registers/1/journal?after=0")
+    check(code == 200 and json.loads(text)["records"][0]["seq"] == 1, "curl journal")
+    code, text = curl("-H", auth, G + "/openapi.json")
+    check(code == 200 and "paths" in json.loads(text), "curl openapi")
+finally:
+    proc.terminate()
+    try:
+        check(proc.wait(timeout=10) == 0, "the gateway ends cleanly on SIGTERM")
+    except subprocess.TimeoutExpired:
+        proc.kill()
+        check(False, "the gateway ends on SIGTERM")
+
+# TLS, when openssl can make a certificate.
+if shutil.which("openssl"):
+    cert, key = os.path.join(WORK, "cert.pem"), os.path.join(WORK, "key.pem")
+    made = subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", key, "-out", cert,
+                           "-days", "1", "-subj", "/CN=127.0.0.1"], capture_output=True)
+    if made.returncode == 0:
+        port = free_port()
+        proc, _ = start(["--simulate", "--listen", "127.0.0.1:%d" % port, "--token-file", token_file,
+                         "--data-dir", os.path.join(WORK, "data2"), "--tls-cert", cert, "--tls-key", key])
+        try:
+            code, text = curl("-k", "-H", "Authorization: Bearer " + token,
+                              "https://127.0.0.1:%d/v1/registers" % port)
+            check(code == 200 and json.loads(text)[0]["id"] == "1", "registers over TLS: %d %s" % (code, text))
+        finally:
+            proc.terminate()
+            proc.wait(timeout=10)
+
+print("%d failures" % len(FAILURES))
+sys.exit(1 if FAILURES else 0)
