@@ -1,5 +1,7 @@
 #include "gateway/GatewayServer.h"
 
+#include "gateway/GatewayRoutes.h"
+
 #include "gateway/GatewayJournal.h"
 #include "gateway/OpenApi.h"
 #include "gateway/ReceiptRequest.h"
@@ -234,6 +236,9 @@ GatewayServer::GatewayServer(QObject* parent)
         {"GET", "/v1/registers/{id}/jobs/{job}", &GatewayServer::GetJob, GetJobDoc()},
         {"DELETE", "/v1/registers/{id}/jobs/{job}", &GatewayServer::DeleteJob, DeleteJobDoc()},
     };
+    // The register's reports, PLUs, header lines and thanks message.
+    AddRoutes(RegisterOperationRoutes());
+    AddPaths(RegisterOperationPaths(), RegisterOperationSchemas());
     // Streams are kept open through proxies that drop quiet connections.
     auto* heartbeat = new QTimer(this);
     connect(heartbeat, &QTimer::timeout, this, [this] {
@@ -295,9 +300,11 @@ void GatewayServer::AddRoutes(std::vector<GatewayRoute> routes) {
         m_routes.push_back(std::move(r));
 }
 
-void GatewayServer::AddPaths(const QJsonObject& paths) {
+void GatewayServer::AddPaths(const QJsonObject& paths, const QJsonObject& schemas) {
     for (auto it = paths.begin(); it != paths.end(); ++it)
         m_addedPaths.insert(it.key(), it.value());
+    for (auto it = schemas.begin(); it != schemas.end(); ++it)
+        m_addedSchemas.insert(it.key(), it.value());
 }
 
 void GatewayServer::SetQueueCapacity(int capacity) {
@@ -407,11 +414,23 @@ QJsonObject GatewayServer::OpenApiDocument() const {
     }
     for (auto it = m_addedPaths.begin(); it != m_addedPaths.end(); ++it) {
         QString key = it.key();
-        if (!key.startsWith('/'))
-            key.prepend('/');
-        paths.insert(QStringLiteral("/v1/registers/{id}") + key, it.value());
+        if (!key.startsWith(QLatin1String("/v1/"))) {
+            if (!key.startsWith('/'))
+                key.prepend('/');
+            key.prepend(QStringLiteral("/v1/registers/{id}"));
+        }
+        paths.insert(key, it.value());
     }
-    return OpenApiShell(paths);
+    QJsonObject document = OpenApiShell(paths);
+    if (!m_addedSchemas.isEmpty()) {
+        QJsonObject components = document.value(QStringLiteral("components")).toObject();
+        QJsonObject schemas = components.value(QStringLiteral("schemas")).toObject();
+        for (auto it = m_addedSchemas.begin(); it != m_addedSchemas.end(); ++it)
+            schemas.insert(it.key(), it.value());
+        components.insert(QStringLiteral("schemas"), schemas);
+        document.insert(QStringLiteral("components"), components);
+    }
+    return document;
 }
 
 bool GatewayServer::Handle(const QHttpServerRequest& request, QTcpSocket* socket) {

@@ -49,8 +49,9 @@ class GatewayServer : public QObject {
     void AddRegister(const QString& id, RegisterSession& session, const QString& device, int speed);
     // Mounted under /v1/registers/{id}/ for every register.
     void AddRoutes(std::vector<GatewayRoute> routes);
-    // The OpenAPI "paths" of those routes, keys relative to /v1/registers/{id}.
-    void AddPaths(const QJsonObject& paths);
+    // The OpenAPI "paths" of those routes, keys whole or relative to
+    // /v1/registers/{id}, and the schemas they refer to.
+    void AddPaths(const QJsonObject& paths, const QJsonObject& schemas = {});
 
     void SetQueueCapacity(int capacity);
     void SetReceiptTimeouts(ReceiptTimeouts timeouts) { m_timeouts = timeouts; }
@@ -105,6 +106,7 @@ class GatewayServer : public QObject {
     std::vector<Builtin> m_builtins;
     std::vector<GatewayRoute> m_routes;
     QJsonObject m_addedPaths;
+    QJsonObject m_addedSchemas;
     std::map<QString, std::unique_ptr<Register>> m_registers;
     std::unique_ptr<RequestLog> m_log;
     ReceiptTimeouts m_timeouts;

@@ -138,6 +138,7 @@ try:
                 break
         check(b"\n\nid: 1\nevent: record\ndata: {" in first, "first event %r" % first[:200])
 
+
     # The same calls from curl.
     auth = "Authorization: Bearer " + token
     code, text = curl("-H", auth, G + "/registers")
@@ -151,8 +152,57 @@ try:
     check(code == 201 and json.loads(text) == receipt, "curl repeated key")
     code, text = curl("-H", auth, G + "/registers/1/journal?after=0")
     check(code == 200 and json.loads(text)["records"][0]["seq"] == 1, "curl journal")
+    code, text = curl("-H", auth, "-X", "PUT", G + "/registers/1/plus/5",
+                      "-d", '{"description":"MLEKO","price":1.99,"department":1,"active":true}')
+    check(code == 200 and json.loads(text)["description"] == "MLEKO", "curl PUT plus/5 %d %s" % (code, text))
+    code, text = curl("-H", auth, "-H", "Idempotency-Key: 7f3c01", "-X", "POST", G + "/registers/1/receipts",
+                      "-d", '{"lines":[{"plu":5,"quantity":2}],"payments":[{"type":"cash"}]}')
+    check(code == 201 and json.loads(text)["lines"][0]["quantity"] == 2, "curl receipt of PLU 5 %d %s" % (code, text))
+    code, text = curl("-H", auth, G + "/registers/1/reports/tax-groups")
+    check(code == 200, "curl tax groups %d %s" % (code, text))
+    code, text = curl("-H", auth, "-X", "POST", G + "/registers/1/z-report", "-d", '{"confirm": true}')
+    check(code == 200, "curl Z report %d %s" % (code, text))
     code, text = curl("-H", auth, G + "/openapi.json")
     check(code == 200 and "paths" in json.loads(text), "curl openapi")
+    # The register's own data: a PLU written and sold by number, as a web shop would.
+    r = s.put(G + "/registers/1/plus/5", headers=H,
+              json={"description": "MLEKO", "price": 1.99, "department": 1, "active": True})
+    check(r.status_code == 200 and r.json()["description"] == "MLEKO", "PUT plus/5 %d %s" % (r.status_code, r.text))
+    r = s.get(G + "/registers/1/plus/5", headers=H)
+    check(r.status_code == 200 and abs(r.json()["price"] - 1.99) < 0.001, "GET plus/5 %s" % r.text)
+    r = s.put(G + "/registers/1/plus/5", headers=H, json={"description": "MLEKO", "price": "cheap"})
+    check(r.status_code == 400 and r.json()["field"] == "price", "a wrong type names its field %s" % r.text)
+    milk = s.post(G + "/registers/1/receipts", headers=dict(H, **{"Idempotency-Key": "py-milk"}),
+                  json={"lines": [{"plu": 5, "quantity": 2}], "payments": [{"type": "cash"}]})
+    check(milk.status_code == 201 and milk.json()["lines"][0]["description"] == "MLEKO"
+          and abs(milk.json()["total"] - 3.98) < 0.005, "receipt of PLU 5 %s" % milk.text)
+    for report in ("tax-groups", "departments", "daily-status", "last-z", "operators", "operators/1"):
+        r = s.get(G + "/registers/1/reports/" + report, headers=H)
+        check(r.status_code == 200 and isinstance(r.json(), dict), "report %s %d %s" % (report, r.status_code, r.text[:200]))
+
+    def job(response, what):
+        check(response.status_code == 202 and response.headers.get("Location"), "%s starts a job: %s" % (what, response.text))
+        url = "http://127.0.0.1:%d" % port + response.json()["job"]
+        deadline = time.time() + 60
+        while time.time() < deadline:
+            state = s.get(url, headers=H).json()
+            if state["state"] not in ("queued", "running", "cancelling"):
+                return state
+            time.sleep(0.05)
+        check(False, "%s ends" % what)
+        return {}
+
+    sales = job(s.get(G + "/registers/1/reports/plu-sales", params={"from": 1, "to": 10}, headers=H), "PLU sales")
+    check(sales.get("state") == "done" and any(p["plu"] == 5 for p in sales["result"]["plus"]), "PLU sales %r" % sales)
+    read = job(s.get(G + "/registers/1/plus", params={"from": 1, "to": 6}, headers=H), "a range read")
+    check(read.get("state") == "done" and read["done"] == 6 and len(read["result"]["plus"]) == 6, "range read %r" % read)
+    header = s.get(G + "/registers/1/header", headers=H)
+    check(header.status_code == 200 and len(header.json()["lines"]) == 8, "header %s" % header.text[:200])
+    r = s.put(G + "/registers/1/thanks", headers=H, json={"text": "HVALA"})
+    check(r.status_code == 200, "PUT thanks %d %s" % (r.status_code, r.text))
+    check(s.get(G + "/registers/1/thanks", headers=H).status_code == 200, "GET thanks")
+    r = s.post(G + "/registers/1/z-report", headers=H, json={"confirm": False})
+    check(r.status_code == 400 and r.json()["field"] == "confirm", "an unconfirmed Z is refused %s" % r.text)
 finally:
     proc.terminate()
     try:
