@@ -1,13 +1,21 @@
 #include "gateway/RegisterQueue.h"
 
+#include "session/RegisterSession.h"
+
 #include <QJsonObject>
 #include <QTimer>
 #include <cmath>
 
 RegisterQueue::RegisterQueue(RegisterSession& session, QObject* parent)
-    : QObject(parent), m_session(session) {}
+    : QObject(parent), m_session(session) {
+    m_idleWait.setSingleShot(true);
+    m_idleWait.setInterval(20);
+    connect(&m_idleWait, &QTimer::timeout, this, &RegisterQueue::Pump);
+}
 
 RegisterQueue::~RegisterQueue() {
+    if (m_running)
+        m_session.ReleaseLine();
     delete m_running;
 }
 
@@ -64,15 +72,24 @@ void RegisterQueue::SchedulePump() {
 
 void RegisterQueue::Pump() {
     while (!m_running && !m_waiting.empty()) {
-        Entry entry = std::move(m_waiting.front());
-        m_waiting.pop_front();
-        if (entry.Deadline.hasExpired()) {
+        if (m_waiting.front().Deadline.hasExpired()) {
+            Entry entry = std::move(m_waiting.front());
+            m_waiting.pop_front();
             if (entry.Reply)
                 entry.Reply({504, QJsonObject{{"error", "the request waited past its Request-Timeout and was "
                                                         "dropped before it started; nothing was sent"}}});
             continue;
         }
+        // The line carries one exchange at a time: one the window (or anyone
+        // else on the session) has under way goes first.
+        if (!m_session.LineIdle()) {
+            m_idleWait.start();
+            return;
+        }
+        Entry entry = std::move(m_waiting.front());
+        m_waiting.pop_front();
         GatewayOperation* op = entry.Operation.release();
+        m_session.TakeLine(QStringLiteral("gateway"));
         m_running = op;
         m_runningReply = std::move(entry.Reply);
         m_runningTicket = entry.Ticket;
@@ -84,6 +101,7 @@ void RegisterQueue::Pump() {
             m_averageMs = m_averageMs == 0 ? ms : 0.8 * m_averageMs + 0.2 * ms;
             ReplyFn fn = std::move(m_runningReply);
             m_running = nullptr;
+            m_session.ReleaseLine();
             op->deleteLater();
             if (fn)
                 fn(reply);

@@ -5,6 +5,7 @@
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QObject>
+#include <QTimer>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -62,4 +63,6 @@ class RegisterQueue : public QObject {
     int m_capacity = DefaultCapacity;
     quint64 m_nextTicket = 1;
     bool m_pumpScheduled = false;
+    // Looks again, while the session is busy with an exchange of its own.
+    QTimer m_idleWait;
 };

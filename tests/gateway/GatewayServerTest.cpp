@@ -1,5 +1,6 @@
 #include "GatewayFixture.h"
 #include "gateway/GatewayRoutes.h"
+#include "reports/DailyReports.h"
 
 #include "support/WaitUntil.h"
 
@@ -100,6 +101,32 @@ TEST_F(GatewayServerTest, ANonLoopbackAddressIsServedOnlyWithAToken) {
     EXPECT_TRUE(reason.contains("token")) << reason.toStdString();
     EXPECT_FALSE(other.Listen("not-an-address", 0, "t", reason));
     EXPECT_TRUE(other.Listen("127.0.0.1", 0, {}, reason)) << reason.toStdString();
+}
+
+// The window and the gateway share one session: a call waits while the
+// session has an exchange of its own under way, holds the line while it works
+// and lets it go when it is answered.
+class GatewaySharedLine : public GatewayFixture {
+  public:
+    // Answers late enough that a call sent at once would overtake the report.
+    GatewaySharedLine() { m_options.DelayMs = 300; }
+};
+
+TEST_F(GatewaySharedLine, ACallWaitsForTheSessionsOwnExchangeAndHoldsTheLineMeanwhile) {
+    bool reportIn = false;
+    QObject::connect(&m_session->Reports(), &DailyReports::ReportReceived, [&] { reportIn = true; });
+    std::vector<std::pair<QString, bool>> holders;
+    QObject::connect(m_session.get(), &RegisterSession::LineHolderChanged,
+                     [&](const QString& holder) { holders.emplace_back(holder, reportIn); });
+    ASSERT_TRUE(m_session->Reports().RequestReport('f'));
+    ASSERT_FALSE(m_session->LineIdle());
+    HttpAnswer a = Call("GET", "/v1/registers/1/status");
+    ASSERT_EQ(a.Status, 200) << a.Raw.toStdString();
+    ASSERT_EQ(holders.size(), 2u);
+    EXPECT_FALSE(holders[0].first.isEmpty());
+    EXPECT_TRUE(holders[0].second) << "the call took the line before the session's report was in";
+    EXPECT_TRUE(holders[1].first.isEmpty()) << "the line was not let go";
+    EXPECT_TRUE(m_session->LineHolder().isEmpty());
 }
 
 TEST_F(GatewayServerTest, StatusAsksTheRegister) {
