@@ -3,7 +3,7 @@
 if(ORVEX_VIEWS_SOURCES)
     add_library(orvex_views STATIC ${ORVEX_VIEWS_SOURCES})
     # The window records into the sales history.
-    target_link_libraries(orvex_views PUBLIC orvex_link orvex_history Qt6::Widgets Qt6::PrintSupport)
+    target_link_libraries(orvex_views PUBLIC orvex_link orvex_history orvex_gateway Qt6::Widgets Qt6::PrintSupport)
     # The History page's charts and the pictures they are saved as.
     find_package(Qt6 REQUIRED COMPONENTS Charts Svg)
     target_link_libraries(orvex_views PUBLIC Qt6::Charts Qt6::Svg)

@@ -13,6 +13,7 @@
 #include "shell/TDLForm.h"
 #include "shell/TIntroForm.h"
 #include "shell/TUserForm.h"
+#include "shell/WindowGateway.h"
 #include "shell/WindowHistory.h"
 #include "spreadsheets/TExpImpForm.h"
 #include "toolkit/MessageBoxes.h"
@@ -56,10 +57,13 @@ FormSet::FormSet() {
     m_userForm->Attach(*m_dialogs);
     WireBarcodeForm();
     m_history = std::make_unique<WindowHistory>(*m_userForm, *m_session);
+    m_gateway = std::make_unique<WindowGateway>(*m_userForm, *m_session);
 }
 
 FormSet::~FormSet() {
-    // What was recorded is committed while the session is still there.
+    // Calls from outside end, and what was recorded is committed, while the
+    // session is still there.
+    m_gateway.reset();
     m_history.reset();
     // The windows go before the session they show.
     m_userForm.reset();

@@ -18,6 +18,7 @@ class TPLUPrintForm;
 class TPLUStat;
 class TRepStatusForm;
 class TUserForm;
+class WindowGateway;
 class WindowHistory;
 class QWidget;
 
@@ -45,6 +46,8 @@ class FormSet {
     [[nodiscard]] TBarcodeForm& BarcodeForm() const { return *m_barcodeForm; }
     // The sales history of the window's session; recording once it is opened.
     [[nodiscard]] WindowHistory& History() const { return *m_history; }
+    // The window's register served to other programs of this PC, when turned on.
+    [[nodiscard]] WindowGateway& Gateway() const { return *m_gateway; }
 
     // Non-zero when start-up failed (the database could not be loaded) and the
     // program is to end with this status; the user has been told why.
@@ -74,4 +77,5 @@ class FormSet {
     std::unique_ptr<TBarcodeForm> m_barcodeForm;
     std::unique_ptr<ShellDialogs> m_dialogs;
     std::unique_ptr<WindowHistory> m_history;
+    std::unique_ptr<WindowGateway> m_gateway;
 };

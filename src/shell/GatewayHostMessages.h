@@ -18,6 +18,8 @@ inline constexpr Caption Cancel{"Cancel", "Otkaži"};
 // %1 the address.
 inline constexpr Caption Serving{"Serving the register to other programs at %1",
                                  "Kasa se poslužuje drugim programima na %1"};
+inline constexpr Caption Busy{"The register is serving another program; the window waits until it is done",
+                              "Kasa služi drugi program; prozor čeka da završi"};
 // %1 why.
 inline constexpr Caption CannotServe{"The register cannot be served to other programs: %1",
                                      "Kasa ne može da se posluži drugim programima: %1"};

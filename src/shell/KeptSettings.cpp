@@ -8,6 +8,7 @@
 #include "shell/FormSet.h"
 #include "shell/MainMenus.h"
 #include "shell/TUserForm.h"
+#include "shell/WindowGateway.h"
 #include "shell/WindowHistory.h"
 #include "toolkit/FileDialogs.h"
 
@@ -52,6 +53,8 @@ constexpr const char* OpenFolderKey = "Folders/Open";
 constexpr const char* SaveFolderKey = "Folders/Save";
 constexpr const char* ShopNameKey = "ShopName";
 constexpr const char* HistoryKey = "History";
+constexpr const char* GatewayOnKey = "ServeOtherPrograms";
+constexpr const char* GatewayPortKey = "ServePort";
 
 int KeptSpeedOf(const QVariant& value) {
     const int speed = value.toInt();
@@ -114,6 +117,13 @@ void KeptSettings::Restore() {
     FileDialogs::SetLastFolder(false, m_store->value(QLatin1String(OpenFolderKey)).toString());
     FileDialogs::SetLastFolder(true, m_store->value(QLatin1String(SaveFolderKey)).toString());
     m_forms.History().SetShop(m_store->value(QLatin1String(ShopNameKey)).toString().trimmed());
+    GatewayHostSettings serve;
+    serve.On = m_store->value(QLatin1String(GatewayOnKey), false).toBool();
+    bool portOk = false;
+    const int port = m_store->value(QLatin1String(GatewayPortKey)).toInt(&portOk);
+    if (portOk && port >= 1024 && port <= 65535)
+        serve.Port = port;
+    m_forms.Gateway().SetSettings(serve);
 
     // From here on a port or speed the user picks is theirs to keep, command line or not.
     for (int n = 1; n <= 4; ++n) {
@@ -154,6 +164,8 @@ void KeptSettings::Save() {
     m_store->setValue(QLatin1String(OpenFolderKey), FileDialogs::LastFolder(false));
     m_store->setValue(QLatin1String(SaveFolderKey), FileDialogs::LastFolder(true));
     m_store->setValue(QLatin1String(ShopNameKey), m_forms.History().Shop());
+    m_store->setValue(QLatin1String(GatewayOnKey), m_forms.Gateway().Settings().On);
+    m_store->setValue(QLatin1String(GatewayPortKey), m_forms.Gateway().Settings().Port);
     if (m_forms.History().UrlChosen())
         m_store->setValue(QLatin1String(HistoryKey), m_forms.History().Url());
     m_store->sync();

@@ -72,6 +72,8 @@ MainMenus::MainMenus(QMainWindow* window) : QObject(window), m_window(window) {
     Add(baud, "mbr19200", "19200", {}, speeds, true);
     Add(baud, "mbr38400", "38400", {}, speeds);
     Add(communication, "MnTraceFile", "Trace to file...")->setCheckable(true);
+    // Its captions follow the language with the gateway host's (GatewayHostMessages).
+    Add(communication, "MnServeRegister", "Serve the register to other programs...");
 
     QMenu* charset = AddMenu(settings, "Languagecharset1", "Language charset");
     QActionGroup* charsets = Group();

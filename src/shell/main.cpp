@@ -7,6 +7,7 @@
 #include "shell/MainMenus.h"
 #include "shell/Screenshots.h"
 #include "shell/TUserForm.h"
+#include "shell/WindowGateway.h"
 #include "shell/WindowHistory.h"
 #include "sim/InProcessRegister.h"
 #include "sim/SimCommandLine.h"
@@ -222,6 +223,8 @@ int main(int argc, char** argv) {
         }
         // A history that cannot be kept is said in the hint panel; the program goes on without it.
         forms.History().Open(historyUrl, QDir::currentPath());
+        // Serving other programs, when it was on as the window last closed.
+        forms.Gateway().Apply(forms.Gateway().Settings(), QDir::currentPath());
         QObject::connect(&forms.UserForm(), &TUserForm::TerminateRequested, &app,
                          [] { QApplication::exit(0); });
         forms.UserForm().show();

@@ -18,4 +18,5 @@ list(APPEND ORVEX_VIEWS_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/HistorySettingsDialog.cpp
     ${CMAKE_CURRENT_LIST_DIR}/WindowHistory.cpp
     ${CMAKE_CURRENT_LIST_DIR}/GatewayHostDialog.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/WindowGateway.cpp
 )

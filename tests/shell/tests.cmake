@@ -5,4 +5,5 @@ list(APPEND ORVEX_VIEWS_TESTS
     ${CMAKE_CURRENT_LIST_DIR}/IntroAndHelpTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CaptionConformanceTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/WindowHistoryTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/WindowGatewayTest.cpp
 )
