@@ -43,20 +43,6 @@ struct Shown {
     double GapMs = 0;
 };
 
-int PartOf(HistoryChart chart) {
-    switch (chart) {
-    case HistoryChart::Hours:
-        return HoursPart;
-    case HistoryChart::Operators:
-        return OperatorsPart;
-    case HistoryChart::TopByAmount:
-    case HistoryChart::TopByQuantity:
-        return ArticlesPart;
-    default:
-        return DaysPart;
-    }
-}
-
 // Asks for a period on the turnover chart and lets the event loop turn until
 // every part of its figures is in; then shows every other chart once.
 Shown Measure(HistoryPage& page, const std::function<void()>& choose) {
@@ -70,7 +56,7 @@ Shown Measure(HistoryPage& page, const std::function<void()>& choose) {
         QObject::connect(&page, &HistoryPage::FiguresShown, &loop, [&](const HistoryReading& r) {
             failed = failed || !r.Ok;
             for (const HistoryChart chart : HistoryCharts)
-                if ((r.Parts & PartOf(chart)) && arrived[size_t(chart)] == 0)
+                if ((r.Parts & HistoryPage::PartOf(chart)) && arrived[size_t(chart)] == 0)
                     arrived[size_t(chart)] = double(clock.nsecsElapsed()) / 1e6;
             if (r.Parts & DaysPart) {
                 page.ChartView(HistoryChart::Turnover)->repaint();

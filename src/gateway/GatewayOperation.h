@@ -53,6 +53,17 @@ class GatewayOperation : public QObject {
     void Finished(const GatewayReply& reply);
     // A job's n of m.
     void Progressed(int done, int total);
+
+  protected:
+    // A connection to the session cut when the operation finishes.
+    void Watch(QMetaObject::Connection connection) { m_watched.push_back(connection); }
+    // Emits Finished the first time only, once the watched connections are cut.
+    void FinishOnce(const GatewayReply& reply);
+    [[nodiscard]] bool HasFinished() const { return m_finished; }
+
+  private:
+    std::vector<QMetaObject::Connection> m_watched;
+    bool m_finished = false;
 };
 
 // A checked call becomes an operation; a call that fails its checks becomes

@@ -23,27 +23,26 @@ void PluSalesJob::Start(RegisterSession& session) {
     m_session = &session;
     const int total = m_range.To - m_range.From + 1;
     if (m_cancelled) {
-        Finish(Failure(409, SessionText(session, GatewayMessages::Cancelled).arg(0).arg(total)));
+        FinishOnce(Failure(409, SessionText(session, GatewayMessages::Cancelled).arg(0).arg(total)));
         return;
     }
     if (auto refusal = LinkRefusal(session)) {
-        Finish(*refusal);
+        FinishOnce(*refusal);
         return;
     }
     PluStatSeries& series = session.PluSeries();
-    m_connections.push_back(
-        connect(&session.Reports(), &DailyReports::ReportReceived, this, &PluSalesJob::Received));
-    m_connections.push_back(connect(&series, &PluStatSeries::Progress, this,
-                                    [this](int done, int all, qint64) { emit Progressed(done, all); }));
-    m_connections.push_back(connect(&series, &PluStatSeries::Finished, this,
-                                    [this](PluStatSeries::End end) { Ended(int(end)); }));
-    if (!series.Start(m_range.From, m_range.To, false) && !m_finished)
-        Finish(PortClosedReply(session));
+    Watch(connect(&session.Reports(), &DailyReports::ReportReceived, this, &PluSalesJob::Received));
+    Watch(connect(&series, &PluStatSeries::Progress, this,
+                  [this](int done, int all, qint64) { emit Progressed(done, all); }));
+    Watch(connect(&series, &PluStatSeries::Finished, this,
+                  [this](PluStatSeries::End end) { Ended(int(end)); }));
+    if (!series.Start(m_range.From, m_range.To, false) && !HasFinished())
+        FinishOnce(PortClosedReply(session));
 }
 
 void PluSalesJob::Cancel() {
     m_cancelled = true;
-    if (m_session && !m_finished)
+    if (m_session && !HasFinished())
         m_session->PluSeries().Stop();
 }
 
@@ -68,36 +67,26 @@ void PluSalesJob::Ended(int end) {
     switch (PluStatSeries::End(end)) {
     case PluStatSeries::End::Completed:
         if (series.Unanswered().empty())
-            Finish({200, outcome});
+            FinishOnce({200, outcome});
         else
-            Finish(Failure(504,
-                           SessionText(*m_session, GatewayMessages::Unanswered)
-                               .arg(series.Unanswered().size())
-                               .arg(series.Total()),
-                           outcome));
+            FinishOnce(Failure(504,
+                               SessionText(*m_session, GatewayMessages::Unanswered)
+                                   .arg(series.Unanswered().size())
+                                   .arg(series.Total()),
+                               outcome));
         return;
     case PluStatSeries::End::NoResponse:
-        Finish(NoResponseReply(*m_session, outcome));
+        FinishOnce(NoResponseReply(*m_session, outcome));
         return;
     case PluStatSeries::End::Cancelled:
         if (m_cancelled)
-            Finish(Failure(
+            FinishOnce(Failure(
                 409,
                 SessionText(*m_session, GatewayMessages::Cancelled).arg(series.Done()).arg(series.Total()),
                 outcome));
         else
-            Finish(
+            FinishOnce(
                 Failure(503, PortClosedReply(*m_session).Body[QStringLiteral("error")].toString(), outcome));
         return;
     }
-}
-
-void PluSalesJob::Finish(const GatewayReply& reply) {
-    if (m_finished)
-        return;
-    m_finished = true;
-    for (const QMetaObject::Connection& c : m_connections)
-        disconnect(c);
-    m_connections.clear();
-    emit Finished(reply);
 }

@@ -23,13 +23,10 @@ class PluSalesJob : public GatewayOperation {
   private:
     void Received(const QByteArray& payload);
     void Ended(int end);
-    void Finish(const GatewayReply& reply);
     [[nodiscard]] QJsonObject Outcome() const;
 
     PluRange m_range;
     RegisterSession* m_session = nullptr;
     QJsonArray m_sold;
-    std::vector<QMetaObject::Connection> m_connections;
     bool m_cancelled = false;
-    bool m_finished = false;
 };

@@ -13,18 +13,16 @@ ReportOperation::ReportOperation(uint8_t code, std::vector<int> operators, QObje
 void ReportOperation::Start(RegisterSession& session) {
     m_session = &session;
     if (m_code == OperatorReportCode && m_operators.empty()) {
-        Finish({200, QJsonObject{{"operators", QJsonArray()}}});
+        FinishOnce({200, QJsonObject{{"operators", QJsonArray()}}});
         return;
     }
     if (auto refusal = LinkRefusal(session)) {
-        Finish(*refusal);
+        FinishOnce(*refusal);
         return;
     }
     DailyReports& reports = session.Reports();
-    m_connections.push_back(
-        connect(&reports, &DailyReports::ReportReceived, this, &ReportOperation::Received));
-    m_connections.push_back(
-        connect(&reports, &DailyReports::ReportUnanswered, this, &ReportOperation::Unanswered));
+    Watch(connect(&reports, &DailyReports::ReportReceived, this, &ReportOperation::Received));
+    Watch(connect(&reports, &DailyReports::ReportUnanswered, this, &ReportOperation::Unanswered));
     Ask();
 }
 
@@ -34,11 +32,11 @@ void ReportOperation::Ask() {
                                                    : reports.RequestReport(m_code);
     // The port went between the check and the request.
     if (!sent)
-        Finish(PortClosedReply(*m_session));
+        FinishOnce(PortClosedReply(*m_session));
 }
 
 void ReportOperation::Received(const QByteArray& payload) {
-    if (m_finished || payload.isEmpty() || uint8_t(payload[0]) != m_code)
+    if (HasFinished() || payload.isEmpty() || uint8_t(payload[0]) != m_code)
         return;
     const std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(payload.constData()),
                                          size_t(payload.size()));
@@ -47,11 +45,11 @@ void ReportOperation::Received(const QByteArray& payload) {
     form.TextCharset = m_session->Settings().Charset;
     const std::optional<QJsonObject> figures = ReportFiguresJson(bytes, form);
     if (!figures) {
-        Finish(Failure(502, SessionText(*m_session, GatewayMessages::NotWholeReport)));
+        FinishOnce(Failure(502, SessionText(*m_session, GatewayMessages::NotWholeReport)));
         return;
     }
     if (m_code != OperatorReportCode) {
-        Finish({200, *figures});
+        FinishOnce({200, *figures});
         return;
     }
     QJsonObject one = *figures;
@@ -61,26 +59,16 @@ void ReportOperation::Received(const QByteArray& payload) {
         Ask();
         return;
     }
-    Finish({200, QJsonObject{{"operators", m_answered}}});
+    FinishOnce({200, QJsonObject{{"operators", m_answered}}});
 }
 
 void ReportOperation::Unanswered(quint8 code) {
-    if (m_finished || code != m_code)
+    if (HasFinished() || code != m_code)
         return;
     QJsonObject extra;
     if (m_code == OperatorReportCode) {
         extra.insert(QStringLiteral("operator"), m_operators[m_next]);
         extra.insert(QStringLiteral("operators"), m_answered);
     }
-    Finish(NoResponseReply(*m_session, extra));
-}
-
-void ReportOperation::Finish(const GatewayReply& reply) {
-    if (m_finished)
-        return;
-    m_finished = true;
-    for (const QMetaObject::Connection& c : m_connections)
-        disconnect(c);
-    m_connections.clear();
-    emit Finished(reply);
+    FinishOnce(NoResponseReply(*m_session, extra));
 }

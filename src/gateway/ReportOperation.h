@@ -25,13 +25,10 @@ class ReportOperation : public GatewayOperation {
     void Ask();
     void Received(const QByteArray& payload);
     void Unanswered(quint8 code);
-    void Finish(const GatewayReply& reply);
 
     uint8_t m_code;
     std::vector<int> m_operators;
     size_t m_next = 0;
     QJsonArray m_answered;
     RegisterSession* m_session = nullptr;
-    std::vector<QMetaObject::Connection> m_connections;
-    bool m_finished = false;
 };

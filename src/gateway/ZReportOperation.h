@@ -17,8 +17,4 @@ class ZReportOperation : public GatewayOperation {
     void Start(RegisterSession& session) override;
 
   private:
-    void Finish(const GatewayReply& reply);
-
-    std::vector<QMetaObject::Connection> m_connections;
-    bool m_finished = false;
 };

@@ -55,6 +55,9 @@ class HistoryPage : public ModePage {
     bool SaveChart(HistoryChart chart, const QString& path);
     bool ExportFigures(HistoryChart chart, const QString& path);
 
+    // The part of a period's figures a chart is drawn from.
+    [[nodiscard]] static int PartOf(HistoryChart chart);
+
   signals:
     // The figures of a read are on show (or its failure is said); a period's
     // figures come in parts, the shown chart's first.
@@ -69,7 +72,6 @@ class HistoryPage : public ModePage {
     void ExportFiguresClick();
     void Say(const QString& text, bool failure);
     void SayTotals();
-    [[nodiscard]] static int PartOf(HistoryChart chart);
     [[nodiscard]] std::optional<RegisterKey> ChosenRegister() const;
     void FillRegisters(const std::vector<RegisterKey>& registers);
 
