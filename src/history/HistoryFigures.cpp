@@ -145,13 +145,13 @@ bool ReadOperators(QSqlDatabase& db, const Condition& c, HistoryFigures& f, QStr
 }
 
 bool ReadArticles(QSqlDatabase& db, const Condition& c, HistoryFigures& f, QString& error) {
-    // A history written before the receipts' lines were kept has none.
-    if (!db.tables().contains(QStringLiteral("receipt_items")))
+    // A history written before the day totals were kept has none.
+    if (!db.tables().contains(QStringLiteral("plu_days")))
         return true;
     QSqlQuery query(db);
     if (!Run(query,
              QStringLiteral("SELECT t.plu, MAX(t.description), SUM(t.quantity), SUM(t.amount) FROM "
-                            "receipt_items t WHERE %1 AND t.plu IS NOT NULL GROUP BY t.plu")
+                            "plu_days t WHERE %1 GROUP BY t.plu")
                  .arg(c.Where),
              c.Binds, error))
         return false;

@@ -12,8 +12,12 @@ namespace {
     "origin BIGINT NOT NULL, seq BIGINT NOT NULL, shop TEXT NOT NULL, cr_number INTEGER NOT NULL, "          \
     "fiscal_id TEXT NOT NULL, received_ms BIGINT NOT NULL, "
 
+// A statement for one backend only starts with its mark.
+const QString SqliteOnly = QStringLiteral("-- sqlite\n");
+const QString PostgresOnly = QStringLiteral("-- postgres\n");
+
 // Numbered steps; a step once released is never changed, a change is a new step.
-const std::array<QStringList, 2> Migrations{{
+const std::array<QStringList, 3> Migrations{{
     {
         QStringLiteral("CREATE TABLE registers (shop TEXT NOT NULL, cr_number INTEGER NOT NULL, "
                        "fiscal_id TEXT NOT NULL, department_taxes TEXT NOT NULL, first_ms BIGINT NOT NULL, "
@@ -54,6 +58,40 @@ const std::array<QStringList, 2> Migrations{{
         QStringLiteral(
             "CREATE INDEX receipts_figures ON receipts (sale_day, shop, cr_number, fiscal_id, total, "
             "dept1, dept2, dept3, dept4, dept5, dept6, dept7, dept8, dept9, operator, register_time)"),
+    },
+    {
+        // Each PLU's sales of a day at a register, kept as the lines come in:
+        // the top articles of a year read a few hundred thousand of these,
+        // not millions of lines. A trigger fires only for a line actually
+        // inserted, so a batch sent twice still counts once.
+        QStringLiteral("CREATE TABLE plu_days (sale_day TEXT NOT NULL, shop TEXT NOT NULL, "
+                       "cr_number INTEGER NOT NULL, fiscal_id TEXT NOT NULL, plu INTEGER NOT NULL, "
+                       "description TEXT, quantity BIGINT NOT NULL, amount BIGINT NOT NULL, "
+                       "PRIMARY KEY (sale_day, shop, cr_number, fiscal_id, plu))"),
+        QStringLiteral(
+            "INSERT INTO plu_days SELECT sale_day, shop, cr_number, fiscal_id, plu, MAX(description), "
+            "SUM(quantity), SUM(amount) FROM receipt_items WHERE plu IS NOT NULL "
+            "GROUP BY sale_day, shop, cr_number, fiscal_id, plu"),
+        SqliteOnly + QStringLiteral(
+                         "CREATE TRIGGER plu_days_add AFTER INSERT ON receipt_items WHEN NEW.plu IS NOT NULL "
+                         "BEGIN INSERT INTO plu_days VALUES (NEW.sale_day, NEW.shop, NEW.cr_number, "
+                         "NEW.fiscal_id, NEW.plu, NEW.description, NEW.quantity, NEW.amount) "
+                         "ON CONFLICT (sale_day, shop, cr_number, fiscal_id, plu) DO UPDATE SET "
+                         "quantity = quantity + excluded.quantity, amount = amount + excluded.amount, "
+                         "description = COALESCE(excluded.description, description); END"),
+        PostgresOnly +
+            QStringLiteral(
+                "CREATE FUNCTION plu_days_add() RETURNS trigger AS $$ BEGIN "
+                "INSERT INTO plu_days VALUES (NEW.sale_day, NEW.shop, NEW.cr_number, NEW.fiscal_id, "
+                "NEW.plu, NEW.description, NEW.quantity, NEW.amount) "
+                "ON CONFLICT (sale_day, shop, cr_number, fiscal_id, plu) DO UPDATE SET "
+                "quantity = plu_days.quantity + EXCLUDED.quantity, "
+                "amount = plu_days.amount + EXCLUDED.amount, "
+                "description = COALESCE(EXCLUDED.description, plu_days.description); "
+                "RETURN NULL; END $$ LANGUAGE plpgsql"),
+        PostgresOnly +
+            QStringLiteral("CREATE TRIGGER plu_days_add AFTER INSERT ON receipt_items FOR EACH ROW "
+                           "WHEN (NEW.plu IS NOT NULL) EXECUTE FUNCTION plu_days_add()"),
     },
 }};
 
@@ -171,6 +209,8 @@ bool MigrateHistory(QSqlDatabase& db, QString& error) {
     }
     for (int version = current + 1; version <= LatestSchemaVersion(); ++version) {
         for (const QString& sql : Migrations[size_t(version - 1)]) {
+            if (sql.startsWith(IsPostgres(db) ? SqliteOnly : PostgresOnly))
+                continue;
             if (!Exec(query, sql, error)) {
                 error = QStringLiteral("schema step %1: %2").arg(version).arg(error);
                 return fail();

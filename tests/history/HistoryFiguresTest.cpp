@@ -189,3 +189,27 @@ TEST_P(HistoryFiguresTest, AHistoryThatIsNotThereIsSaid) {
 }
 
 ORVEX_ON_BOTH_BACKENDS(HistoryFiguresTest);
+
+// A batch sent again after its commit's answer was lost is kept once: in the
+// day totals the top articles are read from as in the lines themselves.
+TEST_P(HistoryFiguresTest, ALineSentTwiceCountsOnceInTheTopArticles) {
+    ASSERT_TRUE(m_store.Flush(10000));
+    HistoryConnection connection;
+    ASSERT_TRUE(Connect(connection));
+    const ReceiptRecord r =
+        Receipt(1, 500, "2027-03-01T10:00", {}, {{7, 1, QStringLiteral("SEVEN"), 2000, 500}});
+    QVariantList row = ReceiptItemValues(One, 1, r, r.Items[0]);
+    row[0] = 42; // the run and its sequence number, as the store gives them
+    row[1] = 1;
+    const QVariantList* rows[] = {&row};
+    for (int copy = 0; copy < 2; ++copy) {
+        QSqlDatabase db = connection.Database();
+        ASSERT_TRUE(db.transaction());
+        QString error;
+        ASSERT_TRUE(connection.Insert(HistoryTable::ReceiptItems, rows, error)) << error.toStdString();
+        ASSERT_TRUE(db.commit());
+    }
+    const auto f = Figures("2027-03-01", "2027-03-01", std::nullopt);
+    ASSERT_TRUE(f);
+    EXPECT_EQ(Listed(f->TopByAmount), (Articles{{7, QStringLiteral("SEVEN"), 2000, 500}}));
+}
