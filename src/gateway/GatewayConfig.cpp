@@ -19,16 +19,16 @@ bool Apply(GatewayConfig& config, const QString& name, const QString& value, QSt
         return false;
     }
     if (name == QLatin1String("register")) {
-        GatewayRegisterSpec spec;
-        if (!ParseRegisterSpec(value, spec, error))
+        GatewayRegisterEntry entry;
+        if (!ParseRegisterEntry(value, entry, error))
             return false;
-        for (const GatewayRegisterSpec& r : config.Registers) {
-            if (r.Id == spec.Id) {
-                error = QStringLiteral("register %1 is given twice").arg(spec.Id);
+        for (const GatewayRegisterEntry& r : config.Registers) {
+            if (r.Id == entry.Id) {
+                error = QStringLiteral("register %1 is given twice").arg(entry.Id);
                 return false;
             }
         }
-        config.Registers.push_back(spec);
+        config.Registers.push_back(entry);
     } else if (name == QLatin1String("listen")) {
         return ParseListen(value, config.Address, config.Port, error);
     } else if (name == QLatin1String("token-file")) {
@@ -88,23 +88,23 @@ bool ReadIni(const QString& path, GatewayConfig& config, QString& error) {
 
 } // namespace
 
-bool ParseRegisterSpec(const QString& text, GatewayRegisterSpec& spec, QString& error) {
+bool ParseRegisterEntry(const QString& text, GatewayRegisterEntry& entry, QString& error) {
     const qsizetype eq = text.indexOf('=');
     if (eq <= 0 || eq == text.size() - 1) {
         error = QStringLiteral("--register takes ID=DEVICE[@SPEED], not '%1'").arg(text);
         return false;
     }
-    spec.Id = text.left(eq);
-    for (const QChar c : spec.Id) {
+    entry.Id = text.left(eq);
+    for (const QChar c : entry.Id) {
         if (!(c.isLetterOrNumber() && c.unicode() < 0x80) && c != '-' && c != '_') {
             error =
-                QStringLiteral("a register id holds letters, digits, - and _ only, not '%1'").arg(spec.Id);
+                QStringLiteral("a register id holds letters, digits, - and _ only, not '%1'").arg(entry.Id);
             return false;
         }
     }
     QString device = text.mid(eq + 1);
     const qsizetype at = device.lastIndexOf('@');
-    spec.Speed = 19200;
+    entry.Speed = 19200;
     if (at >= 0) {
         bool ok = false;
         const int speed = device.mid(at + 1).toInt(&ok);
@@ -113,14 +113,14 @@ bool ParseRegisterSpec(const QString& text, GatewayRegisterSpec& spec, QString& 
                         .arg(device.mid(at + 1));
             return false;
         }
-        spec.Speed = speed;
+        entry.Speed = speed;
         device = device.left(at);
     }
     if (device.isEmpty()) {
-        error = QStringLiteral("register %1 needs a device").arg(spec.Id);
+        error = QStringLiteral("register %1 needs a device").arg(entry.Id);
         return false;
     }
-    spec.Device = device;
+    entry.Device = device;
     return true;
 }
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 // One register of orvex-gateway: "ID=DEVICE[@SPEED]".
-struct GatewayRegisterSpec {
+struct GatewayRegisterEntry {
     QString Id;
     QString Device;
     int Speed = 19200;
@@ -15,7 +15,7 @@ struct GatewayRegisterSpec {
 // What orvex-gateway runs with, from its command line and its INI file
 // (--config; the command line wins over the file).
 struct GatewayConfig {
-    std::vector<GatewayRegisterSpec> Registers;
+    std::vector<GatewayRegisterEntry> Registers;
     QString Address = QStringLiteral("127.0.0.1");
     quint16 Port = 8472;
     QString TokenFile;
@@ -32,7 +32,7 @@ struct GatewayConfig {
 
 // False with the reason when an option or a value is wrong.
 [[nodiscard]] bool ParseGatewayArguments(const QStringList& args, GatewayConfig& config, QString& error);
-[[nodiscard]] bool ParseRegisterSpec(const QString& text, GatewayRegisterSpec& spec, QString& error);
+[[nodiscard]] bool ParseRegisterEntry(const QString& text, GatewayRegisterEntry& entry, QString& error);
 [[nodiscard]] bool ParseListen(const QString& text, QString& address, quint16& port, QString& error);
 
 // The token in path; when the file is not there, a new one is made there

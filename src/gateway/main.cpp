@@ -34,7 +34,7 @@ void OnSignal(int signal) {
 }
 
 struct Served {
-    GatewayRegisterSpec Spec;
+    GatewayRegisterEntry Entry;
     std::unique_ptr<InProcessRegister> Simulator;
     std::unique_ptr<RegisterSession> Session;
     std::unique_ptr<HistoryRecorder> Recorder;
@@ -114,17 +114,17 @@ int main(int argc, char** argv) {
     }
 
     std::vector<Served> served;
-    for (const GatewayRegisterSpec& spec : config.Registers) {
-        Served s{spec, nullptr, nullptr, nullptr};
+    for (const GatewayRegisterEntry& entry : config.Registers) {
+        Served s{entry, nullptr, nullptr, nullptr};
         if (config.Simulate) {
             SimOptions options = InProcessRegister::ProgramDefaults();
             // Programs drive the receipts here; no cashier of its own.
             options.SellEveryMs = 0;
-            options.Speed = uint32_t(spec.Speed);
+            options.Speed = uint32_t(entry.Speed);
             s.Simulator = std::make_unique<InProcessRegister>(options);
-            s.Spec.Device = s.Simulator->Start();
-            if (s.Spec.Device.isEmpty()) {
-                err << "orvex-gateway: the simulated register " << spec.Id
+            s.Entry.Device = s.Simulator->Start();
+            if (s.Entry.Device.isEmpty()) {
+                err << "orvex-gateway: the simulated register " << entry.Id
                     << " did not start: " << s.Simulator->ErrorString() << "\n";
                 return 1;
             }
@@ -134,18 +134,18 @@ int main(int argc, char** argv) {
         s.Session = std::make_unique<RegisterSession>(settings);
         // Each register has a port number of its own that names its device.
         const auto port = TComPortNumber(int(served.size()));
-        TCommPortDriver::SetDeviceOverride(port, s.Spec.Device);
+        TCommPortDriver::SetDeviceOverride(port, s.Entry.Device);
         s.Session->Dispatcher().ChangePort(port);
-        s.Session->Dispatcher().ChangeSpeed(*RegisterSpeedOf(spec.Speed));
+        s.Session->Dispatcher().ChangeSpeed(*RegisterSpeedOf(entry.Speed));
         if (!s.Session->Dispatcher().EnsurePortOpen())
-            err << "orvex-gateway: register " << spec.Id << ": " << s.Spec.Device
+            err << "orvex-gateway: register " << entry.Id << ": " << s.Entry.Device
                 << " cannot be opened now; each call tries again\n";
         if (history)
             s.Recorder = std::make_unique<HistoryRecorder>(*s.Session, *history, QString());
         served.push_back(std::move(s));
     }
     for (Served& s : served)
-        server.AddRegister(s.Spec.Id, *s.Session, s.Spec.Device, s.Spec.Speed);
+        server.AddRegister(s.Entry.Id, *s.Session, s.Entry.Device, s.Entry.Speed);
 
     if (!server.Listen(config.Address, config.Port, token, error)) {
         err << "orvex-gateway: " << error << "\n";
@@ -155,7 +155,7 @@ int main(int argc, char** argv) {
         << (config.Address.contains(':') ? '[' + config.Address + ']' : config.Address) << ':'
         << server.Port() << "\n";
     for (const Served& s : served)
-        out << "orvex-gateway: register " << s.Spec.Id << " on " << s.Spec.Device << " at " << s.Spec.Speed
+        out << "orvex-gateway: register " << s.Entry.Id << " on " << s.Entry.Device << " at " << s.Entry.Speed
             << " bit/s\n";
     out.flush();
 

@@ -13,7 +13,7 @@ TEST(GatewayConfig, RegistersAndListenAddressesAreReadOrRefusedByName) {
         const char* Id;
         const char* Device;
         int Speed;
-    } specs[] = {
+    } entries[] = {
         {"1=/dev/ttyUSB0", true, "1", "/dev/ttyUSB0", 19200},
         {"till-2=/dev/serial/by-id/usb-x@9600", true, "till-2", "/dev/serial/by-id/usb-x", 9600},
         {"a=/dev/ttyS0@38400", true, "a", "/dev/ttyS0", 38400},
@@ -24,18 +24,18 @@ TEST(GatewayConfig, RegistersAndListenAddressesAreReadOrRefusedByName) {
         {"a/b=/dev/ttyS0", false, "", "", 0},
         {"a=@19200", false, "", "", 0},
     };
-    for (const auto& s : specs) {
+    for (const auto& s : entries) {
         SCOPED_TRACE(s.Text);
-        GatewayRegisterSpec spec;
+        GatewayRegisterEntry entry;
         QString error;
-        ASSERT_EQ(ParseRegisterSpec(s.Text, spec, error), s.Ok) << error.toStdString();
+        ASSERT_EQ(ParseRegisterEntry(s.Text, entry, error), s.Ok) << error.toStdString();
         if (!s.Ok) {
             EXPECT_FALSE(error.isEmpty());
             continue;
         }
-        EXPECT_EQ(spec.Id, s.Id);
-        EXPECT_EQ(spec.Device, s.Device);
-        EXPECT_EQ(spec.Speed, s.Speed);
+        EXPECT_EQ(entry.Id, s.Id);
+        EXPECT_EQ(entry.Device, s.Device);
+        EXPECT_EQ(entry.Speed, s.Speed);
     }
     QString address, error;
     quint16 port = 0;
