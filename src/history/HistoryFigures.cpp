@@ -20,15 +20,21 @@ struct Condition {
     QVariantList Binds;
 };
 
-Condition PeriodOf(const QDate& from, const QDate& to, const std::optional<RegisterKey>& reg) {
+// column from..to inclusive, of the register or of all.
+Condition Within(const QString& column, const QString& from, const QString& to,
+                 const std::optional<RegisterKey>& reg) {
     Condition c;
-    c.Where = QStringLiteral("t.sale_day >= ? AND t.sale_day <= ?");
-    c.Binds << from.toString(Qt::ISODate) << to.toString(Qt::ISODate);
+    c.Where = QStringLiteral("t.%1 >= ? AND t.%1 <= ?").arg(column);
+    c.Binds << from << to;
     if (reg) {
         c.Where += QStringLiteral(" AND t.shop = ? AND t.cr_number = ? AND t.fiscal_id = ?");
         c.Binds << reg->Shop << reg->CrNumber << reg->FiscalId;
     }
     return c;
+}
+
+Condition PeriodOf(const QDate& from, const QDate& to, const std::optional<RegisterKey>& reg) {
+    return Within(QStringLiteral("sale_day"), from.toString(Qt::ISODate), to.toString(Qt::ISODate), reg);
 }
 
 bool Run(QSqlQuery& query, const QString& sql, const QVariantList& binds, QString& error) {
@@ -57,7 +63,7 @@ QString TaxLetterOf(const QString& taxes, size_t department) {
 
 // The receipts of the period by day and register: days, tax groups,
 // departments and the totals.
-bool ReadDays(QSqlDatabase& db, const Condition& c, HistoryFigures& f, QString& error) {
+bool ReadDays(QSqlDatabase& db, const QString& totals, const Condition& c, HistoryFigures& f, QString& error) {
     QMap<QString, QString> taxesOf;
     {
         QSqlQuery query(db);
@@ -74,10 +80,10 @@ bool ReadDays(QSqlDatabase& db, const Condition& c, HistoryFigures& f, QString& 
         sums += QStringLiteral(", SUM(t.dept%1)").arg(d);
     QSqlQuery query(db);
     if (!Run(query,
-             QStringLiteral("SELECT t.sale_day, t.shop, t.cr_number, t.fiscal_id, COUNT(*), SUM(t.total)%1 "
-                            "FROM receipts t WHERE %2 GROUP BY t.sale_day, t.shop, t.cr_number, t.fiscal_id "
-                            "ORDER BY t.sale_day")
-                 .arg(sums, c.Where),
+             QStringLiteral("SELECT t.sale_day, t.shop, t.cr_number, t.fiscal_id, SUM(t.receipts), "
+                            "SUM(t.total)%1 FROM %2 WHERE %3 GROUP BY t.sale_day, t.shop, t.cr_number, "
+                            "t.fiscal_id ORDER BY t.sale_day")
+                 .arg(sums, totals, c.Where),
              c.Binds, error))
         return false;
     std::set<QString> letters;
@@ -113,12 +119,11 @@ bool ReadDays(QSqlDatabase& db, const Condition& c, HistoryFigures& f, QString& 
     return true;
 }
 
-bool ReadHours(QSqlDatabase& db, const Condition& c, HistoryFigures& f, QString& error) {
+bool ReadHours(QSqlDatabase& db, const QString& totals, const Condition& c, HistoryFigures& f, QString& error) {
     QSqlQuery query(db);
     if (!Run(query,
-             QStringLiteral("SELECT SUBSTR(t.register_time, 12, 2), COUNT(*) FROM receipts t WHERE %1 "
-                            "GROUP BY SUBSTR(t.register_time, 12, 2)")
-                 .arg(c.Where),
+             QStringLiteral("SELECT t.hour, SUM(t.receipts) FROM %1 WHERE %2 GROUP BY t.hour")
+                 .arg(totals, c.Where),
              c.Binds, error))
         return false;
     while (query.next()) {
@@ -130,12 +135,12 @@ bool ReadHours(QSqlDatabase& db, const Condition& c, HistoryFigures& f, QString&
     return true;
 }
 
-bool ReadOperators(QSqlDatabase& db, const Condition& c, HistoryFigures& f, QString& error) {
+bool ReadOperators(QSqlDatabase& db, const QString& totals, const Condition& c, HistoryFigures& f, QString& error) {
     QSqlQuery query(db);
     if (!Run(query,
-             QStringLiteral("SELECT t.operator, COUNT(*), SUM(t.total) FROM receipts t WHERE %1 "
+             QStringLiteral("SELECT t.operator, SUM(t.receipts), SUM(t.total) FROM %1 WHERE %2 "
                             "GROUP BY t.operator ORDER BY t.operator")
-                 .arg(c.Where),
+                 .arg(totals, c.Where),
              c.Binds, error))
         return false;
     while (query.next())
@@ -144,16 +149,50 @@ bool ReadOperators(QSqlDatabase& db, const Condition& c, HistoryFigures& f, QStr
     return true;
 }
 
-bool ReadArticles(QSqlDatabase& db, const Condition& c, HistoryFigures& f, QString& error) {
-    // A history written before the day totals were kept has none.
-    if (!db.tables().contains(QStringLiteral("plu_days")))
+// One select of each PLU's sales over part of the period, aliased t.
+struct ArticleSource {
+    QString Table;
+    Condition Where;
+};
+
+// The whole months of the period from the month totals, the days before and
+// after them from the day totals; a period within a month only from the days.
+std::vector<ArticleSource> ArticleSources(const QStringList& tables, const QDate& from, const QDate& to,
+                                          const std::optional<RegisterKey>& reg) {
+    const QString days = QStringLiteral("plu_days");
+    if (!tables.contains(days))
+        return {}; // a history written before the day totals were kept has none
+    const QDate firstWhole = from.day() == 1 ? from : QDate(from.year(), from.month(), 1).addMonths(1);
+    const QDate lastWhole = to.day() == to.daysInMonth() ? to : QDate(to.year(), to.month(), 1).addDays(-1);
+    if (!tables.contains(QStringLiteral("plu_months")) || firstWhole > lastWhole)
+        return {{days, PeriodOf(from, to, reg)}};
+    std::vector<ArticleSource> sources{
+        {QStringLiteral("plu_months"), Within(QStringLiteral("sale_month"), firstWhole.toString("yyyy-MM"),
+                                              lastWhole.toString("yyyy-MM"), reg)}};
+    if (from < firstWhole)
+        sources.push_back({days, PeriodOf(from, firstWhole.addDays(-1), reg)});
+    if (lastWhole < to)
+        sources.push_back({days, PeriodOf(lastWhole.addDays(1), to, reg)});
+    return sources;
+}
+
+bool ReadArticles(QSqlDatabase& db, const std::vector<ArticleSource>& sources, HistoryFigures& f,
+                  QString& error) {
+    if (sources.empty())
         return true;
+    QStringList selects;
+    QVariantList binds;
+    for (const ArticleSource& source : sources) {
+        selects << QStringLiteral("SELECT t.plu, t.description, t.quantity, t.amount FROM %1 t WHERE %2")
+                       .arg(source.Table, source.Where.Where);
+        binds << source.Where.Binds;
+    }
     QSqlQuery query(db);
     if (!Run(query,
-             QStringLiteral("SELECT t.plu, MAX(t.description), SUM(t.quantity), SUM(t.amount) FROM "
-                            "plu_days t WHERE %1 GROUP BY t.plu")
-                 .arg(c.Where),
-             c.Binds, error))
+             QStringLiteral("SELECT u.plu, MAX(u.description), SUM(u.quantity), SUM(u.amount) FROM (%1) u "
+                            "GROUP BY u.plu")
+                 .arg(selects.join(QStringLiteral(" UNION ALL "))),
+             binds, error))
         return false;
     std::vector<HistoryFigures::Article> all;
     while (query.next())
@@ -174,6 +213,17 @@ bool ReadArticles(QSqlDatabase& db, const Condition& c, HistoryFigures& f, QStri
 }
 
 } // namespace
+
+QString ReceiptTotals(const QStringList& tables) {
+    if (tables.contains(QStringLiteral("receipt_hours")))
+        return QStringLiteral("receipt_hours t");
+    QString departments;
+    for (size_t d = 1; d <= ReportGroups; ++d)
+        departments += QStringLiteral(", dept%1").arg(d);
+    return QStringLiteral("(SELECT sale_day, shop, cr_number, fiscal_id, SUBSTR(register_time, 12, 2) AS hour, "
+                          "operator, 1 AS receipts, total%1 FROM receipts) t")
+        .arg(departments);
+}
 
 int64_t HistoryFigures::Day::AverageReceipt() const {
     if (Receipts <= 0)
@@ -201,15 +251,17 @@ std::optional<HistoryFigures> ReadHistoryFigures(QSqlDatabase db, const QDate& f
     if (!from.isValid() || !to.isValid() || from > to)
         return f;
     const Condition c = PeriodOf(from, to, reg);
+    const QStringList tables = db.tables();
+    const QString totals = ReceiptTotals(tables);
     // One snapshot for all the figures: a batch committed meanwhile does not
     // make the charts disagree.
     const bool snapshot = db.transaction();
     if (snapshot && db.driver()->dbmsType() == QSqlDriver::PostgreSQL)
         QSqlQuery(db).exec(QStringLiteral("SET TRANSACTION ISOLATION LEVEL REPEATABLE READ"));
-    const bool ok = (!(parts & DaysPart) || ReadDays(db, c, f, error)) &&
-                    (!(parts & HoursPart) || ReadHours(db, c, f, error)) &&
-                    (!(parts & OperatorsPart) || ReadOperators(db, c, f, error)) &&
-                    (!(parts & ArticlesPart) || ReadArticles(db, c, f, error));
+    const bool ok = (!(parts & DaysPart) || ReadDays(db, totals, c, f, error)) &&
+                    (!(parts & HoursPart) || ReadHours(db, totals, c, f, error)) &&
+                    (!(parts & OperatorsPart) || ReadOperators(db, totals, c, f, error)) &&
+                    (!(parts & ArticlesPart) || ReadArticles(db, ArticleSources(tables, from, to, reg), f, error));
     if (snapshot)
         db.rollback();
     if (!ok)

@@ -72,6 +72,12 @@ inline constexpr size_t TopArticles = 20;
 // operators and the articles.
 enum HistoryPart : int { DaysPart = 1, HoursPart = 2, OperatorsPart = 4, ArticlesPart = 8, AllParts = 15 };
 
+// The receipts' totals by day, register, hour and operator as a table
+// aliased t: sale_day, shop, cr_number, fiscal_id, hour, operator, receipts,
+// total and dept1..dept9. A history written before they were kept is read
+// from its receipts in the same shape. tables: those the database has.
+[[nodiscard]] QString ReceiptTotals(const QStringList& tables);
+
 // The registers whose status report the history keeps, in order of shop, CR
 // number and fiscal ID. (One known by its receipts alone is among the
 // figures' registers of a period it sold in.)

@@ -4,6 +4,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
+#include <algorithm>
 
 namespace {
 
@@ -16,8 +17,16 @@ namespace {
 const QString SqliteOnly = QStringLiteral("-- sqlite\n");
 const QString PostgresOnly = QStringLiteral("-- postgres\n");
 
+// "dept1, dept2, ..., dept9", each column as pattern gives it (%1 the number).
+QString DepartmentColumns(const QString& pattern) {
+    QStringList columns;
+    for (int d = 1; d <= 9; ++d)
+        columns << pattern.arg(d);
+    return columns.join(QStringLiteral(", "));
+}
+
 // Numbered steps; a step once released is never changed, a change is a new step.
-const std::array<QStringList, 3> Migrations{{
+const std::array<QStringList, 4> Migrations{{
     {
         QStringLiteral("CREATE TABLE registers (shop TEXT NOT NULL, cr_number INTEGER NOT NULL, "
                        "fiscal_id TEXT NOT NULL, department_taxes TEXT NOT NULL, first_ms BIGINT NOT NULL, "
@@ -92,6 +101,94 @@ const std::array<QStringList, 3> Migrations{{
         PostgresOnly +
             QStringLiteral("CREATE TRIGGER plu_days_add AFTER INSERT ON receipt_items FOR EACH ROW "
                            "WHEN (NEW.plu IS NOT NULL) EXECUTE FUNCTION plu_days_add()"),
+    },
+    {
+        // The receipts of a day at a register by hour and operator, kept as
+        // they come in: the days, tax groups, departments, hours and
+        // operators of a year read some ten thousand of these. They stand
+        // in for the covering index over every receipt.
+        QStringLiteral("CREATE TABLE receipt_hours (sale_day TEXT NOT NULL, shop TEXT NOT NULL, "
+                       "cr_number INTEGER NOT NULL, fiscal_id TEXT NOT NULL, hour TEXT NOT NULL, "
+                       "operator INTEGER NOT NULL, receipts BIGINT NOT NULL, total BIGINT NOT NULL, %1, "
+                       "PRIMARY KEY (sale_day, shop, cr_number, fiscal_id, hour, operator))")
+            .arg(DepartmentColumns(QStringLiteral("dept%1 BIGINT NOT NULL"))),
+        QStringLiteral("INSERT INTO receipt_hours SELECT sale_day, shop, cr_number, fiscal_id, "
+                       "SUBSTR(register_time, 12, 2), operator, COUNT(*), SUM(total), %1 FROM receipts "
+                       "GROUP BY sale_day, shop, cr_number, fiscal_id, SUBSTR(register_time, 12, 2), operator")
+            .arg(DepartmentColumns(QStringLiteral("SUM(dept%1)"))),
+        QStringLiteral("DROP INDEX receipts_figures"),
+        SqliteOnly + QStringLiteral("CREATE TRIGGER receipt_hours_add AFTER INSERT ON receipts BEGIN "
+                                    "INSERT INTO receipt_hours VALUES (NEW.sale_day, NEW.shop, NEW.cr_number, "
+                                    "NEW.fiscal_id, SUBSTR(NEW.register_time, 12, 2), NEW.operator, 1, "
+                                    "NEW.total, %1) ON CONFLICT (sale_day, shop, cr_number, fiscal_id, hour, "
+                                    "operator) DO UPDATE SET receipts = receipts + 1, "
+                                    "total = total + excluded.total, %2; END")
+                         .arg(DepartmentColumns(QStringLiteral("NEW.dept%1")),
+                              DepartmentColumns(QStringLiteral("dept%1 = dept%1 + excluded.dept%1"))),
+        // On the server a statement's rows are added up at once: one
+        // insert of a batch, one update of the totals.
+        PostgresOnly + QStringLiteral("CREATE FUNCTION receipt_hours_add() RETURNS trigger AS $$ BEGIN "
+                                      "INSERT INTO receipt_hours SELECT sale_day, shop, cr_number, fiscal_id, "
+                                      "SUBSTR(register_time, 12, 2), operator, COUNT(*), SUM(total), %1 "
+                                      "FROM added GROUP BY sale_day, shop, cr_number, fiscal_id, "
+                                      "SUBSTR(register_time, 12, 2), operator "
+                                      "ON CONFLICT (sale_day, shop, cr_number, fiscal_id, hour, operator) "
+                                      "DO UPDATE SET receipts = receipt_hours.receipts + EXCLUDED.receipts, "
+                                      "total = receipt_hours.total + EXCLUDED.total, %2; "
+                                      "RETURN NULL; END $$ LANGUAGE plpgsql")
+                           .arg(DepartmentColumns(QStringLiteral("SUM(dept%1)")),
+                                DepartmentColumns(
+                                    QStringLiteral("dept%1 = receipt_hours.dept%1 + EXCLUDED.dept%1"))),
+        PostgresOnly + QStringLiteral("CREATE TRIGGER receipt_hours_add AFTER INSERT ON receipts "
+                                      "REFERENCING NEW TABLE AS added FOR EACH STATEMENT "
+                                      "EXECUTE FUNCTION receipt_hours_add()"),
+        // Each PLU's sales of a month beside those of a day: a year reads
+        // its whole months here and only the days at its ends from the day
+        // totals. The lines themselves are no longer read by the day.
+        QStringLiteral("CREATE TABLE plu_months (sale_month TEXT NOT NULL, shop TEXT NOT NULL, "
+                       "cr_number INTEGER NOT NULL, fiscal_id TEXT NOT NULL, plu INTEGER NOT NULL, "
+                       "description TEXT, quantity BIGINT NOT NULL, amount BIGINT NOT NULL, "
+                       "PRIMARY KEY (sale_month, shop, cr_number, fiscal_id, plu))"),
+        QStringLiteral("INSERT INTO plu_months SELECT SUBSTR(sale_day, 1, 7), shop, cr_number, fiscal_id, plu, "
+                       "MAX(description), SUM(quantity), SUM(amount) FROM plu_days "
+                       "GROUP BY SUBSTR(sale_day, 1, 7), shop, cr_number, fiscal_id, plu"),
+        QStringLiteral("DROP INDEX receipt_items_day"),
+        SqliteOnly + QStringLiteral("DROP TRIGGER plu_days_add"),
+        SqliteOnly + QStringLiteral(
+                         "CREATE TRIGGER plu_totals_add AFTER INSERT ON receipt_items WHEN NEW.plu IS NOT NULL "
+                         "BEGIN INSERT INTO plu_days VALUES (NEW.sale_day, NEW.shop, NEW.cr_number, "
+                         "NEW.fiscal_id, NEW.plu, NEW.description, NEW.quantity, NEW.amount) "
+                         "ON CONFLICT (sale_day, shop, cr_number, fiscal_id, plu) DO UPDATE SET "
+                         "quantity = quantity + excluded.quantity, amount = amount + excluded.amount, "
+                         "description = COALESCE(excluded.description, description); "
+                         "INSERT INTO plu_months VALUES (SUBSTR(NEW.sale_day, 1, 7), NEW.shop, NEW.cr_number, "
+                         "NEW.fiscal_id, NEW.plu, NEW.description, NEW.quantity, NEW.amount) "
+                         "ON CONFLICT (sale_month, shop, cr_number, fiscal_id, plu) DO UPDATE SET "
+                         "quantity = quantity + excluded.quantity, amount = amount + excluded.amount, "
+                         "description = COALESCE(excluded.description, description); END"),
+        PostgresOnly + QStringLiteral("DROP TRIGGER plu_days_add ON receipt_items"),
+        PostgresOnly + QStringLiteral("DROP FUNCTION plu_days_add()"),
+        PostgresOnly +
+            QStringLiteral(
+                "CREATE FUNCTION plu_totals_add() RETURNS trigger AS $$ BEGIN "
+                "INSERT INTO plu_days SELECT sale_day, shop, cr_number, fiscal_id, plu, MAX(description), "
+                "SUM(quantity), SUM(amount) FROM added WHERE plu IS NOT NULL "
+                "GROUP BY sale_day, shop, cr_number, fiscal_id, plu "
+                "ON CONFLICT (sale_day, shop, cr_number, fiscal_id, plu) DO UPDATE SET "
+                "quantity = plu_days.quantity + EXCLUDED.quantity, "
+                "amount = plu_days.amount + EXCLUDED.amount, "
+                "description = COALESCE(EXCLUDED.description, plu_days.description); "
+                "INSERT INTO plu_months SELECT SUBSTR(sale_day, 1, 7), shop, cr_number, fiscal_id, plu, "
+                "MAX(description), SUM(quantity), SUM(amount) FROM added WHERE plu IS NOT NULL "
+                "GROUP BY SUBSTR(sale_day, 1, 7), shop, cr_number, fiscal_id, plu "
+                "ON CONFLICT (sale_month, shop, cr_number, fiscal_id, plu) DO UPDATE SET "
+                "quantity = plu_months.quantity + EXCLUDED.quantity, "
+                "amount = plu_months.amount + EXCLUDED.amount, "
+                "description = COALESCE(EXCLUDED.description, plu_months.description); "
+                "RETURN NULL; END $$ LANGUAGE plpgsql"),
+        PostgresOnly + QStringLiteral("CREATE TRIGGER plu_totals_add AFTER INSERT ON receipt_items "
+                                      "REFERENCING NEW TABLE AS added FOR EACH STATEMENT "
+                                      "EXECUTE FUNCTION plu_totals_add()"),
     },
 }};
 
@@ -180,7 +277,8 @@ int SchemaVersion(QSqlDatabase& db) {
     return query.value(0).toInt();
 }
 
-bool MigrateHistory(QSqlDatabase& db, QString& error) {
+bool MigrateHistory(QSqlDatabase& db, QString& error, int upTo) {
+    const int last = upTo < 0 ? LatestSchemaVersion() : std::min(upTo, LatestSchemaVersion());
     QSqlQuery query(db);
     if (!db.transaction()) {
         error = db.lastError().text();
@@ -207,7 +305,7 @@ bool MigrateHistory(QSqlDatabase& db, QString& error) {
                     .arg(LatestSchemaVersion());
         return fail();
     }
-    for (int version = current + 1; version <= LatestSchemaVersion(); ++version) {
+    for (int version = current + 1; version <= last; ++version) {
         for (const QString& sql : Migrations[size_t(version - 1)]) {
             if (sql.startsWith(IsPostgres(db) ? SqliteOnly : PostgresOnly))
                 continue;

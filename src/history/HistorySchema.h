@@ -25,7 +25,8 @@ inline constexpr HistoryTable LastHistoryTable = HistoryTable::ReceiptItems;
 // Brings the database up to LatestSchemaVersion: the missing numbered steps and
 // their versions in one transaction, so a failed step leaves the database as
 // it was. False, with the reason, when a step fails or the database is
-// newer than this program.
-[[nodiscard]] bool MigrateHistory(QSqlDatabase& db, QString& error);
+// newer than this program. upTo stops at an earlier version (a history as an
+// older program left it).
+[[nodiscard]] bool MigrateHistory(QSqlDatabase& db, QString& error, int upTo = -1);
 // The version the database is at; 0 when it has no version table.
 [[nodiscard]] int SchemaVersion(QSqlDatabase& db);

@@ -179,6 +179,45 @@ void AppendLiteral(QString& sql, const QVariant& value) {
 
 } // namespace
 
+namespace {
+
+// Binds a row's value as it is held: the texts as UTF-16 straight from the
+// string (it outlives the statement's step), the whole numbers without
+// conversion. This is most of the writer's own work on a busy register.
+void BindSqlite(sqlite3_stmt* statement, int at, const QVariant& value) {
+    if (value.isNull()) {
+        sqlite3_bind_null(statement, at);
+        return;
+    }
+    const void* data = value.constData();
+    switch (value.typeId()) {
+    case QMetaType::QString: {
+        const QString& text = *static_cast<const QString*>(data);
+        if (text.isEmpty())
+            sqlite3_bind_text(statement, at, "", 0, SQLITE_STATIC);
+        else
+            sqlite3_bind_text16(statement, at, text.utf16(), int(text.size() * 2), SQLITE_STATIC);
+        return;
+    }
+    case QMetaType::Int:
+        sqlite3_bind_int64(statement, at, *static_cast<const int*>(data));
+        return;
+    case QMetaType::LongLong:
+        sqlite3_bind_int64(statement, at, *static_cast<const qlonglong*>(data));
+        return;
+    default:
+        break;
+    }
+    if (IsWholeNumber(value)) {
+        sqlite3_bind_int64(statement, at, value.toLongLong());
+    } else {
+        const QByteArray text = value.toString().toUtf8();
+        sqlite3_bind_text(statement, at, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+    }
+}
+
+} // namespace
+
 bool HistoryConnection::InsertSqlite(HistoryTable table, std::span<const QVariantList* const> rows,
                                      QString& error) {
     sqlite3_stmt*& statement = m_sqliteStatements[size_t(table)];
@@ -204,27 +243,8 @@ bool HistoryConnection::InsertSqlite(HistoryTable table, std::span<const QVarian
                               .arg(QLatin1String(TableName(table)))
                               .arg(row->size())
                               .arg(columns));
-        for (int i = 0; i < columns; ++i) {
-            const QVariant& value = (*row)[i];
-            if (value.isNull()) {
-                sqlite3_bind_null(statement, i + 1);
-                continue;
-            }
-            switch (value.typeId()) {
-            case QMetaType::Int:
-            case QMetaType::UInt:
-            case QMetaType::LongLong:
-            case QMetaType::ULongLong:
-            case QMetaType::Bool:
-                sqlite3_bind_int64(statement, i + 1, value.toLongLong());
-                break;
-            default: {
-                const QByteArray text = value.toString().toUtf8();
-                sqlite3_bind_text(statement, i + 1, text.constData(), int(text.size()), SQLITE_TRANSIENT);
-                break;
-            }
-            }
-        }
+        for (int i = 0; i < columns; ++i)
+            BindSqlite(statement, i + 1, (*row)[i]);
         const int stepped = sqlite3_step(statement);
         sqlite3_reset(statement);
         if (stepped != SQLITE_DONE)

@@ -1,5 +1,6 @@
 #include "history/HistorySummary.h"
 
+#include "history/HistoryFigures.h"
 #include "history/HistorySchema.h"
 #include "history/HistorySql.h"
 
@@ -23,48 +24,34 @@ QString Money(int64_t hundredths) {
         .arg(magnitude % 100, 2, 10, QLatin1Char('0'));
 }
 
-bool OpenForReading(const HistoryTarget& target, HistoryConnection& connection, QString& error) {
-    if (target.Kind == HistoryTarget::Backend::Postgres)
-        return connection.OpenPostgres(target, error);
-    if (!QFileInfo::exists(target.File)) {
-        error = QStringLiteral("%1: no history kept there").arg(target.File);
-        return false;
-    }
-    return connection.OpenSqlite(target.File, error);
-}
-
 } // namespace
 
 std::optional<HistorySummary> SummariseHistory(const HistoryTarget& target, const QDate& from,
                                                const QDate& to, const QString& registerFilter,
                                                QString& error) {
     HistoryConnection connection;
-    if (!OpenForReading(target, connection, error))
+    if (!OpenHistoryForReading(target, connection, error))
         return std::nullopt;
     QSqlDatabase db = connection.Database();
-    if (SchemaVersion(db) == 0) {
-        error = QStringLiteral("%1: not a history database").arg(target.Display());
-        return std::nullopt;
-    }
-    QString where = QStringLiteral("r.sale_day >= ? AND r.sale_day <= ?");
+    QString where = QStringLiteral("t.sale_day >= ? AND t.sale_day <= ?");
     QVariantList binds{from.toString(Qt::ISODate), to.toString(Qt::ISODate)};
     if (!registerFilter.isEmpty()) {
         bool isNumber = false;
         const int number = registerFilter.toInt(&isNumber);
-        where += isNumber ? QStringLiteral(" AND r.cr_number = ?") : QStringLiteral(" AND r.fiscal_id = ?");
+        where += isNumber ? QStringLiteral(" AND t.cr_number = ?") : QStringLiteral(" AND t.fiscal_id = ?");
         binds << (isNumber ? QVariant(number) : QVariant(registerFilter));
     }
     QString sums;
     for (size_t d = 1; d <= ReportGroups; ++d)
-        sums += QStringLiteral(", SUM(r.dept%1)").arg(d);
+        sums += QStringLiteral(", SUM(t.dept%1)").arg(d);
     // Per register, so that each one's departments go to its own tax letters.
     QSqlQuery query(db);
     query.setForwardOnly(true);
     query.prepare(
-        QStringLiteral("SELECT COUNT(*), SUM(r.total)%1, MAX(g.department_taxes) FROM receipts r "
-                       "LEFT JOIN registers g ON g.shop = r.shop AND g.cr_number = r.cr_number AND "
-                       "g.fiscal_id = r.fiscal_id WHERE %2 GROUP BY r.shop, r.cr_number, r.fiscal_id")
-            .arg(sums, where));
+        QStringLiteral("SELECT SUM(t.receipts), SUM(t.total)%1, MAX(g.department_taxes) FROM %2 "
+                       "LEFT JOIN registers g ON g.shop = t.shop AND g.cr_number = t.cr_number AND "
+                       "g.fiscal_id = t.fiscal_id WHERE %3 GROUP BY t.shop, t.cr_number, t.fiscal_id")
+            .arg(sums, ReceiptTotals(db.tables()), where));
     for (const QVariant& bind : binds)
         query.addBindValue(bind);
     if (!query.exec()) {
@@ -134,7 +121,7 @@ bool BackupHistory(const HistoryTarget& target, const QString& file, QString& er
         return false;
     }
     HistoryConnection connection;
-    if (!OpenForReading(target, connection, error))
+    if (!OpenHistoryForReading(target, connection, error))
         return false;
     const QFileInfo info(file);
     const QString partial =

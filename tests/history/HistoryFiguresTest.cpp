@@ -213,3 +213,173 @@ TEST_P(HistoryFiguresTest, ALineSentTwiceCountsOnceInTheTopArticles) {
     ASSERT_TRUE(f);
     EXPECT_EQ(Listed(f->TopByAmount), (Articles{{7, QStringLiteral("SEVEN"), 2000, 500}}));
 }
+
+// A period reads its whole months from the month totals and the days around
+// them from the day totals: every cut of it adds up to what was sold in it.
+TEST_P(HistoryFiguresTest, WholeMonthsAndTheDaysAroundThemAddUp) {
+    // One article a day from 2027-01-30 to 2027-03-02, its quantity the day
+    // of the year, the amount ten times that.
+    const QDate first(2027, 1, 30);
+    const QDate last(2027, 3, 2);
+    for (QDate day = first; day <= last; day = day.addDays(1)) {
+        const int n = day.dayOfYear();
+        Add(day.day() % 2 ? One : Two,
+            Receipt(1, n * 10, day.toString(Qt::ISODate) + "T08:00", {n * 10, 0, 0, 0, 0, 0, 0, 0, 0},
+                    {{55, 1, QStringLiteral("TEA"), n, n * 10}}));
+    }
+    ASSERT_TRUE(m_store.Flush(10000));
+    const auto sold = [](QDate from, QDate to) {
+        int64_t sum = 0;
+        for (QDate day = from; day <= to; day = day.addDays(1))
+            sum += day.dayOfYear();
+        return sum;
+    };
+    for (const auto& [from, to] : {std::pair{first, last},                                 // around a month
+                                   std::pair{QDate(2027, 2, 1), QDate(2027, 2, 28)},       // the month alone
+                                   std::pair{QDate(2027, 2, 1), last},                     // a month and after
+                                   std::pair{first, QDate(2027, 2, 28)},                   // before and a month
+                                   std::pair{QDate(2027, 2, 10), QDate(2027, 2, 20)},      // inside one
+                                   std::pair{QDate(2027, 1, 31), QDate(2027, 3, 1)}}) {   // a day either side
+        const auto f = Figures(from.toString(Qt::ISODate), to.toString(Qt::ISODate), std::nullopt);
+        ASSERT_TRUE(f);
+        const int64_t quantity = sold(from, to);
+        EXPECT_EQ(Listed(f->TopByAmount), (Articles{{55, QStringLiteral("TEA"), quantity, quantity * 10}}))
+            << from.toString(Qt::ISODate).toStdString() << ".." << to.toString(Qt::ISODate).toStdString();
+        EXPECT_EQ(f->Total, quantity * 10);
+        EXPECT_EQ(f->Receipts, from.daysTo(to) + 1);
+        EXPECT_EQ(f->ReceiptsByHour[8], from.daysTo(to) + 1);
+    }
+    // One register over the month: its days only.
+    const auto one = Figures("2027-02-01", "2027-02-28", One);
+    ASSERT_TRUE(one);
+    int64_t odd = 0;
+    for (int d = 1; d <= 28; d += 2)
+        odd += QDate(2027, 2, d).dayOfYear();
+    EXPECT_EQ(Listed(one->TopByQuantity), (Articles{{55, QStringLiteral("TEA"), odd, odd * 10}}));
+    EXPECT_EQ(one->Receipts, 14);
+}
+
+// A receipt sent again after its commit's answer was lost counts once in the
+// days, hours and operators as well.
+TEST_P(HistoryFiguresTest, AReceiptSentTwiceCountsOnce) {
+    HistoryConnection connection;
+    ASSERT_TRUE(Connect(connection));
+    const ReceiptRecord r = Receipt(4, 700, "2027-03-05T16:20", {700, 0, 0, 0, 0, 0, 0, 0, 0}, {});
+    QVariantList row = ReceiptValues(One, 1, r);
+    row[0] = 43;
+    row[1] = 1;
+    const QVariantList* rows[] = {&row};
+    for (int copy = 0; copy < 2; ++copy) {
+        QSqlDatabase db = connection.Database();
+        ASSERT_TRUE(db.transaction());
+        QString error;
+        ASSERT_TRUE(connection.Insert(HistoryTable::Receipts, rows, error)) << error.toStdString();
+        ASSERT_TRUE(db.commit());
+    }
+    const auto f = Figures("2027-03-05", "2027-03-05", std::nullopt);
+    ASSERT_TRUE(f);
+    EXPECT_EQ(f->Receipts, 1);
+    EXPECT_EQ(f->Total, 700);
+    EXPECT_EQ(f->ReceiptsByHour[16], 1);
+    ASSERT_EQ(f->Operators.size(), 1u);
+    EXPECT_EQ(f->Operators[0].Receipts, 1);
+    EXPECT_EQ(f->Departments[0], 700);
+}
+
+namespace {
+
+// A history as older programs left it: the steps up to a version, then rows
+// written straight into its tables.
+class HistoryUpgradeTest : public HistoryBackendTest {
+  protected:
+    void WriteAt(int version) {
+        HistoryConnection connection;
+        ASSERT_TRUE(Connect(connection));
+        QSqlDatabase db = connection.Database();
+        QString error;
+        ASSERT_TRUE(MigrateHistory(db, error, version)) << error.toStdString();
+        ASSERT_EQ(SchemaVersion(db), version);
+        std::vector<QVariantList> receipts;
+        std::vector<QVariantList> items;
+        int seq = 0;
+        const auto add = [&](const RegisterKey& reg, const ReceiptRecord& r) {
+            receipts.push_back(ReceiptValues(reg, 1, r));
+            receipts.back()[0] = 7;
+            receipts.back()[1] = ++seq;
+            for (const ReceiptItem& item : r.Items) {
+                items.push_back(ReceiptItemValues(reg, 1, r, item));
+                items.back()[0] = 7;
+                items.back()[1] = ++seq;
+            }
+        };
+        add(One, Receipt(1, 300, "2026-11-30T09:10", {300, 0, 0, 0, 0, 0, 0, 0, 0},
+                         {{10, 1, "BREAD", 1000, 100}, {20, 1, "MILK", 2000, 200}}));
+        add(One, Receipt(2, 150, "2026-12-01T17:45", {0, 150, 0, 0, 0, 0, 0, 0, 0}, {{10, 1, "BREAD", 1500, 150}}));
+        add(Two, Receipt(2, 90, "2026-12-01T17:50", {90, 0, 0, 0, 0, 0, 0, 0, 0}, {{30, 1, "SALT", 500, 90}}));
+        ASSERT_TRUE(db.transaction());
+        for (const auto& [table, rows] : {std::pair{HistoryTable::Receipts, &receipts},
+                                          std::pair{HistoryTable::ReceiptItems, &items}}) {
+            std::vector<const QVariantList*> pointers;
+            for (const QVariantList& row : *rows)
+                pointers.push_back(&row);
+            ASSERT_TRUE(connection.Insert(table, pointers, error)) << error.toStdString();
+        }
+        ASSERT_TRUE(db.commit());
+    }
+    std::optional<HistoryFigures> Figures() {
+        HistoryConnection connection;
+        QString error;
+        if (!OpenHistoryForReading(m_target, connection, error)) {
+            ADD_FAILURE() << error.toStdString();
+            return std::nullopt;
+        }
+        auto f = ReadHistoryFigures(connection.Database(), QDate(2026, 11, 1), QDate(2026, 12, 31),
+                                    std::nullopt, error);
+        EXPECT_TRUE(f) << error.toStdString();
+        return f;
+    }
+    void ExpectTheReceipts(const HistoryFigures& f) {
+        EXPECT_EQ(f.Receipts, 3);
+        EXPECT_EQ(f.Total, 540);
+        ASSERT_EQ(f.Days.size(), 2u);
+        EXPECT_EQ(f.Days[1].Receipts, 2);
+        EXPECT_EQ(f.ReceiptsByHour[17], 2);
+        ASSERT_EQ(f.Operators.size(), 2u);
+        EXPECT_EQ(f.Operators[1].Total, 240);
+        EXPECT_EQ(f.Departments, (std::array<int64_t, ReportGroups>{390, 150, 0, 0, 0, 0, 0, 0, 0}));
+    }
+};
+
+} // namespace
+
+// A history from before the totals were kept (its lines, no day totals):
+// read as it is, then brought up to date with what it held.
+TEST_P(HistoryUpgradeTest, AnOlderHistoryIsReadAsItIsAndUpgradedWithItsTotals) {
+    ASSERT_NO_FATAL_FAILURE(WriteAt(2));
+    const auto before = Figures();
+    ASSERT_TRUE(before);
+    ExpectTheReceipts(*before);
+    EXPECT_TRUE(before->TopByAmount.empty()) << "no article totals kept yet";
+
+    HistoryStore store;
+    QString error;
+    ASSERT_TRUE(store.Open(m_target, error)) << error.toStdString();
+    const ReceiptRecord more =
+        Receipt(1, 50, "2026-12-02T08:00", {50, 0, 0, 0, 0, 0, 0, 0, 0}, {{20, 1, "MILK", 500, 50}});
+    store.Add(HistoryTable::Receipts, ReceiptValues(One, 1, more));
+    store.Add(HistoryTable::ReceiptItems, ReceiptItemValues(One, 1, more, more.Items[0]));
+    ASSERT_TRUE(store.Flush(10000));
+    store.Close();
+    // Two whole months: the month totals alone, made from the lines kept.
+    const auto after = Figures();
+    ASSERT_TRUE(after);
+    EXPECT_EQ(after->Receipts, 4);
+    EXPECT_EQ(after->Total, 590);
+    EXPECT_EQ(after->ReceiptsByHour[17], 2);
+    EXPECT_EQ(after->ReceiptsByHour[8], 1);
+    EXPECT_EQ(after->Departments, (std::array<int64_t, ReportGroups>{440, 150, 0, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(Listed(after->TopByAmount),
+              (Articles{{10, "BREAD", 2500, 250}, {20, "MILK", 2500, 250}, {30, "SALT", 500, 90}}));
+}
+
+ORVEX_ON_BOTH_BACKENDS(HistoryUpgradeTest);
