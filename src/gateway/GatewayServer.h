@@ -72,6 +72,11 @@ class GatewayServer : public QObject {
     // Called by the HTTP front for each request; true when answered or to be answered.
     bool Handle(const QHttpServerRequest& request, QTcpSocket* socket);
 
+  signals:
+    // A receipt request ended (made, failed, or settled after a restart) with
+    // the outcome the request log keeps for it; once per request.
+    void ReceiptOutcome(const QString& registerId, const QString& key, int status, const QJsonObject& outcome);
+
   private:
     struct Register;
     struct Job;

@@ -212,6 +212,8 @@ void RequestLog::AddStep(const QString& registerId, const QString& key, const QJ
 
 void RequestLog::Finish(const QString& registerId, const QString& key, int status, const QJsonObject& outcome,
                         QObject* context, Done done) {
+    if (m_onFinish)
+        m_onFinish(registerId, key, status, outcome);
     const QByteArray r = Utf8(registerId), k = Utf8(key), o = Json(outcome);
     Enqueue(
         [r, k, o, status](sqlite3* db) {

@@ -63,6 +63,11 @@ class RequestLog {
                  QObject* context = nullptr, Done done = {});
     void Finish(const QString& registerId, const QString& key, int status, const QJsonObject& outcome,
                 QObject* context = nullptr, Done done = {});
+    // Called on the caller's thread at each Finish, with what it writes: every
+    // receipt request's outcome passes here once.
+    using FinishHook = std::function<void(const QString& registerId, const QString& key, int status,
+                                          const QJsonObject& outcome)>;
+    void OnFinish(FinishHook hook) { m_onFinish = std::move(hook); }
     // A begun request with no step and no outcome leaves no trace: nothing of it was sent.
     void Forget(const QString& registerId, const QString& key, QObject* context = nullptr, Done done = {});
 
@@ -86,6 +91,7 @@ class RequestLog {
     sqlite3* m_writer = nullptr;
     // Lives on the caller's thread: the writer posts the results to it.
     std::unique_ptr<QObject> m_notifier;
+    FinishHook m_onFinish;
     struct Waiting {
         QPointer<QObject> Context;
         bool HasContext = false;

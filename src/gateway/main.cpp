@@ -11,6 +11,7 @@
 #include "sim/InProcessRegister.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QSocketNotifier>
 #include <QStandardPaths>
@@ -144,6 +145,17 @@ int main(int argc, char** argv) {
             s.Recorder = std::make_unique<HistoryRecorder>(*s.Session, *history, QString());
         served.push_back(std::move(s));
     }
+    // Every receipt request's outcome is kept with its register's history,
+    // those settled after a restart among them.
+    QObject::connect(&server, &GatewayServer::ReceiptOutcome, &app,
+                     [&served](const QString& registerId, const QString& key, int status,
+                               const QJsonObject& outcome) {
+                         for (Served& s : served) {
+                             if (s.Entry.Id == registerId && s.Recorder)
+                                 s.Recorder->GatewayReceipt(key, status, outcome,
+                                                            QDateTime::currentMSecsSinceEpoch());
+                         }
+                     });
     for (Served& s : served)
         server.AddRegister(s.Entry.Id, *s.Session, s.Entry.Device, s.Entry.Speed);
 

@@ -76,6 +76,17 @@ void HistoryRecorder::Report(const QByteArray& payload, qint64 receivedMs) {
                              QString::fromUtf8(QJsonDocument(*figures).toJson(QJsonDocument::Compact))));
 }
 
+void HistoryRecorder::GatewayReceipt(const QString& key, int status, const QJsonObject& outcome,
+                                     qint64 receivedMs) {
+    const QJsonValue number = outcome.value(QStringLiteral("receiptNumber"));
+    const std::optional<int64_t> receiptNumber =
+        number.isDouble() ? std::optional<int64_t>(number.toInteger()) : std::nullopt;
+    m_store.Add(HistoryTable::GatewayReceipts,
+                GatewayReceiptValues(m_register, receivedMs, key, status, receiptNumber,
+                                     outcome.value(QStringLiteral("error")).toString(),
+                                     QString::fromUtf8(QJsonDocument(outcome).toJson(QJsonDocument::Compact))));
+}
+
 void HistoryRecorder::ZReportOutcome(bool answered, int status, const QString& line, qint64 receivedMs) {
     m_store.Add(HistoryTable::ZReports, ZReportValues(m_register, receivedMs, answered, status, line));
 }

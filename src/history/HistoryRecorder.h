@@ -4,6 +4,7 @@
 #include "history/ReceiptAssembler.h"
 
 #include <QByteArray>
+#include <QJsonObject>
 #include <QObject>
 #include <QString>
 
@@ -28,6 +29,9 @@ class HistoryRecorder : public QObject {
     void JournalRecord(const QByteArray& payload, qint64 receivedMs);
     void Report(const QByteArray& payload, qint64 receivedMs);
     void ZReportOutcome(bool answered, int status, const QString& line, qint64 receivedMs);
+    // A receipt request the gateway ended on this register, with the outcome
+    // it answered (its Idempotency-Key is key).
+    void GatewayReceipt(const QString& key, int status, const QJsonObject& outcome, qint64 receivedMs);
 
   private:
     RegisterSession& m_session;

@@ -192,6 +192,16 @@ QVariantList ZReportValues(const RegisterKey& reg, qint64 receivedMs, bool answe
     return v;
 }
 
+QVariantList GatewayReceiptValues(const RegisterKey& reg, qint64 receivedMs, const QString& key, int status,
+                                  std::optional<int64_t> receiptNumber, const QString& error,
+                                  const QString& outcomeJson) {
+    QVariantList v = Head(reg, receivedMs, 12);
+    v << Text(key) << status << Optional(receiptNumber)
+      << (error.isEmpty() ? QVariant(QMetaType::fromType<QString>()) : QVariant(Text(error)))
+      << Text(outcomeJson);
+    return v;
+}
+
 QVariantList RegisterValues(const RegisterKey& reg, const QString& departmentTaxes, qint64 receivedMs) {
     return {Text(reg.Shop), reg.CrNumber, Text(reg.FiscalId), Text(departmentTaxes), receivedMs, receivedMs};
 }

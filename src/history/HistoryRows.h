@@ -87,5 +87,11 @@ struct ReceiptRecord {
                                         const QString& figuresJson);
 [[nodiscard]] QVariantList ZReportValues(const RegisterKey& reg, qint64 receivedMs, bool answered, int status,
                                          const QString& line);
+// A receipt request the gateway ended: its key, the status it answered, the
+// receipt's number when there is one, the error when it failed, and the
+// outcome as JSON text.
+[[nodiscard]] QVariantList GatewayReceiptValues(const RegisterKey& reg, qint64 receivedMs, const QString& key,
+                                                int status, std::optional<int64_t> receiptNumber,
+                                                const QString& error, const QString& outcomeJson);
 [[nodiscard]] QVariantList RegisterValues(const RegisterKey& reg, const QString& departmentTaxes,
                                           qint64 receivedMs);

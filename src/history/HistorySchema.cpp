@@ -189,6 +189,12 @@ const std::array<QStringList, 4> Migrations{{
         PostgresOnly + QStringLiteral("CREATE TRIGGER plu_totals_add AFTER INSERT ON receipt_items "
                                       "REFERENCING NEW TABLE AS added FOR EACH STATEMENT "
                                       "EXECUTE FUNCTION plu_totals_add()"),
+        // What the gateway answered each receipt request it carried out, by
+        // its Idempotency-Key: the status, the receipt's number or the error,
+        // and the outcome as the request log keeps it (JSON).
+        QStringLiteral("CREATE TABLE gateway_receipts (" ORVEX_ROW_HEAD
+                       "request_key TEXT NOT NULL, status INTEGER NOT NULL, receipt_number BIGINT, "
+                       "error TEXT, outcome TEXT NOT NULL, PRIMARY KEY (origin, seq))"),
     },
 }};
 
@@ -219,6 +225,8 @@ const char* TableName(HistoryTable table) {
         return "zreports";
     case HistoryTable::ReceiptItems:
         return "receipt_items";
+    case HistoryTable::GatewayReceipts:
+        return "gateway_receipts";
     }
     return "";
 }
@@ -240,6 +248,8 @@ const QStringList& TableColumns(HistoryTable table) {
     static const QStringList items =
         head + QStringList{"receipt_number", "operator",    "sale_day", "plu",
                            "department",     "description", "quantity", "amount"};
+    static const QStringList gateway =
+        head + QStringList{"request_key", "status", "receipt_number", "error", "outcome"};
     switch (table) {
     case HistoryTable::Registers:
         return registers;
@@ -253,6 +263,8 @@ const QStringList& TableColumns(HistoryTable table) {
         return zreports;
     case HistoryTable::ReceiptItems:
         return items;
+    case HistoryTable::GatewayReceipts:
+        return gateway;
     }
     return head;
 }

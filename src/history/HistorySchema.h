@@ -9,8 +9,8 @@
 // comes from a register carries its origin (one store's run) and a sequence
 // number within it: a batch sent again after a lost answer is not stored twice.
 // The numbers are kept in the spool: a new table takes the next one.
-enum class HistoryTable { Registers, Journal, Receipts, Reports, ZReports, ReceiptItems };
-inline constexpr HistoryTable LastHistoryTable = HistoryTable::ReceiptItems;
+enum class HistoryTable { Registers, Journal, Receipts, Reports, ZReports, ReceiptItems, GatewayReceipts };
+inline constexpr HistoryTable LastHistoryTable = HistoryTable::GatewayReceipts;
 
 [[nodiscard]] const char* TableName(HistoryTable table);
 // The columns a row of the table is given in, in order.

@@ -58,6 +58,8 @@ FormSet::FormSet() {
     WireBarcodeForm();
     m_history = std::make_unique<WindowHistory>(*m_userForm, *m_session);
     m_gateway = std::make_unique<WindowGateway>(*m_userForm, *m_session);
+    QObject::connect(m_gateway.get(), &WindowGateway::ReceiptOutcome, m_history.get(),
+                     &WindowHistory::GatewayReceipt);
 }
 
 FormSet::~FormSet() {

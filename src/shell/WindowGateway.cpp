@@ -2,7 +2,6 @@
 
 #include "common/ShellSettings.h"
 #include "gateway/GatewayConfig.h"
-#include "gateway/GatewayRoutes.h"
 #include "gateway/GatewayServer.h"
 #include "monitor/MonitorPage.h"
 #include "protocol/ReplyDispatcher.h"
@@ -66,10 +65,12 @@ bool WindowGateway::Apply(const GatewayHostSettings& settings, const QString& da
         server->OpenRequestLog(QDir(dataDir).filePath(QStringLiteral("gateway-requests.sqlite")), error);
     if (started) {
         m_settings.Token = QString::fromLatin1(token);
+        connect(server.get(), &GatewayServer::ReceiptOutcome, this,
+                [this](const QString&, const QString& key, int status, const QJsonObject& outcome) {
+                    emit ReceiptOutcome(key, status, outcome);
+                });
         server->AddRegister(RegisterId, m_session, serial.CurrentDeviceName(),
                             int(BaudRateOf(serial.ComPortSpeed())));
-        server->AddRoutes(RegisterOperationRoutes());
-        server->AddPaths(RegisterOperationPaths());
     }
     // Other programs of this PC only: the window never serves the network.
     if (!started || !server->Listen(QStringLiteral("127.0.0.1"), quint16(settings.Port), token, error)) {

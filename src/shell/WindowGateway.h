@@ -2,6 +2,7 @@
 
 #include "shell/GatewayHostDialog.h"
 
+#include <QJsonObject>
 #include <QList>
 #include <QObject>
 #include <QPointer>
@@ -37,6 +38,11 @@ class WindowGateway : public QObject {
     [[nodiscard]] QString NoteText(int lang) const;
 
     void ShowDialog();
+
+  signals:
+    // A receipt request from outside ended with this outcome (key: its
+    // Idempotency-Key), as the request log keeps it.
+    void ReceiptOutcome(const QString& key, int status, const QJsonObject& outcome);
 
   private:
     void ShowNote();

@@ -11,6 +11,7 @@
 #include "shell/TUserForm.h"
 
 #include <QAction>
+#include <QDateTime>
 #include <QDir>
 
 namespace {
@@ -69,6 +70,11 @@ void WindowHistory::Close() {
     // The recorder first: nothing is handed to a store that has stopped.
     m_recorder.reset();
     m_store.Close();
+}
+
+void WindowHistory::GatewayReceipt(const QString& key, int status, const QJsonObject& outcome) {
+    if (m_recorder)
+        m_recorder->GatewayReceipt(key, status, outcome, QDateTime::currentMSecsSinceEpoch());
 }
 
 void WindowHistory::SetShop(const QString& shop) {

@@ -2,6 +2,7 @@
 
 #include "history/HistoryStore.h"
 
+#include <QJsonObject>
 #include <QObject>
 #include <QString>
 #include <memory>
@@ -31,6 +32,10 @@ class WindowHistory : public QObject {
     [[nodiscard]] HistoryStore& Store() { return m_store; }
     // Why the history could not be opened; empty when it is or was never asked.
     [[nodiscard]] QString OpenError() const { return m_openError; }
+
+    // A receipt request the window's gateway ended, into the history with
+    // the register's other rows (nothing while no history is kept).
+    void GatewayReceipt(const QString& key, int status, const QJsonObject& outcome);
 
     void SetShop(const QString& shop);
     [[nodiscard]] QString Shop() const { return m_shop; }

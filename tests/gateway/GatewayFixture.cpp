@@ -28,6 +28,10 @@ void GatewayFixture::StartServer() {
     m_server = std::make_unique<GatewayServer>();
     QString error;
     ASSERT_TRUE(m_server->OpenRequestLog(LogPath(), error)) << error.toStdString();
+    QObject::connect(m_server.get(), &GatewayServer::ReceiptOutcome, m_server.get(),
+                     [this](const QString& registerId, const QString& key, int status, const QJsonObject&) {
+                         m_outcomes.emplace_back(registerId + QLatin1Char('/') + key, status);
+                     });
     m_server->AddRegister("1", *m_session, m_sim->DevicePath(), 19200);
     m_server->SetReceiptTimeouts({700, 700});
     QString reason;

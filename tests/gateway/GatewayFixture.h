@@ -11,6 +11,8 @@
 #include <gtest/gtest.h>
 #include <map>
 #include <memory>
+#include <utility>
+#include <vector>
 
 // An answer as the client saw it.
 struct HttpAnswer {
@@ -62,4 +64,6 @@ class GatewayFixture : public ::testing::Test {
     // first.
     int m_statusReplies = 0;
     bool m_startServer = true;
+    // The receipt outcomes the server told, as ("register/key", status), in order.
+    std::vector<std::pair<QString, int>> m_outcomes;
 };

@@ -82,6 +82,8 @@ TEST_F(GatewayReceipt, OneKeyPrintsOneReceiptAnsweredFromTheRecords) {
     EXPECT_EQ(other.Status, 400);
     EXPECT_EQ(other.Body["field"].toString(), "Idempotency-Key");
     EXPECT_EQ(ReceiptsClosed(), 1);
+    // One outcome told to the history, however often it was asked for.
+    EXPECT_EQ(m_outcomes, (std::vector<std::pair<QString, int>>{{"1/k-1", 201}}));
 }
 
 // A line the register refuses fails the request with the register's code and
@@ -261,6 +263,10 @@ TEST_F(GatewaySettle, InterruptedRequestsAreSettledAtStartUp) {
     EXPECT_EQ(early.Headers["idempotent-replayed"], "true");
     // Only the fresh receipt was printed.
     EXPECT_EQ(ReceiptsClosed(), 1);
+    // The settled ones are outcomes too, told once each, before the fresh one.
+    EXPECT_EQ(m_outcomes,
+              (std::vector<std::pair<QString, int>>{{"1/closed", 201}, {"1/early", 500}, {"1/fresh", 201}}))
+        << "settled oldest first";
 }
 
 class GatewayLossyLine : public GatewayFixture {

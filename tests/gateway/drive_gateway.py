@@ -8,6 +8,7 @@ import json
 import os
 import shutil
 import socket
+import sqlite3
 import stat
 import subprocess
 import sys
@@ -210,6 +211,15 @@ finally:
     except subprocess.TimeoutExpired:
         proc.kill()
         check(False, "the gateway ends on SIGTERM")
+
+# The data folder's history keeps each receipt request's outcome once: those
+# that reached the register, not the bodies refused before it.
+with sqlite3.connect(os.path.join(WORK, "data", "history.sqlite")) as db:
+    kept = db.execute("SELECT request_key, status, receipt_number FROM gateway_receipts ORDER BY seq").fetchall()
+by_key = {k: (status, number) for k, status, number in kept}
+check(len(by_key) == len(kept) and by_key.get("py-1") == (201, receipt["receiptNumber"]) and
+      by_key.get("py-4") == (422, None) and "py-2" not in by_key and "py-3" not in by_key,
+      "gateway receipts kept %r" % kept)
 
 # TLS, when openssl can make a certificate.
 if shutil.which("openssl"):

@@ -2,16 +2,21 @@
 #include "SocketProxy.h"
 #include "support/WaitUntil.h"
 
+#include "history/HistoryRecorder.h"
 #include "history/HistoryRows.h"
 #include "history/HistorySchema.h"
 #include "history/HistoryStore.h"
+#include "session/RegisterSession.h"
 
 #include <QDeadlineTimer>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QThread>
+#include <tuple>
 
 namespace {
 
@@ -162,6 +167,41 @@ TEST_P(HistoryStoreTest, ARowTheDatabaseRefusesIsSaidAndTakesNoOtherWithIt) {
     store.Add(HistoryTable::Journal, Journal(4));
     EXPECT_TRUE(store.Flush(10000));
     EXPECT_EQ(Scalar(QStringLiteral("SELECT SUM(amount) FROM journal")).toInt(), 7);
+}
+
+// The gateway's receipt outcomes: the number of a receipt made, the
+// register's error of one refused, and the whole answer as JSON, its texts
+// (quotes, tabs, a line break, Cyrillic) as they were.
+TEST_P(HistoryStoreTest, GatewayReceiptOutcomesAreKeptWithTheirAnswer) {
+    QString error;
+    HistoryStore store;
+    ASSERT_TRUE(store.Open(m_target, error)) << error.toStdString();
+    RegisterSession session;
+    HistoryRecorder recorder(session, store, Till.Shop);
+    const QJsonObject made{{"receiptNumber", 41}, {"total", 3.03}, {"key", "pos-1"}};
+    const QJsonObject refused{{"error", "PLU 9000 \"ne postoji\"\tу каси\nE30"},
+                              {"receiptNumber", QJsonValue()},
+                              {"key", "pos-2"}};
+    recorder.GatewayReceipt(QStringLiteral("pos-1"), 201, made, 10);
+    recorder.GatewayReceipt(QStringLiteral("pos-2"), 422, refused, 11);
+    ASSERT_TRUE(store.Flush(10000)) << store.Status().ServerError.toStdString();
+
+    HistoryConnection connection;
+    ASSERT_TRUE(Connect(connection));
+    QSqlQuery query(connection.Database());
+    ASSERT_TRUE(query.exec(QStringLiteral("SELECT request_key, status, receipt_number, error, outcome, shop "
+                                          "FROM gateway_receipts ORDER BY seq")));
+    for (const auto& [key, status, outcome] : {std::tuple{"pos-1", 201, made}, std::tuple{"pos-2", 422, refused}}) {
+        ASSERT_TRUE(query.next());
+        EXPECT_EQ(query.value(0).toString(), QString::fromLatin1(key));
+        EXPECT_EQ(query.value(1).toInt(), status);
+        EXPECT_EQ(query.value(2).isNull(), status != 201);
+        EXPECT_EQ(query.value(2).toInt(), status == 201 ? 41 : 0);
+        EXPECT_EQ(query.value(3).toString(), outcome.value("error").toString());
+        EXPECT_EQ(QJsonDocument::fromJson(query.value(4).toString().toUtf8()).object(), outcome);
+        EXPECT_EQ(query.value(5).toString(), Till.Shop);
+    }
+    EXPECT_FALSE(query.next());
 }
 
 ORVEX_ON_BOTH_BACKENDS(HistoryStoreTest);

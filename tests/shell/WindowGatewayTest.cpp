@@ -1,11 +1,13 @@
 #include "ShellFixture.h"
 
 #include "gateway/GatewayServer.h"
+#include "history/HistorySql.h"
 #include "monitor/MonitorPage.h"
 #include "session/RegisterSession.h"
 #include "shell/GatewayHostDialog.h"
 #include "shell/HintsPanel.h"
 #include "shell/WindowGateway.h"
+#include "shell/WindowHistory.h"
 #include "sim/InProcessRegister.h"
 #include "viewer/LineView.h"
 
@@ -19,6 +21,7 @@
 #include <QNetworkReply>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QSqlQuery>
 #include <QStackedWidget>
 #include <QTcpServer>
 #include <QTest>
@@ -32,6 +35,12 @@ quint16 FreePort() {
 
 class WindowGatewayTest : public ShellTest {
   protected:
+    void TearDown() override {
+        // The history lets go of its file before the folder goes.
+        if (forms)
+            forms->History().Close();
+        ShellTest::TearDown();
+    }
     [[nodiscard]] WindowGateway& Gateway() const { return forms->Gateway(); }
     [[nodiscard]] GatewayHostDialog* Dialog() const {
         return Window().findChild<GatewayHostDialog*>(QStringLiteral("GatewayHostDialog"));
@@ -158,9 +167,11 @@ TEST_F(WindowGatewayTest, WhileACallHoldsTheLineTheWindowStartsNothingOfItsOwn) 
 }
 
 // A receipt another program posts goes through the window's own session:
-// the monitor shows its steps as it shows the cashier's, and the answer is
-// the register's record of it.
-TEST_F(WindowGatewayTest, AReceiptFromOutsideShowsInTheMonitor) {
+// the monitor shows its steps as it shows the cashier's, the answer is the
+// register's record of it, and the history keeps the outcome once, however
+// often the program asks again.
+TEST_F(WindowGatewayTest, AReceiptFromOutsideShowsInTheMonitorAndIsKeptInTheHistory) {
+    ASSERT_TRUE(forms->History().Open(QString(), workDir.path())) << forms->History().OpenError().toStdString();
     SimOptions options;
     options.Speed = 0;
     InProcessRegister simulator(options);
@@ -180,12 +191,32 @@ TEST_F(WindowGatewayTest, AReceiptFromOutsideShowsInTheMonitor) {
     request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/json"));
     request.setRawHeader("Authorization", "Bearer " + Gateway().Settings().Token.toLatin1());
     request.setRawHeader("Idempotency-Key", "window-1");
-    QNetworkReply* reply =
-        net.post(request, QByteArray(R"({"lines":[{"plu":1,"quantity":2}],"payments":[{"type":"cash"}]})"));
+    const QByteArray body(R"({"lines":[{"plu":1,"quantity":2}],"payments":[{"type":"cash"}]})");
+    QNetworkReply* reply = net.post(request, body);
     ASSERT_TRUE(WaitUntil([&] { return reply->isFinished(); }, 15000));
     EXPECT_EQ(reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), 201);
     const QJsonObject answer = QJsonDocument::fromJson(reply->readAll()).object();
     reply->deleteLater();
+    QNetworkReply* again = net.post(request, body);
+    ASSERT_TRUE(WaitUntil([&] { return again->isFinished(); }, 15000));
+    EXPECT_EQ(again->rawHeader("Idempotent-Replayed"), QByteArray("true"));
+    again->deleteLater();
+
+    ASSERT_TRUE(forms->History().Store().Flush(5000));
+    HistoryConnection connection;
+    QString error;
+    ASSERT_TRUE(connection.OpenSqlite(QDir(workDir.path()).filePath(QStringLiteral("history.sqlite")), error))
+        << error.toStdString();
+    QSqlQuery kept(connection.Database());
+    ASSERT_TRUE(kept.exec(QStringLiteral("SELECT request_key, status, receipt_number, error, outcome FROM "
+                                         "gateway_receipts")));
+    ASSERT_TRUE(kept.next());
+    EXPECT_EQ(kept.value(0).toString(), QStringLiteral("window-1"));
+    EXPECT_EQ(kept.value(1).toInt(), 201);
+    EXPECT_EQ(kept.value(2).toInt(), answer[QStringLiteral("receiptNumber")].toInt());
+    EXPECT_TRUE(kept.value(3).isNull());
+    EXPECT_EQ(QJsonDocument::fromJson(kept.value(4).toString().toUtf8()).object(), answer);
+    EXPECT_FALSE(kept.next()) << "the replayed answer is not a second outcome";
     const QString description = answer[QStringLiteral("lines")][0][QStringLiteral("description")].toString();
     EXPECT_FALSE(description.isEmpty());
     const QString monitor = Window().MonitorSheet()->MonListBox()->PlainText();
