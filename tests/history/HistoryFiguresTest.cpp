@@ -66,6 +66,23 @@ class HistoryFiguresTest : public HistoryBackendTest {
         return f;
     }
 
+    // One row committed twice, as a batch is sent again after its commit's
+    // answer was lost; origin: the run the store would have given it.
+    void SendTwice(HistoryTable table, QVariantList row, int origin) {
+        HistoryConnection connection;
+        ASSERT_TRUE(Connect(connection));
+        row[0] = origin;
+        row[1] = 1;
+        const QVariantList* rows[] = {&row};
+        for (int copy = 0; copy < 2; ++copy) {
+            QSqlDatabase db = connection.Database();
+            ASSERT_TRUE(db.transaction());
+            QString error;
+            ASSERT_TRUE(connection.Insert(table, rows, error)) << error.toStdString();
+            ASSERT_TRUE(db.commit());
+        }
+    }
+
     HistoryStore m_store;
 };
 
@@ -194,21 +211,9 @@ ORVEX_ON_BOTH_BACKENDS(HistoryFiguresTest);
 // day totals the top articles are read from as in the lines themselves.
 TEST_P(HistoryFiguresTest, ALineSentTwiceCountsOnceInTheTopArticles) {
     ASSERT_TRUE(m_store.Flush(10000));
-    HistoryConnection connection;
-    ASSERT_TRUE(Connect(connection));
     const ReceiptRecord r =
         Receipt(1, 500, "2027-03-01T10:00", {}, {{7, 1, QStringLiteral("SEVEN"), 2000, 500}});
-    QVariantList row = ReceiptItemValues(One, 1, r, r.Items[0]);
-    row[0] = 42; // the run and its sequence number, as the store gives them
-    row[1] = 1;
-    const QVariantList* rows[] = {&row};
-    for (int copy = 0; copy < 2; ++copy) {
-        QSqlDatabase db = connection.Database();
-        ASSERT_TRUE(db.transaction());
-        QString error;
-        ASSERT_TRUE(connection.Insert(HistoryTable::ReceiptItems, rows, error)) << error.toStdString();
-        ASSERT_TRUE(db.commit());
-    }
+    ASSERT_NO_FATAL_FAILURE(SendTwice(HistoryTable::ReceiptItems, ReceiptItemValues(One, 1, r, r.Items[0]), 42));
     const auto f = Figures("2027-03-01", "2027-03-01", std::nullopt);
     ASSERT_TRUE(f);
     EXPECT_EQ(Listed(f->TopByAmount), (Articles{{7, QStringLiteral("SEVEN"), 2000, 500}}));
@@ -262,20 +267,8 @@ TEST_P(HistoryFiguresTest, WholeMonthsAndTheDaysAroundThemAddUp) {
 // A receipt sent again after its commit's answer was lost counts once in the
 // days, hours and operators as well.
 TEST_P(HistoryFiguresTest, AReceiptSentTwiceCountsOnce) {
-    HistoryConnection connection;
-    ASSERT_TRUE(Connect(connection));
     const ReceiptRecord r = Receipt(4, 700, "2027-03-05T16:20", {700, 0, 0, 0, 0, 0, 0, 0, 0}, {});
-    QVariantList row = ReceiptValues(One, 1, r);
-    row[0] = 43;
-    row[1] = 1;
-    const QVariantList* rows[] = {&row};
-    for (int copy = 0; copy < 2; ++copy) {
-        QSqlDatabase db = connection.Database();
-        ASSERT_TRUE(db.transaction());
-        QString error;
-        ASSERT_TRUE(connection.Insert(HistoryTable::Receipts, rows, error)) << error.toStdString();
-        ASSERT_TRUE(db.commit());
-    }
+    ASSERT_NO_FATAL_FAILURE(SendTwice(HistoryTable::Receipts, ReceiptValues(One, 1, r), 43));
     const auto f = Figures("2027-03-05", "2027-03-05", std::nullopt);
     ASSERT_TRUE(f);
     EXPECT_EQ(f->Receipts, 1);
