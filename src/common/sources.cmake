@@ -7,4 +7,5 @@ list(APPEND ORVEX_CORE_SOURCES
 list(APPEND ORVEX_CORE_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/FileHeadWriter.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SafeFile.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/TerminationSignals.cpp
 )

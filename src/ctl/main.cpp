@@ -1,30 +1,12 @@
+#include "common/TerminationSignals.h"
 #include "ctl/CtlRunner.h"
 #include "sim/InProcessRegister.h"
 
 #include <QCoreApplication>
-#include <QSocketNotifier>
 #include <QTextStream>
 #include <cerrno>
-#include <csignal>
 #include <fcntl.h>
-#include <sys/socket.h>
 #include <unistd.h>
-
-namespace {
-
-// SIGINT and SIGTERM reach the event loop through this pair: the handler only
-// writes a byte, the loop reads it and ends the command in order (the port
-// closed, files complete).
-int g_signalPair[2] = {-1, -1};
-
-void OnSignal(int signal) {
-    // A second one ends the program at once, should the first not be heard.
-    std::signal(signal, SIG_DFL);
-    const char byte = 1;
-    (void)!::write(g_signalPair[1], &byte, 1);
-}
-
-} // namespace
 
 int main(int argc, char** argv) {
     // A standard stream started closed would be the number the next file or
@@ -47,17 +29,7 @@ int main(int argc, char** argv) {
                        {},  {}};
 
     bool stop = false;
-    std::unique_ptr<QSocketNotifier> notifier;
-    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPair) == 0) {
-        notifier = std::make_unique<QSocketNotifier>(g_signalPair[0], QSocketNotifier::Read);
-        QObject::connect(notifier.get(), &QSocketNotifier::activated, notifier.get(), [&] {
-            char byte = 0;
-            (void)!::read(g_signalPair[0], &byte, 1);
-            stop = true;
-        });
-        std::signal(SIGINT, OnSignal);
-        std::signal(SIGTERM, OnSignal);
-    }
+    HandleTerminationSignals(&app, [&stop] { stop = true; });
     context.StopRequested = [&] { return stop; };
     return RunOrvexCtl(app.arguments().mid(1), context);
 }

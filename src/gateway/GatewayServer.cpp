@@ -260,9 +260,10 @@ bool GatewayServer::OpenRequestLog(const QString& path, QString& error) {
     auto log = std::make_unique<RequestLog>();
     if (!log->Open(path, error))
         return false;
-    log->OnFinish([this](const QString& registerId, const QString& key, int status, const QJsonObject& outcome) {
-        emit ReceiptOutcome(registerId, key, status, outcome);
-    });
+    log->OnFinish(
+        [this](const QString& registerId, const QString& key, int status, const QJsonObject& outcome) {
+            emit ReceiptOutcome(registerId, key, status, outcome);
+        });
     m_log = std::move(log);
     return true;
 }

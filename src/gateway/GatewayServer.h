@@ -75,7 +75,8 @@ class GatewayServer : public QObject {
   signals:
     // A receipt request ended (made, failed, or settled after a restart) with
     // the outcome the request log keeps for it; once per request.
-    void ReceiptOutcome(const QString& registerId, const QString& key, int status, const QJsonObject& outcome);
+    void ReceiptOutcome(const QString& registerId, const QString& key, int status,
+                        const QJsonObject& outcome);
 
   private:
     struct Register;

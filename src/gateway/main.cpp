@@ -1,4 +1,5 @@
 #include "common/ProgramVersion.h"
+#include "common/TerminationSignals.h"
 #include "gateway/GatewayConfig.h"
 #include "gateway/GatewayServer.h"
 #include "history/HistoryRecorder.h"
@@ -13,26 +14,12 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
-#include <QSocketNotifier>
 #include <QStandardPaths>
 #include <QTextStream>
-#include <csignal>
 #include <memory>
-#include <sys/socket.h>
-#include <unistd.h>
 #include <vector>
 
 namespace {
-
-// SIGINT and SIGTERM reach the event loop through this pair, so that the
-// gateway stops between requests with its files whole.
-int g_signalPair[2] = {-1, -1};
-
-void OnSignal(int signal) {
-    std::signal(signal, SIG_DFL);
-    const char byte = 1;
-    (void)!::write(g_signalPair[1], &byte, 1);
-}
 
 struct Served {
     GatewayRegisterEntry Entry;
@@ -147,15 +134,14 @@ int main(int argc, char** argv) {
     }
     // Every receipt request's outcome is kept with its register's history,
     // those settled after a restart among them.
-    QObject::connect(&server, &GatewayServer::ReceiptOutcome, &app,
-                     [&served](const QString& registerId, const QString& key, int status,
-                               const QJsonObject& outcome) {
-                         for (Served& s : served) {
-                             if (s.Entry.Id == registerId && s.Recorder)
-                                 s.Recorder->GatewayReceipt(key, status, outcome,
-                                                            QDateTime::currentMSecsSinceEpoch());
-                         }
-                     });
+    QObject::connect(
+        &server, &GatewayServer::ReceiptOutcome, &app,
+        [&served](const QString& registerId, const QString& key, int status, const QJsonObject& outcome) {
+            for (Served& s : served) {
+                if (s.Entry.Id == registerId && s.Recorder)
+                    s.Recorder->GatewayReceipt(key, status, outcome, QDateTime::currentMSecsSinceEpoch());
+            }
+        });
     for (Served& s : served)
         server.AddRegister(s.Entry.Id, *s.Session, s.Entry.Device, s.Entry.Speed);
 
@@ -171,12 +157,7 @@ int main(int argc, char** argv) {
             << " bit/s\n";
     out.flush();
 
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalPair) == 0) {
-        auto* notifier = new QSocketNotifier(g_signalPair[0], QSocketNotifier::Read, &app);
-        QObject::connect(notifier, &QSocketNotifier::activated, &app, [] { QCoreApplication::quit(); });
-        std::signal(SIGINT, OnSignal);
-        std::signal(SIGTERM, OnSignal);
-    }
+    HandleTerminationSignals(&app, [] { QCoreApplication::quit(); });
     const int status = app.exec();
     server.Close();
     for (Served& s : served)

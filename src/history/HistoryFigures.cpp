@@ -63,7 +63,8 @@ QString TaxLetterOf(const QString& taxes, size_t department) {
 
 // The receipts of the period by day and register: days, tax groups,
 // departments and the totals.
-bool ReadDays(QSqlDatabase& db, const QString& totals, const Condition& c, HistoryFigures& f, QString& error) {
+bool ReadDays(QSqlDatabase& db, const QString& totals, const Condition& c, HistoryFigures& f,
+              QString& error) {
     QMap<QString, QString> taxesOf;
     {
         QSqlQuery query(db);
@@ -119,7 +120,8 @@ bool ReadDays(QSqlDatabase& db, const QString& totals, const Condition& c, Histo
     return true;
 }
 
-bool ReadHours(QSqlDatabase& db, const QString& totals, const Condition& c, HistoryFigures& f, QString& error) {
+bool ReadHours(QSqlDatabase& db, const QString& totals, const Condition& c, HistoryFigures& f,
+               QString& error) {
     QSqlQuery query(db);
     if (!Run(query,
              QStringLiteral("SELECT t.hour, SUM(t.receipts) FROM %1 WHERE %2 GROUP BY t.hour")
@@ -135,7 +137,8 @@ bool ReadHours(QSqlDatabase& db, const QString& totals, const Condition& c, Hist
     return true;
 }
 
-bool ReadOperators(QSqlDatabase& db, const QString& totals, const Condition& c, HistoryFigures& f, QString& error) {
+bool ReadOperators(QSqlDatabase& db, const QString& totals, const Condition& c, HistoryFigures& f,
+                   QString& error) {
     QSqlQuery query(db);
     if (!Run(query,
              QStringLiteral("SELECT t.operator, SUM(t.receipts), SUM(t.total) FROM %1 WHERE %2 "
@@ -220,8 +223,9 @@ QString ReceiptTotals(const QStringList& tables) {
     QString departments;
     for (size_t d = 1; d <= ReportGroups; ++d)
         departments += QStringLiteral(", dept%1").arg(d);
-    return QStringLiteral("(SELECT sale_day, shop, cr_number, fiscal_id, SUBSTR(register_time, 12, 2) AS hour, "
-                          "operator, 1 AS receipts, total%1 FROM receipts) t")
+    return QStringLiteral(
+               "(SELECT sale_day, shop, cr_number, fiscal_id, SUBSTR(register_time, 12, 2) AS hour, "
+               "operator, 1 AS receipts, total%1 FROM receipts) t")
         .arg(departments);
 }
 
@@ -258,10 +262,11 @@ std::optional<HistoryFigures> ReadHistoryFigures(QSqlDatabase db, const QDate& f
     const bool snapshot = db.transaction();
     if (snapshot && db.driver()->dbmsType() == QSqlDriver::PostgreSQL)
         QSqlQuery(db).exec(QStringLiteral("SET TRANSACTION ISOLATION LEVEL REPEATABLE READ"));
-    const bool ok = (!(parts & DaysPart) || ReadDays(db, totals, c, f, error)) &&
-                    (!(parts & HoursPart) || ReadHours(db, totals, c, f, error)) &&
-                    (!(parts & OperatorsPart) || ReadOperators(db, totals, c, f, error)) &&
-                    (!(parts & ArticlesPart) || ReadArticles(db, ArticleSources(tables, from, to, reg), f, error));
+    const bool ok =
+        (!(parts & DaysPart) || ReadDays(db, totals, c, f, error)) &&
+        (!(parts & HoursPart) || ReadHours(db, totals, c, f, error)) &&
+        (!(parts & OperatorsPart) || ReadOperators(db, totals, c, f, error)) &&
+        (!(parts & ArticlesPart) || ReadArticles(db, ArticleSources(tables, from, to, reg), f, error));
     if (snapshot)
         db.rollback();
     if (!ok)

@@ -81,10 +81,11 @@ void HistoryRecorder::GatewayReceipt(const QString& key, int status, const QJson
     const QJsonValue number = outcome.value(QStringLiteral("receiptNumber"));
     const std::optional<int64_t> receiptNumber =
         number.isDouble() ? std::optional<int64_t>(number.toInteger()) : std::nullopt;
-    m_store.Add(HistoryTable::GatewayReceipts,
-                GatewayReceiptValues(m_register, receivedMs, key, status, receiptNumber,
-                                     outcome.value(QStringLiteral("error")).toString(),
-                                     QString::fromUtf8(QJsonDocument(outcome).toJson(QJsonDocument::Compact))));
+    m_store.Add(
+        HistoryTable::GatewayReceipts,
+        GatewayReceiptValues(m_register, receivedMs, key, status, receiptNumber,
+                             outcome.value(QStringLiteral("error")).toString(),
+                             QString::fromUtf8(QJsonDocument(outcome).toJson(QJsonDocument::Compact))));
 }
 
 void HistoryRecorder::ZReportOutcome(bool answered, int status, const QString& line, qint64 receivedMs) {

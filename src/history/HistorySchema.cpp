@@ -112,33 +112,35 @@ const std::array<QStringList, 4> Migrations{{
                        "operator INTEGER NOT NULL, receipts BIGINT NOT NULL, total BIGINT NOT NULL, %1, "
                        "PRIMARY KEY (sale_day, shop, cr_number, fiscal_id, hour, operator))")
             .arg(DepartmentColumns(QStringLiteral("dept%1 BIGINT NOT NULL"))),
-        QStringLiteral("INSERT INTO receipt_hours SELECT sale_day, shop, cr_number, fiscal_id, "
-                       "SUBSTR(register_time, 12, 2), operator, COUNT(*), SUM(total), %1 FROM receipts "
-                       "GROUP BY sale_day, shop, cr_number, fiscal_id, SUBSTR(register_time, 12, 2), operator")
+        QStringLiteral(
+            "INSERT INTO receipt_hours SELECT sale_day, shop, cr_number, fiscal_id, "
+            "SUBSTR(register_time, 12, 2), operator, COUNT(*), SUM(total), %1 FROM receipts "
+            "GROUP BY sale_day, shop, cr_number, fiscal_id, SUBSTR(register_time, 12, 2), operator")
             .arg(DepartmentColumns(QStringLiteral("SUM(dept%1)"))),
         QStringLiteral("DROP INDEX receipts_figures"),
-        SqliteOnly + QStringLiteral("CREATE TRIGGER receipt_hours_add AFTER INSERT ON receipts BEGIN "
-                                    "INSERT INTO receipt_hours VALUES (NEW.sale_day, NEW.shop, NEW.cr_number, "
-                                    "NEW.fiscal_id, SUBSTR(NEW.register_time, 12, 2), NEW.operator, 1, "
-                                    "NEW.total, %1) ON CONFLICT (sale_day, shop, cr_number, fiscal_id, hour, "
-                                    "operator) DO UPDATE SET receipts = receipts + 1, "
-                                    "total = total + excluded.total, %2; END")
-                         .arg(DepartmentColumns(QStringLiteral("NEW.dept%1")),
-                              DepartmentColumns(QStringLiteral("dept%1 = dept%1 + excluded.dept%1"))),
+        SqliteOnly +
+            QStringLiteral("CREATE TRIGGER receipt_hours_add AFTER INSERT ON receipts BEGIN "
+                           "INSERT INTO receipt_hours VALUES (NEW.sale_day, NEW.shop, NEW.cr_number, "
+                           "NEW.fiscal_id, SUBSTR(NEW.register_time, 12, 2), NEW.operator, 1, "
+                           "NEW.total, %1) ON CONFLICT (sale_day, shop, cr_number, fiscal_id, hour, "
+                           "operator) DO UPDATE SET receipts = receipts + 1, "
+                           "total = total + excluded.total, %2; END")
+                .arg(DepartmentColumns(QStringLiteral("NEW.dept%1")),
+                     DepartmentColumns(QStringLiteral("dept%1 = dept%1 + excluded.dept%1"))),
         // On the server a statement's rows are added up at once: one
         // insert of a batch, one update of the totals.
-        PostgresOnly + QStringLiteral("CREATE FUNCTION receipt_hours_add() RETURNS trigger AS $$ BEGIN "
-                                      "INSERT INTO receipt_hours SELECT sale_day, shop, cr_number, fiscal_id, "
-                                      "SUBSTR(register_time, 12, 2), operator, COUNT(*), SUM(total), %1 "
-                                      "FROM added GROUP BY sale_day, shop, cr_number, fiscal_id, "
-                                      "SUBSTR(register_time, 12, 2), operator "
-                                      "ON CONFLICT (sale_day, shop, cr_number, fiscal_id, hour, operator) "
-                                      "DO UPDATE SET receipts = receipt_hours.receipts + EXCLUDED.receipts, "
-                                      "total = receipt_hours.total + EXCLUDED.total, %2; "
-                                      "RETURN NULL; END $$ LANGUAGE plpgsql")
-                           .arg(DepartmentColumns(QStringLiteral("SUM(dept%1)")),
-                                DepartmentColumns(
-                                    QStringLiteral("dept%1 = receipt_hours.dept%1 + EXCLUDED.dept%1"))),
+        PostgresOnly +
+            QStringLiteral("CREATE FUNCTION receipt_hours_add() RETURNS trigger AS $$ BEGIN "
+                           "INSERT INTO receipt_hours SELECT sale_day, shop, cr_number, fiscal_id, "
+                           "SUBSTR(register_time, 12, 2), operator, COUNT(*), SUM(total), %1 "
+                           "FROM added GROUP BY sale_day, shop, cr_number, fiscal_id, "
+                           "SUBSTR(register_time, 12, 2), operator "
+                           "ON CONFLICT (sale_day, shop, cr_number, fiscal_id, hour, operator) "
+                           "DO UPDATE SET receipts = receipt_hours.receipts + EXCLUDED.receipts, "
+                           "total = receipt_hours.total + EXCLUDED.total, %2; "
+                           "RETURN NULL; END $$ LANGUAGE plpgsql")
+                .arg(DepartmentColumns(QStringLiteral("SUM(dept%1)")),
+                     DepartmentColumns(QStringLiteral("dept%1 = receipt_hours.dept%1 + EXCLUDED.dept%1"))),
         PostgresOnly + QStringLiteral("CREATE TRIGGER receipt_hours_add AFTER INSERT ON receipts "
                                       "REFERENCING NEW TABLE AS added FOR EACH STATEMENT "
                                       "EXECUTE FUNCTION receipt_hours_add()"),
@@ -149,23 +151,25 @@ const std::array<QStringList, 4> Migrations{{
                        "cr_number INTEGER NOT NULL, fiscal_id TEXT NOT NULL, plu INTEGER NOT NULL, "
                        "description TEXT, quantity BIGINT NOT NULL, amount BIGINT NOT NULL, "
                        "PRIMARY KEY (sale_month, shop, cr_number, fiscal_id, plu))"),
-        QStringLiteral("INSERT INTO plu_months SELECT SUBSTR(sale_day, 1, 7), shop, cr_number, fiscal_id, plu, "
-                       "MAX(description), SUM(quantity), SUM(amount) FROM plu_days "
-                       "GROUP BY SUBSTR(sale_day, 1, 7), shop, cr_number, fiscal_id, plu"),
+        QStringLiteral(
+            "INSERT INTO plu_months SELECT SUBSTR(sale_day, 1, 7), shop, cr_number, fiscal_id, plu, "
+            "MAX(description), SUM(quantity), SUM(amount) FROM plu_days "
+            "GROUP BY SUBSTR(sale_day, 1, 7), shop, cr_number, fiscal_id, plu"),
         QStringLiteral("DROP INDEX receipt_items_day"),
         SqliteOnly + QStringLiteral("DROP TRIGGER plu_days_add"),
-        SqliteOnly + QStringLiteral(
-                         "CREATE TRIGGER plu_totals_add AFTER INSERT ON receipt_items WHEN NEW.plu IS NOT NULL "
-                         "BEGIN INSERT INTO plu_days VALUES (NEW.sale_day, NEW.shop, NEW.cr_number, "
-                         "NEW.fiscal_id, NEW.plu, NEW.description, NEW.quantity, NEW.amount) "
-                         "ON CONFLICT (sale_day, shop, cr_number, fiscal_id, plu) DO UPDATE SET "
-                         "quantity = quantity + excluded.quantity, amount = amount + excluded.amount, "
-                         "description = COALESCE(excluded.description, description); "
-                         "INSERT INTO plu_months VALUES (SUBSTR(NEW.sale_day, 1, 7), NEW.shop, NEW.cr_number, "
-                         "NEW.fiscal_id, NEW.plu, NEW.description, NEW.quantity, NEW.amount) "
-                         "ON CONFLICT (sale_month, shop, cr_number, fiscal_id, plu) DO UPDATE SET "
-                         "quantity = quantity + excluded.quantity, amount = amount + excluded.amount, "
-                         "description = COALESCE(excluded.description, description); END"),
+        SqliteOnly +
+            QStringLiteral(
+                "CREATE TRIGGER plu_totals_add AFTER INSERT ON receipt_items WHEN NEW.plu IS NOT NULL "
+                "BEGIN INSERT INTO plu_days VALUES (NEW.sale_day, NEW.shop, NEW.cr_number, "
+                "NEW.fiscal_id, NEW.plu, NEW.description, NEW.quantity, NEW.amount) "
+                "ON CONFLICT (sale_day, shop, cr_number, fiscal_id, plu) DO UPDATE SET "
+                "quantity = quantity + excluded.quantity, amount = amount + excluded.amount, "
+                "description = COALESCE(excluded.description, description); "
+                "INSERT INTO plu_months VALUES (SUBSTR(NEW.sale_day, 1, 7), NEW.shop, NEW.cr_number, "
+                "NEW.fiscal_id, NEW.plu, NEW.description, NEW.quantity, NEW.amount) "
+                "ON CONFLICT (sale_month, shop, cr_number, fiscal_id, plu) DO UPDATE SET "
+                "quantity = quantity + excluded.quantity, amount = amount + excluded.amount, "
+                "description = COALESCE(excluded.description, description); END"),
         PostgresOnly + QStringLiteral("DROP TRIGGER plu_days_add ON receipt_items"),
         PostgresOnly + QStringLiteral("DROP FUNCTION plu_days_add()"),
         PostgresOnly +

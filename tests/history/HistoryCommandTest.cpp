@@ -1,3 +1,5 @@
+#include "HistoryReceipts.h"
+
 #include "ctl/CtlRunner.h"
 #include "history/HistoryRows.h"
 #include "history/HistorySql.h"
@@ -30,15 +32,6 @@ CtlResult Ctl(const QStringList& args) {
     return result;
 }
 
-ReceiptRecord Receipt(int64_t total, const QString& time, std::array<int64_t, ReportGroups> departments) {
-    ReceiptRecord r;
-    r.Total = total;
-    r.RegisterTime = time;
-    r.Departments = departments;
-    r.Whole = true;
-    return r;
-}
-
 // Two registers of one shop over two days, the second register with no
 // status report (its tax letters unknown).
 class HistoryCommandTest : public ::testing::Test {
@@ -53,14 +46,15 @@ class HistoryCommandTest : public ::testing::Test {
         const RegisterKey one{QStringLiteral("Corner"), 1, QStringLiteral("OX01")};
         const RegisterKey two{QStringLiteral("Corner"), 2, QStringLiteral("OX02")};
         store.Add(HistoryTable::Registers, RegisterValues(one, QStringLiteral("AABBCCDDE"), 1));
+        store.Add(
+            HistoryTable::Receipts,
+            ReceiptValues(one, 1, Receipt(0, 1050, "2026-12-01T09:05", {1000, 0, 50, 0, 0, 0, 0, 0, 0})));
         store.Add(HistoryTable::Receipts,
-                  ReceiptValues(one, 1, Receipt(1050, "2026-12-01T09:05", {1000, 0, 50, 0, 0, 0, 0, 0, 0})));
+                  ReceiptValues(one, 2, Receipt(0, 200, "2026-12-02T10:00", {0, 0, 0, 0, 200, 0, 0, 0, 0})));
         store.Add(HistoryTable::Receipts,
-                  ReceiptValues(one, 2, Receipt(200, "2026-12-02T10:00", {0, 0, 0, 0, 200, 0, 0, 0, 0})));
+                  ReceiptValues(two, 3, Receipt(0, 333, "2026-12-02T11:00", {333, 0, 0, 0, 0, 0, 0, 0, 0})));
         store.Add(HistoryTable::Receipts,
-                  ReceiptValues(two, 3, Receipt(333, "2026-12-02T11:00", {333, 0, 0, 0, 0, 0, 0, 0, 0})));
-        store.Add(HistoryTable::Receipts,
-                  ReceiptValues(one, 4, Receipt(999, "2026-11-30T23:59", {999, 0, 0, 0, 0, 0, 0, 0, 0})));
+                  ReceiptValues(one, 4, Receipt(0, 999, "2026-11-30T23:59", {999, 0, 0, 0, 0, 0, 0, 0, 0})));
         ASSERT_TRUE(store.Flush(10000));
     }
     QStringList Summary(const QStringList& more) const {

@@ -1,24 +1,10 @@
 #include "HistoryBackends.h"
+#include "HistoryReceipts.h"
 
 #include "history/HistoryFigures.h"
 #include "history/HistoryStore.h"
 
 namespace {
-
-ReceiptRecord Receipt(int operatorNumber, int64_t total, const QString& time,
-                      std::array<int64_t, ReportGroups> departments, std::vector<ReceiptItem> items) {
-    ReceiptRecord r;
-    r.Operator = operatorNumber;
-    r.Total = total;
-    r.RegisterTime = time;
-    r.Departments = departments;
-    r.Whole = true;
-    r.Items = std::move(items);
-    return r;
-}
-
-const RegisterKey One{QStringLiteral("Corner"), 1, QStringLiteral("OX01")};
-const RegisterKey Two{QStringLiteral("Corner"), 2, QStringLiteral("OX02")};
 
 // Two registers of one shop, the second without a status report (its tax
 // letters unknown); one receipt the day before the period.
@@ -213,7 +199,8 @@ TEST_P(HistoryFiguresTest, ALineSentTwiceCountsOnceInTheTopArticles) {
     ASSERT_TRUE(m_store.Flush(10000));
     const ReceiptRecord r =
         Receipt(1, 500, "2027-03-01T10:00", {}, {{7, 1, QStringLiteral("SEVEN"), 2000, 500}});
-    ASSERT_NO_FATAL_FAILURE(SendTwice(HistoryTable::ReceiptItems, ReceiptItemValues(One, 1, r, r.Items[0]), 42));
+    ASSERT_NO_FATAL_FAILURE(
+        SendTwice(HistoryTable::ReceiptItems, ReceiptItemValues(One, 1, r, r.Items[0]), 42));
     const auto f = Figures("2027-03-01", "2027-03-01", std::nullopt);
     ASSERT_TRUE(f);
     EXPECT_EQ(Listed(f->TopByAmount), (Articles{{7, QStringLiteral("SEVEN"), 2000, 500}}));
@@ -239,12 +226,12 @@ TEST_P(HistoryFiguresTest, WholeMonthsAndTheDaysAroundThemAddUp) {
             sum += day.dayOfYear();
         return sum;
     };
-    for (const auto& [from, to] : {std::pair{first, last},                                 // around a month
-                                   std::pair{QDate(2027, 2, 1), QDate(2027, 2, 28)},       // the month alone
-                                   std::pair{QDate(2027, 2, 1), last},                     // a month and after
-                                   std::pair{first, QDate(2027, 2, 28)},                   // before and a month
-                                   std::pair{QDate(2027, 2, 10), QDate(2027, 2, 20)},      // inside one
-                                   std::pair{QDate(2027, 1, 31), QDate(2027, 3, 1)}}) {   // a day either side
+    for (const auto& [from, to] : {std::pair{first, last},                              // around a month
+                                   std::pair{QDate(2027, 2, 1), QDate(2027, 2, 28)},    // the month alone
+                                   std::pair{QDate(2027, 2, 1), last},                  // a month and after
+                                   std::pair{first, QDate(2027, 2, 28)},                // before and a month
+                                   std::pair{QDate(2027, 2, 10), QDate(2027, 2, 20)},   // inside one
+                                   std::pair{QDate(2027, 1, 31), QDate(2027, 3, 1)}}) { // a day either side
         const auto f = Figures(from.toString(Qt::ISODate), to.toString(Qt::ISODate), std::nullopt);
         ASSERT_TRUE(f);
         const int64_t quantity = sold(from, to);
@@ -307,11 +294,13 @@ class HistoryUpgradeTest : public HistoryBackendTest {
         };
         add(One, Receipt(1, 300, "2026-11-30T09:10", {300, 0, 0, 0, 0, 0, 0, 0, 0},
                          {{10, 1, "BREAD", 1000, 100}, {20, 1, "MILK", 2000, 200}}));
-        add(One, Receipt(2, 150, "2026-12-01T17:45", {0, 150, 0, 0, 0, 0, 0, 0, 0}, {{10, 1, "BREAD", 1500, 150}}));
-        add(Two, Receipt(2, 90, "2026-12-01T17:50", {90, 0, 0, 0, 0, 0, 0, 0, 0}, {{30, 1, "SALT", 500, 90}}));
+        add(One, Receipt(2, 150, "2026-12-01T17:45", {0, 150, 0, 0, 0, 0, 0, 0, 0},
+                         {{10, 1, "BREAD", 1500, 150}}));
+        add(Two,
+            Receipt(2, 90, "2026-12-01T17:50", {90, 0, 0, 0, 0, 0, 0, 0, 0}, {{30, 1, "SALT", 500, 90}}));
         ASSERT_TRUE(db.transaction());
-        for (const auto& [table, rows] : {std::pair{HistoryTable::Receipts, &receipts},
-                                          std::pair{HistoryTable::ReceiptItems, &items}}) {
+        for (const auto& [table, rows] :
+             {std::pair{HistoryTable::Receipts, &receipts}, std::pair{HistoryTable::ReceiptItems, &items}}) {
             std::vector<const QVariantList*> pointers;
             for (const QVariantList& row : *rows)
                 pointers.push_back(&row);

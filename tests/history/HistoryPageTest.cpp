@@ -1,5 +1,7 @@
-#include "history/HistoryPage.h"
+#include "HistoryReceipts.h"
+
 #include "history/HistoryMessages.h"
+#include "history/HistoryPage.h"
 #include "history/HistoryStore.h"
 #include "spreadsheets/SheetRows.h"
 #include "support/WaitUntil.h"
@@ -19,21 +21,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-const RegisterKey One{QStringLiteral("Corner"), 1, QStringLiteral("OX01")};
-const RegisterKey Two{QStringLiteral("Corner"), 2, QStringLiteral("OX02")};
-
-ReceiptRecord Receipt(int operatorNumber, int64_t total, const QString& time,
-                      std::array<int64_t, ReportGroups> departments, std::vector<ReceiptItem> items) {
-    ReceiptRecord r;
-    r.Operator = operatorNumber;
-    r.Total = total;
-    r.RegisterTime = time;
-    r.Departments = departments;
-    r.Whole = true;
-    r.Items = std::move(items);
-    return r;
-}
 
 // Two registers, two days of December, one receipt in November.
 class HistoryPageTest : public ::testing::Test {

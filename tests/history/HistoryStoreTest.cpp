@@ -179,9 +179,8 @@ TEST_P(HistoryStoreTest, GatewayReceiptOutcomesAreKeptWithTheirAnswer) {
     RegisterSession session;
     HistoryRecorder recorder(session, store, Till.Shop);
     const QJsonObject made{{"receiptNumber", 41}, {"total", 3.03}, {"key", "pos-1"}};
-    const QJsonObject refused{{"error", "PLU 9000 \"ne postoji\"\tу каси\nE30"},
-                              {"receiptNumber", QJsonValue()},
-                              {"key", "pos-2"}};
+    const QJsonObject refused{
+        {"error", "PLU 9000 \"ne postoji\"\tу каси\nE30"}, {"receiptNumber", QJsonValue()}, {"key", "pos-2"}};
     recorder.GatewayReceipt(QStringLiteral("pos-1"), 201, made, 10);
     recorder.GatewayReceipt(QStringLiteral("pos-2"), 422, refused, 11);
     ASSERT_TRUE(store.Flush(10000)) << store.Status().ServerError.toStdString();
@@ -191,7 +190,8 @@ TEST_P(HistoryStoreTest, GatewayReceiptOutcomesAreKeptWithTheirAnswer) {
     QSqlQuery query(connection.Database());
     ASSERT_TRUE(query.exec(QStringLiteral("SELECT request_key, status, receipt_number, error, outcome, shop "
                                           "FROM gateway_receipts ORDER BY seq")));
-    for (const auto& [key, status, outcome] : {std::tuple{"pos-1", 201, made}, std::tuple{"pos-2", 422, refused}}) {
+    for (const auto& [key, status, outcome] :
+         {std::tuple{"pos-1", 201, made}, std::tuple{"pos-2", 422, refused}}) {
         ASSERT_TRUE(query.next());
         EXPECT_EQ(query.value(0).toString(), QString::fromLatin1(key));
         EXPECT_EQ(query.value(1).toInt(), status);

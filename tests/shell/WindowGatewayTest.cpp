@@ -171,7 +171,8 @@ TEST_F(WindowGatewayTest, WhileACallHoldsTheLineTheWindowStartsNothingOfItsOwn) 
 // register's record of it, and the history keeps the outcome once, however
 // often the program asks again.
 TEST_F(WindowGatewayTest, AReceiptFromOutsideShowsInTheMonitorAndIsKeptInTheHistory) {
-    ASSERT_TRUE(forms->History().Open(QString(), workDir.path())) << forms->History().OpenError().toStdString();
+    ASSERT_TRUE(forms->History().Open(QString(), workDir.path()))
+        << forms->History().OpenError().toStdString();
     SimOptions options;
     options.Speed = 0;
     InProcessRegister simulator(options);
