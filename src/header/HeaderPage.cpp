@@ -91,6 +91,13 @@ void HeaderPage::Attach(HeaderSequence& sequence) {
     connect(&sequence, &HeaderSequence::LineReceived, this, &HeaderPage::ShowLine);
 }
 
+void HeaderPage::SetExchangeButtons(bool enabled) {
+    // A read or write waits for the register for seconds; clicks meanwhile,
+    // a mashed Read among them, must not start or refuse another one.
+    for (const char* name : {"DescRead", "DescCommit"})
+        findChild<QPushButton*>(QString::fromLatin1(name))->setEnabled(enabled);
+}
+
 int HeaderPage::Limit(int n) const {
     return m_doubleWidth[size_t(n - 1)]->isChecked() ? DoubleWidthLineWidth : HeaderLineWidth;
 }
@@ -170,7 +177,9 @@ void HeaderPage::DescReadClick() {
     ClearHeaderLinesClick();
     m_reading = true;
     ShowOutcome(QString());
+    SetExchangeButtons(false);
     const HeaderSequence::Outcome outcome = m_sequence->Read(Shell().RegisterCharset);
+    SetExchangeButtons(true);
     m_reading = false;
     m_readComplete = outcome.Done;
     ShowOutcome(outcome.Done ? HeaderMessages::ReadDone.Text() : outcome.Message);
@@ -194,7 +203,9 @@ void HeaderPage::DescCommitClick() {
         lines[i] = {m_lines[i]->text(), {m_doubleWidth[i]->isChecked(), m_doubleHeight[i]->isChecked()}};
     }
     ShowOutcome(QString());
+    SetExchangeButtons(false);
     const HeaderSequence::Outcome outcome = m_sequence->Write(lines, Shell().RegisterCharset);
+    SetExchangeButtons(true);
     ShowOutcome(outcome.Done ? HeaderMessages::WriteDone.Text() : outcome.Message);
     if (!outcome.Done && !outcome.Message.isEmpty())
         MessageBoxes::Plain(this, outcome.Message);

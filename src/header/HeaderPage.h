@@ -38,6 +38,7 @@ class HeaderPage : public ModePage {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    void SetExchangeButtons(bool enabled);
     void SetLimit(int n);
     void ShowOutcome(const QString& text);
 

@@ -16,7 +16,11 @@ ReplyDispatcher::ReplyDispatcher(TRS232Form& rs232, QObject* parent) : QObject(p
     connect(&m_rs232.Serial(), &TCommPortDriver::PortLost, this,
             [this](const QString& device, const QString& reason) {
                 m_lostDevice = device;
-                m_reconnectTimer.start();
+                m_lostIdentity = m_rs232.Serial().OpenedIdentity();
+                // A pseudo-terminal named by its number never comes back as
+                // the same line: that number is someone else's next.
+                if (m_lostIdentity.MayComeBack())
+                    m_reconnectTimer.start();
                 emit ConnectionChanged(false);
                 emit PortLost(device, reason);
             });
@@ -57,7 +61,10 @@ void ReplyDispatcher::ClearExpectedReply() {
 }
 
 void ReplyDispatcher::CommandTimerOnTimer() {
+    const bool clockUnanswered = m_expectedReply == ClockCode && std::exchange(m_clockAsked, false);
     ClearExpectedReply();
+    if (clockUnanswered)
+        emit ClockUnanswered();
 }
 
 bool ReplyDispatcher::WaitGoesOn() const {
@@ -118,7 +125,8 @@ void ReplyDispatcher::LookForLostDevice() {
     }
     // A device node that is back may not be usable yet (permissions are set a
     // moment after it appears): a failed open just waits for the next look.
-    if (!QFileInfo::exists(m_lostDevice) || !m_rs232.Serial().OpenPort())
+    if (!QFileInfo::exists(m_lostDevice) || !m_lostIdentity.SameAs(DeviceIdentity::Of(m_lostDevice)) ||
+        !m_rs232.Serial().OpenPort())
         return;
     m_reconnectTimer.stop();
     m_rs232.ResetFrame();
@@ -181,11 +189,14 @@ void ReplyDispatcher::ChangeDevice(const QString& devicePath) {
 }
 
 void ReplyDispatcher::RequestClock() {
+    // On a closed port the frame goes nowhere: silence then says nothing of the register.
+    m_clockAsked = IsOpen();
     ExpectReply(ClockCode, ReplyTimeout);
     m_rs232.SendFrame({ClockCode});
 }
 
 void ReplyDispatcher::ShowClock(std::span<const uint8_t> payload) {
+    m_clockAsked = false;
     // A clock reply too short for its fields is dropped rather than read past its end.
     if (const auto clock = DecodeClock(payload))
         emit ClockDecoded(*clock);

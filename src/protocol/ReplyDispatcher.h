@@ -104,6 +104,8 @@ class ReplyDispatcher : public QObject {
     void ClockReceived(const QString& text);
     // The same reply as numbers.
     void ClockDecoded(const RegisterClock& clock);
+    // RequestClock's reply did not come within the reply time-out.
+    void ClockUnanswered();
 
   private:
     void CommandTimerOnTimer();
@@ -118,9 +120,11 @@ class ReplyDispatcher : public QObject {
     QTimer m_commandTimer;
     QTimer m_reconnectTimer;
     QString m_lostDevice;
+    DeviceIdentity m_lostIdentity;
     uint8_t m_expectedReply = 0;
     bool m_replyPending = false;
     bool m_keepWaiting = false;
+    bool m_clockAsked = false;
     QEventLoop* m_waitLoop = nullptr;
     SessionSettings m_settings;
 };

@@ -6,6 +6,9 @@
 namespace SaleMessages {
 inline constexpr Caption OutOfRange{"%1: '%2' is not a number from 0 to %3. Nothing was sent.",
                                     "%1: '%2' nije broj od 0 do %3. Ništa nije poslato."};
+inline constexpr Caption NoPricePlu{
+    "PLU Code: enter the number of the PLU whose price is to be written (0 to 9999). Nothing was sent.",
+    "PLU kod: unesite broj PLU čija se cena upisuje (od 0 do 9999). Ništa nije poslato."};
 inline constexpr Caption BadPlu{"PLU Code: '%1' is not a PLU number from 0 to 9999. Nothing was sent.",
                                 "PLU kod: '%1' nije PLU broj od 0 do 9999. Ništa nije poslato."};
 inline constexpr Caption OverLimit{"%1: %2 is above the limit %3. Nothing is sent until it is corrected.",

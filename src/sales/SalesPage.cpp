@@ -192,7 +192,8 @@ void SalesPage::BuildControls() {
     m_newPriceBox->setObjectName(QStringLiteral("NewPrGroupBox"));
     auto* priceLayout = new QGridLayout(m_newPriceBox);
     priceLayout->addWidget(Label(m_newPriceBox, "PLUCodeSls", "PLU Code"), 0, 0);
-    m_pricePlu = Edit(m_newPriceBox, "PLUCodePrice", 4);
+    // As long as the main PLU field: a number out of range is kept as typed and refused in words.
+    m_pricePlu = Edit(m_newPriceBox, "PLUCodePrice", 10);
     priceLayout->addWidget(m_pricePlu, 0, 1);
     priceLayout->addWidget(Label(m_newPriceBox, "PriceSls", "Price"), 1, 0);
     m_price = Edit(m_newPriceBox, "PriceCh", 10);
@@ -489,8 +490,13 @@ void SalesPage::ReceiptStClick() {
 }
 
 void SalesPage::WritePrClick() {
-    if (m_pricePlu->text().isEmpty() || !m_transfer)
+    if (!m_transfer)
         return;
+    if (m_pricePlu->text().trimmed().isEmpty()) {
+        ShowError(SaleMessages::NoPricePlu.Text());
+        m_pricePlu->setFocus();
+        return;
+    }
     SaleFrame frame;
     int plu = 0;
     try {
@@ -548,8 +554,18 @@ void SalesPage::DescriptionSearch() {
         SelectPlu(*found);
         return;
     }
-    EmptySaleFields();
+    NothingFound(m_description, SaleMessages::NoDescription.Text().arg(typed));
+}
+
+void SalesPage::NothingFound(QLineEdit* searched, const QString& words) {
+    // No PLU is chosen, so nothing can be sold by mistake; what was typed
+    // stays for the user to mend.
+    const QString typed = searched->text();
+    m_pluCode->clear();
+    searched->setText(typed);
     m_normalSale->setEnabled(false);
+    ShowError(words);
+    searched->setFocus();
 }
 
 void SalesPage::BarcodeEntry() {
@@ -567,7 +583,7 @@ void SalesPage::BarcodeEntry() {
         found = PluSearch::First(*m_table, PluSearch::Field::Barcode, bytes);
     QApplication::restoreOverrideCursor();
     if (!found) {
-        EmptySaleFields();
+        NothingFound(m_barcode, SaleMessages::NoBarcode.Text().arg(typed));
         return;
     }
     SelectPlu(*found);

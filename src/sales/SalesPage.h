@@ -50,6 +50,8 @@ class SalesPage : public ModePage, public SalesJournalHooks {
     void ErrorStClick();
     void ReceiptStClick();
     void WritePrClick();
+    // A description or barcode search found no PLU: says so, keeps what was typed.
+    void NothingFound(QLineEdit* searched, const QString& words);
     void DescriptionSearch();
     void BarcodeEntry();
 

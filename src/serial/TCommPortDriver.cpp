@@ -131,6 +131,7 @@ bool TCommPortDriver::OpenDevice(const QString& device) {
         return false;
     }
     m_openError.clear();
+    m_openIdentity = DeviceIdentity::Of(m_openDevice);
     m_lowLatency = RequestLowLatency(m_port->handle());
     ApplyLineSettings();
     m_pollTimer.start(m_pollingDelay);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "serial/DeviceIdentity.h"
+
 #include <QElapsedTimer>
 #include <QHash>
 #include <QObject>
@@ -84,6 +86,8 @@ class TCommPortDriver : public QObject {
     // Opens a device by its path rather than through a port number (a search
     // over the machine's devices); the line settings apply as with OpenPort.
     bool OpenDevice(const QString& device);
+    // The device last opened, as it was when it opened.
+    [[nodiscard]] const DeviceIdentity& OpenedIdentity() const { return m_openIdentity; }
     // Why the last open failed, in the system's words.
     [[nodiscard]] QString OpenError() const { return m_openError; }
     void ClosePort();
@@ -168,6 +172,7 @@ class TCommPortDriver : public QObject {
     QTimer m_pollTimer;
     QElapsedTimer m_clock;
     QString m_openDevice;
+    DeviceIdentity m_openIdentity;
     QString m_openError;
     std::vector<uint8_t> m_receiveBuffer;
     int64_t m_packetStartTick = -1;

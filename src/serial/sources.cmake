@@ -3,6 +3,7 @@ list(APPEND ORVEX_CORE_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/FrameTrace.cpp
 )
 list(APPEND ORVEX_LINK_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/DeviceIdentity.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TCommPortDriver.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TRS232Form.cpp
 )

@@ -99,17 +99,12 @@ void KeptSettings::Restore() {
                 Pick(menus, QString::fromLatin1(action));
         }
     }
-    if (!m_options.PortGiven) {
-        const QString port = m_store->value(QLatin1String(PortKey)).toString();
-        for (int n = 1; n <= 4; ++n) {
-            if (port == QStringLiteral("COM%1").arg(n))
-                Pick(menus, QStringLiteral("Com%1").arg(n));
-        }
-        if (port.startsWith(QLatin1Char('/')))
-            m_forms.Session().Dispatcher().ChangeDevice(port);
-    }
-    if (const int speed = m_options.SpeedGiven ? m_options.SpeedGiven : KeptSpeed(*m_store))
-        Pick(menus, QStringLiteral("mbr%1").arg(speed));
+    // Start-up puts COM1 at 19200 on the line as the window first shows; the
+    // kept or given port and speed follow it, so the first exchange uses them.
+    const QString linePort =
+        m_options.PortGiven ? QString() : m_store->value(QLatin1String(PortKey)).toString();
+    const int lineSpeed = m_options.SpeedGiven ? m_options.SpeedGiven : KeptSpeed(*m_store);
+    m_forms.UserForm().SetStartLine([this, linePort, lineSpeed] { ApplyLine(linePort, lineSpeed); });
 
     m_forms.UserForm().restoreGeometry(m_store->value(QLatin1String(GeometryKey)).toByteArray());
     if (m_store->contains(QLatin1String(PrintFieldsKey)))
@@ -135,6 +130,18 @@ void KeptSettings::Restore() {
         if (QAction* action = menus.Action(QStringLiteral("mbr%1").arg(BaudRateOf(speed))))
             connect(action, &QAction::triggered, this, [this] { m_speedPicked = true; });
     }
+}
+
+void KeptSettings::ApplyLine(const QString& port, int speed) {
+    ReplyDispatcher& line = m_forms.Session().Dispatcher();
+    for (int n = 1; n <= 4; ++n) {
+        if (port == QStringLiteral("COM%1").arg(n))
+            line.ChangePort(TComPortNumber(int(pnCOM1) + n - 1));
+    }
+    if (port.startsWith(QLatin1Char('/')))
+        line.ChangeDevice(port);
+    if (const auto baud = RegisterSpeedOf(speed))
+        line.ChangeSpeed(*baud);
 }
 
 void KeptSettings::Save() {

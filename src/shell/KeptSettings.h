@@ -41,6 +41,9 @@ class KeptSettings : public QObject {
     void Save();
 
   private:
+    // port: "COM1".."COM4" or a device path, empty to leave the port; speed 0 leaves the speed.
+    void ApplyLine(const QString& port, int speed);
+
     std::unique_ptr<QSettings> m_store;
     FormSet& m_forms;
     StartOptions m_options;

@@ -19,4 +19,16 @@ inline constexpr Caption ConnectionLost{"The connection on %1 was lost (%2).\nTh
 inline constexpr Caption Reconnected{"%1 is back: the port is open again at %2 bit/s.",
                                      "%1 je ponovo prikljucen: port je opet otvoren na %2 bit/s."};
 
+// %1 the device, %2 bits per second.
+inline constexpr Caption ClockUnanswered{
+    "The register did not answer the clock request on %1 at %2 bit/s: is it switched on, connected and set "
+    "to this speed?",
+    "Kasa nije odgovorila na zahtev za vreme na %1 pri %2 bit/s: da li je uključena, povezana i podešena na "
+    "ovu brzinu?"};
+
+// %1 the device.
+inline constexpr Caption ClockPortClosed{
+    "The clock request was not sent: the port %1 is not open. Connect first (Ctrl+Z).",
+    "Zahtev za vreme nije poslat: port %1 nije otvoren. Prvo se povežite (Ctrl+Z)."};
+
 } // namespace LinkCaptions

@@ -148,10 +148,7 @@ QWidget* TUserForm::BuildToolbar() {
         if (m_dispatcher)
             m_dispatcher->Disconnect();
     });
-    connect(getTime, &QToolButton::clicked, this, [this] {
-        if (m_dispatcher)
-            m_dispatcher->RequestClock();
-    });
+    connect(getTime, &QToolButton::clicked, this, &TUserForm::GetTimeClick);
     connect(showDb, &QToolButton::clicked, this, [this] { m_pluPage->ShowDBClick(); });
     connect(pluPrint, &QToolButton::clicked, m_menus->Action(QStringLiteral("PLUDBPrint1")),
             &QAction::trigger);
@@ -233,10 +230,7 @@ void TUserForm::ConnectMenus() {
         if (m_registerSearch)
             m_registerSearch->Start(m_session.Transfer().IsRunning());
     });
-    OnAction("MnGetTime", [this] {
-        if (m_dispatcher)
-            m_dispatcher->RequestClock();
-    });
+    OnAction("MnGetTime", [this] { GetTimeClick(); });
 
     const std::pair<const char*, TComPortNumber> ports[] = {
         {"Com1", pnCOM1}, {"Com2", pnCOM2}, {"Com3", pnCOM3}, {"Com4", pnCOM4}};
@@ -467,15 +461,20 @@ SalesJournalHooks* TUserForm::ActiveSalesHooks() const {
 
 void TUserForm::ConnectDispatcher() {
     connect(m_dispatcher, &ReplyDispatcher::ConnectionChanged, this, &TUserForm::SetConnectionControls);
+    // The hint panel says the port's state as it is now, whatever it said before.
     connect(m_dispatcher, &ReplyDispatcher::PortOpenFailed, this, [this](const QString& device) {
-        MessageBoxes::Plain(this, QStringLiteral("Cannot open this COMM port!!\n%1").arg(device));
+        const QString text = QStringLiteral("Cannot open this COMM port!!\n%1").arg(device);
+        m_hints->setText(QString(text).replace(QLatin1Char('\n'), QLatin1Char(' ')));
+        MessageBoxes::Plain(this, text);
     });
     connect(m_dispatcher, &ReplyDispatcher::PortLost, this,
             [this](const QString& device, const QString& reason) {
+                const QString text = LinkCaptions::ConnectionLost.Text().arg(device, reason);
+                m_hints->setText(QString(text).replace(QLatin1Char('\n'), QLatin1Char(' ')));
                 // A running PLU transfer says itself where it stopped.
                 if (m_session.Transfer().IsRunning())
                     return;
-                MessageBoxes::Plain(this, LinkCaptions::ConnectionLost.Text().arg(device, reason));
+                MessageBoxes::Plain(this, text);
             });
     // Told from inside a frame's handling: the box waits for the event loop.
     m_dispatcher->RS232().Trace().OnFailed = [this](const QString& file, const QString& reason) {
@@ -485,6 +484,11 @@ void TUserForm::ConnectDispatcher() {
                 this, LinkCaptions::TraceWriteFailed.Text().arg(QDir::toNativeSeparators(file), reason));
         });
     };
+    connect(m_dispatcher, &ReplyDispatcher::ClockUnanswered, this, [this] {
+        const TCommPortDriver& serial = m_dispatcher->RS232().Serial();
+        m_hints->setText(LinkCaptions::ClockUnanswered.Text().arg(
+            serial.CurrentDeviceName(), QString::number(BaudRateOf(serial.ComPortSpeed()))));
+    });
     connect(m_dispatcher, &ReplyDispatcher::Reconnected, this, [this](const QString& device) {
         m_hints->setText(LinkCaptions::Reconnected.Text().arg(
             device, QString::number(BaudRateOf(m_dispatcher->RS232().Serial().ComPortSpeed()))));
@@ -518,6 +522,9 @@ void TUserForm::FormActivate() {
     if (m_dispatcher) {
         m_dispatcher->ChangePort(pnCOM1);
         m_dispatcher->ChangeSpeed(br19200);
+        if (m_startLine)
+            m_startLine();
+        ShowLineInMenus();
     }
     m_pluPage->PLUNum()->setText(QStringLiteral("0"));
     for (const char* item : {"DefCSet", "CyrCSet", "LatCSet", "MnCRAsciiletters"}) {
@@ -698,6 +705,39 @@ void TUserForm::SetSoftwareVersion(int version) {
         m_pluPage->SetOtherScopesOffered(true);
         m_salesPage->SalesGroup()->setEnabled(true);
     }
+}
+
+void TUserForm::GetTimeClick() {
+    if (!m_dispatcher)
+        return;
+    // What an earlier request said goes: this one tells its own outcome.
+    SetPageHint(Shell().UiLanguage);
+    m_dispatcher->RequestClock();
+    // The request went nowhere: the register is not the one to blame.
+    if (!m_dispatcher->IsOpen())
+        m_hints->setText(
+            LinkCaptions::ClockPortClosed.Text().arg(m_dispatcher->RS232().Serial().CurrentDeviceName()));
+}
+
+void TUserForm::SetStartLine(std::function<void()> apply) {
+    m_startLine = std::move(apply);
+    if (m_activated && m_startLine && m_dispatcher) {
+        m_startLine();
+        ShowLineInMenus();
+    }
+}
+
+void TUserForm::ShowLineInMenus() {
+    if (!m_dispatcher)
+        return;
+    const TCommPortDriver& serial = m_dispatcher->RS232().Serial();
+    const int port = int(serial.ComPort()) - int(pnCOM1) + 1;
+    if (port >= 1 && port <= 4)
+        m_menus->Action(QStringLiteral("Com%1").arg(port))->setChecked(true);
+    else
+        RefreshPortDevices();
+    if (QAction* speed = m_menus->Action(QStringLiteral("mbr%1").arg(BaudRateOf(serial.ComPortSpeed()))))
+        speed->setChecked(true);
 }
 
 void TUserForm::RefreshPortDevices() {

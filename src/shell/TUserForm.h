@@ -62,6 +62,14 @@ class TUserForm : public QMainWindow {
 
     // Runs once, at the first activation of the window.
     void FormActivate();
+    // Start-up sets COM1 at 19200 as the window first shows; the port and
+    // speed the user kept or named on the command line are applied right
+    // after, through apply (at once when start-up is over already).
+    void SetStartLine(std::function<void()> apply);
+    // Checks the port and speed items the line really uses.
+    void ShowLineInMenus();
+    // Get CR Day Time: the register's clock, or why it cannot come.
+    void GetTimeClick();
     [[nodiscard]] bool Activated() const { return m_activated; }
 
     void ShowPage(ModePage* page);
@@ -142,6 +150,7 @@ class TUserForm : public QMainWindow {
     RegisterSearch* m_registerSearch = nullptr;
     TextFileCommands* m_fileCommands = nullptr;
     CaptionApplier m_captions;
+    std::function<void()> m_startLine;
     bool m_activated = false;
     bool m_closeAfterJob = false;
     int m_exitStatus = 0;

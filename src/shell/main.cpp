@@ -1,7 +1,9 @@
 #include "history/HistoryPage.h"
 #include "history/HistoryTarget.h"
 #include "protocol/RegisterFinder.h"
+#include "protocol/ReplyDispatcher.h"
 #include "serial/TCommPortDriver.h"
+#include "session/RegisterSession.h"
 #include "shell/FormSet.h"
 #include "shell/KeptSettings.h"
 #include "shell/MainMenus.h"
@@ -218,8 +220,10 @@ int main(int argc, char** argv) {
             auto* settings = new KeptSettings(std::move(kept), forms,
                                               {simulated || parser.isSet(options.Port), givenSpeed});
             settings->Restore();
-        } else if (givenSpeed) {
-            forms.UserForm().Menus()->Action(QStringLiteral("mbr%1").arg(givenSpeed))->trigger();
+        } else if (const auto speed = RegisterSpeedOf(givenSpeed)) {
+            // After start-up's own speed, like a kept one.
+            ReplyDispatcher& line = forms.Session().Dispatcher();
+            forms.UserForm().SetStartLine([&line, baud = *speed] { line.ChangeSpeed(baud); });
         }
         // A history that cannot be kept is said in the hint panel; the program goes on without it.
         forms.History().Open(historyUrl, QDir::currentPath());

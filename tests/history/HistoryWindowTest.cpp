@@ -1,11 +1,15 @@
 #include "shell/ShellFixture.h"
 
+#include "history/HistoryCharts.h"
 #include "history/HistoryPage.h"
 #include "history/HistorySql.h"
 #include "shell/WindowHistory.h"
 #include "sim/InProcessRegister.h"
 
+#include <QAbstractItemView>
+#include <QComboBox>
 #include <QSqlQuery>
+#include <QTest>
 
 namespace {
 
@@ -59,5 +63,47 @@ TEST_F(HistoryWindowTest, TheWindowsOwnRecordsAreOnThePage) {
     EXPECT_FALSE(page->Figures()->TopByAmount.empty()) << "the simulator sells PLUs";
     EXPECT_TRUE(page->StatusText().startsWith(QStringLiteral("Računa: %1").arg(stored)))
         << page->StatusText().toStdString();
+    TCommPortDriver::ClearDeviceOverrides();
+}
+
+// The Register box clicked, opened and picked from, and the language switched,
+// while the period's figures load and the register sells on: the box is
+// refilled under the open list and the charts redrawn, with nothing left
+// pointing at what went.
+TEST_F(HistoryWindowTest, TheRegisterBoxPlayedWithWhileFiguresLoad) {
+    SimOptions options;
+    options.Speed = 0;
+    options.SellEveryMs = 20;
+    InProcessRegister simulator(options);
+    const QString device = simulator.Start();
+    ASSERT_FALSE(device.isEmpty()) << simulator.ErrorString().toStdString();
+    TCommPortDriver::SetDeviceOverride(pnCOM1, device);
+    ASSERT_TRUE(forms->History().Open(QString(), workDir.path()))
+        << forms->History().OpenError().toStdString();
+    Item("Connect1")->trigger();
+    ASSERT_TRUE(Dispatcher().IsOpen());
+    Item("History1")->trigger();
+    Window().show();
+    HistoryPage* page = Window().HistorySheet();
+    auto* box = page->findChild<QComboBox*>(QStringLiteral("HistoryRegister"));
+    ASSERT_NE(box, nullptr);
+    for (int round = 0; round < 40; ++round) {
+        SCOPED_TRACE(round);
+        forms->History().Store().Flush(1000);
+        page->SetRange(QDate(2000, 1, 1), QDate(2099, 12, 31));
+        box->showPopup();
+        RunEventsFor(10);
+        QTest::keyClick(box->view(), round % 2 ? Qt::Key_Down : Qt::Key_Up);
+        QTest::keyClick(box->view(), Qt::Key_Return);
+        if (round % 5 == 0)
+            Item(round % 10 ? "MnEnglish" : "MnSerbian")->trigger();
+        page->ShowChart(HistoryChart(round % int(HistoryCharts.size())));
+        RunEventsFor(15);
+    }
+    box->hidePopup();
+    ASSERT_TRUE(WaitUntil([&] { return !page->IsLoading(); }, 10000));
+    EXPECT_GE(box->count(), 2) << "all registers and the simulated one";
+    Dispatcher().Disconnect();
+    Window().hide();
     TCommPortDriver::ClearDeviceOverrides();
 }

@@ -112,3 +112,67 @@ TEST_F(ReconnectOnPty, ClosingOrMovingToAnotherPortEndsTheWatch) {
         EXPECT_TRUE(back.isEmpty());
     }
 }
+
+// A pseudo-terminal named by its number: once it is gone, the number goes to
+// the next program that asks for one, so the window used to reopen a stranger's
+// line and say the register was back.
+TEST(ReconnectDirectPty, APseudoTerminalThatVanishedIsNeverReopened) {
+    auto pty = std::make_unique<PtyPair>();
+    ASSERT_TRUE(pty->Ok());
+    TCommPortDriver::SetDeviceOverride(pnCOM1, pty->DevicePath());
+    TRS232Form rs232;
+    ReplyDispatcher dispatcher{rs232};
+    int losses = 0;
+    QObject::connect(&dispatcher, &ReplyDispatcher::PortLost, [&] { ++losses; });
+    ASSERT_TRUE(dispatcher.EnsurePortOpen());
+    EXPECT_TRUE(rs232.Serial().OpenedIdentity().PseudoTerminal);
+    const QString path = pty->DevicePath();
+    pty->Close();
+    ASSERT_TRUE(WaitUntil([&] { return losses > 0; }));
+    EXPECT_FALSE(dispatcher.WatchingForLostDevice());
+    RunEventsFor(ReplyDispatcher::ReconnectPollMs * 2);
+    EXPECT_EQ(losses, 1);
+    EXPECT_FALSE(dispatcher.IsOpen());
+    TCommPortDriver::ClearDeviceOverrides();
+}
+
+TEST(DeviceIdentityTest, WhatCountsAsTheSameDevice) {
+    DeviceIdentity pty;
+    pty.Path = QStringLiteral("/dev/pts/7");
+    pty.PseudoTerminal = true;
+    DeviceIdentity named;
+    named.Path = QStringLiteral("/dev/serial/by-id/usb-FTDI_X-if00-port0");
+    named.StableName = true;
+    DeviceIdentity adapter;
+    adapter.Path = QStringLiteral("/dev/ttyUSB0");
+    adapter.SerialNumber = QStringLiteral("A1B2");
+    adapter.VendorId = 0x0403;
+    adapter.ProductId = 0x6001;
+    DeviceIdentity otherAdapter = adapter;
+    otherAdapter.SerialNumber = QStringLiteral("Z9");
+    DeviceIdentity noSerial = adapter;
+    noSerial.SerialNumber.clear();
+    DeviceIdentity otherMake = noSerial;
+    otherMake.VendorId = 0x1a86;
+    DeviceIdentity elsewhere = adapter;
+    elsewhere.Path = QStringLiteral("/dev/ttyUSB1");
+    struct Row {
+        const char* Case;
+        const DeviceIdentity& Lost;
+        const DeviceIdentity& Present;
+        bool Same;
+    };
+    const Row rows[] = {
+        {"pseudo-terminal", pty, pty, false},
+        {"stable name", named, named, true},
+        {"same serial number", adapter, adapter, true},
+        {"another serial number", adapter, otherAdapter, false},
+        {"no serial number, same make", noSerial, noSerial, true},
+        {"no serial number, another make", noSerial, otherMake, false},
+        {"another path", adapter, elsewhere, false},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(row.Lost.SameAs(row.Present), row.Same) << row.Case;
+    EXPECT_FALSE(pty.MayComeBack());
+    EXPECT_TRUE(named.MayComeBack());
+}

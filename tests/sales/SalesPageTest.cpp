@@ -130,6 +130,10 @@ TEST_F(SalesPageTest, AValueAboveItsLimitIsKeptMarkedAndRefusedByItsAction) {
          "Total/Cash: '123456789' is not a number from 0 to 99999999" + sep + "99. Nothing was sent."},
         {Edit("PriceCh"), "1234567", "999999" + sep + "99", [&] { Control<QPushButton>("WritePr")->click(); },
          "Price: '1234567' is not a number from 0 to 999999" + sep + "99. Nothing was sent."},
+        // The price box's own PLU field used to drop the fifth digit and
+        // write the price to PLU 1234.
+        {Edit("PLUCodePrice"), "12345", "9999", [&] { Control<QPushButton>("WritePr")->click(); },
+         "PLU Code: '12345' is not a PLU number from 0 to 9999. Nothing was sent."},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.Typed);
@@ -203,6 +207,16 @@ TEST_F(SalesPageTest, ANewPriceOfNothingOrZeroIsRefusedInWordsAndNothingIsSent) 
     Control<QPushButton>("WritePr")->click();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_TRUE(boxes[0].Text.startsWith(QString::fromUtf8("Cena: unesite cenu veću od 0 za PLU 12.")));
+    // A price with no PLU to write it to used to make Write do nothing at all.
+    Item("MnEnglish")->trigger();
+    boxes.clear();
+    Edit("PLUCodePrice")->clear();
+    Retype("PriceCh", "1");
+    Control<QPushButton>("WritePr")->click();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].Text,
+              "PLU Code: enter the number of the PLU whose price is to be written (0 to 9999). "
+              "Nothing was sent.");
     EXPECT_TRUE(Sent().empty());
 }
 
@@ -260,9 +274,48 @@ TEST_F(SalesPageTest, BarcodesByWeighingRuleAndPlainLookup) {
     EXPECT_EQ(Edit("SPLUCode")->text(), "41");
     EXPECT_EQ(Edit("WgtPcs")->text(), "");
     EXPECT_TRUE(boxes.empty());
-    Retype("SalesBrcdLable", "999");
+    EXPECT_TRUE(Sent().empty());
+}
+
+// A search that finds nothing used to empty the fields without a word.
+TEST_F(SalesPageTest, ASearchThatFindsNothingSaysSoAndKeepsWhatWasTyped) {
+    const QString sep = QLocale::system().decimalPoint();
+    struct Row {
+        const char* Field;
+        const char* Typed;
+        Qt::Key Key;
+        const char* Words;
+    };
+    const Row rows[] = {
+        {"SalesBrcdLable", "999", Qt::Key_Return, "No PLU has the barcode '999'."},
+        {"SaleDescrEdit", "XYZ", Qt::Key_Insert, "No PLU description begins with 'XYZ'."},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.Field);
+        Retype("SPLUCode", "7");
+        Retype("WgtPcs", "2" + sep + "5");
+        Retype(row.Field, QString::fromLatin1(row.Typed));
+        boxes.clear();
+        QTest::keyClick(Edit(row.Field), row.Key);
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].Text, QString::fromLatin1(row.Words));
+        EXPECT_EQ(Edit(row.Field)->text(), QString::fromLatin1(row.Typed));
+        EXPECT_EQ(Edit("WgtPcs")->text(), "2" + sep + "5");
+        // No PLU is chosen, so no sale can go out by mistake.
+        EXPECT_EQ(Edit("SPLUCode")->text(), "");
+        EXPECT_FALSE(Control<QPushButton>("NormalSale")->isEnabled());
+    }
+    // A description that is there still finds its PLU.
+    Retype("SaleDescrEdit", "MI");
+    QTest::keyClick(Edit("SaleDescrEdit"), Qt::Key_Insert);
+    EXPECT_EQ(Edit("SPLUCode")->text(), "7");
+    Item("MnSerbian")->trigger();
+    boxes.clear();
+    Retype("SalesBrcdLable", "5");
     QTest::keyClick(Edit("SalesBrcdLable"), Qt::Key_Return);
-    EXPECT_EQ(Edit("SPLUCode")->text(), "");
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].Text, "Nijedan PLU nema barkod '5'.");
+    EXPECT_TRUE(Sent().empty());
 }
 
 TEST_F(SalesPageTest, ErrorAndReceiptStatusReplies) {
@@ -393,6 +446,28 @@ TEST_F(SalesPageTest, AHeaderReadDuringAnotherExchangeIsRefusedAndKeepsThePage) 
     // Only the price command went out, once: the Close-like cancel does not resend.
     ASSERT_EQ(Sent().size(), 1u);
     EXPECT_EQ(peer.Received()[0][0], '^');
+}
+
+// Read clicked again while the register is silent used to start a second
+// wait, or a second box, behind the first.
+TEST_F(SalesPageTest, HeaderReadAndWriteCannotBeClickedWhileOneWaits) {
+    Item("Header1")->trigger();
+    bool enabledDuringWait = true;
+    QTimer::singleShot(200, [&] {
+        enabledDuringWait =
+            Control<QPushButton>("DescRead")->isEnabled() || Control<QPushButton>("DescCommit")->isEnabled();
+        QTest::mouseClick(Control<QPushButton>("DescRead"), Qt::LeftButton);
+        QTest::mouseClick(Control<QPushButton>("DescRead"), Qt::LeftButton);
+        Dispatcher().CancelWait();
+    });
+    Control<QPushButton>("DescRead")->click();
+    EXPECT_FALSE(enabledDuringWait);
+    for (const MessageRequest& box : boxes)
+        EXPECT_NE(box.Text, "Another exchange with the register is running.");
+    EXPECT_TRUE(Control<QPushButton>("DescRead")->isEnabled());
+    EXPECT_TRUE(Control<QPushButton>("DescCommit")->isEnabled());
+    // One request went out: the clicks during the wait started nothing.
+    EXPECT_EQ(Sent().size(), 1u);
 }
 
 } // namespace

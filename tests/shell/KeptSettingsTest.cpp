@@ -33,9 +33,10 @@ class KeptSettingsTest : public ShellTest {
         FileDialogs::SetLastFolder(false, {});
         FileDialogs::SetLastFolder(true, {});
         forms = std::make_unique<FormSet>();
-        forms->UserForm().FormActivate();
+        // As the program does: what is kept is read before the window first shows.
         auto* kept = new KeptSettings(Store(), *forms, options);
         kept->Restore();
+        forms->UserForm().FormActivate();
         return *kept;
     }
     [[nodiscard]] const TCommPortDriver& Serial() const { return Dispatcher().RS232().Serial(); }
@@ -79,6 +80,25 @@ TEST_F(KeptSettingsTest, ChoicesMadeInOneRunAreThereInTheNext) {
     EXPECT_EQ(FileDialogs::LastFolder(true), QStringLiteral("/tmp/exports"));
 }
 
+TEST_F(KeptSettingsTest, TheKeptPortAndSpeedAreTheLinesFromTheStartAndAreWrittenBackUnchanged) {
+    {
+        auto store = Store();
+        store->setValue(QStringLiteral("Port"), QStringLiteral("COM3"));
+        store->setValue(QStringLiteral("Speed"), 38400);
+    }
+    Restart();
+    EXPECT_EQ(Serial().ComPort(), pnCOM3);
+    EXPECT_EQ(BaudRateOf(Serial().ComPortSpeed()), 38400u);
+    for (const char* shown : {"Com3", "mbr38400"})
+        EXPECT_TRUE(Item(shown)->isChecked()) << shown;
+    for (const char* notShown : {"Com1", "mbr19200"})
+        EXPECT_FALSE(Item(notShown)->isChecked()) << notShown;
+    CloseWindow();
+    const auto store = Store();
+    EXPECT_EQ(store->value(QStringLiteral("Port")).toString(), QStringLiteral("COM3"));
+    EXPECT_EQ(store->value(QStringLiteral("Speed")).toInt(), 38400);
+}
+
 TEST_F(KeptSettingsTest, CommandLinePortAndSpeedWinForTheRunAndLeaveTheKeptOnes) {
     Restart();
     Item("Com2")->trigger();
@@ -88,6 +108,7 @@ TEST_F(KeptSettingsTest, CommandLinePortAndSpeedWinForTheRunAndLeaveTheKeptOnes)
     Restart({true, 9600});
     EXPECT_EQ(Serial().ComPort(), pnCOM1);
     EXPECT_EQ(BaudRateOf(Serial().ComPortSpeed()), 9600u);
+    EXPECT_TRUE(Item("mbr9600")->isChecked());
     CloseWindow();
     const auto store = Store();
     EXPECT_EQ(store->value(QStringLiteral("Port")).toString(), QStringLiteral("COM2"));

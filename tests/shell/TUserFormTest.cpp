@@ -136,6 +136,42 @@ TEST_F(ShellTest, LostDeviceClosesTheControlsAndSaysWhich) {
     EXPECT_TRUE(boxes[0].Text.contains(pty.DevicePath())) << boxes[0].Text.toStdString();
 }
 
+// A pseudo-terminal that vanished used to stack a box per failed read, be
+// reopened under another program's feet and leave the hint saying it was open.
+TEST_F(ShellTest, AVanishedPseudoTerminalIsSaidOnceAndNotReopened) {
+    Item("MnEnglish")->trigger();
+    Item("Connect1")->trigger();
+    ASSERT_TRUE(Dispatcher().IsOpen());
+    pty.Close();
+    ASSERT_TRUE(WaitUntil([&] { return !boxes.empty(); }));
+    RunEventsFor(ReplyDispatcher::ReconnectPollMs * 2);
+    EXPECT_EQ(boxes.size(), 1u);
+    EXPECT_FALSE(Dispatcher().IsOpen());
+    EXPECT_FALSE(Dispatcher().WatchingForLostDevice());
+    EXPECT_TRUE(Window().HintText().startsWith("The connection on " + pty.DevicePath() + " was lost"))
+        << Window().HintText().toStdString();
+    EXPECT_EQ(Item("Connect1")->text(), QStringLiteral("Connect"));
+}
+
+// Get CR Day Time is the natural "is the register there?": silence is said.
+TEST_F(ShellTest, AClockRequestWithoutAnAnswerIsSaidInTheHintPanel) {
+    Item("MnGetTime")->trigger();
+    EXPECT_EQ(
+        Window().HintText(),
+        QString::fromUtf8("Zahtev za vreme nije poslat: port %1 nije otvoren. Prvo se povežite (Ctrl+Z).")
+            .arg(pty.DevicePath()));
+    Dispatcher().ClearExpectedReply();
+    Item("Connect1")->trigger();
+    Item("MnGetTime")->trigger();
+    ASSERT_TRUE(WaitUntil([&] { return Window().HintText().startsWith("Kasa nije odgovorila"); },
+                          ReplyDispatcher::ReplyTimeout + 2000));
+    EXPECT_EQ(Window().HintText(),
+              QString::fromUtf8("Kasa nije odgovorila na zahtev za vreme na %1 pri 19200 bit/s: da li je "
+                                "uključena, povezana i podešena na ovu brzinu?")
+                  .arg(pty.DevicePath()));
+    EXPECT_TRUE(boxes.empty());
+}
+
 TEST_F(ShellTest, ChoosingCom2MovesTheOpenConnection) {
     PtyPair second;
     ASSERT_TRUE(second.Ok());
