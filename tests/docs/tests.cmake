@@ -24,3 +24,7 @@ if(Python3_Interpreter_FOUND AND TARGET orvexctl AND TARGET orvex-gateway AND TA
                      ${CMAKE_SOURCE_DIR}/packaging/orvexctl.bash-completion $<TARGET_FILE:orvexctl>)
     set_tests_properties(OrvexctlCompletion PROPERTIES LABELS docs TIMEOUT 120)
 endif()
+
+# The window's help tests read the help the program ships.
+set_property(SOURCE ${CMAKE_SOURCE_DIR}/tests/shell/IntroAndHelpTest.cpp APPEND PROPERTY COMPILE_DEFINITIONS
+             ORVEX_SOURCE_HELP_DIR="${CMAKE_SOURCE_DIR}/docs/help")
