@@ -47,7 +47,8 @@ Choice FindHelp(const QDir& workingDir, int lang) {
         return choice;
     const QString language = lang == ShellSettings::English ? QStringLiteral("en") : QStringLiteral("sr");
     for (const QString& folder : HelpFolders()) {
-        if (Choice choice = FindHelpFile(QDir(folder + QLatin1Char('/') + language)); choice.Found != Kind::None)
+        if (Choice choice = FindHelpFile(QDir(folder + QLatin1Char('/') + language));
+            choice.Found != Kind::None)
             return choice;
     }
     return {};

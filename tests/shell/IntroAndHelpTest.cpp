@@ -159,10 +159,10 @@ void Touch(const QString& path) {
 
 TEST_F(ShellTest, HelpFallsBackToTheShippedFileOfTheWindowsLanguage) {
     struct Row {
-        const char* language;   // the menu item that sets the window's language
-        QStringList shipped;    // files in the shipped folders, "first/..." or "second/..."
-        QStringList working;    // files in the working directory
-        const char* opens;      // relative to the shipped folders' parent, or "working/..."
+        const char* language; // the menu item that sets the window's language
+        QStringList shipped;  // files in the shipped folders, "first/..." or "second/..."
+        QStringList working;  // files in the working directory
+        const char* opens;    // relative to the shipped folders' parent, or "working/..."
     };
     const Row rows[] = {
         {"MnSerbian", {"second/en/orvexcmd.html", "second/sr/orvexcmd.html"}, {}, "second/sr/orvexcmd.html"},
@@ -181,7 +181,8 @@ TEST_F(ShellTest, HelpFallsBackToTheShippedFileOfTheWindowsLanguage) {
         for (const QString& file : row.working)
             Touch(base.filePath(QStringLiteral("working/") + file));
         base.mkpath(QStringLiteral("working"));
-        GivenHelpFolders folders({base.filePath(QStringLiteral("first")), base.filePath(QStringLiteral("second"))});
+        GivenHelpFolders folders(
+            {base.filePath(QStringLiteral("first")), base.filePath(QStringLiteral("second"))});
         Item(row.language)->trigger();
         QDir::setCurrent(base.filePath(QStringLiteral("working")));
         opened.clear();
