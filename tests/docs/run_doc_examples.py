@@ -8,8 +8,8 @@ or with a quotation still open, goes on in the next one) and the lines up to the
 in a ```sh block every line is a command, its output not shown. An output line
 of "..." stands for any number of lines, "..." inside a line for any text; a
 command without output shown must only succeed. A command ending in "&" runs in
-the background until its document is done; the next command waits for its
-first line of output. The blocks of one document share a shell, so variables
+the background until its document is done; the next command waits until it
+says it is ready (a gateway's "listening on", a simulator's device path). The blocks of one document share a shell, so variables
 and files carry from block to block, in a fresh temporary folder. The
 gateway's documented address 127.0.0.1:8472 is replaced by a free port.
 
@@ -117,8 +117,11 @@ def run_document(path, bin_path):
         return 0, []
     work = tempfile.mkdtemp(prefix="orvex-doc-")
     address = f"127.0.0.1:{free_port()}"
+    # curl shows no progress meter on a terminal, which is where the manuals' commands are typed.
+    with open(os.path.join(work, ".curlrc"), "w") as curlrc:
+        curlrc.write("silent\nshow-error\n")
     script = ["set +e", f"cd {work}", "mkdir -p out", "_wait_for() {",
-              "  for _ in $(seq 300); do [ -s \"$1\" ] && return 0; sleep 0.1; done",
+              "  for _ in $(seq 300); do grep -qE 'listening on|^/dev/' \"$1\" 2>/dev/null && return 0; sleep 0.1; done",
               "  echo \"nothing from the background command\" >&2; return 1", "}"]
     ran = []
     for start, block in blocks:
