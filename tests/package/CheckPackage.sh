@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # Builds the Debian package from this build tree into a temporary folder and
 # reads it back the way dpkg and a desktop menu would.
-#   CheckPackage.sh CPACK CPACK_CONFIG
+#   CheckPackage.sh CPACK CPACK_CONFIG SOURCE_DIR man|noman
+# (man when the build made the manual pages, that is when pandoc was found)
 set -euo pipefail
 cpack=$1
 config=$2
+source_dir=$3
+with_man=$4
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/orvex-package.XXXXXX")
 trap 'rm -rf "$work"' EXIT
@@ -37,15 +40,35 @@ expected="./usr/bin/orvex-commander
 ./usr/lib/systemd/system/orvex-gateway.service
 ./usr/libexec/orvex-commander/orvex-xls-reader
 ./usr/share/applications/orvex-commander.desktop
+./usr/share/bash-completion/completions/orvexctl
 ./usr/share/doc/orvex-commander/README.md
 ./usr/share/doc/orvex-commander/changelog.Debian.gz
 ./usr/share/doc/orvex-commander/copyright
+./usr/share/doc/orvex-commander/docs/gateway.md
+./usr/share/doc/orvex-commander/docs/history-admin.md
+./usr/share/doc/orvex-commander/docs/orvexctl.md
+./usr/share/doc/orvex-commander/docs/user-guide.md
 ./usr/share/doc/orvex-commander/examples/orvex-gateway.ini
 ./usr/share/icons/hicolor/256x256/apps/orvex-commander.png
 ./usr/share/icons/hicolor/48x48/apps/orvex-commander.png
-./usr/share/icons/hicolor/scalable/apps/orvex-commander.svg"
+./usr/share/icons/hicolor/scalable/apps/orvex-commander.svg
+./usr/share/orvex-commander/help/en/orvexcmd.html
+./usr/share/orvex-commander/help/sr/orvexcmd.html"
+# The guide's pictures, whatever they are; HACKING.md is for the source tree only.
+for image in "$source_dir"/docs/images/*.png; do
+    [ -f "$image" ] && expected+=$'\n'"./usr/share/doc/orvex-commander/docs/images/$(basename "$image")"
+done
+if [ "$with_man" = man ]; then
+    expected+=$'\n'"./usr/share/man/man1/orvex-commander.1.gz
+./usr/share/man/man1/orvex-register-sim.1.gz
+./usr/share/man/man1/orvexctl.1.gz
+./usr/share/man/man8/orvex-gateway.8.gz"
+else
+    echo "pandoc not installed: the package has no manual pages"
+fi
+expected=$(echo "$expected" | LC_ALL=C sort)
 dpkg-deb -c "$deb" >"$work/contents"
-actual=$(awk '$1 !~ /^d/ { print $6 }' "$work/contents" | sort)
+actual=$(awk '$1 !~ /^d/ { print $6 }' "$work/contents" | LC_ALL=C sort)
 if [ "$actual" != "$expected" ]; then
     fail "file list differs (< expected, > in the package):"
     diff <(echo "$expected") <(echo "$actual") >&2 || true
@@ -94,6 +117,18 @@ if command -v desktop-file-validate >/dev/null; then
 else
     echo "desktop-file-validate not installed (desktop-file-utils): entry not validated"
 fi
+
+# The manual pages are read by man; the completion loads in bash.
+if [ "$with_man" = man ]; then
+    for page in man1/orvex-commander.1 man1/orvexctl.1 man1/orvex-register-sim.1 man8/orvex-gateway.8; do
+        name=$(zcat "$work/root/usr/share/man/$page.gz" | sed -n 's/^\.TH "\{0,1\}\([^" ]*\).*/\1/p' | head -n 1)
+        [ "$name" = "$(basename "${page%.*}" | tr '[:lower:]' '[:upper:]')" ] ||
+            fail "$page.gz has title '$name'"
+        zcat "$work/root/usr/share/man/$page.gz" | grep -q '^\.SH OPTIONS' || fail "$page.gz has no OPTIONS"
+    done
+fi
+bash -c 'source "$1" && complete -p orvexctl' completion "$work/root/usr/share/bash-completion/completions/orvexctl" \
+    >/dev/null || fail "the orvexctl completion does not load"
 
 # The stripped programs still run: the command-line tool asks the register
 # started inside it for its clock, the program prints its version without a display.

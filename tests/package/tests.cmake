@@ -2,6 +2,7 @@
 # folder and read back with dpkg-deb (only where the packaging rules exist).
 if(TARGET orvex_package_files)
     add_test(NAME DebianPackage
-             COMMAND ${CMAKE_CURRENT_LIST_DIR}/CheckPackage.sh ${CMAKE_CPACK_COMMAND} ${CMAKE_BINARY_DIR}/CPackConfig.cmake)
+             COMMAND ${CMAKE_CURRENT_LIST_DIR}/CheckPackage.sh ${CMAKE_CPACK_COMMAND} ${CMAKE_BINARY_DIR}/CPackConfig.cmake
+                     ${CMAKE_SOURCE_DIR} $<IF:$<BOOL:${ORVEX_PANDOC}>,man,noman>)
     set_tests_properties(DebianPackage PROPERTIES LABELS package TIMEOUT 300)
 endif()

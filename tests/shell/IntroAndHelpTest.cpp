@@ -5,6 +5,7 @@
 #include "shell/TIntroForm.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -140,4 +141,102 @@ TEST_F(ShellTest, HelpThatTheBrowserCannotOpenSaysSo) {
     Item("MnCmdHelp")->trigger();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].Text, QStringLiteral("Cannot open Internet Explorer"));
+}
+
+namespace {
+// The help folders a test names, given back to the program's own at its end.
+struct GivenHelpFolders {
+    explicit GivenHelpFolders(const QStringList& folders) { CommanderHelp::SetHelpFolders(folders); }
+    ~GivenHelpFolders() { CommanderHelp::SetHelpFolders(std::nullopt); }
+};
+
+void Touch(const QString& path) {
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
+}
+} // namespace
+
+TEST_F(ShellTest, HelpFallsBackToTheShippedFileOfTheWindowsLanguage) {
+    struct Row {
+        const char* language; // the menu item that sets the window's language
+        QStringList shipped;  // files in the shipped folders, "first/..." or "second/..."
+        QStringList working;  // files in the working directory
+        const char* opens;    // relative to the shipped folders' parent, or "working/..."
+    };
+    const Row rows[] = {
+        {"MnSerbian", {"second/en/orvexcmd.html", "second/sr/orvexcmd.html"}, {}, "second/sr/orvexcmd.html"},
+        {"MnEnglish", {"second/en/orvexcmd.html", "second/sr/orvexcmd.html"}, {}, "second/en/orvexcmd.html"},
+        // The installed folder before the build tree's copy.
+        {"MnSerbian", {"first/sr/orvexcmd.htm", "second/sr/orvexcmd.html"}, {}, "first/sr/orvexcmd.htm"},
+        // The data folder before both, whatever the language.
+        {"MnSerbian", {"first/sr/orvexcmd.html"}, {"orvexcmd.html"}, "working/orvexcmd.html"},
+    };
+    for (const Row& row : rows) {
+        QTemporaryDir root;
+        ASSERT_TRUE(root.isValid());
+        const QDir base(root.path());
+        for (const QString& file : row.shipped)
+            Touch(base.filePath(file));
+        for (const QString& file : row.working)
+            Touch(base.filePath(QStringLiteral("working/") + file));
+        base.mkpath(QStringLiteral("working"));
+        GivenHelpFolders folders(
+            {base.filePath(QStringLiteral("first")), base.filePath(QStringLiteral("second"))});
+        Item(row.language)->trigger();
+        QDir::setCurrent(base.filePath(QStringLiteral("working")));
+        opened.clear();
+        boxes.clear();
+        Item("MnCmdHelp")->trigger();
+        QDir::setCurrent(startDir);
+        ASSERT_EQ(opened.size(), 1u) << row.opens;
+        EXPECT_EQ(opened[0], QUrl::fromLocalFile(base.filePath(QString::fromLatin1(row.opens)))) << row.opens;
+        EXPECT_TRUE(boxes.empty());
+    }
+}
+
+TEST_F(ShellTest, HelpMissingEverywhereIsSaidAsBefore) {
+    struct Row {
+        const char* language;
+        QStringList shipped; // in the only shipped folder
+        const char* message;
+    };
+    const Row rows[] = {
+        {"MnEnglish", {}, "Cannot find help file: 'orvexcmd.hlp' or 'orvexcmd.htm(l)'"},
+        // Only the other language's file: not taken for this one.
+        {"MnEnglish", {"sr/orvexcmd.html"}, "Cannot find help file: 'orvexcmd.hlp' or 'orvexcmd.htm(l)'"},
+        {"MnSerbian", {"en/orvexcmd.html"}, "Nema datoteke pomoc: 'orvexcmd.hlp' or 'orvexcmd.htm(l)'"},
+    };
+    for (const Row& row : rows) {
+        QTemporaryDir shipped;
+        QTemporaryDir working;
+        ASSERT_TRUE(shipped.isValid() && working.isValid());
+        for (const QString& file : row.shipped)
+            Touch(QDir(shipped.path()).filePath(file));
+        GivenHelpFolders folders({shipped.path(), QDir(working.path()).filePath(QStringLiteral("none"))});
+        Item(row.language)->trigger();
+        QDir::setCurrent(working.path());
+        opened.clear();
+        boxes.clear();
+        Item("MnCmdHelp")->trigger();
+        QDir::setCurrent(startDir);
+        EXPECT_TRUE(opened.empty());
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].Title, QStringLiteral("Orvex Commander"));
+        EXPECT_EQ(boxes[0].Text, QString::fromLatin1(row.message));
+    }
+}
+
+// The help the program ships: both languages, under the names the window looks for.
+TEST(CommanderHelpFiles, TheShippedHelpHoldsBothLanguages) {
+    const QDir shipped(QStringLiteral(ORVEX_SOURCE_HELP_DIR));
+    for (const char* language : {"en", "sr"}) {
+        const CommanderHelp::Choice choice = CommanderHelp::FindHelpFile(QDir(shipped.filePath(language)));
+        EXPECT_EQ(choice.Found, CommanderHelp::Kind::Html) << language;
+    }
+    QFile serbian(shipped.filePath(QStringLiteral("sr/orvexcmd.html")));
+    ASSERT_TRUE(serbian.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(serbian.readAll());
+    EXPECT_TRUE(text.contains(QStringLiteral("lang=\"sr-Latn\"")));
+    EXPECT_TRUE(text.contains(QStringLiteral("Z izveštaj")));
 }
