@@ -5,11 +5,14 @@
 #include "history/HistoryRecorder.h"
 #include "history/HistoryStore.h"
 #include "history/HistoryTarget.h"
+#include "protocol/RegisterCharset.h"
 #include "protocol/RegisterFinder.h"
 #include "protocol/ReplyDispatcher.h"
 #include "serial/TCommPortDriver.h"
 #include "session/RegisterSession.h"
+#include "session/SessionSetup.h"
 #include "sim/InProcessRegister.h"
+#include "sim/RegisterModel.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -20,6 +23,38 @@
 #include <vector>
 
 namespace {
+
+// A PLU table just made for a simulated register takes the articles the
+// register comes programmed with, as a shop's table read from its register
+// would: their barcodes then sell by barcode. Returns how many.
+int TakeSimulatedArticles(InProcessRegister& simulator, RegisterSession& session) {
+    const int charset = session.Settings().Charset;
+    int taken = 0;
+    simulator.WithModel([&](RegisterModel& model) {
+        for (int n = 0; n < PluTable::Size; ++n) {
+            const SimPlu& plu = model.Plu(n);
+            if (plu.Description[0] == 0)
+                continue;
+            auto text = [charset](std::span<const uint8_t> codes) {
+                QByteArray bytes;
+                for (const uint8_t c : codes) {
+                    if (c == 0)
+                        break;
+                    bytes += char(FromRegisterChar(c, charset));
+                }
+                return bytes;
+            };
+            PluRecord& entry = session.Table()[n];
+            entry.SetDescription(text(plu.Description));
+            entry.SetBarcode(text(plu.Barcode));
+            entry.Price = plu.Price / 100.0;
+            entry.Flags = plu.Flags;
+            entry.Unit = plu.Unit;
+            ++taken;
+        }
+    });
+    return taken;
+}
 
 struct Served {
     GatewayRegisterEntry Entry;
@@ -117,21 +152,43 @@ int main(int argc, char** argv) {
                 return 1;
             }
         }
+        SessionPlace place;
+        place.Device = s.Entry.Device;
+        place.Speed = RegisterSpeedOf(entry.Speed);
+        place.DataDir = dataDir;
+        // The gateway only looks PLUs up: the window may keep the same folder.
+        place.LockTable = false;
         SessionSettings settings;
         settings.Language = 0;
-        s.Session = std::make_unique<RegisterSession>(settings);
-        // Each register has a port number of its own that names its device.
-        const auto port = TComPortNumber(int(served.size()));
-        TCommPortDriver::SetDeviceOverride(port, s.Entry.Device);
-        s.Session->Dispatcher().ChangePort(port);
-        s.Session->Dispatcher().ChangeSpeed(*RegisterSpeedOf(entry.Speed));
-        if (!s.Session->Dispatcher().EnsurePortOpen())
+        place.Settings = settings;
+        SessionSetupResult setup;
+        s.Session = OpenSession(place, setup);
+        if (!setup.Table.Ok) {
+            err << "orvex-gateway: " << QDir::toNativeSeparators(setup.TablePath) << ": "
+                << setup.Table.Message
+                << (setup.Table.Detail.isEmpty() ? QString() : " (" + setup.Table.Detail + ")") << "\n";
+            return 1;
+        }
+        if (setup.TableMade && s.Simulator) {
+            const int taken = TakeSimulatedArticles(*s.Simulator, *s.Session);
+            const DatabaseFileResult saved = s.Session->SaveTable(dataDir);
+            err << "orvex-gateway: " << QDir::toNativeSeparators(setup.TablePath)
+                << " was missing: made with the default PLUs and the simulated register's " << taken
+                << " articles" << (saved.Ok ? QString() : " (not saved: " + saved.Message + ")") << "\n";
+        } else if (setup.TableMade) {
+            err << "orvex-gateway: " << QDir::toNativeSeparators(setup.TablePath)
+                << " was missing: made with the default PLUs\n";
+        }
+        if (!setup.BarcodeMessage.isEmpty())
+            err << "orvex-gateway: " << setup.BarcodeMessage << "\n";
+        if (!setup.LineOpen)
             err << "orvex-gateway: register " << entry.Id << ": " << s.Entry.Device
-                << " cannot be opened now; each call tries again\n";
+                << " cannot be opened now (" << setup.LineError << "); each call tries again\n";
         if (history)
             s.Recorder = std::make_unique<HistoryRecorder>(*s.Session, *history, QString());
         served.push_back(std::move(s));
     }
+    err.flush();
     // Every receipt request's outcome is kept with its register's history,
     // those settled after a restart among them.
     QObject::connect(
