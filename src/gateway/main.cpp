@@ -16,9 +16,11 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QStandardPaths>
 #include <QTextStream>
+#include <QTimer>
 #include <memory>
 #include <vector>
 
@@ -114,6 +116,11 @@ int main(int argc, char** argv) {
         out << "orvex-gateway: a new token was made in " << tokenFile << " (shown this once): " << token
             << "\n";
 
+    // Declared before the server: the server's queues let go of the sessions'
+    // lines as it goes, so the sessions (and the history their recorders
+    // write to) outlive it.
+    std::unique_ptr<HistoryStore> history;
+    std::vector<Served> served;
     GatewayServer server;
     const QString logFile =
         config.LogFile.isEmpty() ? QDir(dataDir).filePath("gateway-requests.sqlite") : config.LogFile;
@@ -126,7 +133,6 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    std::unique_ptr<HistoryStore> history;
     if (config.Record) {
         HistoryTarget target;
         history = std::make_unique<HistoryStore>();
@@ -136,7 +142,6 @@ int main(int argc, char** argv) {
         }
     }
 
-    std::vector<Served> served;
     for (const GatewayRegisterEntry& entry : config.Registers) {
         Served s{entry, nullptr, nullptr, nullptr};
         if (config.Simulate) {
@@ -214,7 +219,24 @@ int main(int argc, char** argv) {
             << " bit/s\n";
     out.flush();
 
-    HandleTerminationSignals(&app, [] { QCoreApplication::quit(); });
+    // A stop lets the step on each line end, as a step ends on its own: by
+    // its record, or by its time-out (a receipt interrupted after that is
+    // settled from the request log at the next start).
+    QTimer stopping;
+    QDeadlineTimer stopBy;
+    stopping.setInterval(20);
+    QObject::connect(&stopping, &QTimer::timeout, &app, [&] {
+        if (server.Idle() || stopBy.hasExpired())
+            QCoreApplication::quit();
+    });
+    HandleTerminationSignals(&app, [&] {
+        if (stopping.isActive())
+            return;
+        const ReceiptTimeouts timeouts;
+        stopBy.setRemainingTime(timeouts.StepMs + timeouts.StatusMs);
+        server.Stop();
+        stopping.start();
+    });
     const int status = app.exec();
     server.Close();
     for (Served& s : served)

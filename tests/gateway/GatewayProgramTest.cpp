@@ -14,6 +14,7 @@
 #include <QStandardPaths>
 #include <QTcpServer>
 #include <QTemporaryDir>
+#include <csignal>
 #include <gtest/gtest.h>
 
 // orvex-gateway as it is installed, driven from outside by Python
@@ -106,6 +107,16 @@ class GatewayRun {
         return answer;
     }
 
+    // A call under way, its answer left to come.
+    QNetworkReply* Send(const QString& path, const QByteArray& body, const QByteArray& key) {
+        QNetworkRequest request(
+            QUrl(QStringLiteral("http://127.0.0.1:%1/v1/registers/1/%2").arg(m_port).arg(path)));
+        request.setRawHeader("Authorization", "Bearer " + m_token);
+        request.setHeader(QNetworkRequest::ContentTypeHeader, "application/json");
+        request.setRawHeader("Idempotency-Key", key);
+        return m_network.post(request, body);
+    }
+
     QProcess& Process() { return m_process; }
     QString Said() {
         m_out += m_process.readAllStandardOutput();
@@ -196,4 +207,39 @@ TEST(GatewayProgram, TheReadmesReceiptIsMadeOnAFreshFolder) {
     const HttpAnswer made = gateway.Call("POST", "receipts", example.Body, "readme-1");
     ASSERT_EQ(made.Status, 201) << made.Raw.toStdString() << "\nbody: " << example.Body.toStdString();
     EXPECT_EQ(made.Body["lines"].toArray().size(), 2) << made.Raw.toStdString();
+}
+
+// A stop (SIGTERM) while a receipt is on a slow register's line lets its step
+// end and ends the program with status 0.
+TEST(GatewayProgram, StopDuringAReceiptEndsCleanly) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QProcess simulator;
+    simulator.start(ORVEX_SIM_PROGRAM, {"--delay", "1500"});
+    ASSERT_TRUE(simulator.waitForStarted(10000));
+    QByteArray device;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            device += simulator.readAllStandardOutput();
+            return device.contains('\n');
+        },
+        10000));
+    device = device.trimmed();
+
+    GatewayRun gateway(dir.path());
+    ASSERT_TRUE(gateway.Start({"--register", "1=" + QString::fromUtf8(device)}))
+        << gateway.Said().toStdString();
+    QNetworkReply* pending =
+        gateway.Send("receipts", R"({"lines":[{"plu":1},{"plu":2}],"payments":[{"type":"cash"}]})", "stop-1");
+    ASSERT_TRUE(WaitUntil(
+        [&] { return gateway.Call("GET", "receipts/stop-1").Body["state"].toString() == "in progress"; },
+        20000))
+        << gateway.Said().toStdString();
+    ::kill(pid_t(gateway.Process().processId()), SIGTERM);
+    ASSERT_TRUE(WaitUntil([&] { return gateway.Process().state() == QProcess::NotRunning; }, 30000));
+    EXPECT_EQ(gateway.Process().exitStatus(), QProcess::NormalExit) << gateway.Said().toStdString();
+    EXPECT_EQ(gateway.Process().exitCode(), 0) << gateway.Said().toStdString();
+    pending->deleteLater();
+    simulator.kill();
+    simulator.waitForFinished(10000);
 }
