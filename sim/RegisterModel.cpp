@@ -21,18 +21,19 @@ struct Article {
 };
 
 // The articles the simulated register comes programmed with, PLU 1 onwards.
-// Units other than "item" count in thousandths.
+// Units other than "item" count in thousandths; those weighed carry the code
+// part of their scale's barcodes (header 27, then the PLU number).
 constexpr Article DefaultArticles[] = {
     {"MILK 1L", 119, 1, 0, "8600001000017", 0},
     {"BREAD", 65, 1, 0, "8600001000024", 0},
     {"BUTTER 250G", 289, 1, 0, "8600001000031", 40},
-    {"APPLES", 149, 2, 2, "", 120000},
+    {"APPLES", 149, 2, 2, "2700004", 120000},
     {"COFFEE 200G", 459, 3, 0, "8600001000048", 25},
     {"SUGAR 1KG", 109, 1, 0, "", 0},
     {"WATER 1.5L", 59, 4, 0, "8600001000055", 0},
     {"JUICE 1L", 179, 4, 0, "", 60},
     {"EGGS 10", 239, 1, 0, "8600001000062", 0},
-    {"CHEESE", 899, 2, 2, "", 15000},
+    {"CHEESE", 899, 2, 2, "2700010", 15000},
     {"RICE 1KG", 199, 1, 0, "", 0},
     {"PASTA 500G", 129, 1, 0, "8600001000079", 0},
     {"TEA", 215, 3, 0, "", 0},
@@ -40,8 +41,8 @@ constexpr Article DefaultArticles[] = {
     {"OIL 1L", 329, 1, 4, "", 0},
     {"FLOUR 1KG", 89, 1, 0, "", 0},
     {"YOGURT", 75, 1, 0, "8600001000086", 0},
-    {"HAM", 1290, 2, 2, "", 8000},
-    {"BANANAS", 169, 2, 2, "", 0},
+    {"HAM", 1290, 2, 2, "2700018", 8000},
+    {"BANANAS", 169, 2, 2, "2700019", 0},
     {"CHOCOLATE", 145, 5, 0, "8600001000093", 30},
 };
 constexpr int DefaultArticleCount = int(std::size(DefaultArticles));

@@ -17,6 +17,7 @@
 #include "serial/TCommPortDriver.h"
 #include "serial/TRS232Form.h"
 #include "session/RegisterSession.h"
+#include "session/SessionSetup.h"
 #include "sim/InProcessRegister.h"
 
 #include <QCoreApplication>
@@ -85,7 +86,6 @@ CtlRun::~CtlRun() {
     CloseHistory();
     m_session.reset();
     m_simulator.reset();
-    TCommPortDriver::ClearDeviceOverrides();
 }
 
 int CtlRun::Help(const QString& command) {
@@ -190,12 +190,6 @@ void CtlRun::CloseHistory() {
 }
 
 bool CtlRun::Connect() {
-    SessionSettings settings;
-    settings.Language = Shell().UiLanguage;
-    settings.Charset = Shell().RegisterCharset;
-    settings.DecimalSeparator = QLocale::system().decimalPoint().front();
-    m_session = std::make_unique<RegisterSession>(settings);
-    Dispatcher().ChangePort(pnCOM1);
     // The speeds the register offers, as in the program's Speed menu; 19200 unless asked.
     TComPortBaudRate speed = br19200;
     if (m_line.Has("--speed")) {
@@ -205,7 +199,19 @@ bool CtlRun::Connect() {
             return false;
         speed = *found;
     }
-    Dispatcher().ChangeSpeed(speed);
+    SessionSettings settings;
+    settings.Language = Shell().UiLanguage;
+    settings.Charset = Shell().RegisterCharset;
+    settings.DecimalSeparator = QLocale::system().decimalPoint().front();
+    m_session = std::make_unique<RegisterSession>(settings);
+    Dispatcher().ChangePort(pnCOM1);
+    // The table is each command's own (--db); the line opens as a command
+    // first needs it, on --port's device or COM1's.
+    SessionPlace place;
+    place.Device = m_line.Value("--port");
+    place.Speed = speed;
+    place.OpenLine = false;
+    (void)SetUpSession(*m_session, place);
     if (m_replyTimeoutMs > 0) {
         m_session->PluSeries().SetReplyTimeout(m_replyTimeoutMs);
         m_session->Transfer().SetReplyTimeout(m_replyTimeoutMs);
@@ -213,7 +219,7 @@ bool CtlRun::Connect() {
     }
     // Until it runs, the simulated register has no device to name.
     m_device = m_line.Has("--simulate") ? QStringLiteral("the simulated register")
-                                        : TCommPortDriver::DeviceName(pnCOM1);
+                                        : m_session->RS232().Serial().CurrentDeviceName();
     return true;
 }
 
@@ -270,8 +276,6 @@ int CtlRun::Execute() {
         return Usage(QStringLiteral("--port and --simulate exclude each other"));
     if (m_line.Has("--port") && m_line.Value("--port").isEmpty())
         return Usage(QStringLiteral("--port needs a device"));
-    if (m_line.Has("--port"))
-        TCommPortDriver::SetDeviceOverride(pnCOM1, m_line.Value("--port"));
     if (m_line.Has("--timeout")) {
         const std::optional<int> ms = Number(m_line.Value("--timeout"));
         if (!ms || *ms < 1 || *ms > MaxReplyTimeoutMs)
@@ -382,7 +386,7 @@ bool CtlRun::StartLink() {
         Fail(QStringLiteral("the simulated register did not start: %1").arg(m_simulator->ErrorString()));
         return false;
     }
-    TCommPortDriver::SetDeviceOverride(pnCOM1, device);
+    SetSessionDevice(*m_session, device);
     m_device = device;
     if (m_context.SimulatorStarted)
         m_context.SimulatorStarted(*m_simulator);

@@ -3,12 +3,14 @@
 #include "common/ShellSettings.h"
 #include "protocol/RegisterFinder.h"
 #include "serial/TCommPortDriver.h"
+#include "serial/TRS232Form.h"
+#include "session/RegisterSession.h"
 
 int CtlRun::Detect() {
     // --port (and --simulate, whose register stands in for it) names the one
     // device to look at; otherwise every device of the machine is asked.
     const QStringList devices = m_line.Has("--port") || m_line.Has("--simulate")
-                                    ? QStringList{TCommPortDriver::DeviceName(pnCOM1)}
+                                    ? QStringList{m_session->RS232().Serial().CurrentDeviceName()}
                                     : RegisterFinder::MachineDevices();
     RegisterFinder finder;
     ProgressLine progress(m_context);

@@ -22,7 +22,7 @@ uint32_t LeadingWholeNumber(const QString& text) {
     qsizetype digits = 0;
     while (digits < text.size() && text[digits].isDigit())
         ++digits;
-    return uint32_t(std::min<qulonglong>(text.left(digits).toULongLong(), MaxStockField));
+    return uint32_t(std::min<qulonglong>(text.left(digits).toULongLong(), MaxStockDigits));
 }
 
 struct Value {
@@ -102,7 +102,7 @@ bool Change(PluRecord& entry, int n, const Request& request, const Value& value)
         const int old = entry.Unit;
         if (old == 0 && unit != 0) {
             const uint64_t thousandths = uint64_t(entry.Stock) * 1000;
-            if (thousandths > MaxStockField)
+            if (thousandths > MaxStockDigits)
                 return false;
             entry.Flags |= FlagDecimalQty;
             entry.Stock = uint32_t(thousandths);
@@ -121,7 +121,7 @@ bool Change(PluRecord& entry, int n, const Request& request, const Value& value)
             entry.Flags &= uint8_t(~FlagStockProgrammed);
         if (entry.Unit != 0) {
             const double thousandths = std::round(value.Number * 1000.0);
-            entry.Stock = uint32_t(std::clamp(thousandths, 0.0, double(MaxStockField)));
+            entry.Stock = uint32_t(std::clamp(thousandths, 0.0, double(MaxStockDigits)));
         } else {
             entry.Stock = LeadingWholeNumber(text);
         }

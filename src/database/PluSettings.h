@@ -1,5 +1,7 @@
 #pragma once
 
+#include "plu/PluLimits.h"
+
 #include <QChar>
 #include <QList>
 #include <QString>
@@ -51,8 +53,8 @@ struct Result {
 [[nodiscard]] Result Apply(PluTable& table, const Request& request, int language);
 
 // The largest values the fields hold.
-inline constexpr double MaxPrice = 999999.99;
-inline constexpr double MaxDecimalStock = 99999.999;
-inline constexpr unsigned MaxStockField = 99999999;
+using ::MaxDecimalStock;
+using ::MaxPrice;
+using ::MaxStockDigits;
 
 } // namespace PluSettings

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "gateway/GatewayOperation.h"
+#include "plu/PluLimits.h"
 
 #include <QJsonValue>
 #include <QString>
@@ -20,11 +21,6 @@
 template <typename T> using Checked = std::variant<GatewayReply, T>;
 
 inline constexpr int OperatorCount = 15;
-inline constexpr int MaxDepartment = 9;
-// 999999.99: the register's eight price digits.
-inline constexpr uint32_t MaxPriceHundredths = 99999999;
-// The eight digits of the register's stock field.
-inline constexpr uint32_t MaxStockDigits = 99999999;
 
 // One PLU as a call writes it: the constant fields, and the stock when given.
 struct PluChange {

@@ -27,6 +27,7 @@
 #include <QTcpSocket>
 #include <QTimer>
 #include <QUrlQuery>
+#include <algorithm>
 
 // The HTTP side: every parsed request goes to the server's Handle.
 class GatewayHttp : public QAbstractHttpServer {
@@ -379,6 +380,16 @@ void GatewayServer::Close() {
     for (QTcpServer* s : m_http->servers())
         s->close();
     m_port = 0;
+}
+
+void GatewayServer::Stop() {
+    Close();
+    for (auto& [id, reg] : m_registers)
+        reg->Queue->Stop();
+}
+
+bool GatewayServer::Idle() const {
+    return std::ranges::none_of(m_registers, [](const auto& r) { return r.second->Queue->Busy(); });
 }
 
 void GatewayServer::SettleInterrupted(Register& reg) {

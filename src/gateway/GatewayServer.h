@@ -63,6 +63,11 @@ class GatewayServer : public QObject {
     [[nodiscard]] bool Listen(const QString& address, quint16 port, const QByteArray& token, QString& reason);
     [[nodiscard]] quint16 Port() const { return m_port; }
     void Close();
+    // The program is ending: no call is taken any more, nothing waiting
+    // starts, and what runs on a line ends at its next safe point.
+    void Stop();
+    // No register has an operation under way.
+    [[nodiscard]] bool Idle() const;
 
     // The OpenAPI 3 document served at /v1/openapi.json.
     [[nodiscard]] QJsonObject OpenApiDocument() const;

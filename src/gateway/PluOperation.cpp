@@ -22,8 +22,8 @@ GatewayReply PluOperation::Run(RegisterSession& session) {
         return *refusal;
     const int charset = session.Settings().Charset;
     PluTransfer& transfer = session.Transfer();
-    const PluRecord before = session.Table()[m_plu];
-    TransferCapture capture(transfer, [&](int n) { ApplyPluChange(session.Table()[n], *m_change, charset); });
+    TransferCapture capture(transfer, session.Table(), m_plu, m_plu,
+                            [&](PluTable& table, int n) { ApplyPluChange(table[n], *m_change, charset); });
     if (m_change)
         transfer.WriteOne(m_plu, m_change->Stock ? 2 : 1);
     else
@@ -42,11 +42,6 @@ GatewayReply PluOperation::Run(RegisterSession& session) {
                                {{"plu", record}});
         }
         return {200, record};
-    }
-    if (m_change && !capture.Received()) {
-        // Nothing the register holds came back: the PC's entry goes back to what it was.
-        session.Table()[m_plu] = before;
-        session.PlusChanged(m_plu, m_plu);
     }
     if (!capture.Messages().isEmpty() && !capture.NoResponse())
         return Failure(503, capture.Messages(), plu);

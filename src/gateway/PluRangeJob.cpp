@@ -7,7 +7,6 @@
 #include "session/RegisterSession.h"
 
 #include <QJsonArray>
-#include <vector>
 
 PluRangeJob::PluRangeJob(PluRange read, QObject* parent) : GatewayOperation(parent), m_range(read) {}
 
@@ -46,12 +45,13 @@ GatewayReply PluRangeJob::Run(RegisterSession& session) {
 
     PluTransfer& transfer = session.Transfer();
     const int charset = session.Settings().Charset;
+    TransferCapture capture(transfer, session.Table(), m_range.From, m_range.To);
     // The PLUs read go into the reply as they come, so that no single step
     // turns ten thousand records into JSON.
     QJsonArray plus;
     const auto collect = [&](int done) {
         for (int n = m_range.From + int(plus.size()); n < m_range.From + done; ++n)
-            plus.append(PluJson(session.Table()[n], n, charset));
+            plus.append(PluJson(capture.Table()[n], n, charset));
     };
     const QMetaObject::Connection progress =
         connect(&transfer, &PluTransfer::Progress, this, [&](int done, int all, qint64) {
@@ -59,13 +59,9 @@ GatewayReply PluRangeJob::Run(RegisterSession& session) {
                 collect(std::min(done, total));
             emit Progressed(done, all);
         });
-    TransferCapture capture(transfer);
-    std::vector<PluRecord> before;
     if (m_write) {
-        for (int n = m_range.From; n <= m_range.To; ++n) {
-            before.push_back(session.Table()[n]);
-            ApplyPluChange(session.Table()[n], m_write->Plus[size_t(n - m_range.From)], charset);
-        }
+        for (int n = m_range.From; n <= m_range.To; ++n)
+            ApplyPluChange(capture.Table()[n], m_write->Plus[size_t(n - m_range.From)], charset);
         transfer.WriteRange(m_range.From, m_range.To, m_write->Plus.front().Stock ? 2 : 1, false);
     } else {
         transfer.ReadRange(m_range.From, m_range.To);
@@ -74,12 +70,7 @@ GatewayReply PluRangeJob::Run(RegisterSession& session) {
 
     const int done = std::min(transfer.Transferred(), total);
     outcome.insert(QStringLiteral("done"), done);
-    if (m_write) {
-        // The PLUs the register did not confirm keep their old entries on the PC.
-        for (int n = m_range.From + done; n <= m_range.To; ++n)
-            session.Table()[n] = before[size_t(n - m_range.From)];
-        session.PlusChanged(m_range.From, m_range.To);
-    } else {
+    if (!m_write) {
         collect(done);
         outcome.insert(QStringLiteral("plus"), plus);
     }

@@ -59,6 +59,13 @@ bool RegisterQueue::CancelRunning(quint64 ticket) {
     return true;
 }
 
+void RegisterQueue::Stop() {
+    m_stopped = true;
+    m_idleWait.stop();
+    if (m_running)
+        m_running->Cancel();
+}
+
 void RegisterQueue::SchedulePump() {
     if (m_pumpScheduled)
         return;
@@ -71,7 +78,7 @@ void RegisterQueue::SchedulePump() {
 }
 
 void RegisterQueue::Pump() {
-    while (!m_running && !m_waiting.empty()) {
+    while (!m_stopped && !m_running && !m_waiting.empty()) {
         if (m_waiting.front().Deadline.hasExpired()) {
             Entry entry = std::move(m_waiting.front());
             m_waiting.pop_front();

@@ -42,6 +42,9 @@ class RegisterQueue : public QObject {
     bool CancelRunning(quint64 ticket);
     // Puts an operation before everything waiting (work that must come first).
     void PushFront(std::unique_ptr<GatewayOperation> operation, ReplyFn reply);
+    // The program is ending: nothing waiting starts any more, and a running
+    // job stops at its next safe point (a receipt goes on to its end).
+    void Stop();
 
   private:
     struct Entry {
@@ -63,6 +66,7 @@ class RegisterQueue : public QObject {
     int m_capacity = DefaultCapacity;
     quint64 m_nextTicket = 1;
     bool m_pumpScheduled = false;
+    bool m_stopped = false;
     // Looks again, while the session is busy with an exchange of its own.
     QTimer m_idleWait;
 };

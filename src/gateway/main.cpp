@@ -5,21 +5,58 @@
 #include "history/HistoryRecorder.h"
 #include "history/HistoryStore.h"
 #include "history/HistoryTarget.h"
+#include "protocol/RegisterCharset.h"
 #include "protocol/RegisterFinder.h"
 #include "protocol/ReplyDispatcher.h"
 #include "serial/TCommPortDriver.h"
 #include "session/RegisterSession.h"
+#include "session/SessionSetup.h"
 #include "sim/InProcessRegister.h"
+#include "sim/RegisterModel.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QStandardPaths>
 #include <QTextStream>
+#include <QTimer>
 #include <memory>
 #include <vector>
 
 namespace {
+
+// A PLU table just made for a simulated register takes the articles the
+// register comes programmed with, as a shop's table read from its register
+// would: their barcodes then sell by barcode. Returns how many.
+int TakeSimulatedArticles(InProcessRegister& simulator, RegisterSession& session) {
+    const int charset = session.Settings().Charset;
+    int taken = 0;
+    simulator.WithModel([&](RegisterModel& model) {
+        for (int n = 0; n < PluTable::Size; ++n) {
+            const SimPlu& plu = model.Plu(n);
+            if (plu.Description[0] == 0)
+                continue;
+            auto text = [charset](std::span<const uint8_t> codes) {
+                QByteArray bytes;
+                for (const uint8_t c : codes) {
+                    if (c == 0)
+                        break;
+                    bytes += char(FromRegisterChar(c, charset));
+                }
+                return bytes;
+            };
+            PluRecord& entry = session.Table()[n];
+            entry.SetDescription(text(plu.Description));
+            entry.SetBarcode(text(plu.Barcode));
+            entry.Price = plu.Price / 100.0;
+            entry.Flags = plu.Flags;
+            entry.Unit = plu.Unit;
+            ++taken;
+        }
+    });
+    return taken;
+}
 
 struct Served {
     GatewayRegisterEntry Entry;
@@ -79,6 +116,11 @@ int main(int argc, char** argv) {
         out << "orvex-gateway: a new token was made in " << tokenFile << " (shown this once): " << token
             << "\n";
 
+    // Declared before the server: the server's queues let go of the sessions'
+    // lines as it goes, so the sessions (and the history their recorders
+    // write to) outlive it.
+    std::unique_ptr<HistoryStore> history;
+    std::vector<Served> served;
     GatewayServer server;
     const QString logFile =
         config.LogFile.isEmpty() ? QDir(dataDir).filePath("gateway-requests.sqlite") : config.LogFile;
@@ -91,7 +133,6 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    std::unique_ptr<HistoryStore> history;
     if (config.Record) {
         HistoryTarget target;
         history = std::make_unique<HistoryStore>();
@@ -101,7 +142,6 @@ int main(int argc, char** argv) {
         }
     }
 
-    std::vector<Served> served;
     for (const GatewayRegisterEntry& entry : config.Registers) {
         Served s{entry, nullptr, nullptr, nullptr};
         if (config.Simulate) {
@@ -117,21 +157,43 @@ int main(int argc, char** argv) {
                 return 1;
             }
         }
+        SessionPlace place;
+        place.Device = s.Entry.Device;
+        place.Speed = RegisterSpeedOf(entry.Speed);
+        place.DataDir = dataDir;
+        // The gateway only looks PLUs up: the window may keep the same folder.
+        place.LockTable = false;
         SessionSettings settings;
         settings.Language = 0;
-        s.Session = std::make_unique<RegisterSession>(settings);
-        // Each register has a port number of its own that names its device.
-        const auto port = TComPortNumber(int(served.size()));
-        TCommPortDriver::SetDeviceOverride(port, s.Entry.Device);
-        s.Session->Dispatcher().ChangePort(port);
-        s.Session->Dispatcher().ChangeSpeed(*RegisterSpeedOf(entry.Speed));
-        if (!s.Session->Dispatcher().EnsurePortOpen())
+        place.Settings = settings;
+        SessionSetupResult setup;
+        s.Session = OpenSession(place, setup);
+        if (!setup.Table.Ok) {
+            err << "orvex-gateway: " << QDir::toNativeSeparators(setup.TablePath) << ": "
+                << setup.Table.Message
+                << (setup.Table.Detail.isEmpty() ? QString() : " (" + setup.Table.Detail + ")") << "\n";
+            return 1;
+        }
+        if (setup.TableMade && s.Simulator) {
+            const int taken = TakeSimulatedArticles(*s.Simulator, *s.Session);
+            const DatabaseFileResult saved = s.Session->SaveTable(dataDir);
+            err << "orvex-gateway: " << QDir::toNativeSeparators(setup.TablePath)
+                << " was missing: made with the default PLUs and the simulated register's " << taken
+                << " articles" << (saved.Ok ? QString() : " (not saved: " + saved.Message + ")") << "\n";
+        } else if (setup.TableMade) {
+            err << "orvex-gateway: " << QDir::toNativeSeparators(setup.TablePath)
+                << " was missing: made with the default PLUs\n";
+        }
+        if (!setup.BarcodeMessage.isEmpty())
+            err << "orvex-gateway: " << setup.BarcodeMessage << "\n";
+        if (!setup.LineOpen)
             err << "orvex-gateway: register " << entry.Id << ": " << s.Entry.Device
-                << " cannot be opened now; each call tries again\n";
+                << " cannot be opened now (" << setup.LineError << "); each call tries again\n";
         if (history)
             s.Recorder = std::make_unique<HistoryRecorder>(*s.Session, *history, QString());
         served.push_back(std::move(s));
     }
+    err.flush();
     // Every receipt request's outcome is kept with its register's history,
     // those settled after a restart among them.
     QObject::connect(
@@ -157,7 +219,24 @@ int main(int argc, char** argv) {
             << " bit/s\n";
     out.flush();
 
-    HandleTerminationSignals(&app, [] { QCoreApplication::quit(); });
+    // A stop lets the step on each line end, as a step ends on its own: by
+    // its record, or by its time-out (a receipt interrupted after that is
+    // settled from the request log at the next start).
+    QTimer stopping;
+    QDeadlineTimer stopBy;
+    stopping.setInterval(20);
+    QObject::connect(&stopping, &QTimer::timeout, &app, [&] {
+        if (server.Idle() || stopBy.hasExpired())
+            QCoreApplication::quit();
+    });
+    HandleTerminationSignals(&app, [&] {
+        if (stopping.isActive())
+            return;
+        const ReceiptTimeouts timeouts;
+        stopBy.setRemainingTime(timeouts.StepMs + timeouts.StatusMs);
+        server.Stop();
+        stopping.start();
+    });
     const int status = app.exec();
     server.Close();
     for (Served& s : served)

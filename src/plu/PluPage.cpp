@@ -5,6 +5,7 @@
 #include "common/ShellSettings.h"
 #include "database/PluSettings.h"
 #include "database/PluTable.h"
+#include "plu/PluLimits.h"
 #include "plu/PluMessages.h"
 #include "plu/PluPageMessages.h"
 #include "protocol/ConversionError.h"
@@ -47,9 +48,6 @@ using FieldBuilders::Radio;
 
 namespace {
 
-constexpr double MaxPrice = 999999.99;
-constexpr uint32_t MaxWholeStock = 99999999;
-constexpr double MaxDecimalStock = 99999.999;
 constexpr int ColorTimerMs = 2000;
 constexpr char BarcodeEntryOn[] = "BARCODE ENTRY MODE!";
 constexpr char BarcodeEntryOff[] = "END OF BARCODE ENTRY MODE!";
@@ -670,11 +668,11 @@ void PluPage::StockKeyUp() {
     bool ok = false;
     const double value = QLocale::system().toDouble(m_stock->text(), &ok);
     const bool pieces = m_unitCombo->currentIndex() <= 0;
-    const double limit = pieces ? double(MaxWholeStock) : MaxDecimalStock;
+    const double limit = pieces ? double(MaxStockDigits) : MaxDecimalStock;
     if (ok && value > limit + 1e-9)
         LimitMark::Set(m_stock, PluPageMessages::OverLimit.Text().arg(
                                     PluPageMessages::StockField.Text(), m_stock->text(),
-                                    pieces ? QString::number(MaxWholeStock)
+                                    pieces ? QString::number(MaxStockDigits)
                                            : QString::number(MaxDecimalStock, 'f', 3)
                                                  .replace(QLatin1Char('.'), DecimalSeparator())));
     else
@@ -727,10 +725,10 @@ uint32_t PluPage::TypedStock() const {
         qsizetype digits = 0;
         while (digits < text.size() && text[digits].isDigit())
             ++digits;
-        return uint32_t(std::min<qulonglong>(text.left(digits).toULongLong(), MaxWholeStock));
+        return uint32_t(std::min<qulonglong>(text.left(digits).toULongLong(), MaxStockDigits));
     }
     const double thousandths = std::round(TextToFloat(text, DecimalSeparator()) * 1000.0);
-    return uint32_t(std::clamp(thousandths, 0.0, double(MaxWholeStock)));
+    return uint32_t(std::clamp(thousandths, 0.0, double(MaxStockDigits)));
 }
 
 // --- write scope -------------------------------------------------------------

@@ -217,7 +217,7 @@ int PluTransfer::SendCurrent() {
     const int n = m_currentPlu;
     if (!PluTable::Contains(n))
         return Refused;
-    PluRecord& entry = m_table[n];
+    PluRecord& entry = (*m_work)[n];
     if (m_activeOnly && !(entry.Flags & FlagActive))
         return Skipped;
     TRS232Form& rs232 = m_dispatcher.RS232();
@@ -299,16 +299,18 @@ void PluTransfer::OnPluRecordReply(std::span<const uint8_t> payload) {
         m_dispatcher.CompleteWait();
         return;
     }
-    const PluRecord record = DecodePluReply(payload, m_table, m_settings.Charset);
-    m_table.StoreRecord(record, n);
-    m_table.Tidy(n, n);
-    if (m_kind == TransferKind::ReadRange) {
-        emit TableStale();
-    } else {
+    const PluRecord record = DecodePluReply(payload, *m_work, m_settings.Charset);
+    m_work->StoreRecord(record, n);
+    m_work->Tidy(n, n);
+    if (m_kind != TransferKind::ReadRange)
         View().ShowReceivedRecord(record);
-        emit RowChanged(n);
+    if (OnPcTable()) {
+        if (m_kind == TransferKind::ReadRange)
+            emit TableStale();
+        else
+            emit RowChanged(n);
+        emit PlusRead();
     }
-    emit PlusRead();
     m_dispatcher.CompleteWait();
 }
 

@@ -68,6 +68,10 @@ class PluTransfer : public QObject {
     void SetView(PluTransferView* view) { m_view = view; }
     // The view set, for a user that shows its own for a while and then puts it back.
     [[nodiscard]] PluTransferView* CurrentView() const { return m_view; }
+    // A transfer for another program works on a table of its own: the PC's
+    // table stays as it is, and nothing says it changed (no RowChanged,
+    // TableStale or PlusRead). nullptr goes back to the PC's table.
+    void SetWorkTable(PluTable* table) { m_work = table ? table : &m_table; }
     ~PluTransfer() override;
 
     // The start handlers; each returns when its transfer has ended. A start
@@ -142,6 +146,8 @@ class PluTransfer : public QObject {
 
     ReplyDispatcher& m_dispatcher;
     PluTable& m_table;
+    PluTable* m_work = &m_table;
+    [[nodiscard]] bool OnPcTable() const { return m_work == &m_table; }
     [[nodiscard]] PluTransferView& View() { return m_view ? *m_view : m_quiet; }
 
     PluTransferView* m_view = nullptr;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "plu/PluLimits.h"
+
 #include <QChar>
 #include <QString>
 #include <cstdint>
@@ -34,10 +36,7 @@ inline constexpr uint8_t ErrorStatusRequestCode = 'X';
 inline constexpr uint8_t NewPriceCode = '^';
 
 // Upper limits of the fields, as the register takes them.
-inline constexpr int MaxPluNumber = 9999;
-inline constexpr double MaxQuantity = 99999.999;
 inline constexpr double MaxPayment = 99999999.99;
-inline constexpr double MaxNewPrice = 999999.99;
 inline constexpr double MaxAmount = 999999;
 inline constexpr double MaxPercent = 99.99;
 

@@ -501,8 +501,8 @@ void SalesPage::WritePrClick() {
     int plu = 0;
     try {
         plu = *ReadPluNumber(m_pricePlu->text());
-        frame = EncodeNewPrice(plu, ReadSaleNumber(m_price->text(), MaxNewPrice, SaleMessages::Price.Text(),
-                                                   DecimalSeparator()));
+        frame = EncodeNewPrice(
+            plu, ReadSaleNumber(m_price->text(), MaxPrice, SaleMessages::Price.Text(), DecimalSeparator()));
     } catch (const ConversionError& e) {
         ShowError(e.Message());
         return;
@@ -640,7 +640,7 @@ void SalesPage::CheckLimit(QLineEdit* field) {
                             {m_pricePlu, SaleMessages::PluCode, MaxPluNumber, 0},
                             {m_quantity, SaleMessages::Quantity, MaxQuantity, 3},
                             {m_payment->lineEdit(), SaleMessages::Payment, MaxPayment, 2},
-                            {m_price, SaleMessages::Price, MaxNewPrice, 2}};
+                            {m_price, SaleMessages::Price, MaxPrice, 2}};
     for (const Limit& limit : limits) {
         if (limit.Field != field)
             continue;

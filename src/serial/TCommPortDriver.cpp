@@ -117,7 +117,7 @@ bool TCommPortDriver::IsOpen() const {
 }
 
 bool TCommPortDriver::OpenPort() {
-    return OpenDevice(DeviceName(m_comPort));
+    return OpenDevice(CurrentDeviceName());
 }
 
 bool TCommPortDriver::OpenDevice(const QString& device) {
@@ -235,8 +235,15 @@ int32_t TCommPortDriver::WriteData(std::span<const uint8_t> data) {
 }
 
 void TCommPortDriver::SetComPort(TComPortNumber v) {
+    if (IsOpen())
+        return;
+    m_comPort = v;
+    m_devicePath.clear();
+}
+
+void TCommPortDriver::SetDevicePath(const QString& device) {
     if (!IsOpen())
-        m_comPort = v;
+        m_devicePath = device;
 }
 
 void TCommPortDriver::SetComPortSpeed(TComPortBaudRate v) {

@@ -108,7 +108,13 @@ class TCommPortDriver : public QObject {
     static void SetDeviceOverride(TComPortNumber port, const QString& device);
     static void ClearDeviceOverrides();
     [[nodiscard]] static QString DeviceName(TComPortNumber port);
-    [[nodiscard]] QString CurrentDeviceName() const { return DeviceName(m_comPort); }
+    // This port's own device path, whatever its number names: a program that
+    // serves several registers opens each by its path. Choosing a port number
+    // again (SetComPort) drops it; empty goes back to the number's device.
+    void SetDevicePath(const QString& device);
+    [[nodiscard]] QString CurrentDeviceName() const {
+        return m_devicePath.isEmpty() ? DeviceName(m_comPort) : m_devicePath;
+    }
 
     [[nodiscard]] TComPortNumber ComPort() const { return m_comPort; }
     void SetComPort(TComPortNumber v);
@@ -173,6 +179,7 @@ class TCommPortDriver : public QObject {
     QElapsedTimer m_clock;
     QString m_openDevice;
     DeviceIdentity m_openIdentity;
+    QString m_devicePath;
     QString m_openError;
     std::vector<uint8_t> m_receiveBuffer;
     int64_t m_packetStartTick = -1;

@@ -9,6 +9,7 @@
 #include "printing/TRepStatusForm.h"
 #include "reports/TOperForm.h"
 #include "reports/TPLUStat.h"
+#include "session/SessionSetup.h"
 #include "shell/MainMenus.h"
 #include "shell/TDLForm.h"
 #include "shell/TIntroForm.h"
@@ -31,10 +32,17 @@ FormSet::FormSet() {
     m_session = Create<RegisterSession>("RegisterSession");
     m_userForm = Create<TUserForm>("TUserForm", *m_session);
     m_dataForm = Create<TDataForm>("TDataForm", m_session->Table());
-    const DatabaseFileResult database = m_session->LoadTable(QDir::currentPath());
-    if (!database.Ok) {
-        MessageBoxes::Plain(nullptr, database.Message);
-        m_exitStatus = database.ExitStatus;
+    // The data folder is the working directory; the window keeps pludb.dat
+    // locked for its whole run and saves it at the end. Its port and speed
+    // come from its menus and kept settings.
+    SessionPlace place;
+    place.DataDir = QDir::currentPath();
+    place.LockTable = true;
+    place.OpenLine = false;
+    const SessionSetupResult setup = SetUpSession(*m_session, place);
+    if (!setup.Table.Ok) {
+        MessageBoxes::Plain(nullptr, setup.Table.Message);
+        m_exitStatus = setup.Table.ExitStatus;
     }
     m_dlForm = Create<TDLForm>("TDLForm");
     m_pluStat = Create<TPLUStat>("TPLUStat");
@@ -44,13 +52,10 @@ FormSet::FormSet() {
     m_repStatusForm = Create<TRepStatusForm>("TRepStatusForm");
     m_introForm = Create<TIntroForm>("TIntroForm");
     m_expImpForm = Create<TExpImpForm>("TExpImpForm");
-    // The barcode rules are read from their file as their dialog is created.
-    const BarcodeOptionsLoad barcodes = LoadBarcodeTypes(QDir::currentPath());
-    m_session->Barcodes().SetApplied(barcodes.Table);
     m_barcodeForm = Create<TBarcodeForm>("TBarcodeForm", m_session->Barcodes());
     m_barcodeForm->ShowAppliedRules();
-    if (!barcodes.Message.isEmpty())
-        MessageBoxes::Plain(nullptr, barcodes.Message);
+    if (!setup.BarcodeMessage.isEmpty())
+        MessageBoxes::Plain(nullptr, setup.BarcodeMessage);
     m_dialogs = std::make_unique<ShellDialogs>(ShellDialogs{*m_dataForm, *m_dlForm, *m_pluStat, *m_operForm,
                                                             *m_messageForm, *m_pluPrintForm, *m_repStatusForm,
                                                             *m_introForm, *m_expImpForm, Dialogs()});

@@ -13,6 +13,7 @@
 #include "support/WaitUntil.h"
 
 #include <QJsonArray>
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -230,8 +231,8 @@ TEST_F(GatewayOperationsTest, OnePluIsReadAndWrittenAsTheRegisterHoldsIt) {
     EXPECT_EQ(held.Unit, 4);
     EXPECT_EQ(held.Stock, 2500u);
     EXPECT_EQ(Codes(held.Barcode), QByteArray("8600001"));
-    // The PC's table holds the register's record too.
-    EXPECT_EQ(m_session->Table()[5].Stock, 2500u);
+    // The PC's table is the shop keeper's: a call from outside leaves it be.
+    EXPECT_EQ(m_session->Table()[5].Stock, 0u);
 
     // A character the register cannot print: nothing is sent, the PLU stays.
     const GatewayReply refused = Call("PUT", QStringLiteral("plus/<arg>"), {QStringLiteral("5")}, {},
@@ -240,6 +241,50 @@ TEST_F(GatewayOperationsTest, OnePluIsReadAndWrittenAsTheRegisterHoldsIt) {
     EXPECT_EQ(refused.Status, 400);
     EXPECT_EQ(refused.Body[QStringLiteral("field")].toString(), QStringLiteral("description"));
     EXPECT_EQ(Model<uint32_t>([](RegisterModel& m) { return m.Plu(5).Price; }), 199u);
+}
+
+// Reads and writes for another program change the register only: the PC's
+// table stays byte for byte as it was, and nothing tells the window that PLUs
+// were read or the table changed (its exit would ask to save it).
+TEST_F(GatewayOperationsTest, CallsFromOutsideLeaveThePcTableAlone) {
+    StartRegister();
+    m_session->Table().FillDefaults();
+    m_session->Table()[4].SetBarcode("2700004");
+    const std::vector<std::byte> before(m_session->Table().Bytes().begin(), m_session->Table().Bytes().end());
+    int plusRead = 0;
+    int changed = 0;
+    QObject::connect(m_session.get(), &RegisterSession::PlusRead, [&] { ++plusRead; });
+    QObject::connect(m_session.get(), &RegisterSession::TableChanged, [&] { ++changed; });
+    QObject::connect(m_session.get(), &RegisterSession::TableStale, [&] { ++changed; });
+    struct Plu {
+        const char* Method;
+        const char* Path;
+        QStringList Arguments;
+        const char* Query;
+        const char* Body;
+    };
+    const Plu calls[] = {
+        {"GET", "plus/<arg>", {"4"}, "", ""},
+        {"PUT", "plus/<arg>", {"5"}, "", R"({"description":"MLEKO","price":1.99,"barcode":"123"})"},
+        {"GET", "plus", {}, "from=1&to=6", ""},
+        {"PUT",
+         "plus",
+         {},
+         "",
+         R"({"from":7,"plus":[{"description":"A","price":1},{"description":"B","price":2}]})"},
+    };
+    for (const Plu& c : calls) {
+        SCOPED_TRACE(std::string(c.Method) + " " + c.Path);
+        const GatewayReply reply =
+            Call(c.Method, QLatin1String(c.Path), c.Arguments, QLatin1String(c.Query), c.Body).Reply;
+        ASSERT_EQ(reply.Status, 200) << Text(reply.Body);
+        EXPECT_TRUE(std::ranges::equal(m_session->Table().Bytes(), before));
+        EXPECT_EQ(plusRead, 0);
+        EXPECT_EQ(changed, 0);
+    }
+    // The register holds what was written all the same.
+    EXPECT_EQ(Model<uint32_t>([](RegisterModel& m) { return m.Plu(5).Price; }), 199u);
+    EXPECT_EQ(Model<uint32_t>([](RegisterModel& m) { return m.Plu(8).Price; }), 200u);
 }
 
 TEST_F(GatewayOperationsTest, ARangeIsReadAndWrittenWithItsProgress) {

@@ -13,6 +13,8 @@ list(APPEND ORVEX_GATEWAY_TESTS
 )
 set_property(SOURCE ${CMAKE_CURRENT_LIST_DIR}/GatewayProgramTest.cpp APPEND PROPERTY COMPILE_DEFINITIONS
     ORVEX_GATEWAY_PROGRAM="$<TARGET_FILE:orvex-gateway>"
+    ORVEX_SIM_PROGRAM="$<TARGET_FILE:orvex-register-sim>"
+    ORVEX_GATEWAY_GUIDE="${CMAKE_SOURCE_DIR}/docs/gateway.md"
     ORVEX_GATEWAY_DRIVER="${CMAKE_CURRENT_LIST_DIR}/drive_gateway.py")
 
 # The gateway's soak (many minutes; ./orvex soak): a separate simulated register
