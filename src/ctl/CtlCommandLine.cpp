@@ -50,7 +50,8 @@ const QStringList ValueOptions{
     QStringLiteral("--to"), QStringLiteral("--register"), QStringLiteral("--shop")};
 const QStringList SwitchOptions{QStringLiteral("--simulate"), QStringLiteral("--active"),
                                 QStringLiteral("--yes"),      QStringLiteral("--help"),
-                                QStringLiteral("-h"),         QStringLiteral("--version")};
+                                QStringLiteral("-h"),         QStringLiteral("--version"),
+                                QStringLiteral("--create")};
 
 } // namespace
 

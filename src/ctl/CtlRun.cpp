@@ -5,6 +5,7 @@
 #include "common/ProgramVersion.h"
 #include "common/SafeFile.h"
 #include "common/ShellSettings.h"
+#include "database/PluDatabaseFile.h"
 #include "database/PluTable.h"
 #include "history/HistoryRecorder.h"
 #include "history/HistoryStore.h"
@@ -22,10 +23,13 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QLocale>
 #include <QSettings>
+
+#include <unistd.h>
 
 namespace {
 
@@ -114,6 +118,8 @@ int CtlRun::Help(const QString& command) {
         << "  --data-dir DIR, --history URL  keep what the register says during the command\n"
         << "                 in the sales history (history.sqlite in DIR, or the database URL names)\n"
         << "  --shop NAME    the shop the register stands in, for the history (default: the window's)\n"
+        << "  --create       without a terminal, a missing PLU database is made with the defaults\n"
+        << "                 (otherwise refused: a script names its table with --db or --data-dir)\n"
         << "  --version      prints the version\n"
         << "  --             ends the options: what follows are words (a file named -x)\n"
         << "  --timeout MS   how long to wait for each reply of the register (default 6000,\n"
@@ -127,11 +133,11 @@ int CtlRun::Help(const QString& command) {
 }
 
 bool CtlRun::OnlyOptions(std::initializer_list<const char*> allowed) {
-    static const QStringList link{QStringLiteral("--port"),    QStringLiteral("--simulate"),
-                                  QStringLiteral("--speed"),   QStringLiteral("--lang"),
-                                  QStringLiteral("--timeout"), QStringLiteral("--charset"),
-                                  QStringLiteral("--trace"),   QStringLiteral("--data-dir"),
-                                  QStringLiteral("--history"), QStringLiteral("--shop")};
+    static const QStringList link{
+        QStringLiteral("--port"),  QStringLiteral("--simulate"), QStringLiteral("--speed"),
+        QStringLiteral("--lang"),  QStringLiteral("--timeout"),  QStringLiteral("--charset"),
+        QStringLiteral("--trace"), QStringLiteral("--data-dir"), QStringLiteral("--history"),
+        QStringLiteral("--shop"),  QStringLiteral("--create")};
     for (auto it = m_line.Options.cbegin(); it != m_line.Options.cend(); ++it) {
         if (link.contains(it.key()))
             continue;
@@ -394,8 +400,12 @@ bool CtlRun::StartLink() {
 }
 
 QString CtlRun::DatabasePath() const {
-    const QString path = m_line.Has("--db") ? m_line.Value("--db") : QString::fromLatin1(DatabaseFileName);
-    return QFileInfo(path).absoluteFilePath();
+    if (m_line.Has("--db"))
+        return QFileInfo(m_line.Value("--db")).absoluteFilePath();
+    // The data folder's own, as the window keeps it beside the history.
+    if (m_line.Has("--data-dir"))
+        return QDir(HistoryDataDirectory(m_line)).filePath(QString::fromLatin1(DatabaseFileName));
+    return QFileInfo(QString::fromLatin1(DatabaseFileName)).absoluteFilePath();
 }
 
 namespace {
@@ -415,13 +425,27 @@ bool CtlRun::LoadTable(bool newFileAllowed) {
     // register or an import has it alone. The others only read a whole file.
     m_session->LeaveTableUnlocked();
     if (m_command == QLatin1String("plu read") || m_command == QLatin1String("import")) {
+        // A file named by mistake (notes, a sheet, a table cut short) is never replaced by a table.
+        if (const QString refusal = NotPluDatabase(path); !refusal.isEmpty()) {
+            FailFile(path, refusal + QStringLiteral("; nothing was done, the file is left as it was"));
+            return false;
+        }
         const QString refusal = m_session->LockTable(path, QStringLiteral("orvexctl ") + m_command);
         if (!refusal.isEmpty()) {
             FailFile(path, QStringLiteral("the PLU database is %1; nothing was done").arg(refusal));
             return false;
         }
     }
-    const DatabaseFileResult result = m_session->LoadTableFile(path, newFileAllowed);
+    // A script that forgot --db in another folder would otherwise report on a
+    // table of defaults made up for it; at a terminal the program's own habit stands.
+    if (!newFileAllowed && !QFileInfo::exists(path) && !m_line.Has("--create") && !::isatty(STDIN_FILENO)) {
+        FailFile(path,
+                 QStringLiteral("no PLU database at %1; use --db or --data-dir (or --create to make one)")
+                     .arg(path));
+        return false;
+    }
+    const DatabaseFileResult result =
+        m_session->LoadTableFile(path, newFileAllowed || m_line.Has("--create"));
     if (!result.Ok)
         FailFile(path, ResultText(result));
     return result.Ok;
@@ -429,20 +453,13 @@ bool CtlRun::LoadTable(bool newFileAllowed) {
 
 bool CtlRun::LoadTableToSend() {
     const QString path = DatabasePath();
-    if (const QString refusal = RegularFileRefusal(path); !refusal.isEmpty()) {
+    if (const QString refusal = NotPluDatabase(path); !refusal.isEmpty()) {
         FailFile(path, refusal + QStringLiteral("; nothing was written"));
         return false;
     }
-    const QFileInfo info(path);
-    if (!info.exists()) {
+    if (!QFileInfo::exists(path)) {
         FailFile(path, QStringLiteral("no PLU database to write from (read or import one first); nothing was "
                                       "written"));
-        return false;
-    }
-    if (info.size() != PluTable::ByteSize) {
-        FailFile(path, QStringLiteral("%1 bytes, not the %2 of a PLU database; nothing was written")
-                           .arg(info.size())
-                           .arg(PluTable::ByteSize));
         return false;
     }
     return LoadTable();

@@ -38,6 +38,14 @@ int CtlRun::Report() {
                              .arg(PluTable::Size - 1));
         if (!LoadTable())
             return CtlFailed;
+        bool anyActive = false;
+        for (int n = *first; n <= *last && !anyActive; ++n)
+            anyActive = (Table()[n].Flags & FlagActive) != 0;
+        // A run that asked the register nothing is no report of sales.
+        if (!anyActive)
+            return FailFile(
+                DatabasePath(),
+                QStringLiteral("no PLU from %1 to %2 is active; nothing was asked").arg(*first).arg(*last));
     } else if (kind == QLatin1String("operator")) {
         if (!OnlyOptions({"--format"}))
             return CtlUsage;
@@ -118,6 +126,42 @@ QStringList CashKeys(const QString& prefix) {
     return keys;
 }
 
+// The keys of each report's records, there even when no record came (a PLU
+// report over PLUs that sold nothing): a script's CSV always has its header.
+QStringList ReportKeys(const QString& command) {
+    if (command == QLatin1String("report vat"))
+        return {QStringLiteral("group"), QStringLiteral("tax_letter"), QStringLiteral("turnover")};
+    if (command == QLatin1String("report dept"))
+        return {QStringLiteral("department"), QStringLiteral("turnover"), QStringLiteral("sales")};
+    if (command == QLatin1String("report status"))
+        return {QStringLiteral("vat_changes"),          QStringLiteral("resets"),
+                QStringLiteral("header_changes"),       QStringLiteral("receipts"),
+                QStringLiteral("register_number"),      QStringLiteral("fiscal_id"),
+                QStringLiteral("department_tax_groups")};
+    if (command == QLatin1String("report plu"))
+        return {QStringLiteral("plu"),  QStringLiteral("description"), QStringLiteral("price"),
+                QStringLiteral("sold"), QStringLiteral("stock"),       QStringLiteral("total")};
+    if (command == QLatin1String("report operator"))
+        return QStringList{QStringLiteral("operator"),
+                           QStringLiteral("password_programmed"),
+                           QStringLiteral("cash"),
+                           QStringLiteral("cheque"),
+                           QStringLiteral("card"),
+                           QStringLiteral("total"),
+                           QStringLiteral("drawer_openings"),
+                           QStringLiteral("receipts"),
+                           QStringLiteral("corrections"),
+                           QStringLiteral("correction_count")} +
+               CashKeys(QStringLiteral("pay_in_")) + CashKeys(QStringLiteral("pay_out_"));
+    QStringList keys{QStringLiteral("z_number"), QStringLiteral("date"), QStringLiteral("time")};
+    // Tax groups by number: the letters differ with the charset.
+    for (int i = 1; i <= int(ReportGroups); ++i)
+        keys << QStringLiteral("turnover_%1").arg(i) << QStringLiteral("tax_%1").arg(i);
+    keys << QStringLiteral("receipts") << QStringLiteral("resets") << QStringLiteral("reset_type")
+         << QStringLiteral("reset_date") << QStringLiteral("header_changes");
+    return keys;
+}
+
 QString DateOf(const RegisterDateTime& d) {
     return QStringLiteral("%1-%2-%3").arg(d.Year, d.Month, d.Day);
 }
@@ -129,23 +173,19 @@ int CtlRun::PrintReport(const QStringList& lines, const QList<QByteArray>& paylo
         return PrintLines(lines);
     ReportStyle style = m_session->Reports().Style();
     style.RegisterFont = false;
-    Records records;
+    Records records{ReportKeys(m_command), {}};
     for (const QByteArray& bytes : payloads) {
         const std::span<const uint8_t> payload(reinterpret_cast<const uint8_t*>(bytes.constData()),
                                                size_t(bytes.size()));
         switch (payload[0]) {
         case TaxReportCode:
             if (const auto r = DecodeTaxReport(payload)) {
-                records.Keys = {QStringLiteral("group"), QStringLiteral("tax_letter"),
-                                QStringLiteral("turnover")};
                 for (int i = 0; i < int(ReportGroups); ++i)
                     records.Add({i + 1, TaxLetter(i, style), Amount(r->TaxGroups[size_t(i)].Turnover)});
             }
             break;
         case DepartmentReportCode:
             if (const auto r = DecodeDepartmentReport(payload)) {
-                records.Keys = {QStringLiteral("department"), QStringLiteral("turnover"),
-                                QStringLiteral("sales")};
                 for (int i = 0; i < int(ReportGroups); ++i)
                     records.Add({i + 1, Amount(r->Departments[size_t(i)].Turnover),
                                  r->Departments[size_t(i)].SalesCount});
@@ -153,10 +193,6 @@ int CtlRun::PrintReport(const QStringList& lines, const QList<QByteArray>& paylo
             break;
         case StatusReportCode:
             if (const auto r = DecodeStatusReport(payload)) {
-                records.Keys = {QStringLiteral("vat_changes"),          QStringLiteral("resets"),
-                                QStringLiteral("header_changes"),       QStringLiteral("receipts"),
-                                QStringLiteral("register_number"),      QStringLiteral("fiscal_id"),
-                                QStringLiteral("department_tax_groups")};
                 QByteArray id;
                 for (const char c : r->FiscalId)
                     id.append(char(FromRegisterChar(uint8_t(c), style.Charset)));
@@ -167,44 +203,27 @@ int CtlRun::PrintReport(const QStringList& lines, const QList<QByteArray>& paylo
             break;
         case PluReportCode:
             if (const auto r = DecodePluReport(payload)) {
-                records.Keys = {QStringLiteral("plu"), QStringLiteral("description"), QStringLiteral("sold"),
-                                QStringLiteral("stock"), QStringLiteral("total")};
                 const bool known = PluTable::Contains(r->Plu);
                 const PluRecord entry = known ? Table()[r->Plu] : PluRecord{};
                 // Thousandths where the PC's table says the PLU sells by weight.
                 const bool decimal = (entry.Flags & FlagDecimalQty) != 0;
                 const auto quantity = [&](int q) { return decimal ? QVariant(q / 1000.0) : QVariant(q); };
-                records.Add({r->Plu, FromCodePage(entry.DescriptionText(), style.Charset), quantity(r->Sold),
+                records.Add({r->Plu, FromCodePage(entry.DescriptionText(), style.Charset),
+                             known ? QVariant(entry.Price) : QVariant(), quantity(r->Sold),
                              quantity(r->Stock), Amount(r->Total)});
             }
             break;
         case OperatorReportCode:
             if (const auto r = DecodeOperatorReport(payload)) {
-                records.Keys = QStringList{QStringLiteral("password_programmed"),
-                                           QStringLiteral("cash"),
-                                           QStringLiteral("cheque"),
-                                           QStringLiteral("card"),
-                                           QStringLiteral("total"),
-                                           QStringLiteral("drawer_openings"),
-                                           QStringLiteral("receipts"),
-                                           QStringLiteral("corrections"),
-                                           QStringLiteral("correction_count")} +
-                               CashKeys(QStringLiteral("pay_in_")) + CashKeys(QStringLiteral("pay_out_"));
-                records.Add(QVariantList{r->PasswordProgrammed, Amount(r->Cash), Amount(r->Cheque),
-                                         Amount(r->Card), Amount(r->Total), r->DrawerOpenings,
-                                         r->ReceiptCount, Amount(r->CorrectionAmount), r->CorrectionCount} +
+                records.Add(QVariantList{Number(m_line.Words.value(2)).value_or(0), r->PasswordProgrammed,
+                                         Amount(r->Cash), Amount(r->Cheque), Amount(r->Card),
+                                         Amount(r->Total), r->DrawerOpenings, r->ReceiptCount,
+                                         Amount(r->CorrectionAmount), r->CorrectionCount} +
                             CashFields(r->PayIn) + CashFields(r->PayOut));
             }
             break;
         case LastZReportCode:
             if (const auto r = DecodeLastZReport(payload)) {
-                records.Keys = {QStringLiteral("z_number"), QStringLiteral("date"), QStringLiteral("time")};
-                // Tax groups by number: the letters differ with the charset.
-                for (int i = 1; i <= int(ReportGroups); ++i)
-                    records.Keys << QStringLiteral("turnover_%1").arg(i) << QStringLiteral("tax_%1").arg(i);
-                records.Keys << QStringLiteral("receipts") << QStringLiteral("resets")
-                             << QStringLiteral("reset_type") << QStringLiteral("reset_date")
-                             << QStringLiteral("header_changes");
                 QVariantList row{r->ZNumber, DateOf(r->Date),
                                  QStringLiteral("%1:%2").arg(r->Date.Hour, r->Date.Minute)};
                 for (const TaxGroupTotals& t : r->TaxGroups)

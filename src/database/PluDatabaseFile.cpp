@@ -43,6 +43,19 @@ DatabaseFileResult ReadTable(PluTable& table, const QString& path) {
 
 } // namespace
 
+QString NotPluDatabase(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists())
+        return {};
+    if (const QString refusal = RegularFileRefusal(path); !refusal.isEmpty())
+        return refusal;
+    if (info.size() != PluTable::ByteSize)
+        return QStringLiteral("not a PLU database (%1 bytes, not the %2 of one)")
+            .arg(info.size())
+            .arg(PluTable::ByteSize);
+    return {};
+}
+
 DatabaseFileResult LoadDatabase(PluTable& table, const QString& directory) {
     const QString path = DatabasePath(directory);
     table.Clear();
@@ -55,7 +68,7 @@ DatabaseFileResult LoadDatabase(PluTable& table, const QString& directory) {
         // disk would come back next time with empty PLUs.
         QSaveFile file(target.Path);
         if (!file.open(QIODevice::WriteOnly) || !WriteAll(file, table.Bytes()) || !file.commit())
-            return Failure("Cannot create default database!", 1);
+            return {false, QStringLiteral("Cannot create default database!"), 1, file.errorString()};
         table.Clear();
     }
 
@@ -86,14 +99,16 @@ DatabaseFileResult SaveDatabase(const PluTable& table, const QString& directory)
 }
 
 DatabaseFileResult SaveDatabaseTo(const PluTable& table, const QString& path) {
+    if (const QString refusal = NotPluDatabase(path); !refusal.isEmpty())
+        return {false, QStringLiteral("Cannot open database file for writing!"), 0, refusal};
     const WriteTarget target = ResolveWriteTarget(path);
     if (!target.Ok())
         return {false, QStringLiteral("Cannot open database file for writing!"), 0, target.Refusal};
     QSaveFile file(target.Path);
     if (!file.open(QIODevice::WriteOnly))
-        return Failure("Cannot open database file for writing!");
+        return {false, QStringLiteral("Cannot open database file for writing!"), 0, file.errorString()};
     if (!WriteAll(file, table.Bytes()) || !file.commit())
-        return Failure("Cannot write database file!");
+        return {false, QStringLiteral("Cannot write database file!"), 0, file.errorString()};
     return {};
 }
 

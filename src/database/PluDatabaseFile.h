@@ -28,6 +28,12 @@ struct DatabaseFileResult {
 // newFileAllowed (a read into a new file creates it later).
 [[nodiscard]] DatabaseFileResult LoadDatabaseFrom(PluTable& table, const QString& path, bool newFileAllowed);
 
+// Why the file at path must not be written as a PLU database: it is there
+// and is not one (no regular file, or not exactly a table's size). Empty when
+// it is a PLU database or nothing is there yet. A file given by mistake (notes,
+// a sheet, a table cut short) is never replaced by a table.
+[[nodiscard]] QString NotPluDatabase(const QString& path);
+
 // Writes the whole table over the existing pludb.dat in directory. The file is
 // replaced only once the new contents are on disk, and bytes a longer file holds
 // beyond the table are kept. A missing or unwritable file is reported and left
@@ -35,7 +41,8 @@ struct DatabaseFileResult {
 [[nodiscard]] DatabaseFileResult SaveDatabase(const PluTable& table, const QString& directory);
 
 // Writes the whole table to a file of the user's choice, replacing it only
-// once it is written whole (a way out when pludb.dat cannot be written).
+// once it is written whole (a way out when pludb.dat cannot be written). A file
+// there that is not a PLU database is refused (NotPluDatabase) and left as it is.
 [[nodiscard]] DatabaseFileResult SaveDatabaseTo(const PluTable& table, const QString& path);
 
 enum class UpdateAnswer { Yes, No, Cancel };

@@ -52,6 +52,7 @@ FailedSaveOutcome AskAfterFailedSave(QWidget* parent, const PluTable& table, con
         }
         if (saved.Ok)
             return FailedSaveOutcome::Saved;
-        message = saved.Message;
+        message = saved.Detail.isEmpty() ? saved.Message
+                                         : QStringLiteral("%1\n%2").arg(saved.Message, saved.Detail);
     }
 }

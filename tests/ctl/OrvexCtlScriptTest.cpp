@@ -217,6 +217,70 @@ TEST_F(OrvexCtlScriptTest, PluWriteNeedsADatabaseOfItsFullSize) {
     }
 }
 
+TEST_F(OrvexCtlScriptTest, AFileThatIsNoPluDatabaseIsNeverWrittenAsOne) {
+    QFile sheet(Path(QStringLiteral("sheet.csv")));
+    ASSERT_TRUE(sheet.open(QIODevice::WriteOnly));
+    sheet.write("PLU,Description,Description2,Price,Net,Dept,Unit,Stock,Barcode\n7,SALT,,0.30,,1,0,,\n");
+    sheet.close();
+    const QByteArray notes = "call the supplier\n";
+    const QByteArray cut(1000, '\0');
+    const struct {
+        const char* Args;
+        const char* Target;
+        QByteArray Contents;
+    } cases[] = {
+        {"--simulate plu read 1 2 --db notes.txt", "notes.txt", notes},
+        {"--simulate plu read 1 2 --db cut.dat", "cut.dat", cut},
+        {"import sheet.csv --db notes.txt", "notes.txt", notes},
+        {"import sheet.csv --db sheet.csv", "sheet.csv", QByteArray()},
+        // The folder's own pludb.dat, cut short.
+        {"--simulate plu read 1 2", "pludb.dat", cut},
+        {"import sheet.csv", "pludb.dat", notes},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Args);
+        SCOPED_TRACE(c.Target);
+        QFile target(Path(QString::fromLatin1(c.Target)));
+        QByteArray before = c.Contents;
+        if (before.isNull()) {
+            ASSERT_TRUE(target.open(QIODevice::ReadOnly));
+            before = target.readAll();
+            target.close();
+        } else {
+            ASSERT_TRUE(target.open(QIODevice::WriteOnly));
+            target.write(before);
+            target.close();
+        }
+        const ProgramRun r = Ctl(QString::fromLatin1(c.Args).split(QLatin1Char(' ')));
+        EXPECT_EQ(r.Status, CtlFailed) << r.Err.toStdString();
+        EXPECT_TRUE(r.Err.contains(QStringLiteral("%1: not a PLU database").arg(target.fileName())))
+            << r.Err.toStdString();
+        ASSERT_TRUE(target.open(QIODevice::ReadOnly));
+        EXPECT_EQ(target.readAll(), before);
+        target.close();
+    }
+}
+
+TEST_F(OrvexCtlScriptTest, AScriptWithoutItsTableIsRefusedUnlessItAsksForOne) {
+    const QString missing = QStringLiteral("%1: no PLU database at %1; use --db or --data-dir")
+                                .arg(Path(QStringLiteral("pludb.dat")));
+    const char* commands[] = {"export plus.csv", "--simulate report plu 1 5", "--simulate monitor",
+                              "--simulate plu write 1 2"};
+    for (const char* command : commands) {
+        SCOPED_TRACE(command);
+        const ProgramRun r = Ctl(QString::fromLatin1(command).split(QLatin1Char(' ')));
+        EXPECT_EQ(r.Status, CtlFailed);
+        EXPECT_TRUE(r.Err.contains(missing) ||
+                    r.Err.contains(QStringLiteral("no PLU database to write from")))
+            << r.Err.toStdString();
+        EXPECT_FALSE(QFile::exists(Path(QStringLiteral("pludb.dat"))));
+    }
+    const ProgramRun made =
+        Ctl({QStringLiteral("--create"), QStringLiteral("export"), QStringLiteral("plus.csv")});
+    EXPECT_EQ(made.Status, CtlSuccess) << made.Err.toStdString();
+    EXPECT_EQ(QFileInfo(Path(QStringLiteral("pludb.dat"))).size(), PluTable::ByteSize);
+}
+
 TEST_F(OrvexCtlScriptTest, ImportThatLeavesRowsBehindEndsWithOne) {
     const auto csv = [&](const char* name, const QByteArray& text) {
         QFile file(Path(QString::fromLatin1(name)));

@@ -264,6 +264,51 @@ TEST_F(OrvexCtlTest, ScriptsGetPlainValuesAsJsonOrCsv) {
     EXPECT_EQ(Sim(QStringLiteral("monitor --format csv")).Status, CtlUsage);
 }
 
+TEST_F(OrvexCtlTest, ReportRecordsCarryWhatTheTextShowsAndCsvAlwaysItsHeader) {
+    PluTable table;
+    table[7].SetDescription("MILK");
+    table[7].Price = 1.5;
+    table[7].Flags = FlagActive | 1;
+    ASSERT_TRUE(SaveDatabaseTo(table, Path("db.dat")).Ok);
+    ASSERT_TRUE(SaveDatabaseTo(PluTable(), Path("none.dat")).Ok);
+    started = [](InProcessRegister& sim) {
+        sim.WithModel([](RegisterModel& model) {
+            SimPlu milk = Article("MILK", 150);
+            milk.Quantity = 3;
+            milk.Total = 450;
+            model.SetPlu(7, milk);
+        });
+    };
+    const struct {
+        QString Command;
+        const char* Key;
+        double Value;
+    } figures[] = {
+        {QStringLiteral("report plu 7 7 --db %1").arg(Path("db.dat")), "price", 1.5},
+        {QStringLiteral("report operator 3"), "operator", 3},
+    };
+    for (const auto& f : figures) {
+        SCOPED_TRACE(f.Command.toStdString());
+        const CtlResult json = Sim(f.Command + QStringLiteral(" --format json"));
+        ASSERT_EQ(json.Status, CtlSuccess) << json.Err.toStdString();
+        const QJsonArray array = QJsonDocument::fromJson(json.Out.toUtf8()).array();
+        ASSERT_EQ(array.size(), 1) << json.Out.toStdString();
+        EXPECT_DOUBLE_EQ(array[0][QString::fromLatin1(f.Key)].toDouble(), f.Value) << json.Out.toStdString();
+    }
+
+    // Every reply lost: no record, but the header a script's CSV reader expects.
+    simOptions.DropEvery = 1;
+    const CtlResult lost =
+        Sim(QStringLiteral("--timeout 300 report plu 7 7 --format csv --db %1").arg(Path("db.dat")));
+    EXPECT_EQ(lost.Status, CtlFailed);
+    EXPECT_EQ(lost.Out, QStringLiteral("plu,description,price,sold,stock,total\n"));
+
+    const CtlResult idle = Sim(QStringLiteral("report plu 1 100 --db %1").arg(Path("none.dat")));
+    EXPECT_EQ(idle.Status, CtlFailed);
+    EXPECT_TRUE(idle.Err.contains(QStringLiteral("no PLU from 1 to 100 is active")))
+        << idle.Err.toStdString();
+}
+
 TEST_F(OrvexCtlTest, OptionsForScripts) {
     EXPECT_EQ(Ctl({QStringLiteral("--version")}).Out, QStringLiteral("orvexctl 1.90\n"));
 
@@ -411,7 +456,9 @@ TEST_F(OrvexCtlTest, MonitorPrintsJournalLinesUntilAskedToStop) {
     out = &r.Out;
     CtlContext context{o, e, false, simOptions, started, stopping, stopRequested};
     context.Simulator.Speed = 0;
-    r.Status = RunOrvexCtl({QStringLiteral("--simulate"), QStringLiteral("monitor")}, context);
+    // Run as a script: the folder's table is made on request.
+    r.Status = RunOrvexCtl(
+        {QStringLiteral("--simulate"), QStringLiteral("--create"), QStringLiteral("monitor")}, context);
     EXPECT_EQ(r.Status, CtlSuccess) << r.Err.toStdString();
     const QStringList lines = r.Out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     ASSERT_GE(lines.size(), 6) << r.Out.toStdString();
@@ -430,8 +477,8 @@ TEST_F(OrvexCtlTest, MonitorAsJsonLinesCarriesTheTimeEachLineCame) {
     CtlContext context{o, e, false, simOptions, started, stopping, stopRequested};
     context.Simulator.Speed = 0;
     const QDateTime before = QDateTime::currentDateTime().addMSecs(-1);
-    r.Status = RunOrvexCtl({QStringLiteral("--simulate"), QStringLiteral("monitor"),
-                            QStringLiteral("--format"), QStringLiteral("json")},
+    r.Status = RunOrvexCtl({QStringLiteral("--simulate"), QStringLiteral("--create"),
+                            QStringLiteral("monitor"), QStringLiteral("--format"), QStringLiteral("json")},
                            context);
     EXPECT_EQ(r.Status, CtlSuccess) << r.Err.toStdString();
     const QStringList lines = r.Out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
