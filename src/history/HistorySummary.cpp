@@ -40,6 +40,26 @@ std::optional<HistorySummary> SummariseHistory(const HistoryTarget& target, cons
         const int number = registerFilter.toInt(&isNumber);
         where += isNumber ? QStringLiteral(" AND t.cr_number = ?") : QStringLiteral(" AND t.fiscal_id = ?");
         binds << (isNumber ? QVariant(number) : QVariant(registerFilter));
+        // A register the history never heard of is a typing error, not a period without sales.
+        const QString column = isNumber ? QStringLiteral("cr_number") : QStringLiteral("fiscal_id");
+        QString known =
+            QStringLiteral("SELECT 1 FROM %1 WHERE t.%2 = ?").arg(ReceiptTotals(db.tables()), column);
+        if (db.tables().contains(QStringLiteral("registers")))
+            known += QStringLiteral(" UNION SELECT 1 FROM registers WHERE %1 = ?").arg(column);
+        QSqlQuery seen(db);
+        seen.setForwardOnly(true);
+        seen.prepare(known);
+        seen.addBindValue(binds.last());
+        if (db.tables().contains(QStringLiteral("registers")))
+            seen.addBindValue(binds.last());
+        if (!seen.exec()) {
+            error = seen.lastError().text();
+            return std::nullopt;
+        }
+        if (!seen.next()) {
+            error = QStringLiteral("no register %1 in the history").arg(registerFilter);
+            return std::nullopt;
+        }
     }
     QString sums;
     for (size_t d = 1; d <= ReportGroups; ++d)
@@ -127,17 +147,26 @@ bool BackupHistory(const HistoryTarget& target, const QString& file, QString& er
     const QString partial =
         QDir(info.absolutePath()).filePath(QStringLiteral(".%1.partial").arg(info.fileName()));
     QFile::remove(partial);
+    // Made here first, empty (which VACUUM INTO accepts), so that a folder that
+    // cannot be written is told in the system's words, not SQLite's "unable to open".
+    QFile empty(partial);
+    if (!empty.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        error = QStringLiteral("%1: the copy cannot be written: %2").arg(file, empty.errorString());
+        return false;
+    }
+    empty.close();
     QSqlQuery query(connection.Database());
     query.prepare(QStringLiteral("VACUUM INTO ?"));
     query.addBindValue(partial);
     if (!query.exec()) {
-        error = query.lastError().text();
+        error = QStringLiteral("%1: the copy could not be written: %2")
+                    .arg(file, query.lastError().databaseText());
         QFile::remove(partial);
         return false;
     }
     // Renamed over the target only when whole; rename(2) replaces it in one step.
     if (std::rename(QFile::encodeName(partial).constData(), QFile::encodeName(file).constData()) != 0) {
-        error = QStringLiteral("%1 cannot be written: %2")
+        error = QStringLiteral("%1: the copy cannot be written: %2")
                     .arg(file, QString::fromLocal8Bit(std::strerror(errno)));
         QFile::remove(partial);
         return false;

@@ -102,6 +102,9 @@ TEST_F(HistoryCommandTest, RefusesWhatItCannotDoInWords) {
         {Summary({"--from", "2026-12-01", "--to", "2026-12-02", "--format", "xml"}), 2, "json or csv"},
         {Summary({"--from", "2026-02-30", "--to", "2026-12-02"}), 2, "YYYY-MM-DD"},
         {{"--data-dir", m_dir.path(), "history", "forget"}, 2, "summary or backup"},
+        {Summary({"--from", "2026-12-01", "--to", "2026-12-31", "--register", "7"}), 1, "no register 7"},
+        {Summary({"--from", "2026-12-01", "--to", "2026-12-31", "--register", "OX99"}), 1,
+         "no register OX99"},
         {{"--data-dir", empty, "history", "summary", "--from", "2026-12-01", "--to", "2026-12-02"},
          1,
          "no history kept there"},
@@ -135,7 +138,9 @@ TEST_F(HistoryCommandTest, BacksUpAWholeCopyOverAnOlderOne) {
     const CtlResult refused =
         Ctl({"--data-dir", m_dir.path(), "history", "backup", "/nonexistent/copy.sqlite"});
     EXPECT_EQ(refused.Status, 1);
-    EXPECT_FALSE(refused.Err.isEmpty());
+    EXPECT_EQ(refused.Err,
+              "orvexctl history backup: /nonexistent/copy.sqlite: the copy cannot be written: No "
+              "such file or directory\n");
 }
 
 // A register command run with --data-dir keeps what the register said in the
