@@ -107,6 +107,38 @@ TEST_F(SafeFileTest, TheProgramsWritersLeaveADeviceAsItIs) {
     EXPECT_EQ(Kind("shop/ComOpts.ini"), mode_t(S_IFLNK));
 }
 
+TEST_F(SafeFileTest, ATableIsSavedToAnotherFileOnlyOverAPluDatabaseOrANewPath) {
+    const QByteArray table(PluTable::ByteSize, '\x07');
+    const struct {
+        const char* Name;
+        QByteArray Contents; // the file is made with these first unless null
+        bool Saved;
+    } cases[] = {
+        {"notes.txt", "milk, bread\n", false}, {"empty.dat", "", false}, {"cut.dat", table.left(1000), false},
+        {"long.dat", table + "tail", false},   {"old.dat", table, true}, {"new.dat", QByteArray(), true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        QFile file(Path(c.Name));
+        if (!c.Contents.isNull()) {
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(c.Contents);
+            file.close();
+        }
+        const DatabaseFileResult saved = SaveDatabaseTo(PluTable(), file.fileName());
+        EXPECT_EQ(saved.Ok, c.Saved);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        if (c.Saved) {
+            EXPECT_EQ(file.size(), PluTable::ByteSize);
+        } else {
+            EXPECT_EQ(file.readAll(), c.Contents);
+            EXPECT_TRUE(saved.Detail.contains(QStringLiteral("not a PLU database")))
+                << saved.Detail.toStdString();
+        }
+        file.close();
+    }
+}
+
 TEST_F(SafeFileTest, ReadersNeverOpenAFifoOrReadADevice) {
     ASSERT_EQ(::mkfifo(QFile::encodeName(Path("fifo.csv")).constData(), 0600), 0);
     ASSERT_EQ(::mkfifo(QFile::encodeName(Path("fifo.dat")).constData(), 0600), 0);
