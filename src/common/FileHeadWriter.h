@@ -12,4 +12,5 @@ enum class HeadWrite { Done, CannotOpen, CannotWrite };
 // writable (a shared folder set up that way), the bytes are written over the
 // file in place instead; the bytes beyond them stay where they are.
 // CannotOpen: the file is missing or cannot be written; nothing was changed.
-[[nodiscard]] HeadWrite WriteFileHead(const QString& path, QByteArrayView head);
+// reason, when given, takes the system's words for a failure.
+[[nodiscard]] HeadWrite WriteFileHead(const QString& path, QByteArrayView head, QString* reason = nullptr);

@@ -29,5 +29,8 @@ bool HandleTerminationSignals(QObject* context, std::function<void()> handler) {
     });
     std::signal(SIGINT, OnSignal);
     std::signal(SIGTERM, OnSignal);
+    // A closed terminal or a logged-out session ends the work in order too,
+    // keeping what a transfer has read.
+    std::signal(SIGHUP, OnSignal);
     return true;
 }

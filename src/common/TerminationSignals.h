@@ -4,7 +4,7 @@
 
 class QObject;
 
-// SIGINT and SIGTERM handed to the event loop: the signal handler only writes
+// SIGINT, SIGTERM and SIGHUP handed to the event loop: the signal handler only writes
 // a byte to a socket pair, and handler runs on the loop when it is read, so
 // that a command or service ends in order (ports closed, files whole). A
 // second signal ends the program at once, should the first not be heard.

@@ -28,6 +28,7 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QSettings>
+#include <QTemporaryFile>
 
 #include <unistd.h>
 
@@ -230,6 +231,17 @@ bool CtlRun::Connect() {
 }
 
 int CtlRun::Execute() {
+    const int status = ExecuteCommand();
+    // A trace that stopped taking lines is a trace with a hole: the command
+    // that went on without it did not do what it was asked.
+    if (!m_traceFailure.isEmpty()) {
+        m_context.Err << m_traceFailure << "\n";
+        return status == CtlSuccess ? CtlFailed : status;
+    }
+    return status;
+}
+
+int CtlRun::ExecuteCommand() {
     if (m_line.Has("--lang")) {
         const QString lang = m_line.Value("--lang");
         if (lang != QLatin1String("en") && lang != QLatin1String("sr"))
@@ -375,6 +387,10 @@ bool CtlRun::StartLink() {
                      QStringLiteral("the trace cannot be written: %1").arg(error));
             return false;
         }
+        m_session->RS232().Trace().OnFailed = [this](const QString& file, const QString& reason) {
+            m_traceFailure = QStringLiteral("orvexctl %1: %2: the trace could not be written: %3")
+                                 .arg(m_command, file, Printable(reason));
+        };
     }
     // Started only once the command line has been checked whole.
     if (!m_line.Has("--simulate"))
@@ -410,6 +426,13 @@ QString CtlRun::DatabasePath() const {
 
 namespace {
 
+// Why no file can be written beside path (the folder is missing, read-only or
+// full), in the system's words; empty when a trial file could be made there.
+QString FolderRefusal(const QString& path) {
+    QTemporaryFile trial(QFileInfo(path).absoluteDir().filePath(QStringLiteral(".orvexctl-XXXXXX")));
+    return trial.open() ? QString() : trial.errorString();
+}
+
 QString ResultText(const DatabaseFileResult& result) {
     return result.Detail.isEmpty() ? result.Message
                                    : QStringLiteral("%1 (%2)").arg(result.Message, result.Detail);
@@ -428,6 +451,12 @@ bool CtlRun::LoadTable(bool newFileAllowed) {
         // A file named by mistake (notes, a sheet, a table cut short) is never replaced by a table.
         if (const QString refusal = NotPluDatabase(path); !refusal.isEmpty()) {
             FailFile(path, refusal + QStringLiteral("; nothing was done, the file is left as it was"));
+            return false;
+        }
+        // Found before the register is asked: a long read would be lost at its end.
+        if (const QString refusal = FolderRefusal(path); !refusal.isEmpty()) {
+            FailFile(path,
+                     QStringLiteral("the PLU database cannot be written: %1; nothing was done").arg(refusal));
             return false;
         }
         const QString refusal = m_session->LockTable(path, QStringLiteral("orvexctl ") + m_command);

@@ -47,6 +47,7 @@ class CtlRun {
     int Execute();
 
   private:
+    int ExecuteCommand();
     int Usage(const QString& why) {
         m_context.Err << "orvexctl: " << why << "\n"
                       << "usage: " << GlobalUsage << "\n"
@@ -116,6 +117,8 @@ class CtlRun {
     QTimer m_interruptPoll;
     bool m_interrupted = false;
     std::function<void()> m_onInterrupt;
+    // Set when the --trace file stopped taking lines; the command then ends with 1.
+    QString m_traceFailure;
     std::unique_ptr<InProcessRegister> m_simulator;
     std::unique_ptr<RegisterSession> m_session;
     std::unique_ptr<HistoryStore> m_history;

@@ -28,7 +28,14 @@ int RunOrvexCtl(const QStringList& args, CtlContext& context) {
         const int error = errno;
         if (error == EPIPE)
             return CtlBrokenPipe;
-        context.Err << "orvexctl: the output could not be written"
+        // Named as every other failure: the command and what could not be written.
+        QString command = line.Words.value(0);
+        if (line.Words.size() > 1 &&
+            QStringList{QStringLiteral("plu"), QStringLiteral("report"), QStringLiteral("history")}.contains(
+                command))
+            command += QLatin1Char(' ') + line.Words[1];
+        context.Err << "orvexctl" << (command.isEmpty() ? QString() : QLatin1Char(' ') + command)
+                    << ": standard output: the output could not be written"
                     << (error != 0 ? QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(error))
                                    : QString())
                     << "\n";

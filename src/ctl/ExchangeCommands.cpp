@@ -10,6 +10,42 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
+namespace {
+
+// Keeps stderr from a library's own prints for the life of this object: the
+// descriptor points at an anonymous file meanwhile, dropped afterwards.
+class LibraryLinesSilenced {
+  public:
+    LibraryLinesSilenced() {
+        std::fflush(stderr);
+        const int sink = ::memfd_create("orvexctl-library-lines", MFD_CLOEXEC);
+        m_saved = sink >= 0 ? ::fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 0) : -1;
+        if (m_saved >= 0)
+            ::dup2(sink, STDERR_FILENO);
+        if (sink >= 0)
+            ::close(sink);
+    }
+    ~LibraryLinesSilenced() {
+        if (m_saved < 0)
+            return;
+        std::fflush(stderr);
+        ::dup2(m_saved, STDERR_FILENO);
+        ::close(m_saved);
+    }
+    LibraryLinesSilenced(const LibraryLinesSilenced&) = delete;
+    LibraryLinesSilenced& operator=(const LibraryLinesSilenced&) = delete;
+
+  private:
+    int m_saved = -1;
+};
+
+} // namespace
+
 int CtlRun::Export() {
     const QStringList& w = m_line.Words;
     if (!OnlyOptions({"--db"}))
@@ -46,11 +82,24 @@ int CtlRun::Export() {
     if (!LoadTable())
         return CtlFailed;
     const PluCells::Style style = FileStyle();
-    writer->AddRow(PluSheet::TitleRow(style.Language));
-    for (int n = from; n <= to; ++n)
-        writer->AddRow(PluSheet::ExportRow(Table()[n], n, style));
-    if (writer->Finish() != SheetError::None)
-        return FailFile(target, QStringLiteral("the file could not be written; no file was made"));
+    SheetError written = SheetError::None;
+    m_context.Err.flush();
+    {
+        // libxlsxwriter prints its own lines on stderr before the error it
+        // returns; the one line below says what they say.
+        const LibraryLinesSilenced silenced;
+        writer->AddRow(PluSheet::TitleRow(style.Language));
+        for (int n = from; n <= to; ++n)
+            writer->AddRow(PluSheet::ExportRow(Table()[n], n, style));
+        written = writer->Finish();
+    }
+    if (written != SheetError::None) {
+        const QString reason = writer->ErrorString();
+        return FailFile(
+            target, reason.isEmpty()
+                        ? QStringLiteral("the file could not be written; no file was made")
+                        : QStringLiteral("the file could not be written: %1; no file was made").arg(reason));
+    }
     m_context.Out << (to - from + 1) << " PLUs exported to " << target << "\n";
     return CtlSuccess;
 }

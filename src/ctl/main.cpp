@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QTextStream>
 #include <cerrno>
+#include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -21,6 +22,9 @@ int main(int argc, char** argv) {
             }
         }
     }
+    // A file-size limit (ulimit -f) makes write() fail with EFBIG, said like a
+    // full disk, instead of killing the program with a temporary file left behind.
+    std::signal(SIGXFSZ, SIG_IGN);
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("orvexctl"));
     QTextStream out(stdout);

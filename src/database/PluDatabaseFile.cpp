@@ -20,10 +20,6 @@ bool WriteAll(QIODevice& device, std::span<const std::byte> bytes) {
            qint64(bytes.size());
 }
 
-DatabaseFileResult Failure(const char* message, int exitStatus = 0) {
-    return {false, QString::fromLatin1(message), exitStatus, {}};
-}
-
 // A short file leaves the rest of the table as it is; bytes beyond it are ignored.
 DatabaseFileResult ReadTable(PluTable& table, const QString& path) {
     QFile file(path);
@@ -86,16 +82,18 @@ DatabaseFileResult SaveDatabase(const PluTable& table, const QString& directory)
     const std::span<const std::byte> bytes = table.Bytes();
     if (const WriteTarget target = ResolveWriteTarget(DatabasePath(directory)); !target.Ok())
         return {false, QStringLiteral("Cannot open database file for writing!"), 0, target.Refusal};
-    switch (WriteFileHead(DatabasePath(directory), QByteArrayView(reinterpret_cast<const char*>(bytes.data()),
-                                                                  qsizetype(bytes.size())))) {
+    QString reason;
+    switch (WriteFileHead(
+        DatabasePath(directory),
+        QByteArrayView(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size())), &reason)) {
     case HeadWrite::Done:
         return {};
     case HeadWrite::CannotOpen:
-        return Failure("Cannot open database file for writing!");
+        return {false, QStringLiteral("Cannot open database file for writing!"), 0, reason};
     case HeadWrite::CannotWrite:
         break;
     }
-    return Failure("Cannot write database file!");
+    return {false, QStringLiteral("Cannot write database file!"), 0, reason};
 }
 
 DatabaseFileResult SaveDatabaseTo(const PluTable& table, const QString& path) {

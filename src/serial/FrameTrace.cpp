@@ -1,5 +1,8 @@
 #include "serial/FrameTrace.h"
 
+#include <cerrno>
+#include <cstring>
+
 #include "common/SafeFile.h"
 #include "serial/FrameCodec.h"
 
@@ -69,10 +72,13 @@ void FrameTrace::Write(const char* direction, const QByteArray& wire, std::optio
     const QByteArray line = FrameTraceLine(QDateTime::currentDateTime(), direction, wire, code);
     // Flushed per line: the trace is read when something went wrong, often
     // while the program still runs or after it was killed.
+    errno = 0;
     if (m_file->write(line) == line.size() && m_file->flush())
         return;
+    // QFile says "Unknown error" for a failed buffered write; errno has the reason.
+    const int error = errno;
     const QString file = m_file->fileName();
-    const QString reason = m_file->errorString();
+    const QString reason = error != 0 ? QString::fromLocal8Bit(std::strerror(error)) : m_file->errorString();
     m_file.reset();
     if (OnFailed)
         OnFailed(file, reason);

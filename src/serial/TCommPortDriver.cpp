@@ -1,5 +1,6 @@
 #include "serial/TCommPortDriver.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QSerialPort>
 #include <algorithm>
@@ -8,6 +9,7 @@
 #ifdef Q_OS_LINUX
 #include <linux/serial.h>
 #include <sys/ioctl.h>
+#include <unistd.h>
 #endif
 
 namespace {
@@ -99,6 +101,33 @@ QString TCommPortDriver::DeviceName(TComPortNumber port) {
 #endif
 }
 
+namespace {
+
+// Who holds a port by the UUCP lock file QSerialPort and other programs leave
+// (/var/lock/LCK..ttyS0, /run/lock/LCK..ttyS0): its pid, in ASCII, and the
+// program's name when /proc tells it. Empty when no lock file names one.
+QString LockHolder(const QString& portName) {
+    const QString name =
+        QStringLiteral("LCK..") + QString(portName).replace(QLatin1Char('/'), QLatin1Char('_'));
+    for (const char* folder : {"/var/lock/", "/run/lock/"}) {
+        QFile lock(QString::fromLatin1(folder) + name);
+        if (!lock.open(QIODevice::ReadOnly))
+            continue;
+        bool isNumber = false;
+        const qint64 pid = lock.read(64).trimmed().split('\n').value(0).trimmed().toLongLong(&isNumber);
+        if (!isNumber || pid <= 0)
+            continue;
+        QFile comm(QStringLiteral("/proc/%1/comm").arg(pid));
+        const QString program =
+            comm.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(comm.readAll().trimmed()) : QString();
+        return program.isEmpty() ? QStringLiteral("pid %1").arg(pid)
+                                 : QStringLiteral("%1, pid %2").arg(program).arg(pid);
+    }
+    return {};
+}
+
+} // namespace
+
 TCommPortDriver::TCommPortDriver(QObject* parent) : QObject(parent), m_port(std::make_unique<QSerialPort>()) {
     m_receiveBuffer.assign(m_inBufSize, 0);
     m_clock.start();
@@ -127,6 +156,18 @@ bool TCommPortDriver::OpenDevice(const QString& device) {
     m_port->setPortName(m_openDevice);
     if (!m_port->open(QIODevice::ReadWrite)) {
         m_openError = m_port->errorString();
+        // QSerialPort reports a lock it could not take as a permission error;
+        // a device we may read and write is then held by another program.
+        if (m_port->error() == QSerialPort::PermissionError &&
+            ::access(QFile::encodeName(m_openDevice.startsWith(QLatin1Char('/'))
+                                           ? m_openDevice
+                                           : QStringLiteral("/dev/") + m_openDevice)
+                         .constData(),
+                     R_OK | W_OK) == 0) {
+            const QString holder = LockHolder(m_port->portName());
+            m_openError = holder.isEmpty() ? QStringLiteral("in use by another program")
+                                           : QStringLiteral("in use by another program (%1)").arg(holder);
+        }
         m_port->clearError();
         return false;
     }

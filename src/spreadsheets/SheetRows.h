@@ -112,6 +112,8 @@ class SheetWriter {
     virtual ~SheetWriter() = default;
     virtual void AddRow(const SheetRow& row) = 0;
     [[nodiscard]] virtual SheetError Finish() = 0;
+    // Why Finish failed, in the system's words when it told them; empty when unknown.
+    [[nodiscard]] virtual QString ErrorString() const { return {}; }
 };
 
 // One row of a .csv file as the CSV writer writes it, without the line end.

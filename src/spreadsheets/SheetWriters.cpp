@@ -9,7 +9,9 @@
 
 #include <xlsxwriter.h>
 
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -68,18 +70,36 @@ class CsvWriter : public SheetWriter {
         if (!m_ok)
             return;
         const QByteArray line = CsvRowText(row) + "\r\n";
+        errno = 0;
         m_ok = m_file.write(line) == line.size();
+        if (!m_ok)
+            KeepReason();
     }
 
     SheetError Finish() override {
-        if (!m_ok || !m_file.commit())
+        if (!m_ok)
             return SheetError::CannotWrite;
+        errno = 0;
+        if (!m_file.commit()) {
+            KeepReason();
+            return SheetError::CannotWrite;
+        }
         return SheetError::None;
+    }
+    [[nodiscard]] QString ErrorString() const override {
+        return m_error.isEmpty() ? m_file.errorString() : m_error;
     }
 
   private:
+    // QSaveFile says "Unknown error" for a failed buffered write; errno has the reason.
+    void KeepReason() {
+        if (m_error.isEmpty())
+            m_error = errno != 0 ? QString::fromLocal8Bit(std::strerror(errno)) : m_file.errorString();
+    }
+
     QSaveFile m_file;
     bool m_ok = false;
+    QString m_error;
 };
 
 // libxlsxwriter opens the target by name itself, so the workbook is written
@@ -137,14 +157,20 @@ class XlsxWriter : public SheetWriter {
     SheetError Finish() override {
         if (!m_book)
             return SheetError::CannotWrite;
+        errno = 0;
         const lxw_error error = workbook_close(m_book);
         m_book = nullptr;
-        if (m_failed || error != LXW_NO_ERROR)
+        if (m_failed || error != LXW_NO_ERROR) {
+            // The library says which step failed; errno, when set, says why.
+            m_error = errno != 0 ? QString::fromLocal8Bit(std::strerror(errno))
+                                 : QString::fromLatin1(lxw_strerror(error));
             return SheetError::CannotWrite;
+        }
         m_temp.setAutoRemove(false);
-        return RenameOverTarget(m_temp.fileName(), m_target).isEmpty() ? SheetError::None
-                                                                       : SheetError::CannotWrite;
+        m_error = RenameOverTarget(m_temp.fileName(), m_target);
+        return m_error.isEmpty() ? SheetError::None : SheetError::CannotWrite;
     }
+    [[nodiscard]] QString ErrorString() const override { return m_error; }
 
   private:
     QString m_target;
@@ -155,6 +181,7 @@ class XlsxWriter : public SheetWriter {
     lxw_format* m_formats[4] = {nullptr, nullptr, nullptr, nullptr};
     lxw_row_t m_row = 0;
     bool m_failed = false;
+    QString m_error;
 };
 
 // Stands in for a writer whose target may not be written over: nothing is opened.

@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -180,7 +181,8 @@ TEST_F(OrvexCtlScriptTest, OutputThatCannotBeWrittenEndsWithOneAndSaysSo) {
         Ctl({QStringLiteral("--simulate"), QStringLiteral("report"), QStringLiteral("vat")},
             Path(QStringLiteral("full")));
     EXPECT_EQ(full.Status, CtlFailed);
-    EXPECT_TRUE(full.Err.contains(QStringLiteral("the output could not be written: No space left on device")))
+    EXPECT_TRUE(full.Err.contains(QStringLiteral(
+        "orvexctl report vat: standard output: the output could not be written: No space left on device")))
         << full.Err.toStdString();
 
     // A script that closed stdout: the lines must not go to whatever file the
@@ -193,6 +195,138 @@ TEST_F(OrvexCtlScriptTest, OutputThatCannotBeWrittenEndsWithOneAndSaysSo) {
     ASSERT_TRUE(shell.waitForFinished(20000));
     EXPECT_EQ(shell.exitCode(), CtlFailed);
     EXPECT_TRUE(shell.readAllStandardError().contains("the output could not be written"));
+}
+
+TEST_F(OrvexCtlScriptTest, AFileSizeLimitIsSaidInOneLineAndLeavesNoFileBehind) {
+    PluTable table;
+    for (int n = 1; n <= 100; ++n)
+        table[n].Flags = FlagActive | 1;
+    SaveTable(QStringLiteral("db.dat"), table);
+    const struct {
+        const char* Command; // run under a limit of 2 KiB a file
+        const char* File;
+        const char* Said;
+    } cases[] = {
+        {"export big.csv --db db.dat", "big.csv",
+         "export: %1: the file could not be written: File too large"},
+        {"export big.xlsx --db db.dat", "big.xlsx",
+         "export: %1: the file could not be written: File too large"},
+        {"--simulate --trace big.trace report plu 1 100 --db db.dat", "big.trace",
+         "report plu: %1: the trace could not be written: File too large"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Command);
+        QProcess shell;
+        shell.setWorkingDirectory(dir.path());
+        shell.start(QStringLiteral("/bin/bash"),
+                    {QStringLiteral("-c"),
+                     QStringLiteral("ulimit -f 2; exec \"$0\" %1").arg(QLatin1String(c.Command)),
+                     QStringLiteral(ORVEXCTL_PROGRAM)});
+        ASSERT_TRUE(shell.waitForFinished(60000));
+        EXPECT_EQ(shell.exitStatus(), QProcess::NormalExit) << "killed by SIGXFSZ";
+        EXPECT_EQ(shell.exitCode(), CtlFailed);
+        const QString err = QString::fromLocal8Bit(shell.readAllStandardError());
+        const QString file = Path(QString::fromLatin1(c.File));
+        EXPECT_TRUE(err.contains(QStringLiteral("orvexctl ") + QString::fromLatin1(c.Said).arg(file)))
+            << err.toStdString();
+        EXPECT_EQ(err.count(QLatin1Char('\n')), 1) << err.toStdString();
+        if (!QString::fromLatin1(c.File).endsWith(QLatin1String(".trace"))) {
+            EXPECT_FALSE(QFile::exists(file));
+        }
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList({QStringLiteral(".big*")}, QDir::Files | QDir::Hidden),
+              QStringList{})
+        << "temporary files left behind";
+}
+
+TEST_F(OrvexCtlScriptTest, APortHeldByAnotherProgramIsSaidToBeInUseByIt) {
+    QProcess sim;
+    sim.start(QStringLiteral(ORVEX_SIM_PROGRAM), {QStringLiteral("--speed"), QStringLiteral("0")});
+    ASSERT_TRUE(sim.waitForStarted(5000));
+    ASSERT_TRUE(WaitUntil([&] { return sim.canReadLine(); }, 5000));
+    const QString device = QString::fromLocal8Bit(sim.readLine()).trimmed();
+    QProcess monitor;
+    monitor.setWorkingDirectory(dir.path());
+    monitor.start(QStringLiteral(ORVEXCTL_PROGRAM),
+                  {QStringLiteral("--port"), device, QStringLiteral("--create"), QStringLiteral("monitor")});
+    ASSERT_TRUE(monitor.waitForStarted(5000));
+    // The monitor holds the port once its lock file (QSerialPort's, read only here) names it.
+    const QString lockName =
+        QStringLiteral("LCK..") + device.mid(5).replace(QLatin1Char('/'), QLatin1Char('_'));
+    const auto lockedByMonitor = [&] {
+        for (const char* folder : {"/var/lock/", "/run/lock/"}) {
+            QFile lock(QString::fromLatin1(folder) + lockName);
+            if (lock.open(QIODevice::ReadOnly) &&
+                lock.readLine().trimmed() == QByteArray::number(monitor.processId()))
+                return true;
+        }
+        return false;
+    };
+    if (!WaitUntil(lockedByMonitor, 10000))
+        GTEST_SKIP() << "the port is not locked here (no writable lock folder)";
+    const ProgramRun second = Ctl({QStringLiteral("--port"), device, QStringLiteral("clock")});
+    EXPECT_EQ(second.Status, CtlFailed);
+    EXPECT_TRUE(second.Err.contains(
+        QStringLiteral("cannot open the port: in use by another program (orvexctl, pid %1)")
+            .arg(monitor.processId())))
+        << second.Err.toStdString();
+    EXPECT_FALSE(second.Err.contains(QStringLiteral("Permission"))) << second.Err.toStdString();
+    monitor.terminate();
+    monitor.waitForFinished(10000);
+    sim.terminate();
+    sim.waitForFinished(10000);
+}
+
+TEST_F(OrvexCtlScriptTest, AnUnwritableDatabaseIsFoundBeforeTheRegisterIsAsked) {
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("ro")));
+    const QString ro = Path(QStringLiteral("ro"));
+    QProcess mount;
+    mount.start(QStringLiteral("mount"), {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                                          QStringLiteral("ro,size=64k"), QStringLiteral("tmpfs"), ro});
+    if (!mount.waitForFinished(10000) || mount.exitCode() != 0)
+        GTEST_SKIP() << "no tmpfs could be mounted: " << mount.readAllStandardError().toStdString();
+    const struct {
+        const char* Command;
+        const char* Said;
+    } cases[] = {
+        {"--simulate plu read 1 9999 --db ro/db.dat",
+         "plu read: %1/db.dat: the PLU database cannot be written: Read-only file system; nothing was done"},
+        {"import sheet.csv --db ro/db.dat",
+         "import: %1/db.dat: the PLU database cannot be written: Read-only file system; nothing was done"},
+    };
+    QFile sheet(Path(QStringLiteral("sheet.csv")));
+    ASSERT_TRUE(sheet.open(QIODevice::WriteOnly));
+    sheet.write("PLU,Description,Description2,Price,Net,Dept,Unit,Stock,Barcode\n7,SALT,,0.30,,1,0,,\n");
+    sheet.close();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Command);
+        const ProgramRun r = Ctl(QString::fromLatin1(c.Command).split(QLatin1Char(' ')));
+        EXPECT_TRUE(r.Finished);
+        EXPECT_EQ(r.Status, CtlFailed);
+        EXPECT_TRUE(r.Err.contains(QString::fromLatin1(c.Said).arg(ro))) << r.Err.toStdString();
+    }
+    QProcess::execute(QStringLiteral("umount"), {ro});
+}
+
+TEST_F(OrvexCtlScriptTest, HangUpEndsATransferInOrderLikeTheOtherSignals) {
+    for (const int signal : {SIGHUP, SIGINT, SIGTERM}) {
+        SCOPED_TRACE(signal);
+        QProcess reader;
+        reader.setWorkingDirectory(dir.path());
+        reader.start(QStringLiteral(ORVEXCTL_PROGRAM),
+                     {QStringLiteral("--simulate"), QStringLiteral("plu"), QStringLiteral("read"),
+                      QStringLiteral("0"), QStringLiteral("9999"), QStringLiteral("--db"),
+                      QStringLiteral("read-%1.dat").arg(signal)});
+        ASSERT_TRUE(reader.waitForStarted(5000));
+        // The table is locked once the command line was taken and the signals are handled.
+        ASSERT_TRUE(WaitUntil(
+            [&] { return QFile::exists(Path(QStringLiteral("read-%1.dat.lock").arg(signal))); }, 10000));
+        ASSERT_EQ(::kill(pid_t(reader.processId()), signal), 0);
+        ASSERT_TRUE(reader.waitForFinished(10000));
+        EXPECT_EQ(reader.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(reader.exitCode(), CtlFailed);
+        EXPECT_TRUE(reader.readAllStandardError().contains("interrupted"));
+    }
 }
 
 TEST_F(OrvexCtlScriptTest, PluWriteNeedsADatabaseOfItsFullSize) {
