@@ -169,7 +169,10 @@ bool CtlRun::OpenHistory() {
     auto store = std::make_unique<HistoryStore>();
     if (!ParseHistoryTarget(m_line.Value("--history"), HistoryDataDirectory(m_line), target, error) ||
         !store->Open(target, error)) {
-        m_context.Err << "orvexctl: the sales history cannot be kept: " << Printable(error) << "\n";
+        const QString where =
+            m_line.Has("--history") ? m_line.Value("--history") : HistoryDataDirectory(m_line);
+        m_context.Err << "orvexctl " << m_command << ": " << Printable(where)
+                      << ": the sales history cannot be kept: " << Printable(error) << "\n";
         return false;
     }
     m_history = std::move(store);
@@ -185,7 +188,8 @@ void CtlRun::CloseHistory() {
     // with the next run that reaches it.
     if (!m_history->Flush(10000)) {
         const HistoryStatus status = m_history->Status();
-        m_context.Err << "orvexctl: sales history: " << m_history->Target().Display() << ": ";
+        m_context.Err << "orvexctl " << m_command << ": " << m_history->Target().Display()
+                      << ": sales history: ";
         if (status.Spooled > 0)
             m_context.Err << status.Spooled << " rows wait on this PC (" << Printable(status.ServerError)
                           << ")\n";

@@ -293,6 +293,8 @@ TEST_F(OrvexCtlScriptTest, AnUnwritableDatabaseIsFoundBeforeTheRegisterIsAsked) 
          "plu read: %1/db.dat: the PLU database cannot be written: Read-only file system; nothing was done"},
         {"import sheet.csv --db ro/db.dat",
          "import: %1/db.dat: the PLU database cannot be written: Read-only file system; nothing was done"},
+        {"--create export - 1 1 --db ro/pludb.dat",
+         "export: %1/pludb.dat: Cannot create default database! (Read-only file system)"},
     };
     QFile sheet(Path(QStringLiteral("sheet.csv")));
     ASSERT_TRUE(sheet.open(QIODevice::WriteOnly));
