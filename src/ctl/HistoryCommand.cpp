@@ -81,6 +81,10 @@ int RunHistoryCommand(const CommandLine& line, CtlContext& context) {
     const auto summary = SummariseHistory(target, from, to, line.Value("--register"), error);
     if (!summary)
         return Fail(context, command, error);
+    if (!summary->RegisterKnown)
+        return Fail(context, command,
+                    QStringLiteral("%1: no register %2 in the history")
+                        .arg(target.Display(), line.Value("--register")));
     context.Out << (format == QLatin1String("csv") ? SummaryCsv(*summary) : SummaryJson(*summary) + "\n");
     return CtlSuccess;
 }

@@ -35,6 +35,7 @@ std::optional<HistorySummary> SummariseHistory(const HistoryTarget& target, cons
     QSqlDatabase db = connection.Database();
     QString where = QStringLiteral("t.sale_day >= ? AND t.sale_day <= ?");
     QVariantList binds{from.toString(Qt::ISODate), to.toString(Qt::ISODate)};
+    bool registerKnown = true;
     if (!registerFilter.isEmpty()) {
         bool isNumber = false;
         const int number = registerFilter.toInt(&isNumber);
@@ -56,10 +57,7 @@ std::optional<HistorySummary> SummariseHistory(const HistoryTarget& target, cons
             error = seen.lastError().text();
             return std::nullopt;
         }
-        if (!seen.next()) {
-            error = QStringLiteral("no register %1 in the history").arg(registerFilter);
-            return std::nullopt;
-        }
+        registerKnown = seen.next();
     }
     QString sums;
     for (size_t d = 1; d <= ReportGroups; ++d)
@@ -79,6 +77,7 @@ std::optional<HistorySummary> SummariseHistory(const HistoryTarget& target, cons
         return std::nullopt;
     }
     HistorySummary summary;
+    summary.RegisterKnown = registerKnown;
     summary.From = from;
     summary.To = to;
     while (query.next()) {

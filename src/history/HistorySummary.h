@@ -21,6 +21,9 @@ struct HistorySummary {
     // departments; "?" for a register whose status report was never fetched.
     QMap<QString, int64_t> TaxGroups;
     int Registers = 0;
+    // False when the register asked for was never heard of by the history at
+    // all (no receipt on any day, no status): a typing error, not a quiet period.
+    bool RegisterKnown = true;
 };
 
 // register: empty for every register, a number for a CR number, anything else
