@@ -120,6 +120,7 @@ TEST_F(DatabaseFile, MissingFolderCannotTakeTheDefaultDatabase) {
     const DatabaseFileResult r = LoadDatabase(table, dir.filePath(QStringLiteral("no/such/folder")));
     EXPECT_FALSE(r.Ok);
     EXPECT_EQ(r.Message.toStdString(), "Cannot create default database!");
+    EXPECT_EQ(r.Detail.toStdString(), "No such file or directory");
     EXPECT_EQ(r.ExitStatus, 1);
 }
 
@@ -129,6 +130,7 @@ TEST_F(DatabaseFile, FileDeletedDuringTheRunIsNotRecreatedAtExit) {
     const DatabaseFileResult r = SaveDatabase(table, dir.path());
     EXPECT_FALSE(r.Ok);
     EXPECT_EQ(r.Message.toStdString(), "Cannot open database file for writing!");
+    EXPECT_EQ(r.Detail.toStdString(), "No such file or directory");
     EXPECT_FALSE(QFile::exists(Path()));
 }
 
