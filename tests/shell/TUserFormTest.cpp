@@ -633,7 +633,7 @@ TEST_F(ShellTest, TraceToFileTurnsOnAndOffAndSaysWhyItCannot) {
         EXPECT_TRUE(boxes[0].Text.contains(QDir::toNativeSeparators(answerPath)))
             << boxes[0].Text.toStdString();
         EXPECT_TRUE(boxes[0].Text.startsWith(QString::fromUtf8(
-            std::string(language) == "MnSerbian" ? "Zapis prenosa ne moze" : "The protocol trace cannot")))
+            std::string(language) == "MnSerbian" ? "Zapis prenosa ne može" : "The protocol trace cannot")))
             << boxes[0].Text.toStdString();
     }
     FileDialogs::SetFileHook({});
