@@ -125,13 +125,22 @@ QSize TUserForm::DefaultSize() const {
         for (QGroupBox* box : page->findChildren<QGroupBox*>())
             if (box->isHidden() && box->parentWidget() && !box->parentWidget()->isHidden())
                 closed << box;
+        // The layouts between a box and the page measure it afresh.
+        const auto remeasure = [page](const QList<QGroupBox*>& boxes) {
+            for (QGroupBox* box : boxes)
+                for (QWidget* up = box->parentWidget(); up; up = up == page ? nullptr : up->parentWidget())
+                    if (up->layout())
+                        up->layout()->invalidate();
+        };
         for (QGroupBox* box : closed)
             box->setVisible(true);
+        remeasure(closed);
         if (page->layout())
             page->layout()->invalidate();
         const int value = measure(page);
         for (QGroupBox* box : closed)
             box->setVisible(false);
+        remeasure(closed);
         return value;
     };
     QSize pages = m_pageControl->minimumSizeHint();

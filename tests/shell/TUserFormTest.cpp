@@ -674,7 +674,7 @@ TEST_F(ShellTest, DeviceBackIsSaidInTheHintPanel) {
         emit Dispatcher().Reconnected(pty.DevicePath());
         EXPECT_EQ(Window().HintText(),
                   std::string(language) == "MnSerbian"
-                      ? pty.DevicePath() + " je ponovo prikljucen: port je opet otvoren na 19200 bit/s."
+                      ? pty.DevicePath() + " je ponovo priključen: port je opet otvoren na 19200 bit/s."
                       : pty.DevicePath() + " is back: the port is open again at 19200 bit/s.");
     }
 }
