@@ -324,7 +324,8 @@ TEST_F(OrvexCtlTest, DetectNamesTheSpeedTheRegisterAnswersAtOrWhyNoneDid) {
     const CtlResult none = Ctl({QStringLiteral("--port"), missing, QStringLiteral("detect"),
                                 QStringLiteral("--lang"), QStringLiteral("sr")});
     EXPECT_EQ(none.Status, CtlFailed);
-    EXPECT_TRUE(none.Out.startsWith(missing + QStringLiteral(": ne moze da se otvori: ")))
+    EXPECT_TRUE(none.Out.startsWith(
+        missing + QStringLiteral(": ne može da se otvori: nema takve datoteke ili fascikle")))
         << none.Out.toStdString();
     EXPECT_EQ(none.Err, QStringLiteral("orvexctl detect: %1: no register answered\n").arg(missing));
 
