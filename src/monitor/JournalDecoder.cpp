@@ -122,7 +122,7 @@ class LineBuilder {
     }
 
     [[nodiscard]] QString ReceiptClose() const {
-        const RegisterClock clock = m_r.Clock.value_or(RegisterClock{});
+        const JournalClock clock = m_r.Clock.value_or(JournalClock{});
         const auto two = [](int v) { return QStringLiteral("%1").arg(v, 2, 10, QLatin1Char('0')); };
         return QStringLiteral("%1\t%2:%3\t%4:%5\t %6:%7\t %8:%9")
                    .arg(Text(J::PaymentReceiptClose), Text(J::Total), Hundredths(m_r.Amount),

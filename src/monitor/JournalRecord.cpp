@@ -163,8 +163,7 @@ std::optional<JournalRecord> DecodeJournal(std::span<const uint8_t> payload) {
         r.ReceiptNumber = f.Bcd(7, 4);
         r.Pieces = int(f.Bcd(11, 2));
         r.RegisterNumber = f.Byte(13);
-        r.Clock =
-            RegisterClock{f.Byte(18) + 256 * f.Byte(19), f.Byte(17), f.Byte(16), f.Byte(15), f.Byte(14)};
+        r.Clock = JournalClock{f.Byte(18) + 256 * f.Byte(19), f.Byte(17), f.Byte(16), f.Byte(15), f.Byte(14)};
         break;
     case '?':
         r.Department = f.Byte(1);

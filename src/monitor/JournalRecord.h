@@ -14,13 +14,13 @@ enum class SaleKind : uint8_t { None, Normal, Return, Correction, Unmarked };
 
 // The register's clock as a receipt close carries it, each part as received
 // (nothing is checked: the monitor prints what came).
-struct RegisterClock {
+struct JournalClock {
     int Year = 0;
     int Month = 0;
     int Day = 0;
     int Hour = 0;
     int Minute = 0;
-    friend bool operator==(const RegisterClock&, const RegisterClock&) = default;
+    friend bool operator==(const JournalClock&, const JournalClock&) = default;
 };
 
 // One journal record, decoded once: the monitor line, the history rows, the
@@ -66,9 +66,12 @@ struct JournalRecord {
     // 'O': the register's own number (CR number).
     std::optional<int> RegisterNumber;
     // 'O': the register's clock at the close.
-    std::optional<RegisterClock> Clock;
+    std::optional<JournalClock> Clock;
     // The payload as it came, reply code first.
     QByteArray Payload;
+    // When the session took the record, milliseconds since the epoch; 0 for
+    // a record decoded outside a session.
+    qint64 ReceivedMs = 0;
 
     [[nodiscard]] SaleKind Kind() const;
     // The description through the register-to-Windows conversion and the

@@ -180,14 +180,14 @@ INSTANTIATE_TEST_SUITE_P(
             Rec('O', 0,
                 [](JournalRecord& r) {
                     r.Amount = 2550, r.ReceiptNumber = 42, r.Pieces = 3, r.RegisterNumber = 1;
-                    r.Clock = RegisterClock{2004, 3, 14, 9, 5};
+                    r.Clock = JournalClock{2004, 3, 14, 9, 5};
                 }),
             SaleKind::None, 0},
         Row{"receipt close cut short: the missing bytes read as zero", Payload("4F 00 00 00 00 25 50 00 00"),
             Rec('O', 0,
                 [](JournalRecord& r) {
                     r.Amount = 2550, r.ReceiptNumber = 0, r.Pieces = 0, r.RegisterNumber = 0;
-                    r.Clock = RegisterClock{};
+                    r.Clock = JournalClock{};
                 }),
             SaleKind::None, 0},
         Row{"external sale returned",
