@@ -125,7 +125,7 @@ Selling WhileSelling(const QString& dir, const QDate& last) {
         window.show();
         if (!forms.History().Open(QString(), dir))
             std::fprintf(stderr, "the history did not open: %s\n", qPrintable(forms.History().OpenError()));
-        QObject::connect(&forms.Session().Journal(), &JournalMonitor::RecordReceived,
+        QObject::connect(&forms.Session().Journal(), &JournalMonitor::RecordDecoded,
                          [&run] { ++run.Records; });
         HistoryPage* page = window.HistorySheet();
         page->SetToday(last);

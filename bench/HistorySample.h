@@ -8,6 +8,7 @@
 #include "history/HistorySchema.h"
 #include "history/HistorySql.h"
 #include "history/HistoryTarget.h"
+#include "protocol/RegisterCharset.h"
 
 #include <QDateTime>
 #include <QRandomGenerator>
@@ -139,13 +140,13 @@ inline bool WriteHistorySample(const HistoryTarget& target, const HistorySampleO
             receipt.RegisterNumber = reg.CrNumber;
             receipt.RegisterTime = time.toString(QStringLiteral("yyyy-MM-ddTHH:mm"));
             receipt.Whole = true;
-            JournalEntry open;
+            JournalRecord open;
             open.Code = '@';
             open.Operator = receipt.Operator;
             open.ReceiptNumber = receipt.ReceiptNumber;
             open.Payload = QByteArray(1, '@');
             if (options.Journal)
-                add(HistoryTable::Journal, JournalValues(reg, ms, open));
+                add(HistoryTable::Journal, JournalValues(reg, ms, open, RegisterCharsets::Default));
             const int lines = 1 + int(random.bounded(6)) + int(random.bounded(4));
             for (int l = 0; l < lines; ++l) {
                 const Article& a = articles[pick()];
@@ -161,27 +162,28 @@ inline bool WriteHistorySample(const HistoryTarget& target, const HistorySampleO
                 receipt.Total += item.Amount;
                 receipt.Pieces += 1;
                 if (options.Journal) {
-                    JournalEntry sale;
+                    JournalRecord sale;
                     sale.Code = 'B';
                     sale.Plu = a.Plu;
-                    sale.Description = a.Name;
+                    sale.Description = a.Name.toLatin1();
                     sale.Price = a.Price;
                     sale.Department = a.Department;
-                    sale.Quantity = item.Quantity;
-                    sale.SaleKind = 'N';
+                    sale.Quantity = item.Quantity * 10;
+                    sale.SaleKindByte = 'N';
                     sale.Payload = QByteArray(1, 'B');
-                    add(HistoryTable::Journal, JournalValues(reg, ms, sale));
+                    add(HistoryTable::Journal, JournalValues(reg, ms, sale, RegisterCharsets::Default));
                 }
             }
-            JournalEntry close;
+            JournalRecord close;
             close.Code = 'O';
             close.Amount = receipt.Total;
             close.ReceiptNumber = receipt.ReceiptNumber;
-            close.Quantity = receipt.Pieces;
-            close.RegisterTime = receipt.RegisterTime;
+            close.Pieces = receipt.Pieces;
+            close.Clock = JournalClock{time.date().year(), time.date().month(), time.date().day(),
+                                       time.time().hour(), time.time().minute()};
             close.Payload = QByteArray(1, 'O');
             if (options.Journal)
-                add(HistoryTable::Journal, JournalValues(reg, ms, close));
+                add(HistoryTable::Journal, JournalValues(reg, ms, close, RegisterCharsets::Default));
             add(HistoryTable::Receipts, ReceiptValues(reg, ms, receipt));
             for (const ReceiptItem& item : receipt.Items)
                 add(HistoryTable::ReceiptItems, ReceiptItemValues(reg, ms, receipt, item));

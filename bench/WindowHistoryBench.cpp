@@ -55,7 +55,7 @@ Run Sell(bool record) {
         forms.UserForm().show();
         if (record && !forms.History().Open(QString(), dir.path()))
             std::fprintf(stderr, "the history did not open: %s\n", qPrintable(forms.History().OpenError()));
-        QObject::connect(&forms.Session().Journal(), &JournalMonitor::RecordReceived,
+        QObject::connect(&forms.Session().Journal(), &JournalMonitor::RecordDecoded,
                          [&run] { ++run.Records; });
         forms.UserForm().Menus()->Action(QStringLiteral("Monitor1"))->trigger();
         forms.UserForm().Menus()->Action(QStringLiteral("Connect1"))->trigger();

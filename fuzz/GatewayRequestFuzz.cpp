@@ -6,6 +6,7 @@
 #include "database/PluTable.h"
 #include "gateway/JournalJson.h"
 #include "gateway/ReceiptRequest.h"
+#include "monitor/JournalRecord.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -55,7 +56,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         break;
     }
     case 2:
-        (void)JournalRecordJson(bytes, data[0] & 4 ? 238 : 204);
+        if (const auto record = DecodeJournal(bytes))
+            (void)JournalRecordJson(*record, data[0] & 4 ? 238 : 204);
         break;
     default: {
         const QString problem = IdempotencyKeyProblem(text);

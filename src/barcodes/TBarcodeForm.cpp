@@ -220,9 +220,11 @@ void TBarcodeForm::BarcdGridSetEditText(int row, int column, const QString& text
         ShowMessage(message);
 }
 
-QString TBarcodeForm::NotANumberMessage(int column) {
-    static const char* const names[] = {"Header", "Code", "Weight"};
-    return QStringLiteral("%1 must be a number!").arg(QLatin1String(names[std::clamp(column, 0, 2)]));
+QString TBarcodeForm::NotANumberMessage(int column) const {
+    const Caption titles[] = {BarcodeMessages::HeaderTitle, BarcodeMessages::CodeTitle,
+                              BarcodeMessages::WeightTitle};
+    return BarcodeMessages::NotANumber.Text(m_language)
+        .arg(titles[std::clamp(column, 0, 2)].Text(m_language));
 }
 
 void TBarcodeForm::EditorClosed() {
@@ -244,7 +246,7 @@ void TBarcodeForm::ShowDamagedRules() {
     for (int r = 0; r < BarcodeRuleCount; ++r) {
         const BarcodeRule& rule = applied.Rules[size_t(r)];
         if (!RuleWithinChecks(rule))
-            damaged << QStringLiteral("type %1 (header %2, code %3, weight %4)")
+            damaged << BarcodeMessages::RuleText.Text(m_language)
                            .arg(r + 1)
                            .arg(rule.Header)
                            .arg(rule.Code)
@@ -252,10 +254,7 @@ void TBarcodeForm::ShowDamagedRules() {
     }
     if (damaged.isEmpty())
         return;
-    ShowMessage(
-        QStringLiteral("These barcode rules from ComOpts.ini are damaged: %1.\nA damaged rule matches "
-                       "no barcode; correct it here and apply.")
-            .arg(damaged.join(QStringLiteral(", "))));
+    ShowMessage(BarcodeMessages::DamagedRules.Text(m_language).arg(damaged.join(QStringLiteral(", "))));
 }
 
 void TBarcodeForm::ApplyBtnClick() {

@@ -48,7 +48,7 @@ class TBarcodeForm : public QDialog {
     // Rules from a damaged options file, which the grid's checks would
     // refuse, are named when the dialog opens.
     void ShowDamagedRules();
-    [[nodiscard]] static QString NotANumberMessage(int column);
+    [[nodiscard]] QString NotANumberMessage(int column) const;
 
     void ShowRules(const BarcodeTypeTable& table);
     void ShowMessage(const QString& text);

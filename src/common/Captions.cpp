@@ -55,7 +55,7 @@ constexpr ControlCaption Menu[] = {
     {"", "Wordwrap", T, {"Word Wrap", "Slaganje teksta"}},
     {"", "Port", T, {"Port", "Port"}},
     {"", "BaudRate", T, {"Baud Rate", "Brzina prenosa"}},
-    {"", "MnFindRegister", T, {"Find register", "Pronadji kasu"}},
+    {"", "MnFindRegister", T, {"Find register", "Pronađi kasu"}},
     {"", "MnTraceFile", T, {"Trace to file...", "Zapis prenosa u datoteku..."}},
     {"", "WRYes", T, {"Yes", "Da"}},
     {"", "WRNo", T, {"No", "Ne"}},

@@ -3,6 +3,7 @@
 list(APPEND ORVEX_CORE_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/ShellSettings.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Captions.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/SystemReasons.cpp
 )
 list(APPEND ORVEX_CORE_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/FileHeadWriter.cpp

@@ -23,9 +23,11 @@ constexpr CommandHelp Commands[] = {
     {"import", "import FILE [--db FILE]",
      "Takes the PLUs of a spreadsheet (.xlsx, .xlsm, .ods, .xls, .csv) into the database, as "
      "Database > Import does, and prints what was taken and what was skipped. Talks to no register."},
-    {"monitor", "monitor [--db FILE] [--format text|json]",
+    {"monitor", "monitor [--db FILE] [--format text|json|csv]",
      "Prints the sales journal lines as the register sends them and answers the register's PLU requests "
-     "from the database, until interrupted (SIGINT or SIGTERM)."},
+     "from the database, until interrupted (SIGINT or SIGTERM). With --format json or csv, each journal "
+     "record's fields instead, one JSON object or CSV row a line (CSV under a header line), the same in "
+     "every language."},
     {"detect", "detect",
      "Looks for the register: asks each serial device (what COM1 to COM4 stand for and every device the "
      "system detects; only DEV with --port) for the clock at 9600, 19200 and 38400 bit/s and prints, one "

@@ -48,12 +48,15 @@ void PrintJson(QTextStream& out, const Records& records) {
 
 void PrintCsv(QTextStream& out, const Records& records) {
     out << records.Keys.join(QLatin1Char(',')) << "\n";
-    for (const QVariantList& row : records.Rows) {
-        QStringList fields;
-        for (const QVariant& value : row)
-            fields << CsvField(value);
-        out << fields.join(QLatin1Char(',')) << "\n";
-    }
+    for (const QVariantList& row : records.Rows)
+        PrintCsvRow(out, row);
+}
+
+void PrintCsvRow(QTextStream& out, const QVariantList& row) {
+    QStringList fields;
+    for (const QVariant& value : row)
+        fields << CsvField(value);
+    out << fields.join(QLatin1Char(',')) << "\n";
 }
 
 QString JsonLine(const QStringList& keys, const QVariantList& values) {

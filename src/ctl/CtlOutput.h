@@ -17,6 +17,8 @@ struct Records {
 
 void PrintJson(QTextStream& out, const Records& records);
 void PrintCsv(QTextStream& out, const Records& records);
+// One row of CSV, quoted as PrintCsv quotes (monitor's rows as they come).
+void PrintCsvRow(QTextStream& out, const QVariantList& row);
 // One record as a JSON object on a line of its own (monitor's JSON lines).
 [[nodiscard]] QString JsonLine(const QStringList& keys, const QVariantList& values);
 

@@ -346,8 +346,6 @@ int CtlRun::ExecuteCommand() {
             return CtlUsage;
         if (m_line.Words.size() != 1)
             return Usage(QStringLiteral("monitor takes only --db and --format"));
-        if (m_format == OutputFormat::Csv)
-            return Usage(QStringLiteral("monitor prints text or JSON lines"));
         return Monitor();
     }
     if (first == QLatin1String("export"))

@@ -1,5 +1,6 @@
 #include "ctl/CtlRun.h"
 
+#include "ctl/JournalFields.h"
 #include "monitor/JournalMonitor.h"
 #include "protocol/ReplyDispatcher.h"
 #include "session/RegisterSession.h"
@@ -13,17 +14,25 @@ int CtlRun::Monitor() {
         return FailPort();
     JournalMonitor& monitor = m_session->Journal();
     monitor.SetRegisterFontQuery([] { return false; });
-    QObject::connect(&monitor, &JournalMonitor::LineDecoded, &scope, [this](const QString& line) {
-        // A JSON line carries the time it came and the journal line's fields.
-        if (m_format == OutputFormat::Json)
-            m_context.Out << JsonLine(
-                                 {QStringLiteral("received"), QStringLiteral("fields")},
-                                 {IsoTimestamp(QDateTime::currentDateTime()), line.split(QLatin1Char('\t'))})
-                          << "\n"
-                          << Qt::flush;
-        else
+    if (m_format == OutputFormat::Text) {
+        QObject::connect(&monitor, &JournalMonitor::LineDecoded, &scope, [this](const QString& line) {
             m_context.Out << line << "\n" << Qt::flush;
-    });
+        });
+    } else {
+        // Scripts get each journal record's fields, never the captions of a language.
+        if (m_format == OutputFormat::Csv)
+            PrintCsv(m_context.Out, {JournalFieldKeys(), {}});
+        m_context.Out << Qt::flush;
+        QObject::connect(
+            &monitor, &JournalMonitor::RecordDecoded, &scope, [this](const JournalRecord& record) {
+                const QVariantList values = JournalFieldValues(record, m_session->Settings().Charset);
+                if (m_format == OutputFormat::Json)
+                    m_context.Out << JsonLine(JournalFieldKeys(), values) << "\n";
+                else
+                    PrintCsvRow(m_context.Out, values);
+                m_context.Out << Qt::flush;
+            });
+    }
     QString lost;
     QObject::connect(&Dispatcher(), &ReplyDispatcher::PortLost, &scope,
                      [&](const QString&, const QString& reason) {

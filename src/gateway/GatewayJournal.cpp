@@ -3,13 +3,14 @@
 #include "gateway/JournalJson.h"
 
 #include <QDateTime>
-#include <span>
 
-void GatewayJournal::Add(const QByteArray& payload, int charset) {
-    QJsonObject record = JournalRecordJson(
-        std::span(reinterpret_cast<const uint8_t*>(payload.constData()), size_t(payload.size())), charset);
+void GatewayJournal::Add(const JournalRecord& decoded, int charset) {
+    QJsonObject record = JournalRecordJson(decoded, charset);
+    const QDateTime received = decoded.ReceivedMs != 0
+                                   ? QDateTime::fromMSecsSinceEpoch(decoded.ReceivedMs, Qt::UTC)
+                                   : QDateTime::currentDateTimeUtc();
     record.insert("seq", double(++m_last));
-    record.insert("received", QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs));
+    record.insert("received", received.toString(Qt::ISODateWithMs));
     m_records.push_back(record);
     while (m_records.size() > m_capacity)
         m_records.pop_front();

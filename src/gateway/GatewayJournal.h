@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QByteArray>
+#include "monitor/JournalRecord.h"
+
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QObject>
@@ -18,8 +19,8 @@ class GatewayJournal : public QObject {
     explicit GatewayJournal(size_t capacity = DefaultCapacity, QObject* parent = nullptr)
         : QObject(parent), m_capacity(capacity) {}
 
-    // A record as it came, reply code first.
-    void Add(const QByteArray& payload, int charset);
+    // A record as the session decoded it; its texts through the charset.
+    void Add(const JournalRecord& record, int charset);
 
     // Records with a sequence number above after, at most limit of them.
     [[nodiscard]] QJsonArray After(qint64 after, int limit) const;

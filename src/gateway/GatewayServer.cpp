@@ -282,8 +282,8 @@ void GatewayServer::AddRegister(const QString& id, RegisterSession& session, con
         reg->Queue->SetCapacity(m_queueCapacity);
     Register* r = reg.get();
     GatewayJournal* journal = r->Journal.get();
-    connect(&session.Journal(), &JournalMonitor::RecordReceived, journal,
-            [r](const QByteArray& payload) { r->Journal->Add(payload, r->Session->Settings().Charset); });
+    connect(&session.Journal(), &JournalMonitor::RecordDecoded, journal,
+            [r](const JournalRecord& record) { r->Journal->Add(record, r->Session->Settings().Charset); });
     connect(&session.Status(), &StatusReplies::ReceiptStateReceived, journal, [r](quint8 state) {
         const QString name = ReceiptStateName(state);
         r->ReceiptStatus = name.isEmpty() ? QJsonValue() : QJsonValue(name);

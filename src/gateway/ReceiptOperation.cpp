@@ -10,7 +10,6 @@
 #include "serial/TRS232Form.h"
 #include "session/RegisterSession.h"
 
-#include <cmath>
 #include <span>
 
 namespace {
@@ -19,26 +18,10 @@ bool IsAdjustmentRecord(uint8_t code) {
     return code >= 'C' && code <= 'F';
 }
 
-qint64 Hundredths(const QJsonValue& v) {
-    return qint64(std::llround(v.toDouble() * 100.0));
-}
-
 } // namespace
 
-// What a record adds to the receipt's amount, in hundredths, as the register
-// reckons it: price times quantity rounded to the hundredth.
 qint64 ReceiptAmountOf(const QJsonObject& record) {
-    const QString code = record["code"].toString();
-    if (code == QLatin1String("?") || code == QLatin1String("A") || code == QLatin1String("B")) {
-        const qint64 thousandths = std::llround(record["quantity"].toDouble() * 1000.0);
-        const qint64 amount = (Hundredths(record["price"]) * thousandths + 500) / 1000;
-        return record["kind"] == QLatin1String("correction") ? -amount : amount;
-    }
-    if (code == QLatin1String("C") || code == QLatin1String("E"))
-        return Hundredths(record["amount"]);
-    if (code == QLatin1String("D") || code == QLatin1String("F"))
-        return -Hundredths(record["amount"]);
-    return 0;
+    return SignedAmount(JournalRecordFromJson(record));
 }
 
 ReceiptOperation::ReceiptOperation(RequestLog& log, QString registerId, QString key, QJsonValue body,
@@ -55,7 +38,7 @@ void ReceiptOperation::Start(RegisterSession& session) {
         End({503, QJsonObject{{"error", "the register's line cannot be opened; nothing was sent"}}});
         return;
     }
-    m_connections << connect(&session.Journal(), &JournalMonitor::RecordReceived, this,
+    m_connections << connect(&session.Journal(), &JournalMonitor::RecordDecoded, this,
                              &ReceiptOperation::Record);
     m_connections << connect(&session.Status(), &StatusReplies::ReceiptStateReceived, this,
                              &ReceiptOperation::ReceiptState);
@@ -178,13 +161,11 @@ void ReceiptOperation::Confirmed(const QJsonObject& step) {
     });
 }
 
-void ReceiptOperation::Record(const QByteArray& payload) {
-    if (m_stage == Stage::CheckStatus || m_stage == Stage::Logging || m_stage == Stage::Done ||
-        payload.isEmpty())
+void ReceiptOperation::Record(const JournalRecord& decoded) {
+    if (m_stage == Stage::CheckStatus || m_stage == Stage::Logging || m_stage == Stage::Done)
         return;
-    const auto code = uint8_t(payload[0]);
-    const QJsonObject record = JournalRecordJson(
-        std::span(reinterpret_cast<const uint8_t*>(payload.constData()), size_t(payload.size())), m_charset);
+    const uint8_t code = decoded.Code;
+    const QJsonObject record = JournalRecordJson(decoded, m_charset);
     if (code == '@') {
         m_receiptNumber = record["receiptNumber"];
         Log({{"record", record}});
@@ -205,7 +186,7 @@ void ReceiptOperation::Record(const QByteArray& payload) {
     }
     if (code == 'L' && m_stage == Stage::Verify) {
         m_timer.stop();
-        const qint64 diff = Hundredths(record["amount"]) - m_expected;
+        const qint64 diff = decoded.Amount.value_or(0) - m_expected;
         if (step.What == ReceiptStep::Kind::Subtotal) {
             m_subtotal = record["amount"];
             Confirmed({{"subtotal", record}});
@@ -237,13 +218,13 @@ void ReceiptOperation::Record(const QByteArray& payload) {
         line.insert("plu", step.Plu);
         line.insert("line", step.Index);
         m_lines.append(line);
-        m_expected += ReceiptAmountOf(record);
+        m_expected += SignedAmount(decoded);
         Confirmed({{"line", step.Index}, {"record", line}});
     } else if (step.What == ReceiptStep::Kind::Adjustment && IsAdjustmentRecord(code) && !m_lines.isEmpty()) {
         QJsonObject line = m_lines.last().toObject();
         line.insert("adjustment", record);
         m_lines.replace(m_lines.size() - 1, line);
-        m_expected += ReceiptAmountOf(record);
+        m_expected += SignedAmount(decoded);
         Confirmed({{"line", step.Index}, {"adjustment", record}});
     } else if (step.What == ReceiptStep::Kind::Subtotal && code == 'L') {
         m_subtotal = record["amount"];

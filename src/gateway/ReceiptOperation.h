@@ -2,6 +2,7 @@
 
 #include "gateway/GatewayOperation.h"
 #include "gateway/ReceiptRequest.h"
+#include "monitor/JournalRecord.h"
 
 #include <QJsonArray>
 #include <QJsonObject>
@@ -13,8 +14,8 @@
 
 class RequestLog;
 
-// What a journal record in its decoded form adds to the receipt's amount, in
-// hundredths, as the register reckons it (price times quantity, rounded).
+// What a journal record, in the JSON form the request log keeps, adds to the
+// receipt's amount in hundredths (SignedAmount of the record).
 [[nodiscard]] qint64 ReceiptAmountOf(const QJsonObject& record);
 
 // Where a receipt a restart interrupted goes on from: the steps confirmed
@@ -66,7 +67,7 @@ class ReceiptOperation : public GatewayOperation {
     static constexpr int MaxAsks = 3;
     static constexpr int MaxResends = 2;
 
-    void Record(const QByteArray& payload);
+    void Record(const JournalRecord& decoded);
     void ReceiptState(quint8 state);
     void ErrorStatus(quint8 status);
     void TimedOut();

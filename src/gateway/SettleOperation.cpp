@@ -1,6 +1,5 @@
 #include "gateway/SettleOperation.h"
 
-#include "gateway/JournalJson.h"
 #include "gateway/StatusOperation.h"
 #include "monitor/JournalMonitor.h"
 #include "protocol/ReplyDispatcher.h"
@@ -109,15 +108,12 @@ void SettleOperation::State(quint8 state) {
     } else {
         // Whether the receipt holds exactly the logged steps: its subtotal says.
         m_state = state;
-        m_connection = connect(
-            &m_session->Journal(), &JournalMonitor::RecordReceived, this, [this](const QByteArray& payload) {
-                if (payload.isEmpty() || payload[0] != 'L' || m_done)
-                    return;
-                const QJsonObject record = JournalRecordJson(
-                    std::span(reinterpret_cast<const uint8_t*>(payload.constData()), size_t(payload.size())),
-                    204);
-                Subtotal(std::llround(record["amount"].toDouble() * 100.0));
-            });
+        m_connection = connect(&m_session->Journal(), &JournalMonitor::RecordDecoded, this,
+                               [this](const JournalRecord& record) {
+                                   if (record.Code != 'L' || m_done)
+                                       return;
+                                   Subtotal(record.Amount.value_or(0));
+                               });
         m_asks = 0;
         m_question = 'L';
         m_timer.start(m_timeouts.StepMs);

@@ -76,6 +76,8 @@ inline constexpr Caption NotWritable{"the file or its folder cannot be written",
                                      "u datoteku ili njenu fasciklu ne može da se piše"};
 inline constexpr Caption UnknownKind{"only .png, .svg and .pdf can be written",
                                      "mogu da se zapišu samo .png, .svg i .pdf"};
+inline constexpr Caption UnknownSheetKind{"only .xlsx and .csv files can be written",
+                                          "mogu da se zapišu samo datoteke .xlsx i .csv"};
 
 // The charts' tabs.
 inline constexpr Caption TurnoverTab{"Turnover", "Promet"};

@@ -1,7 +1,9 @@
 #include "history/HistoryPage.h"
 
 #include "common/SafeFile.h"
+#include "common/SystemReasons.h"
 #include "history/HistoryMessages.h"
+#include "toolkit/ElidedLabel.h"
 #include "toolkit/FileDialogs.h"
 #include "toolkit/MessageBoxes.h"
 
@@ -71,16 +73,16 @@ QByteArray ChartPicture(const HistoryChartData& data, const QString& suffix) {
 }
 
 // Writes bytes whole beside the target and renames them over it; the reason
-// when that fails.
-QString WriteWhole(const QString& path, const QByteArray& bytes) {
+// in the language when that fails.
+QString WriteWhole(const QString& path, const QByteArray& bytes, int lang) {
     const WriteTarget target = ResolveWriteTarget(path);
     if (!target.Ok())
         return target.Refusal;
     QSaveFile file(target.Path);
     if (!file.open(QIODevice::WriteOnly))
-        return file.errorString();
+        return SystemReasons::Translate(file.errorString(), lang);
     if (file.write(bytes) != bytes.size() || !file.commit())
-        return file.errorString();
+        return SystemReasons::Translate(file.errorString(), lang);
     return {};
 }
 
@@ -115,9 +117,9 @@ HistoryPage::HistoryPage(QWidget* parent)
     choice->addWidget(m_register, 1);
     Body()->addLayout(choice);
 
-    m_status = new QLabel(this);
+    // One line, whole in its tooltip: a long reason never makes the page taller.
+    m_status = new ElidedLabel(this);
     m_status->setObjectName(QStringLiteral("HistoryStatus"));
-    m_status->setWordWrap(true);
     Body()->addWidget(m_status);
 
     m_tabs = new QTabWidget(this);
@@ -459,7 +461,7 @@ bool HistoryPage::SaveChart(HistoryChart chart, const QString& path) {
         why = UnknownKind.Text(m_lang);
     } else {
         const QByteArray bytes = ChartPicture(ChartData(chart, *m_figures, m_lang), suffix);
-        why = bytes.isEmpty() ? NotWritable.Text(m_lang) : WriteWhole(path, bytes);
+        why = bytes.isEmpty() ? NotWritable.Text(m_lang) : WriteWhole(path, bytes, m_lang);
     }
     if (why.isEmpty())
         return true;
@@ -474,7 +476,7 @@ bool HistoryPage::ExportFigures(HistoryChart chart, const QString& path) {
     QString why;
     std::unique_ptr<SheetWriter> writer = MakeSheetWriter(path);
     if (!writer) {
-        why = QStringLiteral(".xlsx, .csv");
+        why = UnknownSheetKind.Text(m_lang);
     } else {
         for (const SheetRow& row : ChartData(chart, *m_figures, m_lang).Rows)
             writer->AddRow(row);

@@ -27,8 +27,7 @@ HistoryRecorder::HistoryRecorder(RegisterSession& session, HistoryStore& store, 
                                  QObject* parent)
     : QObject(parent), m_session(session), m_store(store) {
     m_register.Shop = shop;
-    connect(&session.Journal(), &JournalMonitor::RecordReceived, this,
-            [this](const QByteArray& payload) { JournalRecord(payload, Now()); });
+    connect(&session.Journal(), &JournalMonitor::RecordDecoded, this, &HistoryRecorder::Record);
     connect(&session.Reports(), &DailyReports::ReportReceived, this,
             [this](const QByteArray& payload) { Report(payload, Now()); });
     connect(&session.Reports(), &DailyReports::ZReportFinished, this,
@@ -38,18 +37,24 @@ HistoryRecorder::HistoryRecorder(RegisterSession& session, HistoryStore& store, 
 }
 
 void HistoryRecorder::JournalRecord(const QByteArray& payload, qint64 receivedMs) {
-    const auto entry = ReadJournalEntry(Bytes(payload), m_session.Settings().Charset);
-    if (!entry)
+    std::optional<::JournalRecord> record = DecodeJournal(Bytes(payload));
+    if (!record)
         return;
-    const auto receipt = m_receipts.Add(*entry);
+    record->ReceivedMs = receivedMs;
+    Record(*record);
+}
+
+void HistoryRecorder::Record(const ::JournalRecord& record) {
+    const int charset = m_session.Settings().Charset;
+    const auto receipt = m_receipts.Add(record, charset);
     if (receipt && !m_identified)
         m_register.CrNumber = receipt->RegisterNumber;
-    m_store.Add(HistoryTable::Journal, JournalValues(m_register, receivedMs, *entry));
+    m_store.Add(HistoryTable::Journal, JournalValues(m_register, record.ReceivedMs, record, charset));
     if (receipt) {
-        m_store.Add(HistoryTable::Receipts, ReceiptValues(m_register, receivedMs, *receipt));
+        m_store.Add(HistoryTable::Receipts, ReceiptValues(m_register, record.ReceivedMs, *receipt));
         for (const ReceiptItem& item : receipt->Items)
             m_store.Add(HistoryTable::ReceiptItems,
-                        ReceiptItemValues(m_register, receivedMs, *receipt, item));
+                        ReceiptItemValues(m_register, record.ReceivedMs, *receipt, item));
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "history/HistoryRows.h"
 #include "history/ReceiptAssembler.h"
+#include "monitor/JournalRecord.h"
 
 #include <QByteArray>
 #include <QJsonObject>
@@ -27,6 +28,8 @@ class HistoryRecorder : public QObject {
     // The handlers of the session's signals, open for callers that have the
     // payloads from elsewhere (a replayed journal, say).
     void JournalRecord(const QByteArray& payload, qint64 receivedMs);
+    // A record the session decoded, dated by its ReceivedMs.
+    void Record(const ::JournalRecord& record);
     void Report(const QByteArray& payload, qint64 receivedMs);
     void ZReportOutcome(bool answered, int status, const QString& line, qint64 receivedMs);
     // A receipt request the gateway ended on this register, with the outcome

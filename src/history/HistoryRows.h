@@ -1,5 +1,6 @@
 #pragma once
 
+#include "monitor/JournalRecord.h"
 #include "reports/ReportLayouts.h"
 
 #include <QByteArray>
@@ -20,41 +21,17 @@ struct RegisterKey {
     friend bool operator==(const RegisterKey&, const RegisterKey&) = default;
 };
 
-// One journal record with its fields read out. Amounts are hundredths,
-// quantities the register's own units (ten-thousandths for department and
-// external sales, thousandths for PLU sales, pieces for a receipt close).
-struct JournalEntry {
-    uint8_t Code = 0;
-    std::optional<int> Operator;
-    std::optional<int> Department;
-    std::optional<int> Plu;
-    QString Description;
-    std::optional<int64_t> Price;
-    std::optional<int64_t> Quantity;
-    std::optional<int64_t> Amount;
-    uint8_t SaleKind = 0;
-    std::optional<int64_t> ReceiptNumber;
-    // 'O': the register's own date and time, "yyyy-MM-ddTHH:mm".
-    QString RegisterTime;
-    // 'G' to 'J': the amount of each department.
-    std::array<int64_t, ReportGroups> DepartmentAmounts{};
-    QByteArray Payload;
-};
-
-// The fields of a journal record (reply code first); nothing for a payload
-// that is not a journal record. Bytes missing from a short record read as
-// zero, as the monitor reads them. Texts go through the register charset.
-[[nodiscard]] std::optional<JournalEntry> ReadJournalEntry(std::span<const uint8_t> payload, int charset);
-
 // One line of a receipt: a PLU sale (Plu set), a department or external sale,
-// with the surcharges and discounts given on it. Returns and corrections count
-// negative. Subtotal surcharges and discounts are the receipt's, not a line's.
+// with the surcharges and discounts given on it, signed as SignedAmount says
+// (returns and corrections negative). Subtotal surcharges and discounts are
+// the receipt's, not a line's.
 struct ReceiptItem {
     std::optional<int> Plu;
     int Department = 1;
     QString Description;
-    // Thousandths of the unit.
+    // Thousandths of the unit, as the receipt_items table keeps it.
     int64_t Quantity = 0;
+    // Hundredths.
     int64_t Amount = 0;
 };
 
@@ -75,9 +52,17 @@ struct ReceiptRecord {
 };
 
 // The value lists of the tables' rows, in TableColumns order; the origin and
-// sequence number at their head are left for the store to fill.
+// sequence number at their head are left for the store to fill. A journal
+// row's columns are the record's fields in its units (price and amount in
+// hundredths, quantity in ten-thousandths), except where the table has no
+// column of their own: a receipt close's pieces and a ticket discount's
+// tickets go in quantity, a percentage (hundredths of a per cent) in price.
+// Texts go through the register charset.
 [[nodiscard]] QVariantList JournalValues(const RegisterKey& reg, qint64 receivedMs,
-                                         const JournalEntry& entry);
+                                         const JournalRecord& record, int charset);
+// A receipt close's register clock as the tables keep it, "yyyy-MM-ddTHH:mm";
+// empty for other records.
+[[nodiscard]] QString RegisterTimeText(const JournalRecord& record);
 [[nodiscard]] QVariantList ReceiptValues(const RegisterKey& reg, qint64 receivedMs,
                                          const ReceiptRecord& receipt);
 // One row per line of the receipt, dated by the receipt's close.

@@ -26,7 +26,7 @@ QString DepartmentColumns(const QString& pattern) {
 }
 
 // Numbered steps; a step once released is never changed, a change is a new step.
-const std::array<QStringList, 4> Migrations{{
+const std::array<QStringList, 5> Migrations{{
     {
         QStringLiteral("CREATE TABLE registers (shop TEXT NOT NULL, cr_number INTEGER NOT NULL, "
                        "fiscal_id TEXT NOT NULL, department_taxes TEXT NOT NULL, first_ms BIGINT NOT NULL, "
@@ -199,6 +199,13 @@ const std::array<QStringList, 4> Migrations{{
         QStringLiteral("CREATE TABLE gateway_receipts (" ORVEX_ROW_HEAD
                        "request_key TEXT NOT NULL, status INTEGER NOT NULL, receipt_number BIGINT, "
                        "error TEXT, outcome TEXT NOT NULL, PRIMARY KEY (origin, seq))"),
+    },
+    {
+        // A journal row's quantity is in ten-thousandths of its unit, as the
+        // department and external sales carry it; PLU sales (thousandths on
+        // the line) were kept in thousandths before.
+        QStringLiteral(
+            "UPDATE journal SET quantity = quantity * 10 WHERE code = 'B' AND quantity IS NOT NULL"),
     },
 }};
 

@@ -4,13 +4,10 @@
 
 namespace {
 
-int64_t RoundedDiv(int64_t num, int64_t den) {
-    return num >= 0 ? (num + den / 2) / den : -((-num + den / 2) / den);
-}
-
-// Corrections and returns take the amount off.
-int64_t Signed(int64_t amount, uint8_t saleKind) {
-    return saleKind == 'C' || saleKind == 'R' ? -amount : amount;
+// Ten-thousandths to the thousandths the receipt_items table keeps, halves
+// away from zero.
+int64_t Thousandths(int64_t tenThousandths) {
+    return tenThousandths >= 0 ? (tenThousandths + 5) / 10 : -((-tenThousandths + 5) / 10);
 }
 
 } // namespace
@@ -19,7 +16,7 @@ size_t ReceiptAssembler::DepartmentIndex(int department) {
     return size_t(std::clamp(department, 1, int(ReportGroups)) - 1);
 }
 
-std::optional<ReceiptRecord> ReceiptAssembler::Add(const JournalEntry& e) {
+std::optional<ReceiptRecord> ReceiptAssembler::Add(const JournalRecord& e, int charset) {
     switch (e.Code) {
     case '@':
         m_open = true;
@@ -29,40 +26,32 @@ std::optional<ReceiptRecord> ReceiptAssembler::Add(const JournalEntry& e) {
         m_subtotalAdjust.fill(0);
         return std::nullopt;
     case 'A':
-    case '?':
-        // Quantities in ten-thousandths.
-        m_items.push_back(
-            {std::nullopt, int(DepartmentIndex(e.Department.value_or(1)) + 1), e.Description,
-             Signed(RoundedDiv(e.Quantity.value_or(0), 10), e.SaleKind),
-             Signed(RoundedDiv(e.Price.value_or(0) * e.Quantity.value_or(0), 10000), e.SaleKind)});
-        return std::nullopt;
     case 'B':
-        // Quantities in thousandths.
-        m_items.push_back(
-            {e.Plu, int(DepartmentIndex(e.Department.value_or(1)) + 1), e.Description,
-             Signed(e.Quantity.value_or(0), e.SaleKind),
-             Signed(RoundedDiv(e.Price.value_or(0) * e.Quantity.value_or(0), 1000), e.SaleKind)});
+    case '?': {
+        const int64_t quantity = Thousandths(e.Quantity.value_or(0));
+        m_items.push_back({e.Plu, int(DepartmentIndex(e.Department.value_or(1)) + 1),
+                           e.DescriptionText(charset), AmountSign(e) < 0 ? -quantity : quantity,
+                           SignedAmount(e)});
         return std::nullopt;
+    }
     case 'C':
-    case 'E':
-        if (!m_items.empty())
-            m_items.back().Amount += e.Amount.value_or(0);
-        return std::nullopt;
     case 'D':
+    case 'E':
     case 'F':
         if (!m_items.empty())
-            m_items.back().Amount -= e.Amount.value_or(0);
+            m_items.back().Amount += SignedAmount(e);
         return std::nullopt;
     case 'G':
-    case 'I':
     case 'H':
+    case 'I':
     case 'J': {
-        const int64_t sign = e.Code == 'G' || e.Code == 'I' ? 1 : -1;
+        const int64_t sign = AmountSign(e);
         for (size_t d = 0; d < ReportGroups; ++d)
             m_subtotalAdjust[d] += sign * e.DepartmentAmounts[d];
         return std::nullopt;
     }
     case 'K':
+        // The immediate correction takes back the line before it.
         if (!m_items.empty())
             m_items.pop_back();
         return std::nullopt;
@@ -72,9 +61,9 @@ std::optional<ReceiptRecord> ReceiptAssembler::Add(const JournalEntry& e) {
         r.Operator = m_operator;
         r.ReceiptNumber = e.ReceiptNumber.value_or(m_number);
         r.Total = e.Amount.value_or(0);
-        r.Pieces = int(e.Quantity.value_or(0));
-        r.RegisterNumber = e.Payload.size() > 13 ? uint8_t(e.Payload[13]) : 0;
-        r.RegisterTime = e.RegisterTime;
+        r.Pieces = e.Pieces.value_or(0);
+        r.RegisterNumber = e.RegisterNumber.value_or(0);
+        r.RegisterTime = RegisterTimeText(e);
         r.Departments = m_subtotalAdjust;
         for (const ReceiptItem& item : m_items)
             r.Departments[DepartmentIndex(item.Department)] += item.Amount;

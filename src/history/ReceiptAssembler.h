@@ -11,7 +11,7 @@
 class ReceiptAssembler {
   public:
     // The receipt an 'O' record closed; nothing for any other record.
-    std::optional<ReceiptRecord> Add(const JournalEntry& entry);
+    std::optional<ReceiptRecord> Add(const JournalRecord& record, int charset);
 
   private:
     [[nodiscard]] static size_t DepartmentIndex(int department);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "monitor/JournalRecord.h"
+
 #include <QChar>
 #include <QString>
 #include <cstdint>
@@ -19,13 +21,11 @@ struct JournalStyle {
     QChar DecimalSeparator = QLatin1Char('.');
 };
 
-// The reply codes of the journal records: '?' and '@' to 'O' except 'N',
-// which is the register's request for a PLU (ExternalPluRequest).
-[[nodiscard]] bool IsJournalCode(uint8_t code);
+// A decoded journal record as one line of the monitor text.
+[[nodiscard]] QString JournalLine(const JournalRecord& record, const JournalStyle& style);
 
-// One journal record, reply code first, as one line of the monitor text.
-// Bytes missing from a record shorter than its layout read as zero; nothing
-// for a code that is not a journal record.
+// One journal record, reply code first, decoded (DecodeJournal) and written
+// as its monitor line; nothing for a code that is not a journal record.
 [[nodiscard]] std::optional<QString> DecodeJournalRecord(std::span<const uint8_t> payload,
                                                          const JournalStyle& style);
 

@@ -1,8 +1,9 @@
 #include "monitor/JournalMonitor.h"
 
 #include "monitor/ExternalPluRequest.h"
-#include "protocol/Converts.h"
 #include "protocol/ReplyDispatcher.h"
+
+#include <QDateTime>
 
 JournalMonitor::JournalMonitor(ReplyDispatcher& dispatcher, const PluTable& table, QObject* parent)
     : QObject(parent), m_dispatcher(dispatcher), m_table(table) {
@@ -45,20 +46,18 @@ void JournalMonitor::ResetByteCount() {
 }
 
 void JournalMonitor::JournalRecord(std::span<const uint8_t> payload) {
-    const JournalStyle style = Style();
-    const std::optional<QString> line = DecodeJournalRecord(payload, style);
-    if (!line)
+    std::optional<::JournalRecord> record = DecodeJournal(payload);
+    if (!record)
         return;
+    record->ReceivedMs = QDateTime::currentMSecsSinceEpoch();
+    const JournalStyle style = Style();
     Count(payload.size());
-    emit RecordReceived(QByteArray(reinterpret_cast<const char*>(payload.data()), qsizetype(payload.size())));
-    emit LineDecoded(*line);
-    if (payload[0] == 'L') {
-        std::array<uint8_t, 6> amount{};
-        std::copy_n(payload.begin() + 1, std::min<size_t>(payload.size() - 1, amount.size()), amount.begin());
-        emit SubtotalRecorded(FormatHundredths(BcdToInt64(amount), style.DecimalSeparator));
-    } else if (payload[0] == 'O') {
+    emit RecordDecoded(*record);
+    emit LineDecoded(JournalLine(*record, style));
+    if (record->Code == 'L')
+        emit SubtotalRecorded(FormatHundredths(uint64_t(record->Amount.value_or(0)), style.DecimalSeparator));
+    else if (record->Code == 'O')
         emit ReceiptClosed();
-    }
 }
 
 void JournalMonitor::ExternalPluRequest(std::span<const uint8_t> payload) {

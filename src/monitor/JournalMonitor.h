@@ -15,7 +15,8 @@ class PluTable;
 class ReplyDispatcher;
 
 // The sales journal as it arrives: it takes the journal records and the
-// register's PLU requests from the dispatcher, hands each decoded line on,
+// register's PLU requests from the dispatcher, decodes each record once and
+// hands the record and its monitor line on,
 // keeps the count of journal bytes and answers the requests from the PC table.
 // Lines are built in the language and charset of the moment.
 class JournalMonitor : public QObject {
@@ -41,8 +42,10 @@ class JournalMonitor : public QObject {
     void ExternalPluRequest(std::span<const uint8_t> payload);
 
   signals:
-    // A journal record as it came, reply code first (for the history).
-    void RecordReceived(const QByteArray& payload);
+    // A journal record, decoded once for every reader (history, gateway,
+    // orvexctl), stamped with the time it came.
+    void RecordDecoded(const ::JournalRecord& record);
+    // The monitor line of a record or a PLU request, in the language of the moment.
     void LineDecoded(const QString& line);
     void ByteCountChanged(qint64 count);
     // A subtotal record, with its amount as the line shows it.

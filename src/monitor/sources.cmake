@@ -1,4 +1,5 @@
 list(APPEND ORVEX_CORE_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/JournalRecord.cpp
     ${CMAKE_CURRENT_LIST_DIR}/JournalDecoder.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ExternalPluRequest.cpp
 )

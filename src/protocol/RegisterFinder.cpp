@@ -1,6 +1,7 @@
 #include "protocol/RegisterFinder.h"
 
 #include "common/Captions.h"
+#include "common/SystemReasons.h"
 #include "protocol/ClockReply.h"
 #include "protocol/ReplyDispatcher.h"
 
@@ -17,7 +18,7 @@ QString SameDeviceKey(const QString& device) {
 
 constexpr Caption AnswersAt{"answers at %1 bit/s", "odgovara na %1 bit/s"};
 constexpr Caption NoAnswer{"no answer", "nema odgovora"};
-constexpr Caption CannotOpen{"cannot be opened: %1", "ne moze da se otvori: %1"};
+constexpr Caption CannotOpen{"cannot be opened: %1", "ne može da se otvori: %1"};
 
 } // namespace
 
@@ -26,7 +27,7 @@ QString RegisterFinder::OutcomeText(const Outcome& outcome, int lang) {
     case Outcome::Answered:
         return AnswersAt.Text(lang).arg(BaudRateOf(outcome.Speed));
     case Outcome::Unopenable:
-        return CannotOpen.Text(lang).arg(outcome.Reason);
+        return CannotOpen.Text(lang).arg(SystemReasons::Translate(outcome.Reason, lang));
     case Outcome::Silent:
         break;
     }

@@ -14,25 +14,25 @@
 
 namespace {
 
-constexpr Caption Title{"Find register", "Pronadji kasu"};
+constexpr Caption Title{"Find register", "Pronađi kasu"};
 constexpr Caption Intro{
     "Each serial device is asked for the register's clock at 9600, 19200 and 38400 bit/s.",
-    "Svaki serijski uredjaj se pita za sat kase na 9600, 19200 i 38400 bit/s."};
+    "Svaki serijski uređaj se pita za sat kase na 9600, 19200 i 38400 bit/s."};
 // %1 device, %2 bit/s, %3 steps done, %4 steps, %5 seconds.
 constexpr Caption Asking{"Asking %1 at %2 bit/s: %3 of %4, at most %5 s left",
-                         "Pitam %1 na %2 bit/s: %3 od %4, jos najvise %5 s"};
+                         "Pitam %1 na %2 bit/s: %3 od %4, još najviše %5 s"};
 // %1 devices that answered, %2 devices.
 constexpr Caption Found{"Done: %1 of %2 devices answered. Choose one and click Use.",
-                        "Gotovo: odgovorilo je %1 od %2 uredjaja. Izaberite jedan i kliknite Koristi."};
+                        "Gotovo: odgovorilo je %1 od %2 uređaja. Izaberite jedan i kliknite Koristi."};
 constexpr Caption NoneFound{"No register answered. Check the cable and that the register is on.",
-                            "Nijedna kasa nije odgovorila. Proverite kabl i da li je kasa ukljucena."};
+                            "Nijedna kasa nije odgovorila. Proverite kabl i da li je kasa uključena."};
 // %1 devices asked, %2 devices.
 constexpr Caption Cancelled{"Search cancelled after %1 of %2 devices.",
-                            "Trazenje je otkazano posle %1 od %2 uredjaja."};
-constexpr Caption DeviceColumn{"Device", "Uredjaj"};
+                            "Traženje je otkazano posle %1 od %2 uređaja."};
+constexpr Caption DeviceColumn{"Device", "Uređaj"};
 constexpr Caption AnswerColumn{"Answer", "Odgovor"};
 constexpr Caption UseText{"Use", "Koristi"};
-constexpr Caption CancelText{"Cancel", "Otkazi"};
+constexpr Caption CancelText{"Cancel", "Otkaži"};
 constexpr Caption CloseText{"Close", "Zatvori"};
 
 } // namespace

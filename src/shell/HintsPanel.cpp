@@ -1,10 +1,18 @@
 #include "shell/HintsPanel.h"
 
+#include <QHelpEvent>
 #include <QMouseEvent>
+#include <QToolTip>
 #include <algorithm>
 
 namespace {
 constexpr int HintHeight = 32;
+const QColor HintColour(Qt::black);
+const QColor WarningColour(0x80, 0x00, 0x00);
+
+QString OneLine(QString text) {
+    return text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+}
 } // namespace
 
 HintsPanel::HintsPanel(QWidget* parent) : QLabel(parent) {
@@ -21,7 +29,7 @@ HintsPanel::HintsPanel(QWidget* parent) : QLabel(parent) {
     setAutoFillBackground(true);
     QPalette pale = palette();
     pale.setColor(QPalette::Window, QColor(0xFF, 0xFF, 0xE1));
-    pale.setColor(QPalette::WindowText, Qt::black);
+    pale.setColor(QPalette::WindowText, HintColour);
     setPalette(pale);
     setMinimumWidth(120);
     setFixedHeight(HintHeight);
@@ -32,53 +40,87 @@ HintsPanel::HintsPanel(QWidget* parent) : QLabel(parent) {
     QFont plain = font();
     plain.setBold(false);
     m_note->setFont(plain);
-    // A note longer than its three lines loses its end, not its beginning.
     m_note->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    m_note->setWordWrap(true);
-    QPalette warn = pale;
-    warn.setColor(QPalette::WindowText, QColor(0x80, 0x00, 0x00));
-    m_note->setPalette(warn);
+    m_note->setTextFormat(Qt::RichText);
+    m_note->setWordWrap(false);
+    m_note->setPalette(pale);
     // Clicks reach the panel: its popup and about window work over the note too.
     m_note->setAttribute(Qt::WA_TransparentForMouseEvents);
     m_note->hide();
 }
 
-void HintsPanel::SetNote(const QString& source, const QString& text) {
-    auto at = std::find_if(m_notes.begin(), m_notes.end(), [&](const auto& n) { return n.first == source; });
+void HintsPanel::SetNote(const QString& source, const QString& text, NoteKind kind) {
+    auto at = std::find_if(m_notes.begin(), m_notes.end(), [&](const auto& n) { return n.Source == source; });
     if (at == m_notes.end())
-        at = m_notes.insert(m_notes.end(), {source, QString()});
-    at->second = text;
-    QStringList lines;
-    for (const auto& [from, line] : m_notes)
-        if (!line.isEmpty())
-            lines << line;
-    const QString note = lines.join(QLatin1Char('\n'));
-    if (note == m_note->text() && m_note->isVisible() == !note.isEmpty())
+        at = m_notes.insert(m_notes.end(), {source, QString(), kind});
+    if (at->Text == text && at->Kind == kind)
         return;
-    m_note->setText(note);
-    m_note->setVisible(!note.isEmpty());
+    at->Text = text;
+    at->Kind = kind;
     PlaceNote();
 }
 
+QList<const HintsPanel::SourceNote*> HintsPanel::ShownNotes() const {
+    QList<const SourceNote*> shown;
+    for (const SourceNote& note : m_notes)
+        if (!note.Text.isEmpty())
+            shown << &note;
+    return shown;
+}
+
 QString HintsPanel::Note() const {
-    return m_note->isHidden() ? QString() : m_note->text();
+    QStringList lines;
+    for (const SourceNote* note : ShownNotes())
+        lines << note->Text;
+    return lines.join(QLatin1Char('\n'));
+}
+
+QStringList HintsPanel::ShownNoteLines() const {
+    const int width = qMax(0, contentsRect().width() - 8);
+    QStringList lines;
+    for (const SourceNote* note : ShownNotes())
+        lines << m_note->fontMetrics().elidedText(OneLine(note->Text), Qt::ElideRight, width);
+    return lines;
 }
 
 void HintsPanel::PlaceNote() {
-    // The hint keeps its own height; the note takes room of its own below it,
-    // as many lines as it needs at this width, up to three.
+    // The hint keeps its own height; the notes take room of their own below
+    // it, one line each, cut short at this width rather than wrapped.
+    const QList<const SourceNote*> notes = ShownNotes();
     const int width = qMax(0, contentsRect().width() - 4);
-    int noteHeight = 0;
-    if (!m_note->isHidden()) {
-        const int lines = m_note->fontMetrics().lineSpacing();
-        noteHeight = qBound(lines, m_note->heightForWidth(width), 3 * lines) + 2;
-    }
+    const int noteHeight = notes.isEmpty() ? 0 : int(notes.size()) * m_note->fontMetrics().lineSpacing() + 2;
     if (contentsMargins().bottom() != noteHeight) {
         setContentsMargins(0, 0, 0, noteHeight);
         setFixedHeight(HintHeight + noteHeight);
     }
+    const QStringList lines = ShownNoteLines();
+    QStringList html;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QColor colour = notes[i]->Kind == NoteKind::Warning ? WarningColour : HintColour;
+        html << QStringLiteral("<span style=\"color:%1\">%2</span>")
+                    .arg(colour.name(), lines[i].toHtmlEscaped());
+    }
+    m_note->setText(html.join(QStringLiteral("<br>")));
+    m_note->setVisible(!notes.isEmpty());
     const QRect inside = contentsRect();
     m_note->setGeometry(inside.left() + 2, inside.bottom() + 1, width, noteHeight);
+}
+
+bool HintsPanel::event(QEvent* event) {
+    // Over a note cut short, the tooltip gives the notes whole.
+    if (event->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        if (m_note->isVisible() && m_note->geometry().contains(help->pos())) {
+            QStringList whole;
+            for (const SourceNote* note : ShownNotes())
+                whole << OneLine(note->Text);
+            if (ShownNoteLines() != whole) {
+                QToolTip::showText(help->globalPos(), Note(), this);
+                return true;
+            }
+        }
+    }
+    return QLabel::event(event);
 }
 
 void HintsPanel::resizeEvent(QResizeEvent* event) {

@@ -7,17 +7,17 @@ namespace LinkCaptions {
 
 // %1 the file, %2 the system's reason.
 inline constexpr Caption TraceOpenFailed{"The protocol trace cannot be written to %1:\n%2\nThe trace is off.",
-                                         "Zapis prenosa ne moze da se upise u %1:\n%2\nZapis je iskljucen."};
+                                         "Zapis prenosa ne može da se upiše u %1:\n%2\nZapis je isključen."};
 // %1 the file, %2 the system's reason.
 inline constexpr Caption TraceWriteFailed{
     "The protocol trace could not be written to %1:\n%2\nThe trace is off.",
-    "Zapis prenosa nije mogao da se upise u %1:\n%2\nZapis je iskljucen."};
+    "Zapis prenosa nije mogao da se upiše u %1:\n%2\nZapis je isključen."};
 // %1 the device, %2 the system's reason.
 inline constexpr Caption ConnectionLost{"The connection on %1 was lost (%2).\nThe port has been closed.",
                                         "Veza na %1 je izgubljena (%2).\nPort je zatvoren."};
 // %1 the device, %2 bits per second.
 inline constexpr Caption Reconnected{"%1 is back: the port is open again at %2 bit/s.",
-                                     "%1 je ponovo prikljucen: port je opet otvoren na %2 bit/s."};
+                                     "%1 je ponovo priključen: port je opet otvoren na %2 bit/s."};
 
 // %1 the device, %2 bits per second.
 inline constexpr Caption ClockUnanswered{

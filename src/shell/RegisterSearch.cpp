@@ -12,7 +12,7 @@
 namespace {
 
 constexpr Caption Busy{"Find register has to wait until the exchange with the register has ended.",
-                       "Trazenje kase mora da saceka da se zavrsi razmena sa kasom."};
+                       "Traženje kase mora da sačeka da se završi razmena sa kasom."};
 // %1 device, %2 bit/s.
 constexpr Caption NowConnected{"Connected to the register on %1 at %2 bit/s.",
                                "Povezano sa kasom na %1 sa %2 bit/s."};

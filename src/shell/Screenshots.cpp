@@ -306,12 +306,12 @@ int SaveScreenshots(FormSet& forms, const QString& dir) {
         ShowDatabaseWindows(forms, [&](QWidget& widget, const QString& name) {
             save(widget, name + QLatin1Char('_') + suffix);
         });
+        forms.BarcodeForm().show();
+        save(forms.BarcodeForm(), QStringLiteral("TBarcodeForm_") + suffix);
+        forms.BarcodeForm().close();
     }
     forms.IntroForm().show();
     save(forms.IntroForm(), QStringLiteral("TIntroForm"));
     forms.IntroForm().close();
-    forms.BarcodeForm().show();
-    save(forms.BarcodeForm(), QStringLiteral("TBarcodeForm"));
-    forms.BarcodeForm().close();
     return written;
 }

@@ -1,6 +1,7 @@
 #include "shell/TUserForm.h"
 
 #include "common/ShellSettings.h"
+#include "common/SystemReasons.h"
 #include "database/PluDatabaseFile.h"
 #include "database/TDataForm.h"
 #include "header/HeaderPage.h"
@@ -42,6 +43,8 @@
 #include "toolkit/CharsetSwitch.h"
 #include "toolkit/FileDialogs.h"
 #include "toolkit/MessageBoxes.h"
+#include "toolkit/QtSerbian.h"
+#include "toolkit/TitleRoom.h"
 #include "viewer/LineView.h"
 #include "viewer/TextFileCommands.h"
 #include "viewer/ViewerMessages.h"
@@ -53,22 +56,24 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLibraryInfo>
 #include <QLineEdit>
 #include <QLocale>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
 #include <QStackedWidget>
 #include <QStyle>
 #include <QTextEdit>
 #include <QTimer>
 #include <QToolButton>
-#include <QTranslator>
 #include <QVBoxLayout>
+#include <functional>
 #include <utility>
 
 TUserForm::TUserForm(RegisterSession& session, QWidget* parent)
@@ -76,9 +81,7 @@ TUserForm::TUserForm(RegisterSession& session, QWidget* parent)
     setObjectName(QStringLiteral("TUserForm"));
     setWindowTitle(QStringLiteral("Orvex  Commander"));
     setFont(QFont(QStringLiteral("Courier New")));
-    resize(560, 480);
-    if (const QScreen* screen = this->screen())
-        move(screen->availableGeometry().center() - rect().center());
+    TitleRoom::Install();
 
     ResetShellSettings();
     m_session.SetLanguage(Shell().UiLanguage);
@@ -92,8 +95,17 @@ TUserForm::TUserForm(RegisterSession& session, QWidget* parent)
     layout->setSpacing(2);
     layout->addWidget(BuildToolbar());
     BuildPages();
-    layout->addWidget(m_pageControl, 1);
+    // A page that asks for more room than the window has (a long notice, a
+    // box opened on it) scrolls inside the window rather than growing it: the
+    // window keeps the size the user gave it.
+    auto* pageScroll = new QScrollArea(central);
+    pageScroll->setObjectName(QStringLiteral("PageScroll"));
+    pageScroll->setFrameShape(QFrame::NoFrame);
+    pageScroll->setWidgetResizable(true);
+    pageScroll->setWidget(m_pageControl);
+    layout->addWidget(pageScroll, 1);
     setCentralWidget(central);
+    FitToPages();
     m_captions.AddForm(QString(), this);
     ConnectMenus();
     new MenuShortcutGuard(this, m_menus->Shortcuts());
@@ -103,6 +115,60 @@ TUserForm::TUserForm(RegisterSession& session, QWidget* parent)
 }
 
 TUserForm::~TUserForm() = default;
+
+QSize TUserForm::DefaultSize() const {
+    // Room for every page as it is laid out now, with the boxes a page opens
+    // on request (the new price box of the fiscal printer page) open too, and
+    // with its wrapped texts at the width the window will have.
+    const auto measured = [](QWidget* page, const std::function<int(QWidget*)>& measure) {
+        QList<QGroupBox*> closed;
+        for (QGroupBox* box : page->findChildren<QGroupBox*>())
+            if (box->isHidden() && box->parentWidget() && !box->parentWidget()->isHidden())
+                closed << box;
+        // The layouts between a box and the page measure it afresh.
+        const auto remeasure = [page](const QList<QGroupBox*>& boxes) {
+            for (QGroupBox* box : boxes)
+                for (QWidget* up = box->parentWidget(); up; up = up == page ? nullptr : up->parentWidget())
+                    if (up->layout())
+                        up->layout()->invalidate();
+        };
+        for (QGroupBox* box : closed)
+            box->setVisible(true);
+        remeasure(closed);
+        if (page->layout())
+            page->layout()->invalidate();
+        const int value = measure(page);
+        for (QGroupBox* box : closed)
+            box->setVisible(false);
+        remeasure(closed);
+        return value;
+    };
+    QSize pages = m_pageControl->minimumSizeHint();
+    for (int i = 0; i < m_pageControl->count(); ++i)
+        pages.setWidth(qMax(pages.width(), measured(m_pageControl->widget(i), [](QWidget* page) {
+                                return page->minimumSizeHint().width();
+                            })));
+    for (int i = 0; i < m_pageControl->count(); ++i)
+        pages.setHeight(qMax(pages.height(), measured(m_pageControl->widget(i), [&pages](QWidget* page) {
+                                 const int height = page->minimumSizeHint().height();
+                                 return page->hasHeightForWidth()
+                                            ? qMax(height, page->heightForWidth(pages.width()))
+                                            : height;
+                             })));
+    // The page stack asks its scroll area for its pages' usual heights at this width.
+    if (m_pageControl->hasHeightForWidth())
+        pages.setHeight(qMax(pages.height(), m_pageControl->heightForWidth(pages.width())));
+    const QWidget* central = centralWidget();
+    const QMargins margins = central->layout()->contentsMargins();
+    const QSize bar = central->findChild<QWidget*>(QStringLiteral("ToolBarPanel"))->minimumSizeHint();
+    QSize size(qMax(bar.width(), pages.width()) + margins.left() + margins.right(),
+               bar.height() + central->layout()->spacing() + pages.height() + margins.top() +
+                   margins.bottom() + menuBar()->sizeHint().height());
+    size = size.expandedTo(QSize(560, 480));
+    if (const QScreen* screen = this->screen())
+        size = size.boundedTo(screen->availableGeometry().size());
+    return size;
+}
 
 QToolButton* TUserForm::ToolButton(const char* name, const char* hint, int icon) {
     auto* button = new QToolButton(this);
@@ -469,7 +535,8 @@ void TUserForm::ConnectDispatcher() {
     });
     connect(m_dispatcher, &ReplyDispatcher::PortLost, this,
             [this](const QString& device, const QString& reason) {
-                const QString text = LinkCaptions::ConnectionLost.Text().arg(device, reason);
+                const QString text =
+                    LinkCaptions::ConnectionLost.Text().arg(device, SystemReasons::Translate(reason));
                 m_hints->setText(QString(text).replace(QLatin1Char('\n'), QLatin1Char(' ')));
                 // A running PLU transfer says itself where it stopped.
                 if (m_session.Transfer().IsRunning())
@@ -480,8 +547,8 @@ void TUserForm::ConnectDispatcher() {
     m_dispatcher->RS232().Trace().OnFailed = [this](const QString& file, const QString& reason) {
         QTimer::singleShot(0, this, [this, file, reason] {
             m_menus->Action(QStringLiteral("MnTraceFile"))->setChecked(false);
-            MessageBoxes::Plain(
-                this, LinkCaptions::TraceWriteFailed.Text().arg(QDir::toNativeSeparators(file), reason));
+            MessageBoxes::Plain(this, LinkCaptions::TraceWriteFailed.Text().arg(
+                                          QDir::toNativeSeparators(file), SystemReasons::Translate(reason)));
         });
     };
     connect(m_dispatcher, &ReplyDispatcher::ClockUnanswered, this, [this] {
@@ -513,6 +580,15 @@ bool TUserForm::event(QEvent* event) {
 void TUserForm::FormActivate() {
     if (m_activated)
         return;
+    // The window opens with room for every page in either language (unless a
+    // size kept from the last run was put back), so a switch never crowds it.
+    const bool fit = size() == m_openingSize;
+    QSize otherRoom;
+    if (fit) {
+        ApplyLanguage(Shell().UiLanguage == ShellSettings::Serbian ? ShellSettings::English
+                                                                   : ShellSettings::Serbian);
+        otherRoom = DefaultSize();
+    }
     ApplyLanguage(Shell().UiLanguage);
     if (m_forms) {
         m_forms->DLForm.DLStatusLabel()->setText(Captions::Transfer::Reading.Text());
@@ -535,15 +611,21 @@ void TUserForm::FormActivate() {
         }
     }
     m_pluPage->ShowTableRecord(0);
-    // The common controls' own texts in Serbian, where Qt's translations are installed.
-    static QTranslator* serbianQt = [] {
-        auto* translator = new QTranslator(qApp);
-        if (translator->load(QStringLiteral("qtbase_sr"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-            QCoreApplication::installTranslator(translator);
-        return translator;
-    }();
-    Q_UNUSED(serbianQt);
+    if (fit)
+        FitToPages(otherRoom);
     m_activated = true;
+}
+
+void TUserForm::FitToPages(QSize atLeast) {
+    QSize fit = DefaultSize().expandedTo(atLeast);
+    if (const QScreen* screen = this->screen())
+        fit = fit.boundedTo(screen->availableGeometry().size());
+    if (fit != size() || m_openingSize.isEmpty()) {
+        resize(fit);
+        if (const QScreen* screen = this->screen())
+            move(screen->availableGeometry().center() - rect().center());
+    }
+    m_openingSize = size();
 }
 
 ModePage* TUserForm::CurrentPage() const {
@@ -555,8 +637,8 @@ bool TUserForm::StartTrace(const QString& path) {
     const bool on = m_dispatcher->RS232().Trace().Start(path, &error);
     m_menus->Action(QStringLiteral("MnTraceFile"))->setChecked(on);
     if (!on)
-        MessageBoxes::Plain(this,
-                            LinkCaptions::TraceOpenFailed.Text().arg(QDir::toNativeSeparators(path), error));
+        MessageBoxes::Plain(this, LinkCaptions::TraceOpenFailed.Text().arg(QDir::toNativeSeparators(path),
+                                                                           SystemReasons::Translate(error)));
     return on;
 }
 
@@ -634,6 +716,8 @@ void TUserForm::SetConnectionControls(bool open) {
 }
 
 void TUserForm::ApplyLanguage(int lang) {
+    // Qt's own dialogs and buttons speak the window's language too.
+    QtSerbian::Follow(lang);
     m_session.SetLanguage(lang);
     m_menus
         ->Action(lang == ShellSettings::Serbian ? QStringLiteral("MnSerbian") : QStringLiteral("MnEnglish"))

@@ -106,6 +106,9 @@ class TUserForm : public QMainWindow {
     void closeEvent(QCloseEvent* event) override;
 
   private:
+    // The size the window opens at: room for every page as laid out at the start.
+    [[nodiscard]] QSize DefaultSize() const;
+    void FitToPages(QSize atLeast = {});
     QWidget* BuildToolbar();
     void BuildPages();
     void ConnectMenus();
@@ -130,6 +133,8 @@ class TUserForm : public QMainWindow {
     MainMenus* m_menus = nullptr;
     HintsPanel* m_hints = nullptr;
     QStackedWidget* m_pageControl = nullptr;
+    // The size the window was given before it was first activated.
+    QSize m_openingSize;
     StartPage* m_startPage = nullptr;
     MonitorPage* m_monitorPage = nullptr;
     SalesPage* m_salesPage = nullptr;

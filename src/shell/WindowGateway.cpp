@@ -104,7 +104,9 @@ QString WindowGateway::NoteText(int lang) const {
 }
 
 void WindowGateway::ShowNote() {
-    m_window.Hints()->SetNote(NoteSource, NoteText(Shell().UiLanguage));
+    // Serving is the normal state and reads like the hint; a refusal stands out.
+    const auto kind = m_error.isEmpty() ? HintsPanel::NoteKind::Normal : HintsPanel::NoteKind::Warning;
+    m_window.Hints()->SetNote(NoteSource, NoteText(Shell().UiLanguage), kind);
 }
 
 void WindowGateway::ShowDialog() {

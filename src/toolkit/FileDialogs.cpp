@@ -1,5 +1,7 @@
 #include "toolkit/FileDialogs.h"
 
+#include "toolkit/QtSerbian.h"
+
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QPrintDialog>
@@ -43,6 +45,9 @@ QString RunFileDialog(QWidget* parent, const FileRequest& request) {
     if (TheFileHook())
         return Chosen(request, TheFileHook()(request));
     QFileDialog dialog(parent);
+    // The platform's own dialog speaks the desktop's language; Qt's speaks the window's.
+    if (QtSerbian::Installed())
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
     if (const QString folder = TheLastFolder(request.Save); !folder.isEmpty() && QFileInfo(folder).isDir())
         dialog.setDirectory(folder);
     dialog.setAcceptMode(request.Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);

@@ -1,6 +1,7 @@
 #include "viewer/LineStore.h"
 
 #include "common/SafeFile.h"
+#include "common/SystemReasons.h"
 #include "protocol/RegisterCharset.h"
 #include "viewer/MappingGuard.h"
 
@@ -163,7 +164,7 @@ FileLineStore::FileLineStore(const QString& path, int charset, qint64 maxBytes)
     if (m_size > 0) {
         m_data = reinterpret_cast<const char*>(m_file.map(0, m_size));
         if (!m_data) {
-            m_error = CannotMap.Text().arg(path, m_file.errorString());
+            m_error = CannotMap.Text().arg(path, SystemReasons::Translate(m_file.errorString()));
             m_size = 0;
             return;
         }

@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QFontMetricsF>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -23,8 +24,10 @@
 namespace {
 
 constexpr qreal Margin = 4;
-// As the text edits of the platform place their tab stops.
-constexpr qreal TabStop = 80;
+// Tab stops every eight characters, as a terminal and a text editor place
+// them: tab-separated fields (the journal's "Total:11.06<tab>Receipt Number:1")
+// stand apart by at least a space whatever their lengths.
+constexpr int TabColumns = 8;
 // Wide enough for any row when nothing wraps.
 constexpr qreal UnwrappedWidth = 1e6;
 
@@ -237,7 +240,7 @@ std::unique_ptr<QTextLayout> LineView::LayOutRow(qsizetype row, qreal& height, b
     auto layout = std::make_unique<QTextLayout>(text, font(), viewport());
     QTextOption option;
     option.setWrapMode(m_wrap ? QTextOption::WrapAtWordBoundaryOrAnywhere : QTextOption::NoWrap);
-    option.setTabStopDistance(TabStop);
+    option.setTabStopDistance(TabStopDistance());
     layout->setTextOption(option);
     layout->setCacheEnabled(true);
     const qreal width = m_wrap ? qMax<qreal>(10, viewport()->width() - 2 * Margin) : UnwrappedWidth;
@@ -252,6 +255,18 @@ std::unique_ptr<QTextLayout> LineView::LayOutRow(qsizetype row, qreal& height, b
     if (height <= 0)
         height = fontMetrics().lineSpacing();
     return layout;
+}
+
+qreal LineView::TabStopDistance() const {
+    return TabColumns * QFontMetricsF(font()).horizontalAdvance(QLatin1Char(' '));
+}
+
+qreal LineView::ColumnX(qsizetype row, qsizetype column) const {
+    if (row < 0 || row >= RowCount())
+        return 0;
+    qreal height = 0;
+    const auto layout = LayOutRow(row, height, true);
+    return layout->lineForTextPosition(int(column)).cursorToX(int(column));
 }
 
 void LineView::LayOut() {

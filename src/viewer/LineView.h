@@ -36,6 +36,10 @@ class LineView : public QAbstractScrollArea {
     [[nodiscard]] bool IsEmpty() const;
     [[nodiscard]] qsizetype RowCount() const;
 
+    // Where a row's character begins, from the row's start, as the view lays it out.
+    [[nodiscard]] qreal ColumnX(qsizetype row, qsizetype column) const;
+    [[nodiscard]] qreal TabStopDistance() const;
+
     // Wrapping lays out only the rows on screen, whatever the count of lines.
     void SetWordWrap(bool on);
     [[nodiscard]] bool WordWrap() const { return m_wrap; }

@@ -2,6 +2,7 @@
 
 #include "protocol/RegisterCharset.h"
 #include "toolkit/CharsetSwitch.h"
+#include "toolkit/ElidedLabel.h"
 #include "toolkit/FieldBuilders.h"
 #include "viewer/LineStore.h"
 #include "viewer/LineView.h"
@@ -28,7 +29,7 @@ ViewerPage::ViewerPage(QWidget* parent)
     m_view->setProperty(CharsetSwitch::CharsetProperty, RegisterCharsets::Cyrillic);
     Body()->addWidget(m_view, 1);
 
-    m_progress = new QLabel(this);
+    m_progress = new ElidedLabel(this);
     m_progress->setObjectName(QStringLiteral("ViewProgress"));
     m_progress->hide();
     m_clear = Button(this, "ClearViewer", "Clear");

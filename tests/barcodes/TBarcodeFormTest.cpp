@@ -200,16 +200,16 @@ TEST_F(BarcodeForm, ApplyPutsTheRulesInForceAndTurnsIntoClose) {
     EXPECT_EQ(apply->text().toStdString(), "Close");
 
     form->SetLanguage(1);
-    EXPECT_EQ(apply->text().toStdString(), "Close") << "a language switch keeps the button's state";
+    EXPECT_EQ(apply->text().toStdString(), "Zatvori") << "a language switch keeps the button's state";
 
     Type(4, 1, "8");
-    EXPECT_EQ(apply->text().toStdString(), "Apply") << "a typed key makes it Apply again";
+    EXPECT_EQ(apply->text().toStdString(), "Primeni") << "a typed key makes it Apply again";
     QTest::mouseClick(apply, Qt::LeftButton);
     EXPECT_EQ(requested.count(), 2);
     EXPECT_TRUE(form->isVisible());
     QTest::mouseClick(apply, Qt::LeftButton);
     EXPECT_FALSE(form->isVisible()) << "Close closes the dialog";
-    EXPECT_EQ(apply->text().toStdString(), "Apply");
+    EXPECT_EQ(apply->text().toStdString(), "Primeni");
     EXPECT_EQ(requested.count(), 2);
     EXPECT_EQ(rules.Applied().Rules[4], (BarcodeRule{44, 8, 5}));
 }
@@ -267,3 +267,57 @@ TEST_F(BarcodeForm, HintShowsOverTheGridOnly) {
     QCoreApplication::sendEvent(form.get(), &overPanel);
     EXPECT_FALSE(hint->isVisible());
 }
+
+namespace {
+
+struct LanguageCase {
+    int Language;
+    const char* Title;
+    const char* Type;
+    const char* Lengths;
+    const char* Columns[3];
+    const char* Hint;
+    const char* Apply;
+    const char* Cancel;
+    const char* NotANumber;
+};
+
+// The dialog speaks the window's language and follows it when it switches,
+// its own refusals too; Serbian is written with its diacritics.
+TEST_F(BarcodeForm, CaptionsFollowTheLanguage) {
+    const LanguageCase cases[] = {
+        {1,
+         "Dekodiranje barkoda",
+         "Tip",
+         "Dužine",
+         {"Prefiks", "Kod", "Težina"},
+         "Dvaput kliknite u tabelu da vidite primer barkoda",
+         "Primeni",
+         "Poništi",
+         "Prefiks mora da bude broj!"},
+        {0,
+         "Barcode Form",
+         "Type",
+         "Lengths",
+         {"Header", "Code", "Weight"},
+         "Double click in the grid to view a Barcode sample",
+         "Apply",
+         "Cancel",
+         "Header must be a number!"},
+    };
+    for (const LanguageCase& c : cases) {
+        SCOPED_TRACE(c.Language);
+        form->SetLanguage(c.Language);
+        EXPECT_EQ(form->windowTitle(), QString::fromUtf8(c.Title));
+        EXPECT_EQ(form->findChild<QLabel*>("TypeLabel")->text(), QString::fromUtf8(c.Type));
+        EXPECT_EQ(form->findChild<QLabel*>("LengthsLabel")->text(), QString::fromUtf8(c.Lengths));
+        for (int column = 0; column < 3; ++column)
+            EXPECT_EQ(grid->horizontalHeaderItem(column)->text(), QString::fromUtf8(c.Columns[column]));
+        EXPECT_EQ(form->findChild<QLabel*>("DoubleClickLbl")->text(), QString::fromUtf8(c.Hint));
+        EXPECT_EQ(apply->text(), QString::fromUtf8(c.Apply));
+        EXPECT_EQ(cancel->text(), QString::fromUtf8(c.Cancel));
+        EXPECT_EQ(Type(2, 0, "3."), QString::fromUtf8(c.NotANumber));
+    }
+}
+
+} // namespace

@@ -261,7 +261,7 @@ TEST_F(OrvexCtlTest, ScriptsGetPlainValuesAsJsonOrCsv) {
         EXPECT_EQ(csvReport.Out.count(QLatin1Char('\n')), r.Records + 1) << r.Command;
     }
     EXPECT_EQ(Sim(QStringLiteral("clock --format xml")).Status, CtlUsage);
-    EXPECT_EQ(Sim(QStringLiteral("monitor --format csv")).Status, CtlUsage);
+    EXPECT_EQ(Sim(QStringLiteral("monitor --format xml")).Status, CtlUsage);
 }
 
 TEST_F(OrvexCtlTest, ReportRecordsCarryWhatTheTextShowsAndCsvAlwaysItsHeader) {
@@ -369,7 +369,8 @@ TEST_F(OrvexCtlTest, DetectNamesTheSpeedTheRegisterAnswersAtOrWhyNoneDid) {
     const CtlResult none = Ctl({QStringLiteral("--port"), missing, QStringLiteral("detect"),
                                 QStringLiteral("--lang"), QStringLiteral("sr")});
     EXPECT_EQ(none.Status, CtlFailed);
-    EXPECT_TRUE(none.Out.startsWith(missing + QStringLiteral(": ne moze da se otvori: ")))
+    EXPECT_TRUE(none.Out.startsWith(
+        missing + QStringLiteral(": ne može da se otvori: nema takve datoteke ili fascikle")))
         << none.Out.toStdString();
     EXPECT_EQ(none.Err, QStringLiteral("orvexctl detect: %1: no register answered\n").arg(missing));
 
@@ -467,30 +468,170 @@ TEST_F(OrvexCtlTest, MonitorPrintsJournalLinesUntilAskedToStop) {
     EXPECT_TRUE(r.Out.contains(QStringLiteral("# PLU SALE\t"))) << r.Out.toStdString();
 }
 
-TEST_F(OrvexCtlTest, MonitorAsJsonLinesCarriesTheTimeEachLineCame) {
-    simOptions.SellEveryMs = 20;
-    CtlResult r;
-    QTextStream o(&r.Out);
-    QTextStream e(&r.Err);
-    int polls = 0;
-    stopRequested = [&] { return r.Out.count(QLatin1Char('\n')) >= 3 || ++polls > 2000; };
-    CtlContext context{o, e, false, simOptions, started, stopping, stopRequested};
-    context.Simulator.Speed = 0;
+// The fields of a CSV line, quotes taken off ("a,""b""" is a,"b").
+QStringList CsvFields(const QString& line) {
+    QStringList fields{QString()};
+    bool quoted = false;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        const QChar c = line[i];
+        if (quoted && c == QLatin1Char('"') && i + 1 < line.size() && line[i + 1] == QLatin1Char('"'))
+            fields.last() += line[++i];
+        else if (c == QLatin1Char('"'))
+            quoted = !quoted;
+        else if (c == QLatin1Char(',') && !quoted)
+            fields << QString();
+        else
+            fields.last() += c;
+    }
+    return fields;
+}
+
+const QStringList MonitorKeys{
+    QStringLiteral("received"),     QStringLiteral("code"),     QStringLiteral("record"),
+    QStringLiteral("kind"),         QStringLiteral("plu"),      QStringLiteral("department"),
+    QStringLiteral("description"),  QStringLiteral("barcode"),  QStringLiteral("unit"),
+    QStringLiteral("quantity"),     QStringLiteral("price"),    QStringLiteral("amount"),
+    QStringLiteral("percent"),      QStringLiteral("operator"), QStringLiteral("receipt_number"),
+    QStringLiteral("tickets"),      QStringLiteral("pieces"),   QStringLiteral("register_number"),
+    QStringLiteral("register_time")};
+
+// 2026-11-12T14:05:00+01:00, with or without milliseconds: a time with its offset.
+const QRegularExpression
+    IsoWithOffset(QStringLiteral("^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d(\\.\\d{3})?[+-]\\d\\d:\\d\\d$"));
+
+class OrvexCtlMonitorTest : public OrvexCtlTest {
+  protected:
+    // The watch until the simulated cashier has closed two receipts, at a
+    // fixed register clock so that two runs print the same records.
+    CtlResult Watch(const QStringList& options) {
+        simOptions.SellEveryMs = 20;
+        started = [](InProcessRegister& sim) {
+            sim.WithModel([](RegisterModel& model) {
+                model.SetClock([] { return QDateTime(QDate(2026, 11, 12), QTime(14, 5, 0)); });
+            });
+        };
+        CtlResult r;
+        QTextStream o(&r.Out);
+        QTextStream e(&r.Err);
+        int polls = 0;
+        stopRequested = [&] { return r.Out.count(QStringLiteral("receipt_close")) >= 2 || ++polls > 4000; };
+        CtlContext context{o, e, false, simOptions, started, stopping, stopRequested};
+        context.Simulator.Speed = 0;
+        r.Status = RunOrvexCtl(
+            QStringList{QStringLiteral("--simulate"), QStringLiteral("--create"), QStringLiteral("monitor")} +
+                options,
+            context);
+        return r;
+    }
+};
+
+// The lines up to the second receipt close: a watch may stop a record or two later.
+QStringList TwoReceipts(const QString& out, const QString& close) {
+    QStringList lines;
+    int closes = 0;
+    for (const QString& line : out.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        if (closes < 2)
+            lines << line;
+        closes += line.contains(close) ? 1 : 0;
+    }
+    return lines;
+}
+
+const QString JsonClose = QStringLiteral("\"record\":\"receipt_close\"");
+
+// Each JSON line, without the time it came (which differs from run to run).
+QList<QJsonObject> Records(const QString& out) {
+    QList<QJsonObject> records;
+    for (const QString& line : TwoReceipts(out, JsonClose)) {
+        QJsonObject object = QJsonDocument::fromJson(line.toUtf8()).object();
+        object.remove(QStringLiteral("received"));
+        records << object;
+    }
+    return records;
+}
+
+TEST_F(OrvexCtlMonitorTest, JsonLinesCarryEachRecordsFieldsTheSameInEveryLanguage) {
     const QDateTime before = QDateTime::currentDateTime().addMSecs(-1);
-    r.Status = RunOrvexCtl({QStringLiteral("--simulate"), QStringLiteral("--create"),
-                            QStringLiteral("monitor"), QStringLiteral("--format"), QStringLiteral("json")},
-                           context);
-    EXPECT_EQ(r.Status, CtlSuccess) << r.Err.toStdString();
-    const QStringList lines = r.Out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    ASSERT_GE(lines.size(), 3) << r.Out.toStdString();
+    const CtlResult en = Watch(
+        {QStringLiteral("--format"), QStringLiteral("json"), QStringLiteral("--lang"), QStringLiteral("en")});
+    ASSERT_EQ(en.Status, CtlSuccess) << en.Err.toStdString();
+    const QStringList lines = TwoReceipts(en.Out, JsonClose);
+    ASSERT_GE(lines.size(), 4) << en.Out.toStdString();
+    int sales = 0;
+    int closes = 0;
     for (const QString& line : lines) {
-        const QJsonObject object = QJsonDocument::fromJson(line.toUtf8()).object();
-        const QDateTime received =
-            QDateTime::fromString(object[QStringLiteral("received")].toString(), Qt::ISODateWithMs);
-        EXPECT_TRUE(received.isValid() && received >= before) << line.toStdString();
-        EXPECT_TRUE(
-            object[QStringLiteral("fields")].toArray().first().toString().startsWith(QStringLiteral("# ")))
-            << line.toStdString();
+        const QJsonObject o = QJsonDocument::fromJson(line.toUtf8()).object();
+        EXPECT_EQ(o.keys().size(), MonitorKeys.size()) << line.toStdString();
+        for (const QString& key : MonitorKeys)
+            EXPECT_TRUE(o.contains(key)) << key.toStdString() << " in " << line.toStdString();
+        const QString received = o[QStringLiteral("received")].toString();
+        EXPECT_TRUE(IsoWithOffset.match(received).hasMatch()) << line.toStdString();
+        EXPECT_GE(QDateTime::fromString(received, Qt::ISODateWithMs), before) << line.toStdString();
+        const QString record = o[QStringLiteral("record")].toString();
+        if (record == QLatin1String("plu_sale")) {
+            ++sales;
+            // The line's amount is its price times its quantity, taken back when corrected.
+            const double amount =
+                o[QStringLiteral("price")].toDouble() * o[QStringLiteral("quantity")].toDouble();
+            const double sign = o[QStringLiteral("kind")] == QLatin1String("normal") ? 1 : -1;
+            EXPECT_NEAR(o[QStringLiteral("amount")].toDouble(), sign * amount, 0.005) << line.toStdString();
+            EXPECT_GT(o[QStringLiteral("plu")].toInt(), 0) << line.toStdString();
+            EXPECT_FALSE(o[QStringLiteral("description")].toString().isEmpty()) << line.toStdString();
+        } else if (record == QLatin1String("receipt_close")) {
+            ++closes;
+            EXPECT_EQ(o[QStringLiteral("code")], QLatin1String("O"));
+            const QString at = o[QStringLiteral("register_time")].toString();
+            EXPECT_TRUE(IsoWithOffset.match(at).hasMatch()) << line.toStdString();
+            EXPECT_EQ(QDateTime::fromString(at, Qt::ISODate), QDateTime(QDate(2026, 11, 12), QTime(14, 5, 0)))
+                << line.toStdString();
+            EXPECT_GT(o[QStringLiteral("receipt_number")].toInteger(), 0) << line.toStdString();
+            EXPECT_GT(o[QStringLiteral("amount")].toDouble(), 0) << line.toStdString();
+        } else {
+            EXPECT_TRUE(o[QStringLiteral("register_time")].isNull()) << line.toStdString();
+        }
+    }
+    EXPECT_GT(sales, 0) << en.Out.toStdString();
+    EXPECT_EQ(closes, 2) << en.Out.toStdString();
+
+    const CtlResult sr = Watch(
+        {QStringLiteral("--format"), QStringLiteral("json"), QStringLiteral("--lang"), QStringLiteral("sr")});
+    ASSERT_EQ(sr.Status, CtlSuccess) << sr.Err.toStdString();
+    EXPECT_EQ(Records(sr.Out), Records(en.Out)) << sr.Out.toStdString();
+}
+
+TEST_F(OrvexCtlMonitorTest, CsvHasAHeaderLineAndTheSameFieldsInEveryLanguage) {
+    const CtlResult json = Watch({QStringLiteral("--format"), QStringLiteral("json")});
+    ASSERT_EQ(json.Status, CtlSuccess) << json.Err.toStdString();
+    const QList<QJsonObject> records = Records(json.Out);
+    QStringList previous;
+    for (const char* lang : {"en", "sr"}) {
+        const CtlResult csv = Watch({QStringLiteral("--format"), QStringLiteral("csv"),
+                                     QStringLiteral("--lang"), QString::fromLatin1(lang)});
+        ASSERT_EQ(csv.Status, CtlSuccess) << csv.Err.toStdString();
+        const QStringList lines = TwoReceipts(csv.Out, QStringLiteral(",receipt_close,"));
+        ASSERT_EQ(lines.size(), records.size() + 1) << csv.Out.toStdString();
+        EXPECT_EQ(lines[0], MonitorKeys.join(QLatin1Char(',')));
+        QStringList withoutTimes;
+        for (qsizetype i = 1; i < lines.size(); ++i) {
+            const QStringList fields = CsvFields(lines[i]);
+            ASSERT_EQ(fields.size(), MonitorKeys.size()) << lines[i].toStdString();
+            EXPECT_TRUE(IsoWithOffset.match(fields[0]).hasMatch()) << lines[i].toStdString();
+            // Each field as the JSON line of the same record has it; null is empty.
+            const QJsonObject& o = records[i - 1];
+            for (qsizetype k = 1; k < MonitorKeys.size(); ++k) {
+                const QJsonValue v = o[MonitorKeys[k]];
+                const QString expected = v.isNull()     ? QString()
+                                         : v.isString() ? v.toString()
+                                                        : QString::number(v.toDouble(), 'g', 15);
+                EXPECT_EQ(fields[k], expected)
+                    << MonitorKeys[k].toStdString() << " of " << lines[i].toStdString();
+            }
+            withoutTimes << QStringList(fields.mid(1)).join(QLatin1Char(','));
+        }
+        if (!previous.isEmpty()) {
+            EXPECT_EQ(withoutTimes, previous);
+        }
+        previous = withoutTimes;
     }
 }
 

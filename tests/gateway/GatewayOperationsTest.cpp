@@ -160,7 +160,11 @@ TEST_F(GatewayOperationsTest, ReportsGiveTheRegistersOwnFiguresInCurrencyUnits) 
     }
     EXPECT_GT(sum, 0u);
     const GatewayReply status = Call("GET", QStringLiteral("reports/daily-status")).Reply;
-    EXPECT_EQ(status.Body[QStringLiteral("receiptCount")].toInt(), 12);
+    // The cashier may close a receipt or two more before it stops: the count
+    // is the register's own.
+    const int counted = Model<int>([](RegisterModel& m) { return m.Day().ReceiptsToday(); });
+    EXPECT_GE(counted, 12);
+    EXPECT_EQ(status.Body[QStringLiteral("receiptCount")].toInt(), counted);
     EXPECT_FALSE(status.Body[QStringLiteral("fiscalId")].toString().isEmpty());
 
     // Operators: the one asked for, and all fifteen in order.

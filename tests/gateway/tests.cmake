@@ -9,6 +9,7 @@ list(APPEND ORVEX_GATEWAY_TESTS
     ${CMAKE_CURRENT_LIST_DIR}/GatewayReceiptTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/GatewayProgramTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ReceiptRequestTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/JournalAmountTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/GatewayConfigTest.cpp
 )
 set_property(SOURCE ${CMAKE_CURRENT_LIST_DIR}/GatewayProgramTest.cpp APPEND PROPERTY COMPILE_DEFINITIONS

@@ -207,6 +207,21 @@ TEST_F(HistoryPageTest, AFileThatCannotBeWrittenIsSaidInBothLanguages) {
     EXPECT_TRUE(m_messages[1].startsWith("Podaci ne mogu da se izvezu u ")) << m_messages[1].toStdString();
     EXPECT_TRUE(m_messages[2].contains(".png, .svg")) << m_messages[2].toStdString();
     EXPECT_FALSE(QFile::exists(m_dir.filePath("chart.bmp")));
+    // A kind of file the figures cannot go to is named as the kinds they can.
+    const struct {
+        int Language;
+        const char* Message;
+    } kinds[] = {
+        {1, "Podaci ne mogu da se izvezu u %1: mogu da se zapišu samo datoteke .xlsx i .csv"},
+        {0, "The figures cannot be exported to %1: only .xlsx and .csv files can be written"},
+    };
+    for (const auto& kind : kinds) {
+        m_page->ApplyLanguage(kind.Language);
+        const QString text = m_dir.filePath("figures.txt");
+        EXPECT_FALSE(m_page->ExportFigures(HistoryChart::Departments, text));
+        EXPECT_EQ(m_messages.last(), QString::fromUtf8(kind.Message).arg(text));
+        EXPECT_FALSE(QFile::exists(text));
+    }
     EXPECT_TRUE(QDir(m_dir.path())
                     .entryList({"*.partial", "*.png*", "*.xlsx*"}, QDir::Files | QDir::Hidden)
                     .isEmpty());

@@ -100,7 +100,7 @@ TEST(HistoryRecorder, ReceiptsAreAssembledFromTheRecordsAndKnowTheirRegister) {
     EXPECT_EQ(q.value(0).toInt(), 5);
     EXPECT_EQ(q.value(1).toString(), "MILK");
     EXPECT_EQ(q.value(2).toLongLong(), 150);
-    EXPECT_EQ(q.value(3).toLongLong(), 2000);
+    EXPECT_EQ(q.value(3).toLongLong(), 20000) << "ten-thousandths, as every journal quantity";
     EXPECT_EQ(q.value(4).toInt(), 1);
     EXPECT_EQ(q.value(5).toString(), "N");
     ASSERT_TRUE(q.exec("SELECT COUNT(*), SUM(CASE WHEN code = 'K' THEN 1 ELSE 0 END) FROM journal"));

@@ -8,12 +8,15 @@
 #include "history/HistoryStore.h"
 #include "session/RegisterSession.h"
 
+#include "protocol/RegisterCharset.h"
 #include <QDeadlineTimer>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLocalServer>
+
 #include <QLocalSocket>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QThread>
 #include <tuple>
@@ -25,11 +28,11 @@ class HistoryStoreTest : public HistoryBackendTest {};
 const RegisterKey Till{QStringLiteral("Corner"), 1, QStringLiteral("OX01234567")};
 
 QVariantList Journal(int n) {
-    JournalEntry entry;
-    entry.Code = 'L';
-    entry.Amount = n;
-    entry.Payload = QByteArray("L\0\0\0\0\0\0", 7);
-    return JournalValues(Till, 1000 + n, entry);
+    JournalRecord record;
+    record.Code = 'L';
+    record.Amount = n;
+    record.Payload = QByteArray("L\0\0\0\0\0\0", 7);
+    return JournalValues(Till, 1000 + n, record, RegisterCharsets::Default);
 }
 
 } // namespace
@@ -67,6 +70,26 @@ TEST_P(HistoryStoreTest, MigratesFromEmptyOnceAndRefusesANewerSchema) {
     EXPECT_FALSE(MigrateHistory(db, error));
     EXPECT_TRUE(error.contains(QStringLiteral("newer"))) << error.toStdString();
     EXPECT_EQ(SchemaVersion(db), 99);
+}
+
+TEST_P(HistoryStoreTest, PluSalesKeptInThousandthsComeToTenThousandths) {
+    HistoryConnection connection;
+    ASSERT_TRUE(Connect(connection));
+    QSqlDatabase db = connection.Database();
+    QString error;
+    ASSERT_TRUE(MigrateHistory(db, error, 4)) << error.toStdString();
+    QSqlQuery query(db);
+    ASSERT_TRUE(query.exec(QStringLiteral(
+        "INSERT INTO journal (origin, seq, shop, cr_number, fiscal_id, received_ms, code, quantity, payload) "
+        "VALUES (1, 1, 'C', 1, 'F', 1, 'B', 2000, '42'), (1, 2, 'C', 1, 'F', 1, 'A', 25000, '41'), "
+        "(1, 3, 'C', 1, 'F', 1, 'O', 3, '4f')")))
+        << query.lastError().text().toStdString();
+    ASSERT_TRUE(MigrateHistory(db, error)) << error.toStdString();
+    ASSERT_TRUE(query.exec(QStringLiteral("SELECT quantity FROM journal ORDER BY seq")));
+    std::vector<qint64> quantities;
+    while (query.next())
+        quantities.push_back(query.value(0).toLongLong());
+    EXPECT_EQ(quantities, (std::vector<qint64>{20000, 25000, 3}));
 }
 
 TEST_P(HistoryStoreTest, AFailedStepLeavesTheDatabaseAsItWas) {

@@ -15,11 +15,29 @@ namespace {
 
 class HistoryWindowTest : public ShellTest {
   protected:
+    // The window records, into the data folder's history, what a simulated
+    // register selling every 20 ms sends it.
+    void ConnectRecording() {
+        const QString device = simulator.Start();
+        ASSERT_FALSE(device.isEmpty()) << simulator.ErrorString().toStdString();
+        TCommPortDriver::SetDeviceOverride(pnCOM1, device);
+        ASSERT_TRUE(forms->History().Open(QString(), workDir.path()))
+            << forms->History().OpenError().toStdString();
+        Item("Connect1")->trigger();
+    }
+    static SimOptions Selling() {
+        SimOptions options;
+        options.Speed = 0;
+        options.SellEveryMs = 20;
+        return options;
+    }
     void TearDown() override {
         if (forms)
             forms->History().Close();
         ShellTest::TearDown();
     }
+
+    InProcessRegister simulator{Selling()};
 };
 
 } // namespace
@@ -27,16 +45,7 @@ class HistoryWindowTest : public ShellTest {
 // What the window recorded from the simulated register is what Tools > Sales
 // History draws, with the page's hint in the panel.
 TEST_F(HistoryWindowTest, TheWindowsOwnRecordsAreOnThePage) {
-    SimOptions options;
-    options.Speed = 0;
-    options.SellEveryMs = 20;
-    InProcessRegister simulator(options);
-    const QString device = simulator.Start();
-    ASSERT_FALSE(device.isEmpty()) << simulator.ErrorString().toStdString();
-    TCommPortDriver::SetDeviceOverride(pnCOM1, device);
-    ASSERT_TRUE(forms->History().Open(QString(), workDir.path()))
-        << forms->History().OpenError().toStdString();
-    Item("Connect1")->trigger();
+    ConnectRecording();
     ASSERT_TRUE(Dispatcher().IsOpen());
     HistoryConnection connection;
     QString error;
@@ -71,16 +80,7 @@ TEST_F(HistoryWindowTest, TheWindowsOwnRecordsAreOnThePage) {
 // refilled under the open list and the charts redrawn, with nothing left
 // pointing at what went.
 TEST_F(HistoryWindowTest, TheRegisterBoxPlayedWithWhileFiguresLoad) {
-    SimOptions options;
-    options.Speed = 0;
-    options.SellEveryMs = 20;
-    InProcessRegister simulator(options);
-    const QString device = simulator.Start();
-    ASSERT_FALSE(device.isEmpty()) << simulator.ErrorString().toStdString();
-    TCommPortDriver::SetDeviceOverride(pnCOM1, device);
-    ASSERT_TRUE(forms->History().Open(QString(), workDir.path()))
-        << forms->History().OpenError().toStdString();
-    Item("Connect1")->trigger();
+    ConnectRecording();
     ASSERT_TRUE(Dispatcher().IsOpen());
     Item("History1")->trigger();
     Window().show();

@@ -55,18 +55,18 @@ TEST_F(FindRegisterTest, OneClickOnUseConnectsToTheDeviceAndSpeedThatAnswered) {
     Item("MnFindRegister")->trigger();
     ASSERT_NE(Dialog(), nullptr);
     EXPECT_TRUE(Dialog()->isVisible());
-    EXPECT_EQ(Dialog()->windowTitle(), QStringLiteral("Pronadji kasu"));
+    EXPECT_EQ(Dialog()->windowTitle(), QStringLiteral("Pronađi kasu"));
     EXPECT_FALSE(Dispatcher().IsOpen()) << "the program's own port is free while the devices are asked";
     ASSERT_TRUE(WaitUntil([&] { return SearchEnded(); }, 10000));
 
     const QStringList rows = Rows();
     ASSERT_EQ(rows.size(), 3);
     EXPECT_EQ(rows[0], pty.DevicePath() + QStringLiteral(" (COM1) | nema odgovora"));
-    EXPECT_TRUE(rows[1].startsWith(missing + QStringLiteral(" | ne moze da se otvori: ")))
-        << rows[1].toStdString();
+    // The system's reason in the sentence's language.
+    EXPECT_EQ(rows[1], missing + QStringLiteral(" | ne može da se otvori: nema takve datoteke ili fascikle"));
     EXPECT_EQ(rows[2], simDevice + QStringLiteral(" | odgovara na 38400 bit/s"));
     EXPECT_EQ(InDialog<QLabel>("FindStatus")->text(),
-              QStringLiteral("Gotovo: odgovorilo je 1 od 3 uredjaja. Izaberite jedan i kliknite Koristi."));
+              QStringLiteral("Gotovo: odgovorilo je 1 od 3 uređaja. Izaberite jedan i kliknite Koristi."));
     // The pseudo-terminal of COM1 heard the three clock requests and nothing else.
     const std::vector<uint8_t> clock = Framed("51");
     const QByteArray heard = pty.ReadAtLeast(int(3 * clock.size()));
@@ -127,7 +127,7 @@ TEST_F(FindRegisterTest, RefusedWhileAnExchangeRuns) {
     Item("MnFindRegister")->trigger();
     EXPECT_EQ(Dialog(), nullptr);
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].Text, QStringLiteral("Trazenje kase mora da saceka da se zavrsi razmena sa kasom."));
+    EXPECT_EQ(boxes[0].Text, QStringLiteral("Traženje kase mora da sačeka da se završi razmena sa kasom."));
     EXPECT_TRUE(Dispatcher().IsOpen());
     Dispatcher().ClearExpectedReply();
 }

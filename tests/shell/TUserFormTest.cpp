@@ -669,7 +669,7 @@ TEST_F(ShellTest, TraceToFileTurnsOnAndOffAndSaysWhyItCannot) {
         EXPECT_TRUE(boxes[0].Text.contains(QDir::toNativeSeparators(answerPath)))
             << boxes[0].Text.toStdString();
         EXPECT_TRUE(boxes[0].Text.startsWith(QString::fromUtf8(
-            std::string(language) == "MnSerbian" ? "Zapis prenosa ne moze" : "The protocol trace cannot")))
+            std::string(language) == "MnSerbian" ? "Zapis prenosa ne može" : "The protocol trace cannot")))
             << boxes[0].Text.toStdString();
     }
     FileDialogs::SetFileHook({});
@@ -710,7 +710,7 @@ TEST_F(ShellTest, DeviceBackIsSaidInTheHintPanel) {
         emit Dispatcher().Reconnected(pty.DevicePath());
         EXPECT_EQ(Window().HintText(),
                   std::string(language) == "MnSerbian"
-                      ? pty.DevicePath() + " je ponovo prikljucen: port je opet otvoren na 19200 bit/s."
+                      ? pty.DevicePath() + " je ponovo priključen: port je opet otvoren na 19200 bit/s."
                       : pty.DevicePath() + " is back: the port is open again at 19200 bit/s.");
     }
 }

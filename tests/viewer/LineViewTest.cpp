@@ -15,6 +15,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QFontMetricsF>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -23,6 +24,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <cmath>
 
 namespace {
 
@@ -229,6 +231,40 @@ TEST_F(ShellTest, FindIsOnTheContextMenuOfTheTextViews) {
     EXPECT_TRUE(monitor->FindBar()->isVisible());
     EXPECT_EQ(monitor->FindBar()->findChild<QToolButton*>(QStringLiteral("FindNext"))->text(),
               QStringLiteral("Sledeće"));
+}
+
+} // namespace
+
+namespace {
+
+// Tab-separated fields stand apart as on the saved text: the text after a tab
+// begins at a tab stop at least a space past the field before it, whatever
+// that field's length, and the view's text keeps the tab itself.
+TEST(LineViewTabs, TextAfterATabBeginsAtATabStopPastTheField) {
+    LineView view;
+    QFont font(QStringLiteral("Courier New"));
+    font.setStyleHint(QFont::TypeWriter);
+    font.setPixelSize(12);
+    view.setFont(font);
+    view.resize(900, 300);
+    QStringList lines{QStringLiteral("Total:11.06\tReceipt Number:1")};
+    for (int length = 1; length <= 24; ++length)
+        lines << QString(length, QLatin1Char('x')) + QStringLiteral("\tnext\tlast");
+    for (const QString& line : lines)
+        view.AppendLine(line);
+    const qreal space = QFontMetricsF(view.font()).horizontalAdvance(QLatin1Char(' '));
+    for (qsizetype row = 0; row < lines.size(); ++row) {
+        const QString& line = lines[row];
+        for (qsizetype tab = line.indexOf(QLatin1Char('\t')); tab >= 0;
+             tab = line.indexOf(QLatin1Char('\t'), tab + 1)) {
+            SCOPED_TRACE(line.toStdString() + " at " + std::to_string(tab));
+            const qreal fieldEnd = view.ColumnX(row, tab);
+            const qreal next = view.ColumnX(row, tab + 1);
+            EXPECT_GE(next - fieldEnd, space - 0.5);
+            EXPECT_NEAR(std::remainder(next, view.TabStopDistance()), 0.0, 0.5);
+        }
+    }
+    EXPECT_EQ(view.PlainText().split(QLatin1Char('\n')), lines);
 }
 
 } // namespace
