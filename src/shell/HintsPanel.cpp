@@ -49,6 +49,10 @@ HintsPanel::HintsPanel(QWidget* parent) : QLabel(parent) {
     m_note->hide();
 }
 
+void HintsPanel::SetHint(const QString& text) {
+    setText(OneLine(text));
+}
+
 void HintsPanel::SetNote(const QString& source, const QString& text, NoteKind kind) {
     auto at = std::find_if(m_notes.begin(), m_notes.end(), [&](const auto& n) { return n.Source == source; });
     if (at == m_notes.end())

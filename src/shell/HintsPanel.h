@@ -16,6 +16,8 @@ class HintsPanel : public QLabel {
     // A note that says all is well reads as the hint does; a warning stands out.
     enum class NoteKind { Normal, Warning };
 
+    // The hint itself, a message's lines run into one.
+    void SetHint(const QString& text);
     // The note of one source (empty: it has nothing to say now).
     void SetNote(const QString& source, const QString& note, NoteKind kind = NoteKind::Warning);
     // Every note shown, one a line, whole.

@@ -530,14 +530,14 @@ void TUserForm::ConnectDispatcher() {
     // The hint panel says the port's state as it is now, whatever it said before.
     connect(m_dispatcher, &ReplyDispatcher::PortOpenFailed, this, [this](const QString& device) {
         const QString text = QStringLiteral("Cannot open this COMM port!!\n%1").arg(device);
-        m_hints->setText(QString(text).replace(QLatin1Char('\n'), QLatin1Char(' ')));
+        m_hints->SetHint(text);
         MessageBoxes::Plain(this, text);
     });
     connect(m_dispatcher, &ReplyDispatcher::PortLost, this,
             [this](const QString& device, const QString& reason) {
                 const QString text =
                     LinkCaptions::ConnectionLost.Text().arg(device, SystemReasons::Translate(reason));
-                m_hints->setText(QString(text).replace(QLatin1Char('\n'), QLatin1Char(' ')));
+                m_hints->SetHint(text);
                 // A running PLU transfer says itself where it stopped.
                 if (m_session.Transfer().IsRunning())
                     return;
